@@ -1,0 +1,98 @@
+// Named file filters and the set that holds them, compiles their masks into one shared matcher
+// list and counts the files each filter matched; plus the filter file (.mcf).
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "filters/FileMask.h"
+
+namespace qv {
+
+// The record in which filters pass in and out of a set.
+struct FilterInfo {
+    std::int32_t id = 0;
+    std::string name;
+    std::string masks;
+    bool enabled = true;
+    bool temporary = false;
+    std::uint32_t count = 0;
+    std::int64_t bytes = 0;
+    std::int64_t allocated = 0;
+    void Clear() { *this = FilterInfo(); }
+};
+
+// Reasons of the last refused addition.
+enum class FilterError : std::int32_t { None = 0, CannotCreate = 1, NameExists = 2, Empty = 3 };
+
+struct FileFilter {
+    std::int32_t id = 0;
+    std::string name;
+    std::string masks;
+    bool enabled = true;
+    bool temporary = false;
+    std::uint32_t count = 0;
+    std::int64_t bytes = 0;
+    std::int64_t allocated = 0;
+};
+
+// An ordered list of filters. While editing, filters can be added and nothing matches; when
+// editing ends the masks are compiled into the matcher list (one entry per distinct item text).
+class FilterSet {
+public:
+    FilterSet() = default;
+    virtual ~FilterSet();
+    FilterSet(const FilterSet&) = delete;
+    FilterSet& operator=(const FilterSet&) = delete;
+
+    // n-th (from 1, list order) filter whose bytes total is non-zero.
+    virtual bool GetHitFilter(int n, FilterInfo* out) const;
+    virtual void SetEnabled(bool enabled);
+    // Non-zero on success; zero when refused (see LastError()).
+    virtual int AddFilter(const FilterInfo& info);
+    virtual bool RemoveFilter(const std::string& name);
+    // Filter at `position` (from 1, list order).
+    virtual bool GetFilterAt(int position, FilterInfo* out) const;
+    virtual void SetEditing(bool editing);
+    virtual void ResetCounters();
+    virtual void CopyFrom(const FilterSet& other);
+    virtual bool SaveToFile(const std::string& path);
+    virtual bool LoadFromFile(const std::string& path);
+    virtual bool FindByName(const std::string& name, FilterInfo* out) const;
+    virtual bool FindById(std::int32_t id, FilterInfo* out) const;
+    virtual void SwapIds(std::int32_t id1, std::int32_t id2);
+    // Folds `name` in place. Counts the file once for every filter that matches it; sets
+    // `*temporary` (when given) if a temporary filter counted it. `name` null: true when the set
+    // is disabled.
+    virtual bool MatchFile(char* name, std::int64_t size, std::int64_t allocated, bool* temporary);
+    virtual void Clear();
+
+    // Fills the set with the six built-in filters, compiled and enabled.
+    void SetBuiltIn();
+
+    bool Enabled() const { return m_enabled; }
+    bool Editing() const { return m_editing; }
+    int Count() const { return static_cast<int>(m_filters.size()); }
+    std::uint32_t TotalHits() const { return m_totalHits; }
+    FilterError LastError() const { return m_lastError; }
+    const std::string& FileName() const { return m_fileName; }
+    void SetFileName(const std::string& name) { m_fileName = name; }
+
+private:
+    struct MatcherEntry {
+        FileMask mask;
+        std::vector<std::size_t> filters;  // owner first, then further filters, as indexes
+    };
+    void BuildMatchers();
+
+    bool m_enabled = true;
+    bool m_editing = false;
+    std::uint32_t m_totalHits = 0;
+    FilterError m_lastError = FilterError::None;
+    std::vector<FileFilter> m_filters;
+    std::vector<MatcherEntry> m_matchers;
+    std::string m_fileName;
+};
+
+}  // namespace qv

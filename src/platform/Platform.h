@@ -1,0 +1,137 @@
+// The kernel services the portable core needs: files, directories, the program's folder and
+// local date/time text. One interface, a Win32 back end (PlatformWin.cpp) and a POSIX back end
+// (PlatformPosix.cpp); nothing here includes a Windows header.
+//
+// Strings are UTF-8 byte strings throughout. On Windows they go straight to the ...A calls,
+// which carry UTF-8 because every executable's manifest sets the active code page to UTF-8.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace qv::platform {
+
+// 64-bit count of 100 ns intervals since 1 January 1601 UTC (a Windows file time).
+using FileTime = std::uint64_t;
+
+// File attribute bits, with the values Windows gives them.
+constexpr std::uint32_t kAttrReadOnly = 0x01;
+constexpr std::uint32_t kAttrHidden = 0x02;
+constexpr std::uint32_t kAttrSystem = 0x04;
+constexpr std::uint32_t kAttrDirectory = 0x10;
+constexpr std::uint32_t kAttrArchive = 0x20;
+constexpr std::uint32_t kAttrNormal = 0x80;
+constexpr std::uint32_t kAttrReparsePoint = 0x400;
+constexpr std::uint32_t kAttrCompressed = 0x800;
+
+#ifdef _WIN32
+constexpr char kPathSeparator = '\\';
+#else
+constexpr char kPathSeparator = '/';
+#endif
+
+enum class FileAccess { Read, ReadWrite };
+enum class FileDisposition {
+    OpenExisting,  // fail when the file does not exist
+    CreateAlways,  // create, or truncate an existing file
+};
+// Who else may open the file while we hold it. The POSIX back end has no mandatory sharing
+// modes and accepts every value.
+enum class FileShare { None, Read, ReadWrite };
+
+// An open file. Move-only; the destructor closes it. Errors are reported by return values.
+class File {
+public:
+    File() = default;
+    ~File();
+    File(File&& other) noexcept;
+    File& operator=(File&& other) noexcept;
+    File(const File&) = delete;
+    File& operator=(const File&) = delete;
+
+    static File Open(const std::string& path, FileAccess access, FileDisposition disposition, FileShare share);
+
+    bool IsOpen() const;
+    // Reads up to `size` bytes; `*got` receives the count (0 at the end of the file).
+    bool Read(void* buffer, std::size_t size, std::size_t* got);
+    // Writes all `size` bytes or fails.
+    bool Write(const void* data, std::size_t size);
+    // Pushes written data to the storage device.
+    bool Flush();
+    // Size in bytes, or -1 on failure.
+    std::int64_t Size() const;
+    // Current position in bytes, or -1 on failure.
+    std::int64_t Position() const;
+    void Close();
+
+private:
+    std::intptr_t m_handle = -1;
+};
+
+// Reads a whole file (from its start) into `out`. False when it cannot be opened or read.
+bool ReadWholeFile(const std::string& path, std::string* out);
+
+bool RemoveFile(const std::string& path);
+// Replaces `target` by `source` in one step (the target may exist); false on failure, in
+// which case the target is untouched.
+bool ReplaceFileWith(const std::string& source, const std::string& target);
+bool FileExists(const std::string& path);
+bool DirectoryExists(const std::string& path);
+bool MakeDirectory(const std::string& path);
+bool DeleteDirectory(const std::string& path);
+
+// The process's current directory; empty on failure.
+std::string GetCurrentDir();
+bool SetCurrentDir(const std::string& path);
+
+// The folder that holds the running executable, without a trailing separator.
+std::string ProgramFolder();
+
+// Joins a folder and a name with the platform's separator (no doubled separator).
+std::string JoinPath(const std::string& folder, const std::string& name);
+
+// One entry of a directory listing.
+struct DirEntry {
+    std::string name;
+    std::uint32_t attributes = 0;  // kAttr... bits
+    std::int64_t size = 0;
+    FileTime creation = 0;
+    FileTime lastAccess = 0;
+    FileTime lastWrite = 0;
+};
+
+// Streams the entries of one directory, "." and ".." left out. Symbolic links are reported as
+// themselves (never followed) by the POSIX back end; on Windows the entry is what the
+// directory listing says.
+class DirReader {
+public:
+    DirReader() = default;
+    ~DirReader();
+    DirReader(const DirReader&) = delete;
+    DirReader& operator=(const DirReader&) = delete;
+
+    bool Open(const std::string& folder);
+    // Fills `entry` with the next entry; false at the end or on failure.
+    bool Next(DirEntry* entry);
+    void Close();
+
+private:
+    void* m_impl = nullptr;
+};
+
+// Attributes and times of one path itself (not of its contents). False when it cannot be read.
+bool StatPath(const std::string& path, DirEntry* entry);
+
+// Current time as a file time (UTC).
+FileTime Now();
+
+// Date and time texts in the user's default locale formats (short date, default time format).
+// Empty text on failure.
+std::string LocalDateText(FileTime time);
+std::string LocalTimeText(FileTime time);
+
+// Midnight (00:00) UTC of the current day, as a file time.
+FileTime TodayMidnightUtc();
+
+}  // namespace qv::platform

@@ -1,0 +1,301 @@
+// Win32 back end of the platform layer. Uses the ...A calls; the manifest makes them UTF-8.
+#include "platform/Platform.h"
+
+#include <windows.h>
+
+#include <cstring>
+#include <utility>
+
+namespace qv::platform {
+
+namespace {
+
+FileTime ToFileTime(const FILETIME& ft) {
+    return (static_cast<FileTime>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
+}
+
+FILETIME FromFileTime(FileTime time) {
+    FILETIME ft;
+    ft.dwLowDateTime = static_cast<DWORD>(time & 0xFFFFFFFFu);
+    ft.dwHighDateTime = static_cast<DWORD>(time >> 32);
+    return ft;
+}
+
+HANDLE AsHandle(std::intptr_t h) {
+    return reinterpret_cast<HANDLE>(h);
+}
+
+void FillEntry(const WIN32_FIND_DATAA& data, DirEntry* entry) {
+    entry->name = data.cFileName;
+    entry->attributes = data.dwFileAttributes;
+    entry->size = static_cast<std::int64_t>((static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow);
+    entry->creation = ToFileTime(data.ftCreationTime);
+    entry->lastAccess = ToFileTime(data.ftLastAccessTime);
+    entry->lastWrite = ToFileTime(data.ftLastWriteTime);
+}
+
+struct DirState {
+    HANDLE find = INVALID_HANDLE_VALUE;
+    WIN32_FIND_DATAA pending{};
+    bool hasPending = false;
+};
+
+bool IsDotEntry(const char* name) {
+    return std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0;
+}
+
+bool LocalSystemTime(FileTime time, SYSTEMTIME* out) {
+    const FILETIME utc = FromFileTime(time);
+    FILETIME local;
+    return FileTimeToLocalFileTime(&utc, &local) && FileTimeToSystemTime(&local, out);
+}
+
+}  // namespace
+
+File::~File() {
+    Close();
+}
+
+File::File(File&& other) noexcept : m_handle(std::exchange(other.m_handle, -1)) {}
+
+File& File::operator=(File&& other) noexcept {
+    if (this != &other) {
+        Close();
+        m_handle = std::exchange(other.m_handle, -1);
+    }
+    return *this;
+}
+
+File File::Open(const std::string& path, FileAccess access, FileDisposition disposition, FileShare share) {
+    File file;
+    if (path.empty()) {
+        return file;
+    }
+    const DWORD desired = access == FileAccess::Read ? GENERIC_READ : (GENERIC_READ | GENERIC_WRITE);
+    DWORD shareMode = 0;
+    if (share == FileShare::Read) {
+        shareMode = FILE_SHARE_READ;
+    } else if (share == FileShare::ReadWrite) {
+        shareMode = FILE_SHARE_READ | FILE_SHARE_WRITE;
+    }
+    const DWORD creation = disposition == FileDisposition::CreateAlways ? CREATE_ALWAYS : OPEN_EXISTING;
+    HANDLE h = CreateFileA(path.c_str(), desired, shareMode, nullptr, creation, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h != INVALID_HANDLE_VALUE) {
+        file.m_handle = reinterpret_cast<std::intptr_t>(h);
+    }
+    return file;
+}
+
+bool File::IsOpen() const {
+    return m_handle != -1;
+}
+
+bool File::Read(void* buffer, std::size_t size, std::size_t* got) {
+    *got = 0;
+    if (!IsOpen()) {
+        return false;
+    }
+    const DWORD chunk = size > 0x40000000u ? 0x40000000u : static_cast<DWORD>(size);
+    DWORD read = 0;
+    if (!ReadFile(AsHandle(m_handle), buffer, chunk, &read, nullptr)) {
+        return false;
+    }
+    *got = read;
+    return true;
+}
+
+bool File::Write(const void* data, std::size_t size) {
+    if (!IsOpen()) {
+        return false;
+    }
+    const char* p = static_cast<const char*>(data);
+    while (size > 0) {
+        const DWORD chunk = size > 0x40000000u ? 0x40000000u : static_cast<DWORD>(size);
+        DWORD written = 0;
+        if (!WriteFile(AsHandle(m_handle), p, chunk, &written, nullptr) || written == 0) {
+            return false;
+        }
+        p += written;
+        size -= written;
+    }
+    return true;
+}
+
+bool File::Flush() {
+    return IsOpen() && FlushFileBuffers(AsHandle(m_handle)) != 0;
+}
+
+std::int64_t File::Size() const {
+    LARGE_INTEGER size;
+    if (!IsOpen() || !GetFileSizeEx(AsHandle(m_handle), &size)) {
+        return -1;
+    }
+    return size.QuadPart;
+}
+
+std::int64_t File::Position() const {
+    LARGE_INTEGER zero{};
+    LARGE_INTEGER pos;
+    if (!IsOpen() || !SetFilePointerEx(AsHandle(m_handle), zero, &pos, FILE_CURRENT)) {
+        return -1;
+    }
+    return pos.QuadPart;
+}
+
+void File::Close() {
+    if (IsOpen()) {
+        CloseHandle(AsHandle(m_handle));
+        m_handle = -1;
+    }
+}
+
+bool RemoveFile(const std::string& path) {
+    return !path.empty() && DeleteFileA(path.c_str()) != 0;
+}
+
+bool ReplaceFileWith(const std::string& source, const std::string& target) {
+    return MoveFileExA(source.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}
+
+bool FileExists(const std::string& path) {
+    const DWORD attributes = path.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+bool DirectoryExists(const std::string& path) {
+    const DWORD attributes = path.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+bool MakeDirectory(const std::string& path) {
+    return !path.empty() && CreateDirectoryA(path.c_str(), nullptr) != 0;
+}
+
+bool DeleteDirectory(const std::string& path) {
+    return !path.empty() && RemoveDirectoryA(path.c_str()) != 0;
+}
+
+std::string GetCurrentDir() {
+    const DWORD needed = GetCurrentDirectoryA(0, nullptr);
+    if (needed == 0) {
+        return {};
+    }
+    std::string buffer(needed, '\0');
+    const DWORD length = GetCurrentDirectoryA(needed, buffer.data());
+    if (length == 0 || length >= needed) {
+        return {};
+    }
+    buffer.resize(length);
+    return buffer;
+}
+
+bool SetCurrentDir(const std::string& path) {
+    return !path.empty() && SetCurrentDirectoryA(path.c_str()) != 0;
+}
+
+std::string ProgramFolder() {
+    std::string buffer(32768, '\0');
+    const DWORD length = GetModuleFileNameA(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+    if (length == 0 || length >= buffer.size()) {
+        return GetCurrentDir();
+    }
+    buffer.resize(length);
+    const std::size_t slash = buffer.find_last_of("\\/");
+    return slash == std::string::npos ? GetCurrentDir() : buffer.substr(0, slash);
+}
+
+DirReader::~DirReader() {
+    Close();
+}
+
+bool DirReader::Open(const std::string& folder) {
+    Close();
+    const std::string pattern = JoinPath(folder.empty() ? std::string(".") : folder, "*.*");
+    auto* state = new DirState;
+    state->find = FindFirstFileExA(pattern.c_str(), FindExInfoBasic, &state->pending, FindExSearchNameMatch, nullptr,
+                                   FIND_FIRST_EX_LARGE_FETCH);
+    if (state->find == INVALID_HANDLE_VALUE) {
+        delete state;
+        return false;
+    }
+    state->hasPending = true;
+    m_impl = state;
+    return true;
+}
+
+bool DirReader::Next(DirEntry* entry) {
+    auto* state = static_cast<DirState*>(m_impl);
+    if (state == nullptr) {
+        return false;
+    }
+    for (;;) {
+        if (!state->hasPending) {
+            if (!FindNextFileA(state->find, &state->pending)) {
+                return false;
+            }
+        }
+        state->hasPending = false;
+        if (IsDotEntry(state->pending.cFileName)) {
+            continue;
+        }
+        FillEntry(state->pending, entry);
+        return true;
+    }
+}
+
+void DirReader::Close() {
+    auto* state = static_cast<DirState*>(m_impl);
+    if (state != nullptr) {
+        FindClose(state->find);
+        delete state;
+        m_impl = nullptr;
+    }
+}
+
+bool StatPath(const std::string& path, DirEntry* entry) {
+    if (path.empty()) {
+        return false;
+    }
+    WIN32_FIND_DATAA data;
+    HANDLE find = FindFirstFileExA(path.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr, 0);
+    if (find == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    FindClose(find);
+    FillEntry(data, entry);
+    return true;
+}
+
+FileTime Now() {
+    FILETIME ft;
+    GetSystemTimeAsFileTime(&ft);
+    return ToFileTime(ft);
+}
+
+std::string LocalDateText(FileTime time) {
+    SYSTEMTIME st;
+    char buffer[128];
+    if (time == 0 || !LocalSystemTime(time, &st) ||
+        GetDateFormatA(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &st, nullptr, buffer, sizeof buffer) == 0) {
+        return {};
+    }
+    return buffer;
+}
+
+std::string LocalTimeText(FileTime time) {
+    SYSTEMTIME st;
+    char buffer[128];
+    if (time == 0 || !LocalSystemTime(time, &st) ||
+        GetTimeFormatA(LOCALE_USER_DEFAULT, 0, &st, nullptr, buffer, sizeof buffer) == 0) {
+        return {};
+    }
+    return buffer;
+}
+
+FileTime TodayMidnightUtc() {
+    const FileTime now = Now();
+    constexpr FileTime kDay = 864000000000ULL;
+    return now - now % kDay;
+}
+
+}  // namespace qv::platform

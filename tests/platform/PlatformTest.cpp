@@ -1,0 +1,129 @@
+// The platform layer against the real file system of the machine it runs on.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+
+#include "../TestUtil.h"
+#include "platform/Platform.h"
+
+namespace qv::platform {
+namespace {
+
+std::map<std::string, DirEntry> ListAll(const std::string& folder) {
+    std::map<std::string, DirEntry> entries;
+    DirReader reader;
+    if (!reader.Open(folder)) {
+        return entries;
+    }
+    DirEntry entry;
+    while (reader.Next(&entry)) {
+        entries[entry.name] = entry;
+    }
+    return entries;
+}
+
+TEST(PlatformFile, WriteReadAndReplaceKeepTheBytes) {
+    test::ScratchDir dir;
+    const std::string target = dir.Sub("target.bin");
+    const std::string temp = dir.Sub("target.tmp");
+    std::string payload(200000, '\0');
+    for (std::size_t i = 0; i < payload.size(); ++i) {
+        payload[i] = static_cast<char>(i * 31 + 7);
+    }
+    {
+        File file = File::Open(temp, FileAccess::ReadWrite, FileDisposition::CreateAlways, FileShare::Read);
+        ASSERT_TRUE(file.IsOpen());
+        ASSERT_TRUE(file.Write(payload.data(), payload.size()));
+        EXPECT_TRUE(file.Flush());
+        EXPECT_EQ(file.Size(), static_cast<std::int64_t>(payload.size()));
+    }
+    dir.WriteText("target.bin", "old contents");
+    ASSERT_TRUE(ReplaceFileWith(temp, target));
+    EXPECT_FALSE(FileExists(temp));
+    std::string back;
+    ASSERT_TRUE(ReadWholeFile(target, &back));
+    EXPECT_EQ(back, payload);
+}
+
+TEST(PlatformFile, MissingFilesAndFoldersAreRefused) {
+    test::ScratchDir dir;
+    File file = File::Open(dir.Sub("nope.txt"), FileAccess::Read, FileDisposition::OpenExisting, FileShare::Read);
+    EXPECT_FALSE(file.IsOpen());
+    std::string text;
+    EXPECT_FALSE(ReadWholeFile(dir.Sub("nope.txt"), &text));
+    EXPECT_FALSE(File::Open("", FileAccess::Read, FileDisposition::OpenExisting, FileShare::Read).IsOpen());
+    EXPECT_FALSE(SetCurrentDir(dir.Sub("missing-folder")));
+    EXPECT_FALSE(FileExists(dir.Path()));
+    EXPECT_TRUE(DirectoryExists(dir.Path()));
+}
+
+TEST(PlatformDir, ListsNamesSizesAndFolderFlags) {
+    test::ScratchDir dir;
+    dir.WriteFile("a.txt", 10);
+    dir.WriteFile("empty.bin", 0);
+    dir.WriteFile("日本/inner.dat", 4096);
+    dir.MakeDir("sub");
+    const auto entries = ListAll(dir.Path());
+    ASSERT_EQ(entries.size(), 4u);
+    EXPECT_EQ(entries.at("a.txt").size, 10);
+    EXPECT_EQ(entries.at("empty.bin").size, 0);
+    EXPECT_EQ(entries.at("a.txt").attributes & kAttrDirectory, 0u);
+    EXPECT_NE(entries.at("sub").attributes & kAttrDirectory, 0u);
+    ASSERT_TRUE(entries.count("日本"));
+    EXPECT_NE(entries.at("日本").attributes & kAttrDirectory, 0u);
+    EXPECT_GT(entries.at("a.txt").lastWrite, 0u);
+    // A Unicode folder can be listed by its UTF-8 path.
+    const auto inner = ListAll(JoinPath(dir.Path(), "日本"));
+    ASSERT_EQ(inner.size(), 1u);
+    EXPECT_EQ(inner.at("inner.dat").size, 4096);
+}
+
+TEST(PlatformDir, CurrentDirectoryRoundTrip) {
+    test::ScratchDir dir;
+    dir.MakeDir("x");
+    const std::string saved = GetCurrentDir();
+    ASSERT_FALSE(saved.empty());
+    ASSERT_TRUE(SetCurrentDir(dir.Sub("x")));
+    const std::string now = GetCurrentDir();
+    EXPECT_NE(now.find('x'), std::string::npos);
+    ASSERT_TRUE(SetCurrentDir(saved));
+    EXPECT_EQ(GetCurrentDir(), saved);
+}
+
+TEST(PlatformDir, StatPathReportsTheEntryItself) {
+    test::ScratchDir dir;
+    dir.WriteFile("f.bin", 123);
+    DirEntry entry;
+    ASSERT_TRUE(StatPath(dir.Sub("f.bin"), &entry));
+    EXPECT_EQ(entry.name, "f.bin");
+    EXPECT_EQ(entry.size, 123);
+    ASSERT_TRUE(StatPath(dir.Path(), &entry));
+    EXPECT_NE(entry.attributes & kAttrDirectory, 0u);
+    EXPECT_FALSE(StatPath(dir.Sub("none"), &entry));
+}
+
+TEST(PlatformTime, NowIsAfter2020AndTextsAreNotEmpty) {
+    const FileTime now = Now();
+    constexpr FileTime k2020 = 132223104000000000ULL;  // 2020-01-01 UTC
+    EXPECT_GT(now, k2020);
+    EXPECT_FALSE(LocalDateText(now).empty());
+    EXPECT_FALSE(LocalTimeText(now).empty());
+    EXPECT_TRUE(LocalDateText(0).empty());
+    const FileTime midnight = TodayMidnightUtc();
+    EXPECT_LE(midnight, now);
+    EXPECT_LT(now - midnight, 864000000000ULL);
+    EXPECT_EQ(midnight % 864000000000ULL, 0u);
+}
+
+TEST(PlatformPath, JoinAddsOneSeparator) {
+    const std::string sep(1, kPathSeparator);
+    EXPECT_EQ(JoinPath("a", "b"), "a" + sep + "b");
+    EXPECT_EQ(JoinPath("a" + sep, "b"), "a" + sep + "b");
+    EXPECT_EQ(JoinPath("", "b"), "b");
+    EXPECT_FALSE(ProgramFolder().empty());
+    EXPECT_TRUE(DirectoryExists(ProgramFolder()));
+}
+
+}  // namespace
+}  // namespace qv::platform
