@@ -14,7 +14,7 @@ export DEBIAN_FRONTEND=noninteractive
 sudo_cmd=""
 [ "$(id -u)" -ne 0 ] && sudo_cmd="sudo"
 $sudo_cmd apt-get update -qq >/dev/null 2>&1 || echo "deps: apt-get update reported errors; going on with the lists we have"
-if ! $sudo_cmd apt-get install -y -qq --no-install-recommends "${missing[@]}" >/tmp/quarvex-apt.log 2>&1; then
+if ! $sudo_cmd apt-get install -y -qq "${missing[@]}" >/tmp/quarvex-apt.log 2>&1; then
     echo "deps: apt-get install failed; see /tmp/quarvex-apt.log" >&2
     tail -20 /tmp/quarvex-apt.log >&2
     exit 1
