@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace qv {
@@ -17,13 +18,28 @@ void NormaliseMaskText(std::string* text);
 // zero-terminated. An empty item ends the list with the whole rest of the text as last item.
 const char* GetListItem(const char* text, int k, char sep, std::size_t* itemLength, std::ptrdiff_t textLength = -1);
 
+// Walks the items of a list in order, with the same rules as GetListItem, in one pass.
+class ListItemReader {
+  public:
+    ListItemReader(const char* text, std::size_t length, char sep);
+    // The next item; false when the list has ended.
+    bool Next(std::string_view* item);
+
+  private:
+    const char* m_text;
+    std::size_t m_length;
+    std::size_t m_pos = 0;
+    char m_sep;
+    bool m_done;
+};
+
 // Folds ASCII letters to lower case in place; bytes of multi-byte UTF-8 sequences are left alone.
 void FoldLowerInPlace(char* text, std::size_t length);
 
 struct MaskElement {
     enum Tag : char { Star = '*', AnyOne = '?', Literal = 's', Class = '<' };
     Tag tag;
-    unsigned char byte = 0;  // Literal
+    unsigned char byte = 0;         // Literal
     std::uint32_t firstMember = 0;  // Class: index into MaskPattern::members
     std::uint32_t memberCount = 0;
 };
@@ -65,7 +81,7 @@ bool MatchMask(const FileMask& mask, const SplitName& split);
 
 // An ordered list of compiled masks built from one mask list text.
 class MaskList {
-public:
+  public:
     MaskList() = default;
     explicit MaskList(const char* text);
     void Build(const char* text);
@@ -74,7 +90,7 @@ public:
     std::size_t Count() const { return m_masks.size(); }
     const FileMask& At(std::size_t index) const { return m_masks[index]; }
 
-private:
+  private:
     std::vector<FileMask> m_masks;
 };
 
