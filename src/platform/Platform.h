@@ -134,4 +134,28 @@ std::string LocalTimeText(FileTime time);
 // Midnight (00:00) UTC of the current day, as a file time.
 FileTime TodayMidnightUtc();
 
+// Volume flag bits, with the values Windows gives them.
+constexpr std::uint32_t kVolumeFileCompression = 0x10;  // files may be compressed one by one
+constexpr std::uint32_t kVolumeIsCompressed = 0x8000;   // the whole volume is compressed
+
+// What the system reports about the volume that holds a folder, before any interpretation.
+struct VolumeRaw {
+    std::string fileSystem;   // e.g. "NTFS", "FAT32"; "posix" from the POSIX back end
+    std::uint32_t flags = 0;  // kVolume... bits
+    std::uint32_t sectorsPerCluster = 0;
+    std::uint32_t bytesPerSector = 0;
+    std::uint64_t totalClusters = 0;
+    bool hasExtendedTotal = false;    // the extended free-space query answered
+    std::uint64_t extendedTotal = 0;  // its total size in bytes
+};
+
+// Asks for the volume of the folder `path` without changing the current directory. The POSIX
+// back end reports the allocation unit as the sector size with one sector per cluster and no
+// compression flags, so cluster rounding applies there. False when a query fails.
+bool QueryVolumeRaw(const std::string& path, VolumeRaw* out);
+
+// Space one file takes on disk as the system reports it: the compressed size on Windows, the
+// allocated blocks on POSIX. False when the file cannot be queried.
+bool CompressedFileSize(const std::string& path, std::int64_t* out);
+
 }  // namespace qv::platform

@@ -4,6 +4,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -314,6 +315,32 @@ FileTime TodayMidnightUtc() {
     const FileTime now = Now();
     constexpr FileTime kDay = 864000000000ULL;
     return now - now % kDay;
+}
+
+bool QueryVolumeRaw(const std::string& path, VolumeRaw* out) {
+    struct statvfs vfs;
+    if (path.empty() || out == nullptr || ::statvfs(path.c_str(), &vfs) != 0 || vfs.f_frsize == 0 ||
+        vfs.f_frsize > 0xFFFFFFFFu) {
+        return false;
+    }
+    out->fileSystem = "posix";
+    out->flags = 0;
+    out->sectorsPerCluster = 1;
+    out->bytesPerSector = static_cast<std::uint32_t>(vfs.f_frsize);
+    out->totalClusters = static_cast<std::uint64_t>(vfs.f_blocks);
+    out->hasExtendedTotal = true;
+    out->extendedTotal = static_cast<std::uint64_t>(vfs.f_blocks) * vfs.f_frsize;
+    return true;
+}
+
+bool CompressedFileSize(const std::string& path, std::int64_t* out) {
+    struct stat st;
+    if (path.empty() || out == nullptr || ::stat(path.c_str(), &st) != 0) {
+        return false;
+    }
+    // st_blocks counts 512-byte units whatever the file system's block size.
+    *out = static_cast<std::int64_t>(st.st_blocks) * 512;
+    return true;
 }
 
 }  // namespace qv::platform

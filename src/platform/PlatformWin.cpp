@@ -5,6 +5,7 @@
 
 #include <cstring>
 #include <utility>
+#include <vector>
 
 namespace qv::platform {
 
@@ -296,6 +297,79 @@ FileTime TodayMidnightUtc() {
     const FileTime now = Now();
     constexpr FileTime kDay = 864000000000ULL;
     return now - now % kDay;
+}
+
+namespace {
+
+// GetDiskFreeSpaceExA is looked up at run time: the program also starts on systems that lack it.
+using DiskFreeSpaceExFn = BOOL(WINAPI*)(LPCSTR, PULARGE_INTEGER, PULARGE_INTEGER, PULARGE_INTEGER);
+
+bool ExtendedTotal(const std::string& path, std::uint64_t* total) {
+    HMODULE kernel = GetModuleHandleA("kernel32.dll");
+    FARPROC proc = kernel != nullptr ? GetProcAddress(kernel, "GetDiskFreeSpaceExA") : nullptr;
+    if (proc == nullptr) {
+        return false;
+    }
+    const auto query = reinterpret_cast<DiskFreeSpaceExFn>(reinterpret_cast<void*>(proc));
+    ULARGE_INTEGER available;
+    ULARGE_INTEGER bytes;
+    ULARGE_INTEGER freeBytes;
+    if (!query(path.c_str(), &available, &bytes, &freeBytes)) {
+        return false;
+    }
+    *total = bytes.QuadPart;
+    return true;
+}
+
+}  // namespace
+
+bool QueryVolumeRaw(const std::string& path, VolumeRaw* out) {
+    if (path.empty() || out == nullptr) {
+        return false;
+    }
+    // The volume's root stands in for "the current directory's volume": same answers, and
+    // the process's current directory stays where it is.
+    std::vector<char> root(path.size() + MAX_PATH + 2);
+    if (!GetVolumePathNameA(path.c_str(), root.data(), static_cast<DWORD>(root.size()))) {
+        return false;
+    }
+    char volumeName[512];
+    char fileSystem[512];
+    DWORD maxComponent = 0;
+    DWORD flags = 0;
+    if (!GetVolumeInformationA(root.data(), volumeName, sizeof volumeName, nullptr, &maxComponent, &flags, fileSystem,
+                               sizeof fileSystem)) {
+        return false;
+    }
+    DWORD sectorsPerCluster = 0;
+    DWORD bytesPerSector = 0;
+    DWORD freeClusters = 0;
+    DWORD totalClusters = 0;
+    if (!GetDiskFreeSpaceA(root.data(), &sectorsPerCluster, &bytesPerSector, &freeClusters, &totalClusters)) {
+        return false;
+    }
+    out->fileSystem = fileSystem;
+    out->flags = flags;
+    out->sectorsPerCluster = sectorsPerCluster;
+    out->bytesPerSector = bytesPerSector;
+    out->totalClusters = totalClusters;
+    out->extendedTotal = 0;
+    out->hasExtendedTotal = ExtendedTotal(path, &out->extendedTotal);
+    return true;
+}
+
+bool CompressedFileSize(const std::string& path, std::int64_t* out) {
+    if (path.empty() || out == nullptr) {
+        return false;
+    }
+    DWORD high = 0;
+    SetLastError(NO_ERROR);
+    const DWORD low = GetCompressedFileSizeA(path.c_str(), &high);
+    if (low == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) {
+        return false;
+    }
+    *out = static_cast<std::int64_t>((static_cast<std::uint64_t>(high) << 32) | low);
+    return true;
 }
 
 }  // namespace qv::platform
