@@ -1,0 +1,87 @@
+// The report object: ownership of the tree, the filter copy and the cluster policy.
+#include "core/Report.h"
+
+#include "view/Formatters.h"
+
+namespace qv {
+
+namespace {
+
+std::string Capped(const std::string& text) {
+    return text.size() > kMaxReportText ? text.substr(0, kMaxReportText) : text;
+}
+
+// Deletes the tree that holds `node`: every top-level node from the first one on, each with its
+// sub-tree.
+void DeleteTree(FolderRecord* node) {
+    FolderRecord* top = node != nullptr ? Top(node) : nullptr;
+    while (top != nullptr) {
+        FolderRecord* next = top->nextSibling;
+        DeleteNode(top);
+        top = next;
+    }
+}
+
+}  // namespace
+
+Report::Report() : m_serial(NextReportSerial()) {}
+
+Report::~Report() {
+    Clear();
+}
+
+void Report::SetRoot(FolderRecord* root) {
+    if (root == m_root) {
+        return;
+    }
+    DeleteTree(m_root);
+    m_root = root;
+}
+
+FolderRecord* Report::ReleaseRoot() {
+    FolderRecord* root = m_root;
+    m_root = nullptr;
+    return root;
+}
+
+void Report::SetFilters(const FilterSet* source) {
+    m_created.clear();
+    if (source == nullptr || !source->Enabled()) {
+        return;
+    }
+    m_filters.Clear();
+    m_filters.SetEditing(true);
+    FilterInfo info;
+    for (int position = 1; source->GetFilterAt(position, &info); ++position) {
+        if (info.enabled) {
+            info.id = 0;  // numbered in order, so ids match positions
+            m_filters.AddFilter(info);
+        }
+    }
+    m_filters.SetEditing(false);
+    m_filters.SetEnabled(true);
+}
+
+void Report::SetCreated(const std::string& text) {
+    m_created = Capped(text);
+}
+
+void Report::SetVersion(const std::string& text) {
+    m_version = Capped(text);
+}
+
+void Report::Clear() {
+    m_policy.reset();
+    DeleteTree(m_root);
+    m_root = nullptr;
+}
+
+std::string CreatedText(platform::FileTime time) {
+    std::string date;
+    std::string clock;
+    FormatDate(time, &date);
+    FormatTime(time, &clock);
+    return date + " at " + clock;
+}
+
+}  // namespace qv
