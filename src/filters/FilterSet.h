@@ -2,6 +2,7 @@
 // list and counts the files each filter matched; plus the filter file (.mcf).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -40,16 +41,17 @@ struct FileFilter {
 // An ordered list of filters. While editing, filters can be added and nothing matches; when
 // editing ends the masks are compiled into the matcher list (one entry per distinct item text).
 class FilterSet {
-public:
+  public:
     FilterSet() = default;
     virtual ~FilterSet();
     FilterSet(const FilterSet&) = delete;
     FilterSet& operator=(const FilterSet&) = delete;
 
-    // n-th (from 1, list order) filter whose bytes total is non-zero.
+    // n-th (from 1, list order) filter whose bytes total is non-zero. Every `out` may be null.
     virtual bool GetHitFilter(int n, FilterInfo* out) const;
     virtual void SetEnabled(bool enabled);
-    // Non-zero on success; zero when refused (see LastError()).
+    // Only while editing. The new filter's position (from 1) on success; zero when refused
+    // (LastError() tells why, except when refused for not editing).
     virtual int AddFilter(const FilterInfo& info);
     virtual bool RemoveFilter(const std::string& name);
     // Filter at `position` (from 1, list order).
@@ -76,23 +78,50 @@ public:
     int Count() const { return static_cast<int>(m_filters.size()); }
     std::uint32_t TotalHits() const { return m_totalHits; }
     FilterError LastError() const { return m_lastError; }
+    // Number of compiled masks: one per distinct item text; 0 while editing.
+    std::size_t MatcherCount() const { return m_matchers.size(); }
     const std::string& FileName() const { return m_fileName; }
     void SetFileName(const std::string& name) { m_fileName = name; }
 
-private:
+  private:
+    // One distinct mask item text, compiled once, with every filter whose masks hold it.
     struct MatcherEntry {
         FileMask mask;
         std::vector<std::size_t> filters;  // owner first, then further filters, as indexes
+        bool anyTemporary = false;         // a match raises the temporary mark
     };
     void BuildMatchers();
+    void CountOnce(std::size_t index, std::int64_t size, std::int64_t allocated);
+    FileFilter* FindFilter(const std::string& name);
+    FileFilter* FindFilterById(std::int32_t id);
 
     bool m_enabled = true;
     bool m_editing = false;
     std::uint32_t m_totalHits = 0;
     FilterError m_lastError = FilterError::None;
     std::vector<FileFilter> m_filters;
-    std::vector<MatcherEntry> m_matchers;
+    std::vector<MatcherEntry> m_matchers;  // empty while editing
+    // Per filter, the number of the last MatchFile call that counted it: a file counts once per
+    // filter without clearing anything between calls.
+    std::vector<std::uint32_t> m_countedInCall;
+    std::uint32_t m_call = 0;
     std::string m_fileName;
+};
+
+// The accept and except lists of the file tools ("File mask(s)" and "Except"), each a set with
+// one enabled, non-temporary filter: "accept" (id 1) and "except" (id 2). An empty accept text
+// accepts nothing; an empty except text excludes nothing.
+class AcceptExceptLists {
+  public:
+    // Normalises both texts and rebuilds the two sets.
+    void Build(const std::string& acceptText, const std::string& exceptText);
+    // Folds `name` in place. True when it matches the accept list and not the except list.
+    bool Qualifies(char* name);
+
+  private:
+    FilterSet m_accept;
+    FilterSet m_except;
+    bool m_hasExcept = false;
 };
 
 }  // namespace qv
