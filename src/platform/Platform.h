@@ -123,6 +123,21 @@ private:
 // Attributes and times of one path itself (not of its contents). False when it cannot be read.
 bool StatPath(const std::string& path, DirEntry* entry);
 
+// The absolute, normalised path of an existing folder, as the current directory would read
+// after entering it: the POSIX back end resolves symbolic links (like getcwd after chdir); the
+// Windows back end makes the path absolute and drops a trailing separator except after a drive
+// root. Empty on failure.
+std::string FullFolderPath(const std::string& path);
+
+// The final place a folder path leads to, with every link and junction on the way resolved;
+// two paths lead to the same folder when their final paths are equal. Empty on failure (for
+// example a dangling link).
+std::string ResolveFinalPath(const std::string& path);
+
+// True when the folder could be made the current directory, even when it cannot be listed
+// (a scan records the path of such a folder but no contents).
+bool CanEnterFolder(const std::string& path);
+
 // Current time as a file time (UTC).
 FileTime Now();
 

@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <utility>
@@ -281,6 +282,28 @@ bool StatPath(const std::string& path, DirEntry* entry) {
     entry->name = slash == std::string::npos ? path : path.substr(slash + 1);
     FillEntry(st, entry);
     return true;
+}
+
+std::string FullFolderPath(const std::string& path) {
+    return ResolveFinalPath(path);
+}
+
+std::string ResolveFinalPath(const std::string& path) {
+    if (path.empty()) {
+        return {};
+    }
+    char* resolved = ::realpath(path.c_str(), nullptr);
+    if (resolved == nullptr) {
+        return {};
+    }
+    std::string result(resolved);
+    std::free(resolved);
+    return result;
+}
+
+bool CanEnterFolder(const std::string& path) {
+    struct stat st;
+    return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && ::access(path.c_str(), X_OK) == 0;
 }
 
 FileTime Now() {

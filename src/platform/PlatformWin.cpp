@@ -267,6 +267,73 @@ bool StatPath(const std::string& path, DirEntry* entry) {
     return true;
 }
 
+std::string FullFolderPath(const std::string& path) {
+    if (path.empty()) {
+        return {};
+    }
+    const DWORD needed = GetFullPathNameA(path.c_str(), 0, nullptr, nullptr);
+    if (needed == 0) {
+        return {};
+    }
+    std::string buffer(needed, '\0');
+    const DWORD length = GetFullPathNameA(path.c_str(), needed, buffer.data(), nullptr);
+    if (length == 0 || length >= needed) {
+        return {};
+    }
+    buffer.resize(length);
+    // "C:\" keeps its separator, "C:\dir\" loses it (what the current directory would read).
+    while (buffer.size() > 3 && (buffer.back() == '\\' || buffer.back() == '/')) {
+        buffer.pop_back();
+    }
+    return buffer;
+}
+
+std::string ResolveFinalPath(const std::string& path) {
+    if (path.empty()) {
+        return {};
+    }
+    HANDLE h = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        return {};
+    }
+    std::string buffer(MAX_PATH, '\0');
+    DWORD length = GetFinalPathNameByHandleA(h, buffer.data(), static_cast<DWORD>(buffer.size()), 0);
+    if (length >= buffer.size()) {
+        buffer.resize(length + 1);
+        length = GetFinalPathNameByHandleA(h, buffer.data(), static_cast<DWORD>(buffer.size()), 0);
+    }
+    CloseHandle(h);
+    if (length == 0 || length >= buffer.size()) {
+        return {};
+    }
+    buffer.resize(length);
+    // "\\?\C:\dir" -> "C:\dir"; "\\?\UNC\server\share" -> "\\server\share".
+    if (buffer.rfind("\\\\?\\UNC\\", 0) == 0) {
+        buffer.replace(0, 8, "\\\\");
+    } else if (buffer.rfind("\\\\?\\", 0) == 0) {
+        buffer.erase(0, 4);
+    }
+    return buffer;
+}
+
+bool CanEnterFolder(const std::string& path) {
+    if (path.empty()) {
+        return false;
+    }
+    // The access that entering a folder (SetCurrentDirectory) asks for.
+    HANDLE h = CreateFileA(path.c_str(), FILE_TRAVERSE | SYNCHRONIZE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                           nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    BY_HANDLE_FILE_INFORMATION info;
+    const bool isFolder =
+        GetFileInformationByHandle(h, &info) != 0 && (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    CloseHandle(h);
+    return isFolder;
+}
+
 FileTime Now() {
     FILETIME ft;
     GetSystemTimeAsFileTime(&ft);
