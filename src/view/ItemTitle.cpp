@@ -157,6 +157,13 @@ std::string ComposeTitle(const TreeViewOptions& options, FolderRecord* record) {
     return title;
 }
 
+FolderRecord* DeepestFirstChild(FolderRecord* node) {
+    while (node->firstChild != nullptr) {
+        node = node->firstChild;
+    }
+    return node;
+}
+
 }  // namespace
 
 platform::FileTime AccessCutoffFor(std::int32_t ageDays, platform::FileTime todayMidnight) {
@@ -181,6 +188,31 @@ bool FormatItemTitle(const TreeViewOptions& options, FolderRecord* record, char*
     std::memcpy(out, title.data(), n);
     out[n] = '\0';
     return true;
+}
+
+void RefreshTitle(const TreeViewOptions& options, FolderRecord* record) {
+    if (record == nullptr) {
+        return;
+    }
+    record->SetName(record->desc);
+    char title[kTitleBufferBytes];
+    if (FormatItemTitle(options, record, title, sizeof title)) {
+        record->SetName(title);
+    }
+}
+
+void RefreshTitles(const TreeViewOptions& options, FolderRecord* top) {
+    if (top == nullptr) {
+        return;
+    }
+    FolderRecord* node = DeepestFirstChild(top);
+    for (;;) {
+        RefreshTitle(options, node);
+        if (node == top) {
+            return;
+        }
+        node = node->nextSibling != nullptr ? DeepestFirstChild(node->nextSibling) : node->parent;
+    }
 }
 
 }  // namespace qv

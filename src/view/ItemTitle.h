@@ -47,4 +47,14 @@ struct TreeViewOptions {
 // length is 0.
 bool FormatItemTitle(const TreeViewOptions& options, FolderRecord* record, char* out, std::size_t length);
 
+// Callers keep titles in buffers of this size.
+constexpr std::size_t kTitleBufferBytes = 512;
+
+// Resets the record's name to its plain name (desc) and stores its composed title as the name.
+void RefreshTitle(const TreeViewOptions& options, FolderRecord* record);
+
+// Refreshes every title of the sub-tree at `top`, children before their parent. Iterative, so
+// trees of any depth are fine.
+void RefreshTitles(const TreeViewOptions& options, FolderRecord* top);
+
 }  // namespace qv

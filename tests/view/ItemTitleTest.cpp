@@ -176,5 +176,37 @@ TEST_F(TitleTest, OutputIsBoundedByTheBufferAndTheCap) {
     EXPECT_FALSE(FormatItemTitle(options, docs, nullptr, 512));
 }
 
+// Titles of a whole tree: each built from the plain name, children before their parent.
+TEST(RefreshTitles, RebuildsEveryTitleFromThePlainName) {
+    FolderRecord* root = CreateNode(nullptr, "stale root title");
+    root->SetDesc("C:\\");
+    WriteStat(root, NFA, 8192, false);
+    FolderRecord* parent = root;
+    for (int depth = 0; depth < 100000; ++depth) {  // deep enough to break a recursive walk
+        parent = CreateNode(parent, "stale");
+        parent->SetDesc("deep");
+    }
+    FolderRecord* a = CreateNode(root, "old a");
+    a->SetDesc("a");
+    WriteStat(a, NFA, 4096, false);
+    FolderRecord* files = CreateNode(root, "old files");
+    files->SetDesc("{C:\\ files}");
+    WriteStat(files, NFA, 2048, false);
+
+    TreeViewOptions options;
+    options.titleFlags = TitleSize | TitlePercent;
+    RefreshTitles(options, root);
+    EXPECT_STREQ(root->name, "C:\\         = 8 K");
+    EXPECT_STREQ(a->name, "a           = 4 K, 50%");
+    EXPECT_STREQ(files->name, "{C:\\ files} = 2 K, 25%");
+    EXPECT_STREQ(parent->name, "deep        = empty");
+
+    options.titleFlags = 0;
+    RefreshTitle(options, a);
+    EXPECT_STREQ(a->name, "a");
+    RefreshTitles(options, nullptr);
+    DeleteNode(root);
+}
+
 }  // namespace
 }  // namespace qv
