@@ -1,0 +1,414 @@
+// Tests of the settings document: defaults on first start, refusal of damaged files, unknown
+// nodes kept, the applying rules, and the dialog's window-free rules.
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <string>
+
+#include "../TestUtil.h"
+#include "app/Settings.h"
+#include "app/SettingsRules.h"
+#include "attr/AttrXml.h"
+#include "platform/Platform.h"
+
+namespace qv {
+namespace {
+
+using test::ScratchDir;
+
+// A location inside a scratch folder: the program folder is the scratch folder itself and the
+// temporary folder a "tmp" folder in it; no Windows folder.
+SettingsLocation ScratchLocation(const ScratchDir& dir) {
+    dir.MakeDir("tmp");
+    SettingsLocation location;
+    location.programFolder = dir.Path();
+    location.file = dir.Sub("settings.dat");
+    location.folders.temp = dir.Sub("tmp");
+    return location;
+}
+
+std::string ReadFile(const std::string& path) {
+    std::string text;
+    EXPECT_TRUE(platform::ReadWholeFile(path, &text)) << path;
+    return text;
+}
+
+// The default document exactly as settings.dat holds it.
+std::string DefaultText(const SettingsLocation& location) {
+    const std::string filterPath =
+        platform::JoinPath(platform::JoinPath(location.programFolder, "filters"), "summary.mcf");
+    return "\r\n<node name=\"options\" desc=\"0.0.1\">"
+           "\r\n\t<node name=\"common\">"
+           "\r\n\t\t<node name=\"tooltips\"/>"
+           "\r\n\t\t<node name=\"browse\"/>"
+           "\r\n\t\t<node name=\"cluster\"/>"
+           "\r\n\t\t<node name=\"destroy\"/>"
+           "\r\n\t\t<node name=\"filter\" desc=\"" +
+           filterPath +
+           "\" val=\"1\"/>"
+           "\r\n\t</node>"
+           "\r\n\t<node name=\"tree\">"
+           "\r\n\t\t<node name=\"size\" val=\"1\"/>"
+           "\r\n\t\t<node name=\"percent\" val=\"1\"/>"
+           "\r\n\t\t<node name=\"created\"/>"
+           "\r\n\t\t<node name=\"access\"/>"
+           "\r\n\t\t<node name=\"notes\" val=\"1\"/>"
+           "\r\n\t\t<node name=\"icon\" val=\"1\"/>"
+           "\r\n\t</node>"
+           "\r\n\t<node name=\"showfolder\">"
+           "\r\n\t\t<node name=\"size\" val=\"1\" val2=\"1\"/>"
+           "\r\n\t\t<node name=\"last\" val=\"1\" val2=\"3\"/>"
+           "\r\n\t</node>"
+           "\r\n\t<node name=\"temporary\">"
+           "\r\n\t\t<node name=\"folder\" desc=\"" +
+           location.folders.temp +
+           "\"/>"
+           "\r\n\t</node>"
+           "\r\n</node>";
+}
+
+TEST(SettingsLoad, FirstStartWritesTheDefaults) {
+    ScratchDir dir;
+    const SettingsLocation location = ScratchLocation(dir);
+    Settings settings(location);
+    EXPECT_FALSE(settings.Load());
+    EXPECT_EQ(ReadFile(location.file), DefaultText(location));
+
+    // The written file is read back as it is, and saved again byte for byte.
+    Settings again(location);
+    EXPECT_TRUE(again.Load());
+    EXPECT_EQ(again.GetValue("common:filter"), 1);
+    EXPECT_EQ(again.GetValue("showfolder:last", true), 3);
+    EXPECT_TRUE(again.Save());
+    EXPECT_EQ(ReadFile(location.file), DefaultText(location));
+}
+
+// Whatever the file holds, a damaged one gives the defaults, written over it.
+TEST(SettingsLoad, DamagedFilesGiveTheDefaults) {
+    ScratchDir dir;
+    const SettingsLocation location = ScratchLocation(dir);
+    const std::string good = DefaultText(location);
+    std::string deep;
+    for (int i = 0; i < 200000; ++i) {
+        deep += "<node name=\"options\">";
+    }
+    std::string binary(4096, '\0');
+    for (std::size_t i = 0; i < binary.size(); ++i) {
+        binary[i] = static_cast<char>((i * 131) & 0xFF);
+    }
+    const struct {
+        const char* what;
+        std::string text;
+    } cases[] = {
+        {"empty", ""},
+        {"no markup", "hello world"},
+        {"cut in the middle", good.substr(0, good.size() / 2)},
+        {"cut before the last end tag", good.substr(0, good.size() - 3)},
+        {"cut inside a tag", "<node name=\"options"},
+        {"a foreign document", "<node name=\"report\" desc=\"0.0.4\"/>"},
+        {"nameless root", "<node desc=\"0.0.1\"></node>"},
+        {"attr before any node", "<attr name=\"x\">1</attr>"},
+        {"nested far too deep", deep},
+        {"binary bytes", binary},
+        {"stray end tags only", "</node></node>"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        dir.WriteText("settings.dat", c.text);
+        Settings settings(location);
+        EXPECT_FALSE(settings.Load());
+        EXPECT_EQ(ReadFile(location.file), good);
+        EXPECT_EQ(settings.GetValue("tree:icon"), 1);
+    }
+}
+
+TEST(SettingsLoad, OversizedFileIsNotRead) {
+    ScratchDir dir;
+    const SettingsLocation location = ScratchLocation(dir);
+    std::string big = "<node name=\"options\">";
+    big.append(static_cast<std::size_t>(kMaxSettingsFileBytes), ' ');
+    big += "</node>";
+    dir.WriteText("settings.dat", big);
+    Settings settings(location);
+    EXPECT_FALSE(settings.Load());
+    EXPECT_EQ(ReadFile(location.file), DefaultText(location));
+}
+
+TEST(SettingsLoad, UnwritableLocationStillGivesTheDefaults) {
+    ScratchDir dir;
+    SettingsLocation location = ScratchLocation(dir);
+    dir.MakeDir("settings.dat");  // a folder where the file should be: neither read nor written
+    Settings settings(location);
+    EXPECT_FALSE(settings.Load());
+    EXPECT_FALSE(settings.Save());
+    EXPECT_EQ(settings.GetValue("tree:size"), 1);
+}
+
+TEST(SettingsLoad, UnknownNodesAreKeptAndDestroyIsAdded) {
+    ScratchDir dir;
+    const SettingsLocation location = ScratchLocation(dir);
+    dir.WriteText("settings.dat",
+                  "<node name=\"options\" desc=\"0.0.1\">"
+                  "<node name=\"common\"><node name=\"browse\" val=\"1\"/></node>"
+                  "<node name=\"plugin\" desc=\"mine\" val=\"7\"><attr name=\"colour\">blue</attr>"
+                  "<node name=\"inner\" kind=\"3\"/></node>"
+                  "</node>");
+    Settings settings(location);
+    EXPECT_TRUE(settings.Load());
+    EXPECT_TRUE(settings.Save());
+    EXPECT_EQ(ReadFile(location.file),
+              "\r\n<node name=\"options\" desc=\"0.0.1\">"
+              "\r\n\t<node name=\"common\">"
+              "\r\n\t\t<node name=\"browse\" val=\"1\"/>"
+              "\r\n\t\t<node name=\"destroy\"/>"
+              "\r\n\t</node>"
+              "\r\n\t<node name=\"plugin\" desc=\"mine\" val=\"7\">"
+              "\r\n\t\t<attr name=\"colour\">blue</attr>"
+              "\r\n\t\t<node name=\"inner\" kind=\"3\"/>"
+              "\r\n\t</node>"
+              "\r\n</node>");
+}
+
+TEST(SettingsLoad, MissingCommonSectionIsCreatedForDestroy) {
+    ScratchDir dir;
+    const SettingsLocation location = ScratchLocation(dir);
+    dir.WriteText("settings.dat", "<node name=\"options\"></node>");
+    Settings settings(location);
+    EXPECT_TRUE(settings.Load());
+    ASSERT_NE(FindPath(settings.Document(), "common:destroy"), nullptr);
+    EXPECT_EQ(settings.GetValue("common:destroy"), 0);
+}
+
+TEST(SettingsValues, MissingKeysReadZeroAndAreNotCreated) {
+    ScratchDir dir;
+    Settings settings(ScratchLocation(dir));
+    settings.Load();
+    EXPECT_EQ(settings.GetValue("common:nothing"), 0);
+    EXPECT_EQ(settings.GetValue("nowhere:size", true), 0);
+    settings.SetValue("common:nothing", 5);
+    settings.SetText("common:nothing", "x");
+    EXPECT_EQ(FindPath(settings.Document(), "common:nothing"), nullptr);
+    settings.SetValue("showfolder:size", 9, true);
+    EXPECT_EQ(settings.GetValue("showfolder:size", true), 9);
+    EXPECT_EQ(settings.GetValue("showfolder:size"), 1);
+}
+
+// Builds a document with the given "showfolder" values; a negative unit leaves the key out.
+AttrNode* ShowFolderDocument(std::int64_t sizeVal, std::int64_t sizeUnit, std::int64_t lastVal, std::int64_t lastUnit) {
+    AttrNode* root = CreateNode(nullptr, "options");
+    AttrNode* section = CreateNode(root, "showfolder");
+    if (sizeUnit >= 0) {
+        AttrNode* size = CreateNode(section, "size");
+        size->val = sizeVal;
+        size->val2 = sizeUnit;
+    }
+    if (lastUnit >= 0) {
+        AttrNode* last = CreateNode(section, "last");
+        last->val = lastVal;
+        last->val2 = lastUnit;
+    }
+    return root;
+}
+
+TEST(SettingsApply, ThresholdAndAge) {
+    constexpr std::int64_t kStartThreshold = 777;
+    constexpr std::int32_t kStartAge = 11;
+    const struct {
+        std::int64_t sizeVal, sizeUnit, lastVal, lastUnit;
+        std::int64_t threshold;
+        std::int32_t age;
+    } cases[] = {
+        {5, 1, 2, 2, 5 * 1024 * 1024, 60},         // 5 MB; 2 months
+        {5, 0, 2, 3, 5 * 1024, 720},               // 5 Kb; 2 years
+        {3, 7, 3, 1, 3 * 1024, 21},                // an unknown size unit counts as Kb; 3 weeks
+        {1, 1, 4, 0, 1024 * 1024, 4},              // days
+        {1, 1, 4, 9, 1024 * 1024, 4},              // an unknown age unit counts as days
+        {0, 1, 0, 3, kStartThreshold, kStartAge},  // zero leaves both as they were
+        {-4, 1, -2, 3, kStartThreshold, kStartAge},
+        {5, -1, 2, -1, kStartThreshold, kStartAge},  // missing keys
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.sizeVal << "/" << c.sizeUnit << " " << c.lastVal << "/" << c.lastUnit);
+        ScratchDir dir;
+        Settings settings(ScratchLocation(dir));
+        TreeViewOptions options;
+        options.sizeThreshold = kStartThreshold;
+        options.age = kStartAge;
+        options.UpdateAccessCutoff();
+        settings.BindViewOptions(&options);
+        const AppliedSettings applied =
+            settings.Apply(ShowFolderDocument(c.sizeVal, c.sizeUnit, c.lastVal, c.lastUnit));
+        EXPECT_EQ(options.sizeThreshold, c.threshold);
+        EXPECT_EQ(options.age, c.age);
+        EXPECT_EQ(applied.sizeThresholdChanged, c.threshold != kStartThreshold);
+        EXPECT_EQ(applied.ageChanged, c.age != kStartAge);
+        EXPECT_EQ(options.accessCutoff, AccessCutoffFor(options.age, platform::TodayMidnightUtc()));
+    }
+}
+
+TEST(SettingsApply, TitleFlagsFollowTheTreeKeys) {
+    const struct {
+        const char* key;
+        bool second;
+        std::uint32_t flag;
+    } cases[] = {
+        {"size", false, TitleSize},       {"percent", false, TitlePercent}, {"percent", true, TitlePrecisePercent},
+        {"created", false, TitleCreated}, {"access", false, TitleAccess},   {"notes", false, TitleNotes},
+        {"icon", false, TitleIcon},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.key << (c.second ? " val2" : " val"));
+        AttrNode* root = CreateNode(nullptr, "options");
+        AttrNode* key = CreateNode(CreateNode(root, "tree"), c.key);
+        (c.second ? key->val2 : key->val) = 1;
+        EXPECT_EQ(TitleFlagsFromSettings(root), c.flag);
+        DeleteNode(root);
+    }
+}
+
+TEST(SettingsApply, ReportsChangesToTheHook) {
+    ScratchDir dir;
+    const SettingsLocation location = ScratchLocation(dir);
+    Settings settings(location);
+    TreeViewOptions options;
+    settings.BindViewOptions(&options);
+    int calls = 0;
+    AppliedSettings last;
+    settings.SetApplyHook([&](const AppliedSettings& applied) {
+        ++calls;
+        last = applied;
+    });
+    settings.Load();
+    EXPECT_EQ(calls, 1);
+    EXPECT_EQ(options.titleFlags, TitleSize | TitlePercent | TitleNotes | TitleIcon);
+    EXPECT_TRUE(last.titleFlagsChanged);
+    EXPECT_EQ(options.sizeThreshold, 1024 * 1024);
+    EXPECT_EQ(options.age, 360);
+    EXPECT_FALSE(last.toolTips);
+
+    // Applying the same values again changes nothing.
+    settings.Apply();
+    EXPECT_EQ(calls, 2);
+    EXPECT_FALSE(last.titleFlagsChanged);
+    EXPECT_FALSE(last.CriterionChanged());
+
+    settings.SetValue("tree:created", 1);
+    settings.SetValue("common:tooltips", 1);
+    settings.SetValue("common:destroy", 1);
+    settings.SetValue("showfolder:last", 2);
+    settings.Apply();
+    EXPECT_TRUE(last.titleFlagsChanged);
+    EXPECT_TRUE(last.ageChanged);
+    EXPECT_FALSE(last.sizeThresholdChanged);
+    EXPECT_TRUE(last.toolTips);
+    EXPECT_TRUE(last.destroyPermanently);
+    EXPECT_EQ(options.titleFlags & TitleCreated, TitleCreated);
+
+    // A document without the tree section clears every title flag.
+    settings.Apply(CreateNode(nullptr, "options"));
+    EXPECT_EQ(options.titleFlags, 0u);
+    EXPECT_EQ(options.age, 720);
+}
+
+TEST(SettingsFolders, ProtectedFolders) {
+    ScratchDir dir;
+    dir.MakeDir("win/sub");
+    dir.MakeDir("win/TempStuff");
+    dir.MakeDir("win/system32");
+    dir.MakeDir("elsewhere");
+    SystemFolders folders;
+    folders.windows = dir.Sub("win");
+    folders.system = dir.Sub("win/system32");
+    folders.temp = dir.Sub("win/sub");
+    static std::string network;
+    network = dir.Sub("elsewhere");
+    const struct {
+        std::string path;
+        bool withNetwork;
+        bool expected;
+    } cases[] = {
+        {"", false, false},
+        {dir.Sub("missing"), false, false},
+        {dir.Sub("win"), false, true},
+        {dir.Sub("win/system32"), false, true},
+        {dir.Sub("win/sub"), false, false},        // the temporary folder itself
+        {dir.Sub("win/TempStuff"), false, false},  // "temp" in the path
+        {dir.Sub("elsewhere"), false, false},
+        {dir.Sub("elsewhere"), true, true},
+#ifndef _WIN32
+        {"/", false, true},  // a root is shorter than 4 characters
+#endif
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path);
+        folders.isNetworkDrive = c.withNetwork ? +[](const std::string& p) { return p == network; } : nullptr;
+        EXPECT_EQ(IsProtectedFolder(c.path, folders), c.expected);
+    }
+    folders.temp = dir.Sub("win/system32");  // a protected temporary folder is left out
+    folders.isNetworkDrive = nullptr;
+    EXPECT_TRUE(DefaultTemporaryFolders(folders).empty());
+
+    const std::string internetFiles = folders.windows + "\\Temporary Internet Files";
+    ASSERT_TRUE(platform::MakeDirectory(internetFiles));
+    folders.temp = dir.Sub("elsewhere");
+    EXPECT_EQ(DefaultTemporaryFolders(folders), (std::vector<std::string>{dir.Sub("elsewhere"), internetFiles}));
+}
+
+TEST(SettingsRules, ListEntries) {
+    EXPECT_EQ(ChoiceIndex(0, 2), 0);
+    EXPECT_EQ(ChoiceIndex(1, 2), 1);
+    EXPECT_EQ(ChoiceIndex(2, 2), 0);  // a stored value above 1 shows as the first entry
+    EXPECT_EQ(ChoiceIndex(-1, 2), 0);
+    const struct {
+        std::int64_t stored;
+        int index;
+    } clusters[] = {{0, 0}, {512, 1}, {4096, 4}, {65536, 8}, {3000, 0}, {131072, 0}, {-512, 0}};
+    for (const auto& c : clusters) {
+        EXPECT_EQ(ClusterChoiceIndex(c.stored), c.index) << c.stored;
+        EXPECT_EQ(ClusterChoiceValue(c.index), c.index == 0 ? 0 : c.stored) << c.stored;
+    }
+    EXPECT_EQ(ClusterChoiceValue(kClusterChoiceCount), 0);
+    EXPECT_EQ(AgeNumberIndex(1), 0);
+    EXPECT_EQ(AgeNumberIndex(6), 5);
+    EXPECT_EQ(AgeNumberIndex(7), 0);
+    EXPECT_EQ(AgeNumberIndex(0), 0);
+}
+
+TEST(SettingsRules, ThresholdText) {
+    const struct {
+        const char* text;
+        std::int32_t value;
+    } cases[] = {
+        {"0", 1},
+        {"", 1},
+        {"abc", 1},
+        {"-5", 1},
+        {"12", 12},
+        {" 7x", 7},
+        {"000", 1},
+        {"2147483647", INT32_MAX},
+        {"99999999999999999999", INT32_MAX},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(ThresholdFromText(c.text), c.value) << '"' << c.text << '"';
+    }
+}
+
+TEST(SettingsRules, FilterFilePaths) {
+    const std::string sep(1, platform::kPathSeparator);
+    const std::string program = sep + "opt" + sep + "Prog";
+    const std::string inside = program + sep + "filters" + sep + "summary.mcf";
+    const std::string sibling = program + "2" + sep + "a.mcf";
+    EXPECT_EQ(FilterPathForDisplay(inside, program), "filters" + sep + "summary.mcf");
+    EXPECT_EQ(FilterPathForDisplay(sibling, program), sibling);
+    EXPECT_EQ(FilterPathForDisplay(program, program), program);
+    EXPECT_EQ(FilterPathForDisplay("", program), "");
+    EXPECT_EQ(FilterPathFromDisplay("filters" + sep + "summary.mcf", program), inside);
+    EXPECT_EQ(FilterPathFromDisplay(sibling, program), sibling);
+    EXPECT_EQ(FilterPathFromDisplay("", program), "");
+    EXPECT_EQ(FilterPathFromDisplay("C:\\other\\b.mcf", program), "C:\\other\\b.mcf");
+    EXPECT_EQ(FilterPathFromDisplay("\\\\srv\\share\\b.mcf", program), "\\\\srv\\share\\b.mcf");
+}
+
+}  // namespace
+}  // namespace qv
