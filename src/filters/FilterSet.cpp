@@ -102,6 +102,10 @@ int FilterSet::AddFilter(const FilterInfo& info) {
         m_lastError = FilterError::NameExists;
         return 0;
     }
+    if (Count() >= kMaxFilters) {
+        m_lastError = FilterError::CannotCreate;
+        return 0;
+    }
     std::int32_t id = info.id;
     if (id == 0) {
         id = m_filters.empty() ? 1 : StepId(m_filters.back().id, 1);

@@ -42,6 +42,10 @@ struct FileFilter {
 // editing ends the masks are compiled into the matcher list (one entry per distinct item text).
 class FilterSet {
   public:
+    // The most filters a set holds. Far beyond any real set (copies take 99); it keeps a crafted
+    // filter file from making loading quadratic in its size.
+    static constexpr int kMaxFilters = 1000;
+
     FilterSet() = default;
     virtual ~FilterSet();
     FilterSet(const FilterSet&) = delete;
@@ -51,7 +55,8 @@ class FilterSet {
     virtual bool GetHitFilter(int n, FilterInfo* out) const;
     virtual void SetEnabled(bool enabled);
     // Only while editing. The new filter's position (from 1) on success; zero when refused
-    // (LastError() tells why, except when refused for not editing).
+    // (LastError() tells why, except when refused for not editing). A full set (kMaxFilters)
+    // refuses with CannotCreate.
     virtual int AddFilter(const FilterInfo& info);
     virtual bool RemoveFilter(const std::string& name);
     // Filter at `position` (from 1, list order).

@@ -133,6 +133,18 @@ TEST(FilterSetAdd, RefusalsRecordTheirReason) {
     EXPECT_EQ(set.Count(), 2);
 }
 
+TEST(FilterSetAdd, AFullSetRefusesMore) {
+    FilterSet set;
+    set.SetEditing(true);
+    while (set.Count() < FilterSet::kMaxFilters) {
+        ASSERT_NE(set.AddFilter(Info("n" + std::to_string(set.Count()), "*.n")), 0);
+    }
+    EXPECT_EQ(set.AddFilter(Info("one too many", "*.x")), 0);
+    EXPECT_EQ(set.LastError(), FilterError::CannotCreate);
+    ASSERT_TRUE(set.RemoveFilter("n7"));
+    EXPECT_NE(set.AddFilter(Info("one too many", "*.x")), 0);
+}
+
 TEST(FilterSetMatch, SharedItemsCompileOnceAndCountEachFilterOnce) {
     FilterSet set;
     Fill(&set, {Info("A", "*.tmp;~*.*", 0, true), Info("B", "*.tmp;*.TMP;*.tmp")});
