@@ -303,7 +303,8 @@ std::string ResolveFinalPath(const std::string& path) {
 
 bool CanEnterFolder(const std::string& path) {
     struct stat st;
-    return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && ::access(path.c_str(), X_OK) == 0;
+    return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode) &&
+           ::faccessat(AT_FDCWD, path.c_str(), X_OK, AT_EACCESS) == 0;
 }
 
 FileTime Now() {

@@ -1,0 +1,63 @@
+// The folder scanner: the walk that turns a folder tree on disk into a report's folder records,
+// the totals pass that adds files items and sub-tree totals, and the finishing pass that sets
+// latest access, temporary marks, size classes and titles.
+//
+// None of the passes recurses along the tree: each keeps its own stack, so a tree of any depth
+// is handled on a small thread stack. The walk names everything by full paths and never changes
+// the process's current directory; it lists every folder once, counting the files in listing
+// order and creating the sub-folder records afterwards in listing order.
+//
+// Limitations: a folder whose path the system refuses (too long, no permission) is recorded
+// like a folder that cannot be entered. Directory entries that are links or junctions
+// (reparse points) are entered, except when they lead back to the scan root, below it, or to or
+// below a link already entered on the current path; those are recorded like folders that cannot
+// be entered, so the walk always ends.
+#pragma once
+
+#include <atomic>
+#include <functional>
+#include <string>
+
+#include "core/FolderRecord.h"
+#include "core/Report.h"
+#include "view/ItemTitle.h"
+
+namespace qv {
+
+// Shows the progress of a scan: the current folder or phase, and whether Cancel is enabled.
+// Called on the scanning thread.
+using ScanProgress = std::function<void(const char* text, bool cancelEnabled)>;
+
+// What the caller of a scan supplies; every part may be left empty. The cancel flag is written
+// by another thread and polled where the passes check it; a stale read only delays the stop.
+struct ScanControl {
+    const std::atomic<int>* cancel = nullptr;  // non-zero asks the passes to stop
+    ScanProgress progress;                     // the path of every fourth folder entered
+    const TreeViewOptions* options = nullptr;  // title options of the finishing pass; defaults when null
+};
+
+// Walks the folder `path` into `record` (already linked into the tree) and everything below it:
+// direct file counts, sizes, allocated space, per-filter counts, dates and the temporary mark.
+// Returns the top of the tree, or null when cancelled or when path or record is missing.
+FolderRecord* ScanFolder(Report* report, const char* path, FolderRecord* record, const ScanControl& control);
+
+// Adds the files items and turns the direct values of a freshly walked tree into sub-tree
+// totals (the direct per-filter values are kept under the 4-6 codes). Returns the record, or
+// null when cancelled or missing.
+FolderRecord* AddTotals(Report* report, FolderRecord* record, const ScanControl& control);
+
+// Sets latest access, temporary marks, size classes, the report serial and the display titles
+// of the sub-tree. Returns the record, or null when cancelled or missing.
+FolderRecord* FinishTree(Report* report, FolderRecord* record, const ScanControl& control);
+
+// Rebuilds every title below and including `record`, children before their parent: the name is
+// set back to the plain name (desc) and replaced by the composed title when that succeeds.
+void RefreshTitles(FolderRecord* record, const TreeViewOptions& options);
+
+// The three passes one after another on a new root named `path`, with the phase texts of the
+// scan job ("Collecting Statistics...", "Finalizing...", "Initializing tree items..."). On
+// success the new tree becomes the report's root and is returned; on cancel or failure the
+// partial tree is deleted, the report keeps its previous root and the result is null.
+FolderRecord* ScanReport(Report* report, const std::string& path, const ScanControl& control);
+
+}  // namespace qv

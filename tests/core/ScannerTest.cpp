@@ -1,0 +1,556 @@
+// The folder scanner against generated trees with known figures, against an independent walk
+// (find on POSIX), and on the awkward cases: cancel, folders that vanish or cannot be read,
+// links, long and Unicode paths, very deep trees.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstdio>
+#include <filesystem>
+#include <map>
+#include <set>
+#include <vector>
+
+#include "../TestUtil.h"
+#include "ScanTestUtil.h"
+#include "core/Scanner.h"
+#include "platform/Platform.h"
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace qv {
+namespace {
+
+using test::Child;
+using test::HasKey;
+using test::MakeReport;
+using test::Scan;
+using test::ScratchDir;
+
+std::int64_t Stat(FolderRecord* node, const std::string& key) {
+    return ReadStat(node, key.c_str());
+}
+
+std::string FilterStat(const char* code, const char* filter) {
+    return FilterKey(code, filter);
+}
+
+// A tree whose every figure is known (4096-byte clusters):
+//   root: a.txt 100, b.tmp 4096; sub1: x.exe 5000, empty.bin 0; sub2: z.txt 0; sub3 empty
+class KnownTree : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir.WriteFile("a.txt", 100);
+        dir.WriteFile("b.tmp", 4096);
+        dir.WriteFile("sub1/x.exe", 5000);
+        dir.WriteFile("sub1/empty.bin", 0);
+        dir.WriteFile("sub2/z.txt", 0);
+        dir.MakeDir("sub3");
+        report = MakeReport(true, 4096);
+        root = Scan(report.get(), dir.Path());
+        ASSERT_NE(root, nullptr);
+    }
+
+    ScratchDir dir;
+    std::unique_ptr<Report> report;
+    FolderRecord* root = nullptr;
+};
+
+TEST_F(KnownTree, TotalsCountEveryFileOnceWithWholeClusters) {
+    EXPECT_EQ(report->Root(), root);
+    EXPECT_EQ(Stat(root, LFN), 5);
+    EXPECT_EQ(Stat(root, MFS), 100 + 4096 + 5000);
+    // 100 -> 4096, 4096 -> 4096, 5000 -> 8192, empty files -> 0.
+    EXPECT_EQ(Stat(root, NFA), 4096 + 4096 + 8192);
+    EXPECT_EQ(Stat(root, OFN), 3);
+
+    FolderRecord* sub1 = Child(root, "sub1");
+    FolderRecord* sub2 = Child(root, "sub2");
+    FolderRecord* sub3 = Child(root, "sub3");
+    ASSERT_TRUE(sub1 && sub2 && sub3);
+    EXPECT_EQ(Stat(sub1, LFN), 2);
+    EXPECT_EQ(Stat(sub1, MFS), 5000);
+    EXPECT_EQ(Stat(sub1, NFA), 8192);
+    EXPECT_EQ(Stat(sub1, OFN), 0);
+    EXPECT_EQ(Stat(sub2, LFN), 1);
+    EXPECT_EQ(Stat(sub2, NFA), 0);
+    EXPECT_EQ(Stat(sub3, LFN), 0);
+    EXPECT_EQ(Stat(sub3, OFN), 0);
+    EXPECT_EQ(ReadText(sub1, ALC), platform::JoinPath(platform::FullFolderPath(dir.Path()), "sub1"));
+    EXPECT_EQ(ReadText(root, ALC), platform::FullFolderPath(dir.Path()));
+}
+
+TEST_F(KnownTree, FilesItemComesLastWithTheDirectValues) {
+    FolderRecord* item = root->lastChild;
+    ASSERT_NE(item, nullptr);
+    EXPECT_EQ(item->group, 1);
+    EXPECT_EQ(std::string(item->desc), "{" + dir.Path() + " files}");
+    EXPECT_EQ(Stat(item, LFN), 2);
+    EXPECT_EQ(Stat(item, MFS), 4196);
+    EXPECT_EQ(Stat(item, NFA), 8192);
+    EXPECT_EQ(Stat(item, OFN), 3);  // the folder's direct sub-folders
+    EXPECT_EQ(Stat(item, ELT), 0);
+    EXPECT_FALSE(HasKey(item, BTM));
+    EXPECT_EQ(ReadText(item, DRM), report->Created());
+    EXPECT_EQ(Stat(item, CRP), report->Serial());
+    EXPECT_EQ(std::string(ReadText(item, ALC)), ReadText(root, ALC));
+    EXPECT_EQ(test::ChildCount(root), 4);
+    // A folder with files but no sub-folders, or sub-folders but no files, gets no files item.
+    EXPECT_EQ(Child(root, "sub1")->firstChild, nullptr);
+    // Every real child is created in listing order before the files item.
+    for (FolderRecord* child = root->firstChild; child != item; child = child->nextSibling) {
+        EXPECT_EQ(child->group, 0);
+    }
+}
+
+TEST_F(KnownTree, PerFilterTotalsDirectValuesAndTemporaryMark) {
+    const char* docs = "Documents";
+    const char* exe = "Executable, Libraries";
+    const char* temp = "Temporary";
+    // a.txt at the root and the empty z.txt in sub2 are documents.
+    EXPECT_EQ(Stat(root, FilterStat(kFilterFiles, docs)), 2);
+    EXPECT_EQ(Stat(root, FilterStat(kFilterSize, docs)), 100);
+    EXPECT_EQ(Stat(root, FilterStat(kFilterAllocated, docs)), 4096);
+    EXPECT_EQ(Stat(root, FilterStat(kFilterDirectFiles, docs)), 1);
+    EXPECT_EQ(Stat(root, FilterStat(kFilterFiles, exe)), 1);
+    EXPECT_EQ(Stat(root, FilterStat(kFilterDirectFiles, exe)), 0);
+    EXPECT_EQ(Stat(root, FilterStat(kFilterAllocated, exe)), 8192);
+    FolderRecord* sub1 = Child(root, "sub1");
+    EXPECT_EQ(Stat(sub1, FilterStat(kFilterDirectFiles, exe)), 1);
+    EXPECT_EQ(Stat(sub1, FilterStat(kFilterDirectAllocated, exe)), 8192);
+    // Every filter has its keys on every folder, also with zero counts.
+    FolderRecord* sub3 = Child(root, "sub3");
+    EXPECT_TRUE(HasKey(sub3, FilterStat(kFilterFiles, "Archives").c_str()));
+    EXPECT_TRUE(HasKey(sub3, FilterStat(kFilterDirectAllocated, "Archives").c_str()));
+
+    EXPECT_EQ(Stat(root, FilterStat(kFilterFiles, temp)), 1);
+    EXPECT_EQ(Stat(root, FCA), 1);
+    EXPECT_EQ(Stat(sub1, FCA), 0);
+    FolderRecord* item = root->lastChild;
+    EXPECT_EQ(Stat(item, FilterStat(kFilterFiles, temp)), 1);
+    EXPECT_EQ(Stat(item, FilterStat(kFilterDirectFiles, temp)), 1);
+}
+
+TEST_F(KnownTree, SizeClassesTitlesAndDates) {
+    EXPECT_EQ(root->kind, 9);
+    EXPECT_EQ(Child(root, "sub1")->kind, 8);  // 50 % of the parent
+    EXPECT_EQ(Child(root, "sub2")->kind, 0);  // nothing allocated
+    EXPECT_EQ(root->lastChild->kind, 8);
+    // Default options carry only the icon: the title is the name padded to 12 characters.
+    EXPECT_EQ(std::string(Child(root, "sub1")->name), "sub1        ");
+    EXPECT_EQ(std::string(Child(root, "sub1")->desc), "sub1");
+    // Latest access: the newest file time below; an empty folder its own access time.
+    EXPECT_GT(Stat(root, ELT), 0);
+    EXPECT_GE(Stat(root, ELT), Stat(Child(root, "sub1"), ELT));
+    EXPECT_GT(Stat(Child(root, "sub3"), ELT), 0);
+    EXPECT_GT(Stat(Child(root, "sub3"), BTM), 0);
+    EXPECT_GT(Stat(root, BTM), 0);
+}
+
+TEST_F(KnownTree, TitleRefreshFollowsNewOptions) {
+    TreeViewOptions options;
+    options.titleFlags = TitleSize;
+    RefreshTitles(root, options);
+    EXPECT_EQ(std::string(Child(root, "sub1")->name), "sub1        = 8 K");
+    EXPECT_EQ(std::string(Child(root, "sub3")->name), "sub3        = empty");
+    options.titleFlags = 0;
+    RefreshTitles(root, options);
+    EXPECT_EQ(std::string(Child(root, "sub1")->name), "sub1");
+}
+
+TEST(Scanner, AllocatedSpaceFollowsThePolicy) {
+    struct Case {
+        std::int64_t cluster;
+        std::int64_t expected;
+    } cases[] = {
+        {4096, 0 + 4096 + 4096 + 4096 + 8192},  // sizes 0, 1, 4095, 4096, 4097
+        {512, 0 + 512 + 4096 + 4096 + 4608},
+        {0, 0 + 1 + 4095 + 4096 + 4097},  // no usable cluster size: plain sizes
+    };
+    ScratchDir dir;
+    std::int64_t sizes[] = {0, 1, 4095, 4096, 4097};
+    for (std::int64_t size : sizes) {
+        dir.WriteFile("f" + std::to_string(size) + ".bin", static_cast<std::size_t>(size));
+    }
+    for (const Case& c : cases) {
+        auto report = MakeReport(true, c.cluster);
+        FolderRecord* root = Scan(report.get(), dir.Path());
+        ASSERT_NE(root, nullptr);
+        EXPECT_EQ(Stat(root, NFA), c.expected) << "cluster " << c.cluster;
+        EXPECT_EQ(Stat(root, MFS), 1 + 4095 + 4096 + 4097);
+    }
+}
+
+TEST(Scanner, DisabledFiltersLeaveNoPerFilterKeys) {
+    ScratchDir dir;
+    dir.WriteFile("a.txt", 10);
+    dir.WriteFile("s/b.tmp", 10);
+    auto report = MakeReport(false, 4096);
+    FolderRecord* root = Scan(report.get(), dir.Path());
+    ASSERT_NE(root, nullptr);
+    for (FolderRecord* node : {root, root->firstChild, root->lastChild}) {
+        for (std::size_t i = 0; i < node->attrs.Count(); ++i) {
+            EXPECT_EQ(std::string(node->attrs.At(i)->Name()).find("@F"), std::string::npos);
+        }
+    }
+    EXPECT_EQ(Stat(root, FCA), 0);
+    EXPECT_EQ(Stat(root, LFN), 2);
+}
+
+TEST(Scanner, MissingArgumentsAndMissingRoot) {
+    auto report = MakeReport(true, 4096);
+    FolderRecord* record = CreateNode(nullptr, "x");
+    EXPECT_EQ(ScanFolder(report.get(), nullptr, record, {}), nullptr);
+    EXPECT_EQ(ScanFolder(report.get(), "x", nullptr, {}), nullptr);
+    EXPECT_EQ(AddTotals(report.get(), nullptr, {}), nullptr);
+    EXPECT_EQ(FinishTree(report.get(), nullptr, {}), nullptr);
+    DeleteNode(record);
+
+    // A root that does not exist still gives a report, with zero statistics and no path.
+    ScratchDir dir;
+    FolderRecord* root = Scan(report.get(), dir.Sub("does-not-exist"));
+    ASSERT_NE(root, nullptr);
+    EXPECT_EQ(Stat(root, LFN), 0);
+    EXPECT_EQ(Stat(root, OFN), 0);
+    EXPECT_FALSE(HasKey(root, ALC));
+    EXPECT_EQ(root->kind, 9);
+}
+
+TEST(Scanner, CancelStopsTheWalkAndKeepsTheCurrentDirectory) {
+    ScratchDir dir;
+    for (int i = 0; i < 40; ++i) {
+        dir.WriteFile("d" + std::to_string(i) + "/f.txt", 1);
+    }
+    const std::string before = platform::GetCurrentDir();
+    auto report = MakeReport(true, 4096);
+    std::atomic<int> cancel{0};
+    int progressCalls = 0;
+    ScanControl control;
+    control.cancel = &cancel;
+    control.progress = [&](const char*, bool cancelEnabled) {
+        EXPECT_TRUE(cancelEnabled);
+        if (++progressCalls == 2) {
+            cancel = 1;
+        }
+    };
+    EXPECT_EQ(Scan(report.get(), dir.Path(), control), nullptr);
+    EXPECT_EQ(report->Root(), nullptr);
+    EXPECT_EQ(progressCalls, 2);
+    EXPECT_EQ(platform::GetCurrentDir(), before);
+
+    // Cancelled before the totals or the finishing pass.
+    FolderRecord* root = CreateNode(nullptr, dir.Path().c_str());
+    cancel = 0;
+    ASSERT_NE(ScanFolder(report.get(), dir.Path().c_str(), root, control), nullptr);
+    cancel = 1;
+    EXPECT_EQ(AddTotals(report.get(), root, control), nullptr);
+    EXPECT_EQ(FinishTree(report.get(), root, control), nullptr);
+    DeleteNode(root);
+}
+
+TEST(Scanner, ProgressShowsEveryFourthFolderWithItsPath) {
+    ScratchDir dir;
+    for (int i = 0; i < 21; ++i) {
+        dir.MakeDir("d" + std::to_string(i));
+    }
+    auto report = MakeReport(true, 4096);
+    std::vector<std::string> texts;
+    ScanControl control;
+    control.progress = [&](const char* text, bool) { texts.emplace_back(text); };
+    ASSERT_NE(Scan(report.get(), dir.Path(), control), nullptr);
+    // 22 folders entered: 5 or 6 of them shown, then the three phase texts.
+    ASSERT_GE(texts.size(), 8u);
+    ASSERT_LE(texts.size(), 9u);
+    EXPECT_EQ(texts[texts.size() - 3], "Collecting Statistics...");
+    EXPECT_EQ(texts[texts.size() - 2], "Finalizing...");
+    EXPECT_EQ(texts[texts.size() - 1], "Initializing tree items...");
+    const std::string base = platform::FullFolderPath(dir.Path());
+    for (std::size_t i = 0; i + 3 < texts.size(); ++i) {
+        EXPECT_EQ(texts[i].compare(0, base.size(), base), 0) << texts[i];
+    }
+}
+
+TEST(Scanner, FolderDeletedDuringTheScanIsRecordedEmpty) {
+    ScratchDir dir;
+    const int kVictims = 12;
+    for (int i = 0; i < kVictims; ++i) {
+        dir.WriteFile("victim" + std::to_string(i) + "/f.txt", 10);
+    }
+    auto report = MakeReport(true, 4096);
+    bool deleted = false;
+    ScanControl control;
+    // Progress comes for one of every four folders entered, before the folder is listed. The
+    // first call for a victim comes after the root's listing and within the first few victims,
+    // so most of them vanish between the root's listing and their own turn.
+    const std::string rootPath = platform::FullFolderPath(dir.Path());
+    control.progress = [&](const char* text, bool) {
+        if (!deleted && text != rootPath) {
+            deleted = true;
+            for (int i = 0; i < kVictims; ++i) {
+                std::error_code ec;
+                std::filesystem::remove_all(ScratchDir::FromUtf8(dir.Sub("victim" + std::to_string(i))), ec);
+            }
+        }
+    };
+    FolderRecord* root = Scan(report.get(), dir.Path(), control);
+    ASSERT_NE(root, nullptr);
+    EXPECT_EQ(Stat(root, OFN), kVictims);
+    int vanished = 0;
+    std::int64_t files = 0;
+    for (FolderRecord* child = root->firstChild; child; child = child->nextSibling) {
+        files += Stat(child, LFN);
+        if (!HasKey(child, ALC)) {
+            ++vanished;
+            EXPECT_FALSE(HasKey(child, LFN));
+            EXPECT_TRUE(HasKey(child, BTM));
+            EXPECT_EQ(Stat(child, FCA), 0);
+        }
+    }
+    EXPECT_GE(vanished, kVictims - 4);
+    EXPECT_EQ(Stat(root, LFN), files);
+    // The victim whose progress call did the deleting was open already: listed, but empty.
+    EXPECT_EQ(files, kVictims - vanished - 1);
+}
+
+TEST(Scanner, UnicodeAndLongPathsAreScannedLikeAnyOther) {
+    ScratchDir dir;
+    // Five levels of 60-character names: the deepest folder's path is far beyond 260.
+    std::string relative;
+    for (int level = 0; level < 5; ++level) {
+        relative += (level ? "/" : "") + std::string(56, static_cast<char>('a' + level)) + "日本語";
+    }
+    dir.WriteFile(relative + "/Ünïcödé.txt", 1234);
+    dir.WriteFile("Ελληνικά/файл.tmp", 10);
+    auto report = MakeReport(true, 4096);
+    FolderRecord* root = Scan(report.get(), dir.Path());
+    ASSERT_NE(root, nullptr);
+    EXPECT_EQ(Stat(root, LFN), 2);
+    EXPECT_EQ(Stat(root, MFS), 1244);
+    EXPECT_EQ(Stat(root, OFN), 6);
+    EXPECT_EQ(Stat(root, FilterStat(kFilterFiles, "Documents")), 1);
+    FolderRecord* greek = Child(root, "Ελληνικά");
+    ASSERT_NE(greek, nullptr);
+    EXPECT_EQ(Stat(greek, FCA), 1);
+    FolderRecord* deepest = Child(root, relative.substr(0, relative.find('/')));
+    ASSERT_NE(deepest, nullptr);
+    while (deepest->firstChild != nullptr) {
+        deepest = deepest->firstChild;
+    }
+    std::string expected = relative;
+    std::replace(expected.begin(), expected.end(), '/', platform::kPathSeparator);
+    const std::string path = ReadText(deepest, ALC);
+    EXPECT_GT(path.size(), 300u);
+    EXPECT_EQ(path, platform::JoinPath(platform::FullFolderPath(dir.Path()), expected));
+    EXPECT_EQ(Stat(deepest, LFN), 1);
+    EXPECT_EQ(Stat(deepest, MFS), 1234);
+}
+
+// A chain of one-letter folders made by entering each new folder, so the test itself never
+// names a path longer than one letter. Stops at `levels` or when the system refuses.
+int MakeDeepChain(const std::string& base, int levels) {
+    const std::string before = platform::GetCurrentDir();
+    int made = 0;
+    if (platform::SetCurrentDir(base)) {
+        while (made < levels && platform::MakeDirectory("a") && platform::SetCurrentDir("a")) {
+            ++made;
+        }
+        platform::SetCurrentDir(before);
+    }
+    return made;
+}
+
+TEST(Scanner, TreeAsDeepAsThePathLimitAllowsOnASmallStack) {
+    ScratchDir dir;
+    const std::string base = platform::FullFolderPath(dir.Path());
+    // Linux allows about 4096 bytes per path: "/a" per level.
+    const int wanted = std::min(2000, static_cast<int>((4000 - base.size()) / 2));
+    const int made = MakeDeepChain(base, wanted);
+    ASSERT_GT(made, 50);
+    std::int64_t folders = -1;
+    int depth = 0;
+    test::RunOnSmallStack([&] {
+        auto report = MakeReport(true, 4096);
+        FolderRecord* root = Scan(report.get(), dir.Path());
+        if (root != nullptr) {
+            folders = Stat(root, OFN);
+            for (FolderRecord* node = root; node->firstChild; node = node->firstChild) {
+                ++depth;
+            }
+        }
+    });
+    std::printf("deep tree: %d levels made, %d scanned\n", made, depth);
+    EXPECT_EQ(folders, made);
+    EXPECT_EQ(depth, made);
+    // Remove it the way it was made: down by entering, then up deleting one level at a time.
+    const std::string before = platform::GetCurrentDir();
+    ASSERT_TRUE(platform::SetCurrentDir(base));
+    for (int level = 1; level < made; ++level) {
+        ASSERT_TRUE(platform::SetCurrentDir("a"));
+    }
+    for (int level = made; level > 0; --level) {
+        EXPECT_TRUE(platform::DeleteDirectory("a"));
+        ASSERT_TRUE(platform::SetCurrentDir(".."));
+    }
+    platform::SetCurrentDir(before);
+}
+
+#ifndef _WIN32
+
+// Runs a shell command and returns its standard output.
+std::string Shell(const std::string& command) {
+    std::string out;
+    FILE* pipe = ::popen(command.c_str(), "r");
+    if (pipe == nullptr) {
+        return out;
+    }
+    char buffer[4096];
+    std::size_t got;
+    while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) {
+        out.append(buffer, got);
+    }
+    ::pclose(pipe);
+    return out;
+}
+
+std::int64_t ShellNumber(const std::string& command) {
+    return std::stoll("0" + Shell(command));
+}
+
+// Every folder's LFN, MFS and OFN against find: non-directories of any kind are files with
+// their own (lstat) size, symbolic links are never followed, hard links count per entry.
+TEST(Scanner, FiguresMatchFindOnAGeneratedTree) {
+    ScratchDir dir;
+    unsigned seed = 12345;
+    auto next = [&seed] { return seed = seed * 1103515245u + 12345u, (seed >> 8) & 0xFFFF; };
+    std::vector<std::string> folders = {""};
+    for (int i = 0; i < 60; ++i) {
+        const std::string parent = folders[next() % folders.size()];
+        folders.push_back(parent + (parent.empty() ? "" : "/") + "d" + std::to_string(i));
+        dir.MakeDir(folders.back());
+    }
+    for (int i = 0; i < 300; ++i) {
+        const std::string& folder = folders[next() % folders.size()];
+        dir.WriteFile(folder + (folder.empty() ? "" : "/") + "f" + std::to_string(i) + ".txt", next() % 20000);
+    }
+    // Links of every kind, a hard link and a named pipe.
+    ASSERT_EQ(::symlink("..", dir.Sub("d0/up").c_str()), 0);
+    ASSERT_EQ(::symlink(dir.Path().c_str(), dir.Sub("loop").c_str()), 0);
+    ASSERT_EQ(::symlink("missing-target", dir.Sub("dangling").c_str()), 0);
+    dir.WriteFile("f-hard-source.bin", 777);
+    ASSERT_EQ(::link(dir.Sub("f-hard-source.bin").c_str(), dir.Sub("d0/hard-copy.bin").c_str()), 0);
+    ASSERT_EQ(::mkfifo(dir.Sub("pipe").c_str(), 0600), 0);
+
+    auto report = MakeReport(true, 4096);
+    FolderRecord* root = Scan(report.get(), dir.Path());
+    ASSERT_NE(root, nullptr);
+    int checked = 0;
+    std::vector<FolderRecord*> stack = {root};
+    while (!stack.empty()) {
+        FolderRecord* node = stack.back();
+        stack.pop_back();
+        for (FolderRecord* child = node->firstChild; child; child = child->nextSibling) {
+            if (child->group == 0) {
+                stack.push_back(child);
+            }
+        }
+        const std::string path = ReadText(node, ALC);
+        const std::string quoted = "'" + path + "'";
+        EXPECT_EQ(Stat(node, LFN), ShellNumber("find " + quoted + " ! -type d | wc -l")) << path;
+        EXPECT_EQ(Stat(node, MFS),
+                  ShellNumber("find " + quoted + " ! -type d -printf '%s\\n' | awk '{s+=$1} END {print s+0}'"))
+            << path;
+        EXPECT_EQ(Stat(node, OFN), ShellNumber("find " + quoted + " -mindepth 1 -type d | wc -l")) << path;
+        ++checked;
+    }
+    EXPECT_EQ(checked, 61);
+}
+
+// Runs `body` with the permissions of an ordinary user when the test runs as root, since root
+// may read any folder.
+template <typename Body>
+void AsOrdinaryUser(Body body) {
+    const bool root = ::geteuid() == 0;
+    if (root) {
+        ASSERT_EQ(::seteuid(65534), 0);
+    }
+    body();
+    if (root) {
+        ASSERT_EQ(::seteuid(0), 0);
+    }
+}
+
+TEST(Scanner, FoldersThatCannotBeReadAreRecordedAndTheScanGoesOn) {
+    ScratchDir dir;
+    dir.WriteFile("open/a.txt", 10);
+    dir.WriteFile("closed/secret.txt", 10);
+    dir.WriteFile("enter-only/hidden.txt", 10);
+    ::chmod(dir.Path().c_str(), 0755);
+    ::chmod(dir.Sub("open").c_str(), 0755);
+    ::chmod(dir.Sub("closed").c_str(), 0);
+    ::chmod(dir.Sub("enter-only").c_str(), 0111);
+    FolderRecord* root = nullptr;
+    auto report = MakeReport(true, 4096);
+    AsOrdinaryUser([&] { root = Scan(report.get(), dir.Path()); });
+    ASSERT_NE(root, nullptr);
+    EXPECT_EQ(Stat(root, LFN), 1);
+    EXPECT_EQ(Stat(root, OFN), 3);
+    FolderRecord* closed = Child(root, "closed");
+    FolderRecord* enterOnly = Child(root, "enter-only");
+    ASSERT_TRUE(closed && enterOnly);
+    // Neither entered nor listed: dates only. Entered but not listed: its path as well.
+    EXPECT_FALSE(HasKey(closed, ALC));
+    EXPECT_FALSE(HasKey(closed, LFN));
+    EXPECT_TRUE(HasKey(closed, BTM));
+    EXPECT_EQ(ReadText(enterOnly, ALC), ReadText(root, ALC) + std::string("/enter-only"));
+    EXPECT_FALSE(HasKey(enterOnly, LFN));
+    EXPECT_EQ(Stat(enterOnly, OFN), 0);
+}
+
+TEST(Scanner, LinkToAnAncestorIsAFileAndNotEntered) {
+    ScratchDir dir;
+    dir.WriteFile("a/b/c.txt", 5);
+    ASSERT_EQ(::symlink("../..", dir.Sub("a/b/up").c_str()), 0);
+    auto report = MakeReport(true, 4096);
+    FolderRecord* root = Scan(report.get(), dir.Path());
+    ASSERT_NE(root, nullptr);
+    EXPECT_EQ(Stat(root, OFN), 2);
+    EXPECT_EQ(Stat(root, LFN), 2);
+    EXPECT_EQ(Stat(root, MFS), 5 + 5);  // the link's own size is the length of "../.."
+}
+
+#else
+
+// Wine shows a Linux symbolic link to a folder as a folder with the reparse-point attribute;
+// Windows makes one with mklink /d. Either way the walk must not follow it back into itself.
+TEST(Scanner, LinkToAnAncestorIsNotEnteredAgain) {
+    ScratchDir dir;
+    dir.WriteFile("a/b/c.txt", 5);
+    dir.WriteFile("outside/o.txt", 7);
+    std::error_code ec;
+    std::filesystem::create_directory_symlink(ScratchDir::FromUtf8(dir.Path()), ScratchDir::FromUtf8(dir.Sub("a/b/up")), ec);
+    if (ec) {
+        GTEST_SKIP() << "cannot make a folder link here: " << ec.message();
+    }
+    std::filesystem::create_directory_symlink(ScratchDir::FromUtf8(dir.Sub("outside")),
+                                              ScratchDir::FromUtf8(dir.Sub("a/out")), ec);
+    platform::DirEntry entry;
+    ASSERT_TRUE(platform::StatPath(dir.Sub("a/b/up"), &entry));
+    ASSERT_NE(entry.attributes & platform::kAttrReparsePoint, 0u);
+    auto report = MakeReport(true, 4096);
+    FolderRecord* root = Scan(report.get(), dir.Path());
+    ASSERT_NE(root, nullptr);
+    FolderRecord* up = Child(Child(Child(root, "a"), "b"), "up");
+    ASSERT_NE(up, nullptr);
+    EXPECT_FALSE(HasKey(up, ALC));
+    EXPECT_EQ(up->firstChild, nullptr);
+    // "a/out" leads to a folder that is also scanned directly; it too is inside the root.
+    EXPECT_EQ(Stat(root, LFN), 2);
+}
+
+#endif
+
+}  // namespace
+}  // namespace qv
