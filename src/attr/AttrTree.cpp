@@ -1,0 +1,785 @@
+// Attribute values, the process-wide name table, attribute lists and node trees.
+#include "attr/AttrTree.h"
+
+#include <atomic>
+#include <cinttypes>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <mutex>
+#include <new>
+#include <utility>
+
+#include "attr/AttrDecimal.h"
+
+namespace qv {
+
+static_assert(sizeof(AttrEntry) == 16, "an attribute entry is a name id, a letter and an 8-byte payload");
+
+namespace {
+
+char* DuplicateText(const char* text) {
+    if (text == nullptr) {
+        return nullptr;
+    }
+    const std::size_t size = std::strlen(text) + 1;
+    char* copy = static_cast<char*>(std::malloc(size));
+    if (copy != nullptr) {
+        std::memcpy(copy, text, size);
+    }
+    return copy;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Name table. Ids index fixed-size chunks that never move once allocated, so AttrNameText reads
+// without a lock while another thread adds names. Each text is stored in an arena block behind
+// its 32-bit length. A hash index (only touched under the mutex) maps texts to ids; each thread
+// keeps a small direct-mapped cache in front of it so the usual few dozen names never lock.
+
+constexpr std::uint32_t kChunkBits = 12;
+constexpr std::uint32_t kChunkSize = 1u << kChunkBits;
+constexpr std::uint32_t kMaxChunks = 256;  // ids stay below 2^20
+constexpr std::size_t kMaxTableBytes = std::size_t{64} << 20;
+constexpr std::size_t kArenaBlockSize = 64 * 1024;
+
+std::uint32_t HashName(const char* name, std::size_t length) {
+    std::uint32_t hash = 2166136261u;  // FNV-1a
+    for (std::size_t i = 0; i < length; ++i) {
+        hash = (hash ^ static_cast<unsigned char>(name[i])) * 16777619u;
+    }
+    return hash;
+}
+
+std::uint32_t StoredLength(const char* text) {
+    std::uint32_t length;
+    std::memcpy(&length, text - sizeof length, sizeof length);
+    return length;
+}
+
+bool SameName(const char* stored, const char* name, std::size_t length) {
+    return stored != nullptr && StoredLength(stored) == length && std::memcmp(stored, name, length) == 0;
+}
+
+class NameTable {
+public:
+    const char* Text(std::uint32_t id) const {
+        const std::uint32_t chunk = id >> kChunkBits;
+        if (id == 0 || chunk >= kMaxChunks) {
+            return nullptr;
+        }
+        const std::atomic<const char*>* slots = m_chunks[chunk].load(std::memory_order_acquire);
+        return slots == nullptr ? nullptr : slots[id & (kChunkSize - 1)].load(std::memory_order_acquire);
+    }
+
+    std::uint32_t Intern(const char* name, std::size_t length, std::uint32_t hash) {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (m_indexMask == 0 && !GrowIndex()) {
+            return 0;
+        }
+        std::uint32_t pos = hash & m_indexMask;
+        for (; m_index[pos].id != 0; pos = (pos + 1) & m_indexMask) {
+            if (m_index[pos].hash == hash && SameName(Text(m_index[pos].id), name, length)) {
+                return m_index[pos].id;
+            }
+        }
+        const std::uint32_t id = m_lastId + 1;
+        const char* text = StoreText(name, length);
+        if (text == nullptr || !PublishId(id, text)) {
+            return 0;
+        }
+        m_lastId = id;
+        m_index[pos] = {hash, id};
+        if (2 * m_lastId > m_indexMask) {
+            GrowIndex();  // on failure the index stays valid, just fuller
+        }
+        return id;
+    }
+
+private:
+    struct IndexSlot {
+        std::uint32_t hash;
+        std::uint32_t id;
+    };
+
+    bool PublishId(std::uint32_t id, const char* text) {
+        const std::uint32_t chunk = id >> kChunkBits;
+        if (chunk >= kMaxChunks) {
+            return false;
+        }
+        std::atomic<const char*>* slots = m_chunks[chunk].load(std::memory_order_relaxed);
+        if (slots == nullptr) {
+            slots = new (std::nothrow) std::atomic<const char*>[kChunkSize];
+            if (slots == nullptr) {
+                return false;
+            }
+            for (std::uint32_t i = 0; i < kChunkSize; ++i) {
+                slots[i].store(nullptr, std::memory_order_relaxed);
+            }
+            m_chunks[chunk].store(slots, std::memory_order_release);
+        }
+        slots[id & (kChunkSize - 1)].store(text, std::memory_order_release);
+        return true;
+    }
+
+    const char* StoreText(const char* name, std::size_t length) {
+        // Length prefix, text, terminator; rounded up so the next prefix stays aligned.
+        const std::size_t need = (sizeof(std::uint32_t) + length + 1 + 3) & ~std::size_t{3};
+        if (m_bytes + need > kMaxTableBytes) {
+            return nullptr;
+        }
+        char* place;
+        if (need > kArenaBlockSize / 4) {
+            place = static_cast<char*>(std::malloc(need));  // long names get a block of their own
+        } else {
+            if (need > m_blockLeft) {
+                m_block = static_cast<char*>(std::malloc(kArenaBlockSize));
+                m_blockLeft = m_block == nullptr ? 0 : kArenaBlockSize;
+            }
+            place = m_block;
+            if (place != nullptr) {
+                m_block += need;
+                m_blockLeft -= need;
+            }
+        }
+        if (place == nullptr) {
+            return nullptr;
+        }
+        m_bytes += need;
+        const std::uint32_t length32 = static_cast<std::uint32_t>(length);
+        std::memcpy(place, &length32, sizeof length32);
+        char* text = place + sizeof length32;
+        std::memcpy(text, name, length);
+        text[length] = '\0';
+        return text;
+    }
+
+    bool GrowIndex() {
+        const std::uint32_t newSize = m_indexMask == 0 ? 1024 : 2 * (m_indexMask + 1);
+        auto* index = static_cast<IndexSlot*>(std::calloc(newSize, sizeof(IndexSlot)));
+        if (index == nullptr) {
+            return false;
+        }
+        for (std::uint32_t i = 0; m_indexMask != 0 && i <= m_indexMask; ++i) {
+            if (m_index[i].id != 0) {
+                std::uint32_t pos = m_index[i].hash & (newSize - 1);
+                while (index[pos].id != 0) {
+                    pos = (pos + 1) & (newSize - 1);
+                }
+                index[pos] = m_index[i];
+            }
+        }
+        std::free(m_index);
+        m_index = index;
+        m_indexMask = newSize - 1;
+        return true;
+    }
+
+    std::mutex m_mutex;
+    std::atomic<std::atomic<const char*>*> m_chunks[kMaxChunks] = {};
+    std::uint32_t m_lastId = 0;
+    IndexSlot* m_index = nullptr;
+    std::uint32_t m_indexMask = 0;
+    char* m_block = nullptr;
+    std::size_t m_blockLeft = 0;
+    std::size_t m_bytes = 0;
+};
+
+// Never destroyed: names must outlive every tree, including trees freed by static destructors.
+NameTable& Names() {
+    static NameTable* table = new NameTable;
+    return *table;
+}
+
+struct NameCacheSlot {
+    std::uint32_t hash;
+    std::uint32_t id;
+};
+thread_local NameCacheSlot t_nameCache[256];
+
+// ---------------------------------------------------------------------------------------------
+
+bool EqualsIgnoringAsciiCase(const char* a, const char* b) {
+    // Only A-Z fold, so bytes of UTF-8 sequences (all 0x80 and above) compare exactly.
+    for (;; ++a, ++b) {
+        unsigned char ca = static_cast<unsigned char>(*a);
+        unsigned char cb = static_cast<unsigned char>(*b);
+        if (ca >= 'A' && ca <= 'Z') {
+            ca = static_cast<unsigned char>(ca - 'A' + 'a');
+        }
+        if (cb >= 'A' && cb <= 'Z') {
+            cb = static_cast<unsigned char>(cb - 'A' + 'a');
+        }
+        if (ca != cb) {
+            return false;
+        }
+        if (ca == 0) {
+            return true;
+        }
+    }
+}
+
+std::int32_t TakeSerial(std::atomic<std::uint32_t>& counter) {
+    std::uint32_t current = counter.load(std::memory_order_relaxed);
+    for (;;) {
+        const std::uint32_t taken = current + 1;
+        std::uint32_t next = taken + 1;
+        if (next == 0x7FFFFFFFu) {
+            next = 0x80000000u;
+        }
+        if (counter.compare_exchange_weak(current, next, std::memory_order_relaxed)) {
+            return static_cast<std::int32_t>(taken);
+        }
+    }
+}
+
+const char* kErrorTexts[] = {"No error", "Generic error", "Not found"};
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------
+// Names
+
+std::uint32_t InternAttrName(const char* name, std::size_t length) {
+    if (name == nullptr || length == 0 || length > kMaxAttrNameLength) {
+        return 0;
+    }
+    const std::uint32_t hash = HashName(name, length);
+    NameCacheSlot& cached = t_nameCache[hash & 255];
+    if (cached.id != 0 && cached.hash == hash && SameName(Names().Text(cached.id), name, length)) {
+        return cached.id;
+    }
+    const std::uint32_t id = Names().Intern(name, length, hash);
+    if (id != 0) {
+        cached = {hash, id};
+    }
+    return id;
+}
+
+std::uint32_t InternAttrName(const char* name) {
+    return name == nullptr ? 0 : InternAttrName(name, std::strlen(name));
+}
+
+const char* AttrNameText(std::uint32_t id) {
+    return Names().Text(id);
+}
+
+// ---------------------------------------------------------------------------------------------
+// AttrValue
+
+template <typename T>
+void AttrValue::Store(T value) {
+    static_assert(sizeof(T) <= sizeof m_payload);
+    std::memcpy(m_payload, &value, sizeof value);
+}
+
+std::int32_t AttrValue::Int32() const {
+    std::int32_t value;
+    std::memcpy(&value, m_payload, sizeof value);
+    return value;
+}
+
+std::int64_t AttrValue::Int64() const {
+    std::int64_t value;
+    std::memcpy(&value, m_payload, sizeof value);
+    return value;
+}
+
+double AttrValue::Double() const {
+    double value;
+    std::memcpy(&value, m_payload, sizeof value);
+    return value;
+}
+
+char* AttrValue::Text() const {
+    char* value;
+    std::memcpy(&value, m_payload, sizeof value);
+    return value;
+}
+
+AttrValue::AttrValue(const char* text) : m_type('s') {
+    Store(DuplicateText(text));
+}
+
+AttrValue::AttrValue(std::int32_t value) : m_type('i') {
+    Store(value);
+}
+
+AttrValue::AttrValue(std::int64_t value) : m_type('q') {
+    Store(value);
+}
+
+AttrValue::AttrValue(double value) : m_type('r') {
+    Store(value);
+}
+
+AttrValue AttrValue::Borrowed(const char* text) {
+    AttrValue value;
+    value.m_type = 'f';
+    value.Store(text);
+    return value;
+}
+
+AttrValue AttrValue::Adopt(char* text) {
+    AttrValue value;
+    value.m_type = 's';
+    value.Store(text);
+    return value;
+}
+
+AttrValue::AttrValue(const AttrValue& other) : m_type(other.m_type) {
+    std::memcpy(m_payload, other.m_payload, sizeof m_payload);
+    if (m_type == 's') {
+        Store(DuplicateText(other.Text()));
+    }
+}
+
+AttrValue& AttrValue::operator=(const AttrValue& other) {
+    if (this != &other) {
+        AttrValue copy(other);
+        *this = std::move(copy);
+    }
+    return *this;
+}
+
+AttrValue::AttrValue(AttrValue&& other) noexcept : m_type(other.m_type) {
+    std::memcpy(m_payload, other.m_payload, sizeof m_payload);
+    other.m_type = 'u';
+    std::memset(other.m_payload, 0, sizeof other.m_payload);
+}
+
+AttrValue& AttrValue::operator=(AttrValue&& other) noexcept {
+    if (this != &other) {
+        Release();
+        m_type = other.m_type;
+        std::memcpy(m_payload, other.m_payload, sizeof m_payload);
+        other.m_type = 'u';
+        std::memset(other.m_payload, 0, sizeof other.m_payload);
+    }
+    return *this;
+}
+
+AttrValue::~AttrValue() {
+    Release();
+}
+
+void AttrValue::Release() {
+    if (m_type == 's') {
+        std::free(Text());
+    }
+}
+
+void AttrValue::ClearPayload() {
+    Release();
+    std::memset(m_payload, 0, sizeof m_payload);
+}
+
+std::int64_t AttrValue::AsInt64() const {
+    switch (m_type) {
+        case 'q':
+            return Int64();
+        case 'i':
+            return Int32();
+        default:
+            return 0;
+    }
+}
+
+double AttrValue::AsDouble() const {
+    switch (m_type) {
+        case 'r':
+            return Double();
+        case 'i':
+            return Int32();
+        default:
+            return 0.0;
+    }
+}
+
+const char* AttrValue::AsText() const {
+    return (m_type == 's' || m_type == 'f') ? Text() : nullptr;
+}
+
+std::int32_t AttrValue::AsLenientInt() const {
+    switch (m_type) {
+        case 'i':
+            return Int32();
+        case 'q':
+            return static_cast<std::int32_t>(static_cast<std::uint32_t>(Int64()));
+        case 's':
+        case 'f': {
+            const char* text = Text();
+            if (text == nullptr) {
+                return 0;
+            }
+            return static_cast<std::int32_t>(
+                attr_detail::ParseDecimal(text, text + std::strlen(text), INT32_MIN, INT32_MAX));
+        }
+        default:
+            return 0;
+    }
+}
+
+const char* AttrValue::ToText(char* buffer, std::size_t size) const {
+    if (m_type == 's' || m_type == 'f') {
+        return Text();
+    }
+    if (m_type == 'u') {
+        return nullptr;
+    }
+    if (buffer == nullptr || size == 0) {
+        return "";
+    }
+    switch (m_type) {
+        case 'i':
+            std::snprintf(buffer, size, "%" PRId32, Int32());
+            break;
+        case 'q':
+            std::snprintf(buffer, size, "%" PRId64, Int64());
+            break;
+        case 'r':
+            std::snprintf(buffer, size, "%f", Double());
+            break;
+        default:
+            buffer[0] = '\0';
+            break;
+    }
+    return buffer;
+}
+
+const AttrValue& AttrValue::Unset() {
+    static const AttrValue unset;
+    return unset;
+}
+
+// ---------------------------------------------------------------------------------------------
+// AttrList
+
+AttrList::~AttrList() {
+    for (std::uint32_t i = 0; i < m_count; ++i) {
+        m_entries[i].~AttrEntry();
+    }
+    std::free(m_entries);
+}
+
+void AttrList::SetError(AttrError code) {
+    m_error = static_cast<std::uint8_t>(code);
+    m_errorTextSet = true;
+}
+
+const char* AttrList::ErrorText() const {
+    return m_errorTextSet ? kErrorTexts[m_error] : "";
+}
+
+bool AttrList::Reserve(std::size_t count) {
+    if (count <= m_capacity) {
+        return true;
+    }
+    if (count > 0x0FFFFFFFu) {
+        return false;
+    }
+    auto* entries = static_cast<AttrEntry*>(std::malloc(count * sizeof(AttrEntry)));
+    if (entries == nullptr) {
+        return false;
+    }
+    for (std::uint32_t i = 0; i < m_count; ++i) {
+        new (&entries[i]) AttrEntry(std::move(m_entries[i]));
+        m_entries[i].~AttrEntry();
+    }
+    std::free(m_entries);
+    m_entries = entries;
+    m_capacity = static_cast<std::uint32_t>(count);
+    return true;
+}
+
+bool AttrList::Grow() {
+    // Half again each time: a folder's ~46 statistics end in a list of 63 slots rather than 64
+    // when nobody reserved, and long lists do not waste up to half their memory.
+    return Reserve(m_capacity < 4 ? 4 : m_capacity + m_capacity / 2);
+}
+
+AttrEntry* AttrList::At(std::size_t index) {
+    if (index >= m_count) {
+        SetError(AttrError::NotFound);
+        return nullptr;
+    }
+    return &m_entries[index];
+}
+
+AttrEntry* AttrList::Find(const char* name) {
+    if (name != nullptr) {
+        const std::uint32_t start = m_cursor < m_count ? m_cursor : 0;
+        for (std::uint32_t i = start; i < m_count; ++i) {
+            if (std::strcmp(m_entries[i].Name(), name) == 0) {
+                m_cursor = i;
+                return &m_entries[i];
+            }
+        }
+        for (std::uint32_t i = 0; i < start; ++i) {
+            if (std::strcmp(m_entries[i].Name(), name) == 0) {
+                m_cursor = i;
+                return &m_entries[i];
+            }
+        }
+    }
+    SetError(AttrError::NotFound);
+    m_cursor = m_count;  // at the end: the next search starts from the first entry
+    return nullptr;
+}
+
+const AttrValue& AttrList::Get(const char* name) {
+    const AttrEntry* entry = Find(name);
+    if (entry != nullptr) {
+        switch (entry->value.Type()) {
+            case 's':
+            case 'i':
+            case 'r':
+            case 'q':
+            case 'f':
+                return entry->value;
+            default:
+                break;
+        }
+    }
+    SetError(AttrError::NotFound);
+    return AttrValue::Unset();
+}
+
+bool AttrList::Set(const char* name, const AttrValue& value, bool replace) {
+    return Set(name, AttrValue(value), replace);
+}
+
+bool AttrList::Set(const char* name, AttrValue&& value, bool replace) {
+    if (name == nullptr || *name == '\0') {
+        SetError(AttrError::Generic);
+        return false;
+    }
+    if (replace) {
+        if (AttrEntry* entry = Find(name)) {
+            entry->value = std::move(value);
+            m_cursor = kNoCursor;
+            return true;
+        }
+    }
+    return Append(InternAttrName(name), std::move(value));
+}
+
+bool AttrList::Append(std::uint32_t nameId, AttrValue&& value) {
+    m_cursor = kNoCursor;
+    if (nameId == 0 || (m_count == m_capacity && !Grow())) {
+        SetError(AttrError::Generic);
+        return false;
+    }
+    AttrEntry* entry = new (&m_entries[m_count]) AttrEntry;
+    entry->nameId = nameId;
+    entry->value = std::move(value);
+    ++m_count;
+    return true;
+}
+
+bool AttrList::Remove(const char* name) {
+    m_cursor = kNoCursor;
+    for (std::uint32_t i = 0; name != nullptr && i < m_count; ++i) {
+        if (EqualsIgnoringAsciiCase(m_entries[i].Name(), name)) {
+            for (std::uint32_t j = i; j + 1 < m_count; ++j) {
+                m_entries[j] = std::move(m_entries[j + 1]);
+            }
+            m_entries[--m_count].~AttrEntry();
+            return true;
+        }
+    }
+    SetError(AttrError::NotFound);
+    return true;
+}
+
+bool AttrList::Clear() {
+    if (m_error != 0) {
+        SetError(AttrError::None);
+    }
+    for (std::uint32_t i = 0; i < m_count; ++i) {
+        m_entries[i].~AttrEntry();
+    }
+    std::free(m_entries);
+    m_entries = nullptr;
+    m_count = 0;
+    m_capacity = 0;
+    m_cursor = kNoCursor;
+    return true;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Nodes
+
+AttrNode::~AttrNode() {
+    std::free(name);
+    std::free(desc);
+}
+
+void AttrNode::SetName(const char* text) {
+    char* copy = DuplicateText(text);  // before freeing: `text` may be the current name
+    std::free(name);
+    name = copy;
+}
+
+void AttrNode::SetDesc(const char* text) {
+    char* copy = DuplicateText(text);
+    std::free(desc);
+    desc = copy;
+}
+
+std::int32_t NextNodeSerial() {
+    static std::atomic<std::uint32_t> counter{0};
+    return TakeSerial(counter);
+}
+
+std::int32_t NextReportSerial() {
+    static std::atomic<std::uint32_t> counter{0};
+    return TakeSerial(counter);
+}
+
+AttrNode* CreateNode(AttrNode* parent, const char* name) {
+    auto* node = new (std::nothrow) AttrNode;
+    if (node == nullptr) {
+        return nullptr;
+    }
+    if (name != nullptr) {
+        node->name = DuplicateText(name);
+        if (node->name == nullptr) {
+            delete node;
+            return nullptr;
+        }
+    }
+    node->serial = NextNodeSerial();
+    if (parent != nullptr) {
+        node->parent = parent;
+        node->depth = parent->depth + 1;
+        node->prevSibling = parent->lastChild;
+        if (parent->lastChild != nullptr) {
+            parent->lastChild->nextSibling = node;
+        } else {
+            parent->firstChild = node;
+        }
+        parent->lastChild = node;
+    }
+    return node;
+}
+
+void DeleteNode(AttrNode* node) {
+    if (node == nullptr) {
+        return;
+    }
+    if (node->prevSibling != nullptr) {
+        node->prevSibling->nextSibling = node->nextSibling;
+    } else if (node->parent != nullptr) {
+        node->parent->firstChild = node->nextSibling;
+    }
+    if (node->nextSibling != nullptr) {
+        node->nextSibling->prevSibling = node->prevSibling;
+    } else if (node->parent != nullptr) {
+        node->parent->lastChild = node->prevSibling;
+    }
+    node->parent = node->prevSibling = node->nextSibling = nullptr;
+
+    // Post-order without a stack: go down first children; a node without children is always
+    // the first child of its parent, so deleting it makes its next sibling the first child.
+    AttrNode* current = node;
+    while (current != nullptr) {
+        if (current->firstChild != nullptr) {
+            current = current->firstChild;
+            continue;
+        }
+        AttrNode* next = nullptr;
+        if (current != node) {
+            next = current->nextSibling != nullptr ? current->nextSibling : current->parent;
+            current->parent->firstChild = current->nextSibling;
+        }
+        delete current;
+        current = next;
+    }
+}
+
+AttrNode* Top(AttrNode* node) {
+    if (node == nullptr) {
+        return nullptr;
+    }
+    while (node->parent != nullptr) {
+        node = node->parent;
+    }
+    while (node->prevSibling != nullptr) {
+        node = node->prevSibling;
+    }
+    return node;
+}
+
+namespace {
+
+// The walk shared by FindByName, FindByDesc and FindPath; `matches` tests one node.
+template <typename Match>
+AttrNode* SearchNodes(AttrNode* node, int mode, const Match& matches) {
+    while (node != nullptr) {
+        if (matches(node)) {
+            return node;
+        }
+        if (mode & kFindSiblings) {
+            const bool forward = (mode & kFindNext) != 0;
+            for (AttrNode* s = forward ? node->nextSibling : node->prevSibling; s != nullptr;
+                 s = forward ? s->nextSibling : s->prevSibling) {
+                if (matches(s)) {
+                    return s;
+                }
+            }
+        }
+        if (mode == 0 || mode == kFindSiblings || mode == (kFindSiblings | kFindNext)) {
+            return nullptr;
+        }
+        node = node->firstChild;
+        mode = (mode & kFindDeep) + (kFindSiblings | kFindNext);
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+AttrNode* FindByName(AttrNode* node, const char* name, int mode) {
+    if (name == nullptr) {
+        return nullptr;
+    }
+    return SearchNodes(node, mode, [name](const AttrNode* n) { return n->name && std::strcmp(n->name, name) == 0; });
+}
+
+AttrNode* FindByDesc(AttrNode* node, const char* text, int mode) {
+    if (text == nullptr) {
+        return nullptr;
+    }
+    return SearchNodes(node, mode, [text](const AttrNode* n) { return n->desc && std::strcmp(n->desc, text) == 0; });
+}
+
+AttrNode* FindPath(AttrNode* node, const char* path, char separator) {
+    if (node == nullptr || path == nullptr || *path == '\0') {
+        return nullptr;
+    }
+    AttrNode* current = Top(node);
+    for (const char* part = path;;) {
+        const char* end = part;
+        while (*end != '\0' && *end != separator) {
+            ++end;
+        }
+        const std::size_t length = static_cast<std::size_t>(end - part);
+        current = SearchNodes(current, kFindDescend | kFindNext, [part, length](const AttrNode* n) {
+            return n->name && std::strncmp(n->name, part, length) == 0 && n->name[length] == '\0';
+        });
+        if (current == nullptr || *end == '\0') {
+            return current;
+        }
+        part = end + 1;
+    }
+}
+
+std::int64_t GetInt64(AttrNode* node, const char* key) {
+    if (node == nullptr) {
+        return 0;
+    }
+    const AttrValue& value = node->attrs.Get(key);
+    return (value.Type() == 'i' || value.Type() == 'q') ? value.AsInt64() : 0;
+}
+
+}  // namespace qv

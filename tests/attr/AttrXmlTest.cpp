@@ -1,0 +1,499 @@
+// The XML form: the writer's exact bytes, the reader's tolerances and refusals, escaping,
+// round trips, files, and trees deep enough to break anything recursive.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "../RunWithStack.h"
+#include "../TestUtil.h"
+#include "attr/AttrXml.h"
+
+namespace qv {
+namespace {
+
+struct TreeDeleter {
+    void operator()(AttrNode* node) const { DeleteNode(node); }
+};
+using TreePtr = std::unique_ptr<AttrNode, TreeDeleter>;
+
+TreePtr Read(std::string_view text) {
+    return TreePtr(ReadTreeFromMemory(text.data(), text.size()));
+}
+
+std::string Write(const AttrNode* node, bool skipEmpty = false, const char* stylesheet = nullptr) {
+    std::string out;
+    EXPECT_TRUE(WriteTreeToString(node, skipEmpty, stylesheet, &out));
+    return out;
+}
+
+// What the reader made of `text`, in the writer's form; "none" when it gave no tree.
+std::string Reread(std::string_view text) {
+    const TreePtr tree = Read(text);
+    return tree ? Write(tree.get()) : std::string("none");
+}
+
+constexpr std::size_t kOneMegabyte = 1 << 20;
+
+// settings
+// ├─ common  (id, kind, one attribute of every kind)
+// ├─ blank   (only an attribute that counts as empty)
+// └─ tree    (every numeric field, no attributes, no children)
+TreePtr MakeSettingsTree() {
+    static const char kBorrowed[] = "x";
+    TreePtr top(CreateNode(nullptr, "settings"));
+    AttrNode* common = CreateNode(top.get(), "common");
+    common->id = 7;
+    common->kind = -2;
+    common->attrs.Set("cluster", AttrValue(std::int32_t{4096}), false);
+    common->attrs.Set("size", AttrValue(std::int64_t{-5}), false);
+    common->attrs.Set("ratio", AttrValue(2.5), false);
+    common->attrs.Set("empty", AttrValue(""), false);
+    common->attrs.Set("nulltext", AttrValue(static_cast<const char*>(nullptr)), false);
+    common->attrs.Set("zero", AttrValue(std::int32_t{0}), false);
+    common->attrs.Set("unset", AttrValue(), false);
+    common->attrs.Set("borrowed", AttrValue::Borrowed(kBorrowed), false);
+    CreateNode(top.get(), "blank")->attrs.Set("z", AttrValue(0.0), false);
+    AttrNode* tree = CreateNode(top.get(), "tree");
+    tree->SetDesc("d");
+    tree->group = 3;
+    tree->val = 1234567890123;
+    tree->val2 = -1;
+    return top;
+}
+
+const char kSettingsAll[] =
+    "\r\n<node name=\"settings\">"
+    "\r\n\t<node name=\"common\" id=\"7\" kind=\"-2\">"
+    "\r\n\t\t<attr name=\"cluster\" type=\"i\">4096</attr>"
+    "\r\n\t\t<attr name=\"size\" type=\"q\">-5</attr>"
+    "\r\n\t\t<attr name=\"ratio\" type=\"r\">2.500000</attr>"
+    "\r\n\t\t<attr name=\"empty\"></attr>"
+    "\r\n\t\t<attr name=\"nulltext\"></attr>"
+    "\r\n\t\t<attr name=\"zero\" type=\"i\">0</attr>"
+    "\r\n\t\t<attr name=\"borrowed\">x</attr>"
+    "\r\n\t</node>"
+    "\r\n\t<node name=\"blank\">"
+    "\r\n\t\t<attr name=\"z\" type=\"r\">0.000000</attr>"
+    "\r\n\t</node>"
+    "\r\n\t<node name=\"tree\" desc=\"d\" group=\"3\" val=\"1234567890123\" val2=\"-1\"/>"
+    "\r\n</node>";
+
+const char kSettingsSkipEmpty[] =
+    "\r\n<node name=\"settings\">"
+    "\r\n\t<node name=\"common\" id=\"7\" kind=\"-2\">"
+    "\r\n\t\t<attr name=\"cluster\" type=\"i\">4096</attr>"
+    "\r\n\t\t<attr name=\"size\" type=\"q\">-5</attr>"
+    "\r\n\t\t<attr name=\"ratio\" type=\"r\">2.500000</attr>"
+    "\r\n\t\t<attr name=\"borrowed\">x</attr>"
+    "\r\n\t</node>"
+    "\r\n\t<node name=\"blank\">"
+    "\r\n\t</node>"
+    "\r\n\t<node name=\"tree\" desc=\"d\" group=\"3\" val=\"1234567890123\" val2=\"-1\"/>"
+    "\r\n</node>";
+
+const char kReportHeader[] = "<?xml version=\"1.0\"?><?xml-stylesheet type=\"text/xsl\" href=\"report.xsl\" ?>\r\n";
+
+TEST(AttrXmlWriter, GoldenBytes) {
+    const TreePtr tree = MakeSettingsTree();
+    EXPECT_EQ(Write(tree.get(), false, nullptr), kSettingsAll);
+    EXPECT_EQ(Write(tree.get(), false, ""), kSettingsAll);  // an empty stylesheet name: no header
+    EXPECT_EQ(Write(tree.get(), true, nullptr), kSettingsSkipEmpty);
+    EXPECT_EQ(Write(tree.get(), true, "report.xsl"), std::string(kReportHeader) + kSettingsSkipEmpty);
+
+    // A sub-tree is indented by its nodes' own depths.
+    EXPECT_EQ(Write(tree->lastChild), "\r\n\t<node name=\"tree\" desc=\"d\" group=\"3\" val=\"1234567890123\" val2=\"-1\"/>");
+    TreePtr bare(CreateNode(nullptr, nullptr));
+    EXPECT_EQ(Write(bare.get()), "\r\n<node/>");
+}
+
+TEST(AttrXmlWriter, NumbersAtTheirLimits) {
+    TreePtr node(CreateNode(nullptr, "n"));
+    node->id = INT32_MIN;
+    node->kind = INT32_MAX;
+    node->val = INT64_MIN;
+    node->val2 = INT64_MAX;
+    node->attrs.Set("i", AttrValue(std::int32_t{INT32_MIN}), false);
+    node->attrs.Set("q", AttrValue(std::int64_t{INT64_MIN}), false);
+    node->attrs.Set("Q", AttrValue(std::int64_t{INT64_MAX}), false);
+    node->attrs.Set("r", AttrValue(1e20), false);
+    node->attrs.Set("R", AttrValue(-0.125), false);
+    const std::string expected =
+        "\r\n<node name=\"n\" id=\"-2147483648\" kind=\"2147483647\" val=\"-9223372036854775808\""
+        " val2=\"9223372036854775807\">"
+        "\r\n\t<attr name=\"i\" type=\"i\">-2147483648</attr>"
+        "\r\n\t<attr name=\"q\" type=\"q\">-9223372036854775808</attr>"
+        "\r\n\t<attr name=\"Q\" type=\"q\">9223372036854775807</attr>"
+        "\r\n\t<attr name=\"r\" type=\"r\">100000000000000000000.000000</attr>"
+        "\r\n\t<attr name=\"R\" type=\"r\">-0.125000</attr>"
+        "\r\n</node>";
+    EXPECT_EQ(Write(node.get()), expected);
+    EXPECT_EQ(Reread(expected), expected);
+}
+
+TEST(AttrXmlRoundTrip, WriteReadWriteGivesTheSameBytes) {
+    const TreePtr tree = MakeSettingsTree();
+    for (const char* stylesheet : {static_cast<const char*>(nullptr), "mcfilter.xsl"}) {
+        const std::string first = Write(tree.get(), false, stylesheet);
+        const TreePtr back = Read(first);
+        ASSERT_NE(back, nullptr);
+        EXPECT_EQ(Write(back.get(), false, stylesheet), first);
+    }
+    // Leaving out empty values loses one thing: a node whose attributes were all left out is
+    // written open and closed, reads back without attributes and is then written "/>".
+    std::string collapsed = kSettingsSkipEmpty;
+    const std::string openBlank = "<node name=\"blank\">\r\n\t</node>";
+    collapsed.replace(collapsed.find(openBlank), openBlank.size(), "<node name=\"blank\"/>");
+    const TreePtr once = Read(Write(tree.get(), true, nullptr));
+    ASSERT_NE(once, nullptr);
+    EXPECT_EQ(Write(once.get(), true, nullptr), collapsed);
+    const TreePtr twice = Read(collapsed);
+    EXPECT_EQ(Write(twice.get(), true, nullptr), collapsed);
+    // Details the bytes do not show: letters and texts as read back.
+    const TreePtr back = Read(kSettingsAll);
+    AttrNode* common = FindPath(back.get(), "common");
+    ASSERT_NE(common, nullptr);
+    EXPECT_EQ(common->attrs.Get("size").Type(), 'q');
+    EXPECT_EQ(common->attrs.Get("size").AsInt64(), -5);
+    EXPECT_EQ(common->attrs.Get("empty").Type(), 's');
+    EXPECT_EQ(common->attrs.Get("empty").AsText(), nullptr);  // an empty body reads as a null text
+    EXPECT_EQ(common->attrs.Get("borrowed").Type(), 's');    // the reader never makes 'f'
+    EXPECT_EQ(common->attrs.Get("ratio").AsDouble(), 2.5);
+}
+
+TEST(AttrXmlReader, SpellingsThatReadAsTheSameTree) {
+    const std::string expected =
+        "\r\n<node name=\"a\" kind=\"1\">"
+        "\r\n\t<attr name=\"k\" type=\"i\">5</attr>"
+        "\r\n\t<node name=\"b\"/>"
+        "\r\n</node>";
+    const std::string spellings[] = {
+        expected,
+        std::string(kReportHeader) + expected,
+        "<node name=\"a\" kind=\"1\"><attr name=\"k\" type=\"i\">5</attr><node name=\"b\"/></node>",
+        "<NODE name=\"a\" kind=\"1\"><ATTR name=\"k\" type=\"i\">5</Attr><Node name=\"b\"/></nOdE>",
+        "<node   kind=\"1\"  name=\"a\" ><attr type=\"i\" name=\"k\">5</attr><node name=\"b\" /></node>",
+        "<?xml version=\"1.0\"?><!-- note --><node name=\"a\" kind=\"1\"><x/><attr name=\"k\" type=\"i\">5</attr>"
+        "</stray><node name=\"b\"></node><nodes name=\"ignored\"/></node>trailing<node name=\"after\"/>",
+        "<node x=\"1\" name=\"a\" q=\"z\" =\"e\" kind=\"1\" name=\"second\"><attr name=\"k\" type=\"i\">5</attr>"
+        "<node name=\"b\"/></node>",
+        "<node name=\"a\" kind=\" +1x\"><attr name=\"k\" type=\"int\"> 5 apples</attr><node name=\"b\"/></node>",
+        "<node name=\"a\" kind=\"1\"><attr name=\"k\" type=\"i\">5<node name=\"lost\"/></attr><node name=\"b\"/></node>",
+        "<node name=\"a\" kind=\"1\"><attr name=\"k\" type=\"i\">5</attr><node\tname=\"tab\"/><node name=\"b\"/></node>",
+        "<node name=\"a\" kind=\"1\"><attr name=\"k\" type=\"i\">5</attr><node name=\"b\"/>",  // never closed
+    };
+    int index = 0;
+    for (const std::string& text : spellings) {
+        SCOPED_TRACE("spelling " + std::to_string(index++));
+        EXPECT_EQ(Reread(text), expected);
+    }
+}
+
+TEST(AttrXmlReader, ValueConversionsByTypeLetter) {
+    struct Case {
+        const char* element;
+        char type;
+        std::int64_t asInt64;
+        double asDouble;
+        const char* asText;
+    };
+    const Case cases[] = {
+        {"<attr name=\"v\" type=\"q\">-5</attr>", 'q', -5, 0.0, nullptr},
+        {"<attr name=\"v\" type=\"x\">-5</attr>", 's', 0, 0.0, "-5"},
+        {"<attr name=\"v\" type=\"\">-5</attr>", 's', 0, 0.0, "-5"},
+        {"<attr name=\"v\"></attr>", 's', 0, 0.0, nullptr},
+        {"<attr name=\"v\" type=\"i\">99999999999</attr>", 'i', INT32_MAX, INT32_MAX, nullptr},
+        {"<attr name=\"v\" type=\"i\">-99999999999</attr>", 'i', INT32_MIN, INT32_MIN, nullptr},
+        {"<attr name=\"v\" type=\"q\">-99999999999999999999</attr>", 'q', INT64_MIN, 0.0, nullptr},
+        {"<attr name=\"v\" type=\"i\">abc</attr>", 'i', 0, 0.0, nullptr},
+        {"<attr name=\"v\" type=\"i\">\r\n\t 12</attr>", 'i', 12, 12.0, nullptr},
+        {"<attr name=\"v\" type=\"r\"> 2.5e3</attr>", 'r', 0, 2500.0, nullptr},
+        {"<attr name=\"v\" type=\"i\">&#52;2</attr>", 'i', 42, 42.0, nullptr},
+        {"<attr name=\"v\">a>b</attr>", 's', 0, 0.0, "a>b"},
+        {"<attr name=\"v\">&#60;b&#62;</attr>", 's', 0, 0.0, "<b>"},
+        {"<attr name=\"v\">&#999;&#0;&#x41;&#65</attr>", 's', 0, 0.0, "&#999;&#0;&#x41;&#65"},
+        {"<attr name=\"v\">&amp;&lt;</attr>", 's', 0, 0.0, "&amp;&lt;"},  // no named entities
+        {"<attr name=\"v\">open to the end", 's', 0, 0.0, "open to the end"},
+        {"<attr name=\"v\" type=\"i\"/>", 'i', 0, 0.0, nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.element);
+        const TreePtr tree = Read(std::string("<node>") + c.element);
+        ASSERT_NE(tree, nullptr);
+        ASSERT_EQ(tree->attrs.Count(), 1u);
+        const AttrValue& value = tree->attrs.At(0)->value;
+        EXPECT_EQ(value.Type(), c.type);
+        EXPECT_EQ(value.AsInt64(), c.asInt64);
+        EXPECT_EQ(value.AsDouble(), c.asDouble);
+        if (c.asText == nullptr) {
+            EXPECT_EQ(value.AsText(), nullptr);
+        } else {
+            EXPECT_STREQ(value.AsText(), c.asText);
+        }
+    }
+}
+
+TEST(AttrXmlReader, RefusalsPartialTreesAndQuirks) {
+    const std::string longTagName(600, 'a');
+    struct Case {
+        std::string text;
+        std::string expected;  // Reread's answer
+    };
+    const Case cases[] = {
+        {"", "none"},
+        {"no tags at all", "none"},
+        {"<?xml version=\"1.0\"?>", "none"},
+        {"<attr name=\"a\">1</attr><node name=\"x\"/>", "none"},  // attr before the first node
+        {"</node><node name=\"x\"/>", "none"},                     // closing tag before it
+        {"<nodes name=\"x\"/>", "none"},
+        {"<node\tname=\"x\"/>", "none"},
+        {"<" + longTagName + "><node name=\"x\"/>", "none"},  // a tag name over 511 bytes stops
+        {"< node name=\"x\"/>", "none"},                       // so does an empty one
+        {"<node", "none"},                                     // the tag name never ends
+        // A malformed tag ends the read with what was built; the node it opened has no fields.
+        {"<node name='x'/>", "\r\n<node/>"},
+        {"<node name=\"a\"><attr name=\"k\">1</attr><node name=\"b\" desc=\"x>",
+         "\r\n<node name=\"a\">\r\n\t<attr name=\"k\">1</attr>\r\n\t<node/>\r\n</node>"},
+        {"<node name=\"a\"><node " + std::string(512, 'n') + "=\"1\"/><node name=\"c\"/></node>",
+         "\r\n<node name=\"a\">\r\n\t<node/>\r\n</node>"},
+        {"<node name=\"a\"><node " + std::string(511, 'n') + "=\"1\"/><node name=\"c\"/></node>",
+         "\r\n<node name=\"a\">\r\n\t<node/>\r\n\t<node name=\"c\"/>\r\n</node>"},
+        {"<node name=\"a\" desc><node name=\"c\"/></node>", "\r\n<node/>"},
+        {"<node name=\"x\"", "\r\n<node/>"},
+        // A name without '=' takes the value after the next '=': the pair is (name"x", a).
+        {"<node name\"x\" name=\"a\"/>", "\r\n<node/>"},
+        {"<node name=\"a\"><attr name=\"k\" type=\"i\">5</attr><attr type=\"i\">6</attr><attr name=\"\">7</attr>",
+         "\r\n<node name=\"a\">\r\n\t<attr name=\"k\" type=\"i\">5</attr>\r\n</node>"},  // nameless attrs refused
+        // A self-closing attr has no body: the next attr is not swallowed.
+        {"<node name=\"a\"><attr name=\"k\"/><attr name=\"m\">5</attr></node>",
+         "\r\n<node name=\"a\">\r\n\t<attr name=\"k\"></attr>\r\n\t<attr name=\"m\">5</attr>\r\n</node>"},
+        {"<node name=\"a\"><node name=\"b\">", "\r\n<node name=\"a\">\r\n\t<node name=\"b\"/>\r\n</node>"},
+        {"<node name=\"a\"><attr name=\"k\">1", "\r\n<node name=\"a\">\r\n\t<attr name=\"k\">1</attr>\r\n</node>"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text.substr(0, 80));
+        EXPECT_EQ(Reread(c.text), c.expected);
+    }
+}
+
+TEST(AttrXmlEscaping, EveryTextReadsBackUnchanged) {
+    const char* const texts[] = {
+        "plain text", "&#", "&#38;", "&#999;", "&", "a\"b", "<>", "a<b>c", "x&#60;y", "&&#1;", "end&",
+        "&#34;", "\"", "#", "&#6", "&#60", ";&#;", "&#&#", "tab\there", "line\r\nbreak", "/>", "</attr>",
+        "</node>", "name=\"x\"", "\xE6\x97\xA5\xE6\x9C\xAC Gr\xC3\xB6\xC3\x9F" "e", "'single'", "",
+    };
+    for (const char* text : texts) {
+        SCOPED_TRACE(text);
+        TreePtr node(CreateNode(nullptr, text));
+        node->SetDesc(text);
+        if (*text != '\0') {
+            node->attrs.Set(text, AttrValue(text), false);
+        }
+        node->attrs.Set("t", AttrValue(text), false);
+        const std::string written = Write(node.get());
+        const TreePtr back = Read(written);
+        ASSERT_NE(back, nullptr);
+        EXPECT_STREQ(back->name, text);
+        EXPECT_STREQ(back->desc, text);
+        ASSERT_EQ(back->attrs.Count(), node->attrs.Count());
+        if (*text != '\0') {
+            EXPECT_STREQ(back->attrs.At(0)->Name(), text);
+            EXPECT_STREQ(back->attrs.At(0)->value.AsText(), text);
+        }
+        EXPECT_EQ(Write(back.get()), written);
+    }
+}
+
+TEST(AttrXmlEscaping, OnlyTheNecessaryCharactersAreEscaped) {
+    struct Case {
+        const char* text;
+        const char* asField;  // in name="..."
+        const char* asText;   // as attribute content
+    };
+    const Case cases[] = {
+        {"C:\\Program Files\\x", "C:\\Program Files\\x", "C:\\Program Files\\x"},
+        {"a\"b", "a&#34;b", "a\"b"},
+        {"a<b>c", "a<b>c", "a&#60;b&#62;c"},
+        {"R&D", "R&D", "R&D"},
+        {"x&#60;y", "x&#38;#60;y", "x&#38;#60;y"},
+        {"&&#", "&&#38;#", "&&#38;#"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        TreePtr node(CreateNode(nullptr, c.text));
+        node->attrs.Set("t", AttrValue(c.text), false);
+        const std::string expected = std::string("\r\n<node name=\"") + c.asField + "\">\r\n\t<attr name=\"t\">" +
+                                     c.asText + "</attr>\r\n</node>";
+        EXPECT_EQ(Write(node.get()), expected);
+    }
+}
+
+TEST(AttrXmlFiles, WriteAndReadThroughFiles) {
+    test::ScratchDir dir;
+    const std::string path = dir.Sub("report.mcr");
+    // Enough nodes to pass through the write buffer many times.
+    TreePtr top(CreateNode(nullptr, "root"));
+    for (int i = 0; i < 5000; ++i) {
+        AttrNode* child = CreateNode(top.get(), ("folder " + std::to_string(i)).c_str());
+        child->attrs.Set("MFS", AttrValue(std::int64_t{i} * 1000003), false);
+        child->attrs.Set("notes", AttrValue("a<b"), false);
+    }
+    const std::string expected = Write(top.get(), true, "report.xsl");
+    ASSERT_GT(expected.size(), 4u * 65536);
+    {
+        platform::File file =
+            platform::File::Open(path, platform::FileAccess::ReadWrite, platform::FileDisposition::CreateAlways,
+                                 platform::FileShare::None);
+        ASSERT_TRUE(file.IsOpen());
+        EXPECT_TRUE(WriteTree(top.get(), &file, true, "report.xsl"));
+        EXPECT_FALSE(WriteTree(nullptr, &file, true, nullptr));
+    }
+    std::string bytes;
+    ASSERT_TRUE(platform::ReadWholeFile(path, &bytes));
+    EXPECT_EQ(bytes, expected);
+
+    platform::File file =
+        platform::File::Open(path, platform::FileAccess::Read, platform::FileDisposition::OpenExisting,
+                             platform::FileShare::Read);
+    ASSERT_TRUE(file.IsOpen());
+    EXPECT_FALSE(WriteTree(top.get(), &file, true, nullptr));  // a file opened for reading refuses writes
+    const TreePtr back(ReadTree(&file));
+    ASSERT_NE(back, nullptr);
+    EXPECT_EQ(Write(back.get(), true, "report.xsl"), expected);
+    EXPECT_EQ(ReadTree(&file), nullptr);  // nothing left from the current position
+    EXPECT_EQ(ReadTree(nullptr), nullptr);
+    EXPECT_FALSE(WriteTree(top.get(), nullptr, true, nullptr));
+}
+
+TEST(AttrXmlFiles, ReadingStartsAtTheCurrentPosition) {
+    test::ScratchDir dir;
+    const std::string first = "<node name=\"first\"/>";
+    dir.WriteText("two.xml", first + "<node name=\"second\"/>");
+    dir.WriteText("empty.xml", "");
+    platform::File file = platform::File::Open(dir.Sub("two.xml"), platform::FileAccess::Read,
+                                               platform::FileDisposition::OpenExisting, platform::FileShare::Read);
+    std::string skipped(first.size(), '\0');
+    std::size_t got = 0;
+    ASSERT_TRUE(file.Read(skipped.data(), skipped.size(), &got));
+    ASSERT_EQ(got, first.size());
+    const TreePtr tree(ReadTree(&file));
+    ASSERT_NE(tree, nullptr);
+    EXPECT_STREQ(tree->name, "second");
+
+    platform::File empty = platform::File::Open(dir.Sub("empty.xml"), platform::FileAccess::Read,
+                                                platform::FileDisposition::OpenExisting, platform::FileShare::Read);
+    EXPECT_EQ(ReadTree(&empty), nullptr);
+}
+
+TEST(AttrXmlReader, ParseNodeAppendsToAParentAndReportsWhatItUsed) {
+    TreePtr parent(CreateNode(nullptr, "parent"));
+    CreateNode(parent.get(), "older");
+    const std::string element = "<node name=\"c\"><attr name=\"k\">v</attr></node>";
+    const std::string text = element + "<node name=\"next\"/>";
+    std::size_t consumed = 0;
+    AttrNode* child = ParseNode(parent.get(), text.data(), text.size(), &consumed);
+    ASSERT_NE(child, nullptr);
+    EXPECT_EQ(parent->lastChild, child);
+    EXPECT_STREQ(child->prevSibling->name, "older");
+    EXPECT_EQ(child->depth, 1);
+    EXPECT_EQ(consumed, element.size());
+    EXPECT_EQ(ParseNode(parent.get(), "<attr name=\"k\">v</attr>", 23, &consumed), nullptr);
+    EXPECT_EQ(parent->lastChild, child);  // a failed parse leaves the parent as it was
+}
+
+// Nothing on the way in or out may recurse: a 1 MB stack must do for any depth.
+TEST(AttrXmlDeep, HostileNestingReadsAndFreesOnASmallStack) {
+    bool ran = test::RunWithStack(kOneMegabyte, [] {
+        std::string text;
+        for (int i = 0; i < 100000; ++i) {
+            text += "<node>";
+        }
+        TreePtr tree = Read(text);
+        ASSERT_NE(tree, nullptr);
+        int depth = 0;
+        for (const AttrNode* node = tree.get(); node->firstChild != nullptr; node = node->firstChild) {
+            ++depth;
+        }
+        EXPECT_EQ(depth, 99999);
+        tree.reset();
+    });
+    EXPECT_TRUE(ran);
+}
+
+TEST(AttrXmlDeep, TenThousandLevelsWriteReadSearchAndFree) {
+    bool ran = test::RunWithStack(kOneMegabyte, [] {
+        constexpr int kDepth = 10000;
+        TreePtr top(CreateNode(nullptr, "d0"));
+        std::string path = "d0";
+        AttrNode* node = top.get();
+        for (int i = 1; i < kDepth; ++i) {
+            const std::string name = "d" + std::to_string(i);
+            node = CreateNode(node, name.c_str());
+            node->attrs.Set("i", AttrValue(std::int32_t{i}), false);
+            path += ":" + name;
+        }
+        const std::string written = Write(top.get(), true, "report.xsl");
+        TreePtr back = Read(written);
+        ASSERT_NE(back, nullptr);
+        EXPECT_EQ(Write(back.get(), true, "report.xsl"), written);
+        AttrNode* deepest = FindByName(back.get(), "d9999", 0xF0);
+        ASSERT_NE(deepest, nullptr);
+        EXPECT_EQ(deepest->depth, kDepth - 1);
+        EXPECT_EQ(deepest->attrs.Get("i").AsInt64(), kDepth - 1);
+        EXPECT_EQ(FindPath(deepest, path.c_str()), deepest);
+        back.reset();
+        top.reset();
+    });
+    EXPECT_TRUE(ran);
+}
+
+// Inputs that would take quadratic time (or never end) in a reader that rescans.
+TEST(AttrXmlReader, HostileInputsEndInLinearTime) {
+    struct Case {
+        std::string text;
+        std::size_t attributes;  // of the top node; -1: no tree
+    };
+    std::string manyOpenAttrs = "<node>";
+    for (int i = 0; i < 200000; ++i) {
+        manyOpenAttrs += "<attr name=\"x\">";
+    }
+    std::string manyReferences = "<node><attr name=\"t\">";
+    for (int i = 0; i < 500000; ++i) {
+        manyReferences += "&#&#60;";
+    }
+    std::string manyTags = "<node>";
+    for (int i = 0; i < 300000; ++i) {
+        manyTags += "<a><b x=\"1\">";
+    }
+    const Case cases[] = {
+        {std::string(2 * kOneMegabyte, '<'), std::size_t(-1)},
+        {"<node>" + std::string(2 * kOneMegabyte, '<'), 0},
+        {"<node name=\"" + std::string(2 * kOneMegabyte, 'x'), 0},
+        {[] {
+             std::string s = "<node>";
+             for (int i = 0; i < 300000; ++i) {
+                 s += "<a b";
+             }
+             return s;
+         }(),
+         0},
+        {manyOpenAttrs, 1},
+        {manyReferences, 1},
+        {manyTags, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text.substr(0, 40));
+        const TreePtr tree = Read(c.text);
+        if (c.attributes == std::size_t(-1)) {
+            EXPECT_EQ(tree, nullptr);
+        } else {
+            ASSERT_NE(tree, nullptr);
+            EXPECT_EQ(tree->attrs.Count(), c.attributes);
+        }
+    }
+}
+
+}  // namespace
+}  // namespace qv
