@@ -1,0 +1,69 @@
+// The report file (.mcr): saving a report as a compact attribute tree in XML form and opening
+// one back into a Report.
+//
+// Layout (version "0.0.4"): a top node "report" whose desc is the version; an optional
+// "?filters?" node with one child per filter (name, masks as desc, position as group, kind 1 for
+// a temporary filter); a "?drive?" node whose desc is the cluster policy text; then the root
+// folder with every folder below it, files items included. A folder node carries its plain name,
+// its size class as kind, 1 as group for a files item, its allocated space as val, and text
+// attributes: one per filter position with hits ("N1;S2;A3-S2", "+;N4" when all hits are direct,
+// or "+;N4;S5;A6-S5"), "info" ("LFN;NFA-MFS;OFN;BTM s;ELT s"), "notes" and, on the root only,
+// "date". Version "0.0.3" files, whose "info" holds LFN;MFS;NFA;OFN;BTM;ELT with full file
+// times, are read but never written.
+//
+// Root names: a trailing separator is dropped when saving ("C:\" is saved as "C:", "/home/u/" as
+// "/home/u"), except for a name that is a separator alone: "/" stays "/". On opening, a root
+// whose name has a ':' as its second character gets its path with a backslash added ("C:\",
+// "C:\Windows\"); any other root's path is its name as saved ("/", "/home/u"). Paths below the
+// root are the parent's path, a separator (unless the parent's path ends in one) and the folder
+// name; the separator is '\' when the root name has a drive colon or a backslash, '/' when it
+// starts with '/', else the platform's.
+//
+// Limits: a rebuilt path longer than 32,767 bytes is not stored (such a folder cannot exist on
+// disk), and the paths of one opened file together stay within 256 MiB plus 16 times the file
+// size, so a hostile file cannot make the paths of a deep tree use unbounded memory.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+#include "core/Report.h"
+#include "view/ItemTitle.h"
+
+namespace qv {
+
+// The message the caller shows when an open fails with NoFolders, and its title.
+constexpr const char* kReportReadErrorFormat = "Error reading file: %s";
+constexpr const char* kReportReadErrorTitle = "Error";
+
+enum class ReportFileError {
+    None,
+    MissingPath,  // no path given
+    CannotOpen,   // the file is missing, read-only or cannot be created (save: or written)
+    NothingRead,  // open: the file is empty or has no node element
+    NoFolders,    // open: no folder node after the markers (the caller shows the message)
+    WriteFailed,  // save: a write, the flush or the final replace failed; the old file is intact
+};
+
+// Writes `report` to `path` as a report file. The text goes to a temporary file beside the
+// target, which replaces the target only after everything was written and flushed; on any
+// failure the temporary file is removed, the old file is left as it was and the result is false.
+// Sets the report's version to "0.0.4".
+bool SaveReport(Report* report, const std::string& path, ReportFileError* error = nullptr);
+
+// Reads the report file `path` into `report` (which should be new): filters, cluster policy,
+// created text, version and the folder tree, then runs the finishing pass with `options`. The
+// file is opened for reading and writing, so a read-only file is refused. False, with the reason
+// in `error`, when nothing usable was read.
+bool OpenReport(Report* report, const std::string& path, const TreeViewOptions& options,
+                ReportFileError* error = nullptr);
+
+// The same from a report file's bytes in memory.
+bool OpenReportFromMemory(Report* report, const char* text, std::size_t length, const TreeViewOptions& options,
+                          ReportFileError* error = nullptr);
+
+// The message for a failed open of `path` with `error`, for front ends: the program's own text
+// for NoFolders, a plain description otherwise.
+std::string ReportFileErrorText(ReportFileError error, const std::string& path);
+
+}  // namespace qv
