@@ -1,5 +1,5 @@
 // What the report window and the folder info panel need from the application: the open reports,
-// the presentation options, the current record with its guard flag, the shared fonts and the
+// the presentation options, the current record with its guard flag, the window module and the
 // commands that belong to the main shell.
 #pragma once
 
@@ -7,6 +7,7 @@
 
 #include <cstdint>
 
+#include "app/MCMain.h"
 #include "core/Report.h"
 #include "view/ItemTitle.h"
 
@@ -35,16 +36,14 @@ class ReportWindowHost {
     // The info panel that follows the selection; null when there is none.
     virtual InfoPanel* Panel() const = 0;
 
-    // A command of the shell's handler (32771 open, 32772 create, 32773 save, 32774 settings,
-    // 32775 filters, 32777 help, 32778 close, 32801 update).
-    virtual void OnCommand(int commandId) = 0;
+    // Runs a command of the shell's handler (32771 open, 32772 create, 32773 save, 32774
+    // settings, 32775 filters, 32777 help, 32778 close, 32801 update).
+    virtual void RunShellCommand(int commandId) = 0;
     // Closes the open report with this serial, as the toolbar's "Close" asks.
-    virtual void CloseReport(std::int32_t serial) = 0;
+    virtual void CloseReportBySerial(std::int32_t serial) = 0;
 
-    // The shared fonts 0 to 5, the instance that holds the resources and the main window.
-    virtual HFONT Font(int index) const = 0;
-    virtual HINSTANCE Instance() const = 0;
-    virtual HWND MainWindow() const = 0;
+    // The window module (the shell's MCMain): shared fonts, colours, tool tips, window class.
+    virtual ui::MCMain& Module() = 0;
 
     // Operations that other parts of the program provide; until they are wired, nothing happens.
     // Opens the record's folder in a shell window ("Browse", "Browse Folder").
