@@ -165,8 +165,7 @@ struct WalkFrame {
 class Walker {
 public:
     Walker(Report* report, const ScanControl& control)
-        : m_report(report),
-          m_control(control),
+        : m_control(control),
           m_filters(ActiveFilters(report)),
           m_policy(report->Policy()),
           m_filterKeys(BuildFilterKeys(m_filters)),
@@ -195,7 +194,6 @@ private:
         m_path += name;
     }
 
-    Report* m_report;
     const ScanControl& m_control;
     FilterSet* m_filters;
     const ClusterPolicy* m_policy;

@@ -1,0 +1,1 @@
+<node name="C:\" kind="9" val="4096"><attr name="info">1;96;0;1;2</attr><attr name="notes">a&#60;b</attr><node name="sub"><attr name="info">0;0;0;0;0</attr></node></node>

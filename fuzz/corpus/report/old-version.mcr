@@ -1,0 +1,1 @@
+<node name="report" desc="0.0.3"><node name="?filters?"><node name="Docs" desc="*.txt;" group="1" kind="1"/></node><node name="/data" val="8192"><attr name="1">2;100;8092;1;50;4046</attr><attr name="info">4;1000;8192;2;123456789;987654321</attr><attr name="date">today</attr><node name="x"/><node name="{x files}" group="1"/></node></node>

@@ -1,0 +1,1 @@
+<node name="report"><node name="?drive?" desc="0;0;12;1"/><node name="/a" val="1"/><node name="/b" val="2"><node name="c"/></node></node>
