@@ -2,6 +2,9 @@
 
 set(QV_SOURCE_ROOT ${PROJECT_SOURCE_DIR}/src)
 set(QV_MANIFEST_RC ${PROJECT_SOURCE_DIR}/res/manifest.rc)
+# The program's resource script; it embeds the manifest itself. List it in an executable's
+# SOURCES to link the program's dialogs and bitmaps into it.
+set(QV_RESOURCE_RC ${PROJECT_SOURCE_DIR}/res/quarvex.rc)
 
 # qv_library(name SOURCES ... DEPS ...): one static library per source folder.
 function(qv_library name)
@@ -16,7 +19,7 @@ endfunction()
 function(qv_executable name)
     cmake_parse_arguments(ARG "GUI" "" "SOURCES;DEPS" ${ARGN})
     set(sources ${ARG_SOURCES})
-    if(WIN32)
+    if(WIN32 AND NOT QV_RESOURCE_RC IN_LIST sources)
         list(APPEND sources ${QV_MANIFEST_RC})
     endif()
     add_executable(${name} ${sources})

@@ -1,0 +1,74 @@
+// The program's message box (dialog 175), through which every message of the program goes, and
+// its test seam.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace qv::ui {
+
+// Box types and the answers their buttons give (the system's values).
+inline constexpr int kMessageOk = 0;           // "OK" answers kAnswerCancel
+inline constexpr int kMessageOkCancel = 1;     // "OK", "Cancel"
+inline constexpr int kMessageYesNoCancel = 3;  // "Yes", "No", "Cancel"
+inline constexpr int kMessageYesNo = 4;        // "Yes", "No"
+
+inline constexpr int kAnswerOk = IDOK;
+inline constexpr int kAnswerCancel = IDCANCEL;
+inline constexpr int kAnswerYes = IDYES;
+inline constexpr int kAnswerNo = IDNO;
+
+// Shows `text` in the program's modal box over `parent` (may be null) and returns the answer.
+// A null caption uses the application title; a type other than 1, 3 or 4 shows type 0.
+int ShowMessage(HWND parent, const char* text, const char* caption, int type);
+
+// The text as the box shows it: when every line is shorter than 76 characters, the first line
+// gets (80 - its length) / 2 blanks before and after it. Lines end at '\n' (a '\r' before it is
+// not counted); characters are UTF-8 characters, not bytes.
+std::string CenterFirstLine(const std::string& text);
+
+// One button of a box: its control id in dialog 175, its label and the answer it gives.
+struct MessageButton {
+    int id;
+    const char* label;
+    int answer;
+};
+
+// The buttons a type shows, left to right (a type other than 1, 3 or 4 shows type 0's).
+std::vector<MessageButton> MessageButtons(int type);
+
+// The answer for a command from the box (a button or Escape's IDCANCEL), or 0 when the type has
+// no such answer and the box stays open (Escape in a Yes/No box).
+int MessageAnswer(int type, int commandId);
+
+// A box as it was shown.
+struct ShownMessage {
+    std::string text;       // as given
+    std::string displayed;  // as shown, after centring
+    std::string caption;
+    int type = 0;
+    int answer = 0;
+    bool scripted = false;  // answered from the seam's queue, no window shown
+};
+
+// Process-wide seam of ShowMessage for tests. While recording, every box is logged; a queued
+// answer is taken instead of showing the window; with none queued the real box shows. The
+// observer sees each real box when it has been laid out (before it shows), so a test can press
+// its buttons by posting messages to it.
+namespace message_seam {
+
+using Observer = void (*)(HWND box, void* context);
+
+// Starts recording with an empty queue and log.
+void Begin();
+// Stops recording and drops the queue, the log and the observer.
+void End();
+void QueueAnswer(int answer);
+std::vector<ShownMessage> Shown();
+void SetObserver(Observer observer, void* context);
+
+}  // namespace message_seam
+
+}  // namespace qv::ui
