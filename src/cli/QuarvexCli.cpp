@@ -1,28 +1,49 @@
-// quarvex-cli: the console front end of Quarvex.
+// quarvex-cli: the console front end of Quarvex. Runs one command (see Cli.h) with standard
+// output and error; the scan's progress goes to the error stream only when that is a terminal.
 #include <cstdio>
-#include <cstring>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#ifdef _WIN32
+#include <io.h>
+#define QV_ISATTY _isatty
+#else
+#include <unistd.h>
+#define QV_ISATTY isatty
+#endif
+
+#include "cli/Cli.h"
 
 namespace {
 
-constexpr const char* kVersion = "0.1.0";
+void Write(std::FILE* stream, std::string_view text) {
+    std::fwrite(text.data(), 1, text.size(), stream);
+}
 
-void PrintUsage(std::FILE* out) {
-    std::fprintf(out,
-                 "Usage: quarvex-cli --version\n"
-                 "       quarvex-cli --help\n");
+// Rewrites one terminal line with the current folder, cut to fit 79 columns.
+void ShowProgress(std::string_view text) {
+    constexpr std::size_t kWidth = 79;
+    std::string line(text.substr(0, kWidth));
+    line.resize(kWidth, ' ');
+    std::fprintf(stderr, "\r%s\r", line.c_str());
+    std::fflush(stderr);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
-        std::printf("quarvex-cli %s\n", kVersion);
-        return 0;
+    std::vector<std::string> args(argv + 1, argv + argc);
+    qv::cli::CliIo io;
+    io.out = [](std::string_view text) { Write(stdout, text); };
+    io.err = [](std::string_view text) { Write(stderr, text); };
+    if (QV_ISATTY(2)) {
+        io.progress = ShowProgress;
     }
-    if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
-        PrintUsage(stdout);
-        return 0;
+    const int status = qv::cli::RunCli(args, io);
+    if (std::fflush(stdout) != 0 && status == qv::cli::kExitOk) {
+        std::fprintf(stderr, "quarvex-cli: cannot write the output\n");
+        return qv::cli::kExitFile;
     }
-    PrintUsage(stderr);
-    return 1;
+    return status;
 }

@@ -1,0 +1,570 @@
+// quarvex-cli commands: scan a folder into a report (and save it), print a saved report as a
+// tree, and print the information of one folder of a report.
+//
+// Sorting (show --sort): the children of every folder are ordered by the key; files items
+// ("{name files}") always stay after the real sub-folders, and equal keys keep the report's
+// order. "name" compares the plain folder names ignoring ASCII case.
+#include "cli/Cli.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cinttypes>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+
+#include "core/FolderRecord.h"
+#include "core/Report.h"
+#include "core/ReportFile.h"
+#include "core/Scanner.h"
+#include "filters/FilterSet.h"
+#include "platform/Platform.h"
+#include "view/Formatters.h"
+#include "view/ItemTitle.h"
+
+namespace qv::cli {
+
+namespace {
+
+constexpr const char* kVersion = "0.1.0";
+
+constexpr const char* kUsage =
+    "Usage: quarvex-cli scan FOLDER [-o REPORT.mcr] [--filters FILE.mcf | --no-filters]\n"
+    "                        [--cluster BYTES] [--quiet] [--stats]\n"
+    "       quarvex-cli show REPORT.mcr [--titles LIST] [--sort name|size|created|access] [--stats]\n"
+    "       quarvex-cli info REPORT.mcr [PATH]\n"
+    "       quarvex-cli --help | --version\n"
+    "\n"
+    "scan   scans FOLDER with the built-in filters (or those of FILE.mcf, or none), writes the\n"
+    "       report file with -o and prints the report tree and a summary unless --quiet.\n"
+    "       --cluster charges files in clusters of BYTES (a power of two) instead of the\n"
+    "       volume's. --stats prints the time of each step to the error stream.\n"
+    "show   prints a saved report as a tree. LIST is a comma-separated choice of size,\n"
+    "       percent, precise, created, access and notes (default size,percent,notes).\n"
+    "info   prints the information of the report's root, or of the folder whose full path\n"
+    "       is PATH.\n"
+    "\n"
+    "Exit status: 0 done, 1 bad usage, 2 a file or folder could not be read or written.\n";
+
+constexpr std::uint32_t kDefaultTitles = TitleSize | TitlePercent | TitleNotes | TitleIcon;
+
+enum class SortKey { None, Name, Size, Created, Access };
+
+using Clock = std::chrono::steady_clock;
+
+double SecondsSince(Clock::time_point start) {
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+// Buffers what a command prints and hands it on in large pieces.
+class Printer {
+public:
+    explicit Printer(const std::function<void(std::string_view)>& sink) : m_sink(sink) {}
+    ~Printer() { Flush(); }
+    Printer(const Printer&) = delete;
+    Printer& operator=(const Printer&) = delete;
+
+    Printer& operator<<(std::string_view text) {
+        m_buffer.append(text);
+        if (m_buffer.size() > (1 << 16)) {
+            Flush();
+        }
+        return *this;
+    }
+    void Flush() {
+        if (!m_buffer.empty() && m_sink) {
+            m_sink(m_buffer);
+        }
+        m_buffer.clear();
+    }
+
+private:
+    const std::function<void(std::string_view)>& m_sink;
+    std::string m_buffer;
+};
+
+int UsageError(const CliIo& io, const std::string& problem) {
+    if (io.err) {
+        io.err("quarvex-cli: " + problem + "\n" + kUsage);
+    }
+    return kExitUsage;
+}
+
+int FileError(const CliIo& io, const std::string& problem) {
+    if (io.err) {
+        io.err("quarvex-cli: " + problem + "\n");
+    }
+    return kExitFile;
+}
+
+std::string Number(std::int64_t value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%" PRId64, value);
+    return text;
+}
+
+// "1.27 Gb (1 365 245 952 bytes)", or "512 bytes" when the size has no larger unit.
+std::string SizeText(std::int64_t bytes) {
+    if (bytes <= 0) {
+        return "0";
+    }
+    std::string number;
+    std::string unit;
+    const int index = FormatSize(bytes, &number, &unit);
+    std::string text = number + " " + unit;
+    if (index != kUnitBytes) {
+        text += " (" + FormatGroupedNumber(bytes) + " bytes)";
+    }
+    return text;
+}
+
+std::string DateTimeText(std::int64_t time) {
+    std::string date;
+    std::string clock;
+    if (!FormatDate(static_cast<platform::FileTime>(time), &date)) {
+        return "[unknown]";
+    }
+    FormatTime(static_cast<platform::FileTime>(time), &clock);
+    return date + " at " + clock;
+}
+
+// Parses a whole decimal number; false for anything else.
+bool ParseCount(const std::string& text, std::int64_t* out) {
+    if (text.empty() || text.size() > 18 || text.find_first_not_of("0123456789") != std::string::npos) {
+        return false;
+    }
+    *out = std::strtoll(text.c_str(), nullptr, 10);
+    return true;
+}
+
+bool ParseTitles(const std::string& list, std::uint32_t* flags) {
+    static const struct {
+        const char* word;
+        std::uint32_t bits;
+    } kWords[] = {{"size", TitleSize},
+                  {"percent", TitlePercent},
+                  {"precise", TitlePercent | TitlePrecisePercent},
+                  {"created", TitleCreated},
+                  {"access", TitleAccess},
+                  {"notes", TitleNotes}};
+    *flags = TitleIcon;
+    std::size_t start = 0;
+    while (start <= list.size()) {
+        const std::size_t comma = std::min(list.find(',', start), list.size());
+        const std::string word = list.substr(start, comma - start);
+        bool known = false;
+        for (const auto& entry : kWords) {
+            if (word == entry.word) {
+                *flags |= entry.bits;
+                known = true;
+            }
+        }
+        if (!known) {
+            return false;
+        }
+        start = comma + 1;
+    }
+    return true;
+}
+
+bool ParseSort(const std::string& word, SortKey* key) {
+    static const struct {
+        const char* word;
+        SortKey key;
+    } kKeys[] = {{"name", SortKey::Name}, {"size", SortKey::Size}, {"created", SortKey::Created}, {"access", SortKey::Access}};
+    for (const auto& entry : kKeys) {
+        if (word == entry.word) {
+            *key = entry.key;
+            return true;
+        }
+    }
+    return false;
+}
+
+int CompareNamesIgnoringCase(const char* a, const char* b) {
+    a = a != nullptr ? a : "";
+    b = b != nullptr ? b : "";
+    for (;; ++a, ++b) {
+        const int ca = (*a >= 'A' && *a <= 'Z') ? *a - 'A' + 'a' : static_cast<unsigned char>(*a);
+        const int cb = (*b >= 'A' && *b <= 'Z') ? *b - 'A' + 'a' : static_cast<unsigned char>(*b);
+        if (ca != cb || ca == 0) {
+            return ca - cb;
+        }
+    }
+}
+
+// True when `a` goes before `b` under `key`.
+bool GoesBefore(FolderRecord* a, FolderRecord* b, SortKey key) {
+    if (a->group != b->group) {
+        return a->group < b->group;  // files items last
+    }
+    switch (key) {
+        case SortKey::Name:
+            return CompareNamesIgnoringCase(a->desc, b->desc) < 0;
+        case SortKey::Size: {
+            const std::int64_t allocatedA = ReadStat(a, NFA);
+            const std::int64_t allocatedB = ReadStat(b, NFA);
+            if (allocatedA != allocatedB) {
+                return allocatedA > allocatedB;
+            }
+            return ReadStat(a, MFS) > ReadStat(b, MFS);
+        }
+        case SortKey::Created:
+            return ReadStat(a, BTM) > ReadStat(b, BTM);
+        case SortKey::Access:
+            return ReadStat(a, ELT) > ReadStat(b, ELT);
+        case SortKey::None:
+            break;
+    }
+    return false;
+}
+
+// One line per folder in the report's order (or sorted), indented two blanks per depth.
+void PrintTree(FolderRecord* root, SortKey key, Printer& out) {
+    std::vector<std::pair<FolderRecord*, int>> stack = {{root, 0}};
+    std::vector<FolderRecord*> children;
+    while (!stack.empty()) {
+        auto [node, depth] = stack.back();
+        stack.pop_back();
+        out << std::string(2 * static_cast<std::size_t>(depth), ' ') << (node->name != nullptr ? node->name : "") << "\n";
+        children.clear();
+        for (FolderRecord* child = node->firstChild; child != nullptr; child = child->nextSibling) {
+            children.push_back(child);
+        }
+        if (key != SortKey::None) {
+            std::stable_sort(children.begin(), children.end(),
+                             [key](FolderRecord* a, FolderRecord* b) { return GoesBefore(a, b, key); });
+        }
+        for (auto it = children.rbegin(); it != children.rend(); ++it) {
+            stack.emplace_back(*it, depth + 1);
+        }
+    }
+}
+
+std::string Summary(FolderRecord* root) {
+    return "Folders: " + FormatGroupedNumber(ReadStat(root, OFN)) + ", files: " + FormatGroupedNumber(ReadStat(root, LFN)) +
+           ", size: " + SizeText(ReadStat(root, MFS)) + ", allocated: " + SizeText(ReadStat(root, NFA));
+}
+
+std::string Seconds(double seconds) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.3f s", seconds);
+    return text;
+}
+
+// ---------------------------------------------------------------------------------------------
+// scan
+
+struct ScanArgs {
+    std::string folder;
+    std::string output;
+    std::string filterFile;
+    bool noFilters = false;
+    std::int64_t cluster = 0;
+    bool quiet = false;
+    bool stats = false;
+};
+
+// Fills `args` from the words after "scan"; an empty text on success, else the problem.
+std::string ParseScanArgs(const std::vector<std::string>& words, ScanArgs* args) {
+    for (std::size_t i = 1; i < words.size(); ++i) {
+        const std::string& word = words[i];
+        const bool hasValue = i + 1 < words.size();
+        if (word == "-o" || word == "--filters" || word == "--cluster") {
+            if (!hasValue) {
+                return word + " needs a value";
+            }
+            const std::string& value = words[++i];
+            if (word == "-o") {
+                args->output = value;
+            } else if (word == "--filters") {
+                args->filterFile = value;
+            } else if (!ParseCount(value, &args->cluster) || args->cluster <= 0 ||
+                       !ClusterPolicy().ComputeFromUserSize(args->cluster)) {
+                return "--cluster needs a power of two, such as 4096";
+            }
+        } else if (word == "--no-filters") {
+            args->noFilters = true;
+        } else if (word == "--quiet") {
+            args->quiet = true;
+        } else if (word == "--stats") {
+            args->stats = true;
+        } else if (!word.empty() && word[0] == '-') {
+            return "unknown option " + word;
+        } else if (args->folder.empty()) {
+            args->folder = word;
+        } else {
+            return "more than one folder given";
+        }
+    }
+    if (args->folder.empty()) {
+        return "scan needs a folder";
+    }
+    if (args->noFilters && !args->filterFile.empty()) {
+        return "--filters and --no-filters exclude each other";
+    }
+    return {};
+}
+
+int RunScan(const std::vector<std::string>& words, const CliIo& io) {
+    ScanArgs args;
+    const std::string problem = ParseScanArgs(words, &args);
+    if (!problem.empty()) {
+        return UsageError(io, problem);
+    }
+    // The root is named by its full path, so a saved report reopens with the same paths.
+    const std::string folder = platform::FullFolderPath(args.folder);
+    platform::DirReader probe;
+    if (folder.empty() || !platform::DirectoryExists(folder) || !probe.Open(folder)) {
+        return FileError(io, "cannot read folder '" + args.folder + "'");
+    }
+    probe.Close();
+
+    FilterSet filters;
+    if (args.noFilters) {
+        filters.SetEnabled(false);
+    } else if (!args.filterFile.empty()) {
+        if (!filters.LoadFromFile(args.filterFile)) {
+            return FileError(io, "cannot read filter file '" + args.filterFile + "'");
+        }
+    } else {
+        filters.SetBuiltIn();
+    }
+    Report report;
+    report.SetFilters(&filters);
+    if (args.noFilters) {
+        report.Filters().SetEnabled(false);
+    }
+    auto policy = std::make_unique<ClusterPolicy>();
+    policy->Compute(folder, args.cluster);
+    report.SetPolicy(std::move(policy));
+    report.SetCreated(CreatedText(platform::Now()));
+
+    TreeViewOptions options;
+    options.titleFlags = kDefaultTitles;
+    ScanControl control;
+    control.options = &options;
+    if (io.progress) {
+        control.progress = [&io](const char* text, bool) { io.progress(text); };
+    }
+    const Clock::time_point scanStart = Clock::now();
+    FolderRecord* root = ScanReport(&report, folder, control);
+    const double scanSeconds = SecondsSince(scanStart);
+    if (io.progress) {
+        io.progress("");
+    }
+    if (root == nullptr) {
+        return FileError(io, "scan of '" + args.folder + "' failed");
+    }
+    std::string stats = "scan: " + Seconds(scanSeconds);
+    if (!args.output.empty()) {
+        const Clock::time_point saveStart = Clock::now();
+        ReportFileError error = ReportFileError::None;
+        if (!SaveReport(&report, args.output, &error)) {
+            return FileError(io, "cannot write report file '" + args.output + "'");
+        }
+        stats += ", save: " + Seconds(SecondsSince(saveStart));
+    }
+    if (!args.quiet) {
+        Printer out(io.out);
+        PrintTree(root, SortKey::None, out);
+        out << Summary(root) << ", time: " << Seconds(scanSeconds) << "\n";
+    }
+    if (args.stats && io.err) {
+        io.err(stats + ", folders: " + Number(ReadStat(root, OFN) + 1) + "\n");
+    }
+    return kExitOk;
+}
+
+// ---------------------------------------------------------------------------------------------
+// show and info
+
+int OpenForCommand(const std::string& path, const TreeViewOptions& options, Report* report, const CliIo& io) {
+    ReportFileError error = ReportFileError::None;
+    if (!OpenReport(report, path, options, &error)) {
+        return FileError(io, ReportFileErrorText(error, path));
+    }
+    return kExitOk;
+}
+
+int RunShow(const std::vector<std::string>& words, const CliIo& io) {
+    std::string path;
+    std::uint32_t titles = kDefaultTitles;
+    SortKey sort = SortKey::None;
+    bool stats = false;
+    for (std::size_t i = 1; i < words.size(); ++i) {
+        const std::string& word = words[i];
+        if (word == "--titles" || word == "--sort") {
+            if (i + 1 >= words.size()) {
+                return UsageError(io, word + " needs a value");
+            }
+            const std::string& value = words[++i];
+            if (word == "--titles" ? !ParseTitles(value, &titles) : !ParseSort(value, &sort)) {
+                return UsageError(io, "unknown " + word.substr(2) + " '" + value + "'");
+            }
+        } else if (word == "--stats") {
+            stats = true;
+        } else if (!word.empty() && word[0] == '-') {
+            return UsageError(io, "unknown option " + word);
+        } else if (path.empty()) {
+            path = word;
+        } else {
+            return UsageError(io, "more than one report given");
+        }
+    }
+    if (path.empty()) {
+        return UsageError(io, "show needs a report file");
+    }
+    TreeViewOptions options;
+    options.titleFlags = titles;
+    Report report;
+    const Clock::time_point openStart = Clock::now();
+    if (const int status = OpenForCommand(path, options, &report, io); status != kExitOk) {
+        return status;
+    }
+    const double openSeconds = SecondsSince(openStart);
+    {
+        Printer out(io.out);
+        PrintTree(report.Root(), sort, out);
+        out << Summary(report.Root()) << ", created: " << report.Created() << "\n";
+    }
+    if (stats && io.err) {
+        io.err("open: " + Seconds(openSeconds) + ", folders: " + Number(ReadStat(report.Root(), OFN) + 1) + "\n");
+    }
+    return kExitOk;
+}
+
+// The folder (not a files item) whose full path is `path`, ignoring one trailing separator on
+// either side; null when there is none.
+FolderRecord* FindByPath(FolderRecord* root, std::string path) {
+    auto trim = [](std::string text) {
+        if (text.size() > 1 && (text.back() == '/' || text.back() == '\\')) {
+            text.pop_back();
+        }
+        return text;
+    };
+    path = trim(path);
+    std::vector<FolderRecord*> stack = {root};
+    while (!stack.empty()) {
+        FolderRecord* node = stack.back();
+        stack.pop_back();
+        const char* alc = ReadText(node, ALC);
+        if (node->group == 0 && alc != nullptr && trim(alc) == path) {
+            return node;
+        }
+        for (FolderRecord* child = node->firstChild; child != nullptr; child = child->nextSibling) {
+            stack.push_back(child);
+        }
+    }
+    return nullptr;
+}
+
+std::string CountText(std::int64_t value) {
+    return value != 0 ? FormatGroupedNumber(value) : "none";
+}
+
+std::string ClusterText(const ClusterPolicy* policy) {
+    if (policy == nullptr || policy->compressedForAll != 0) {
+        return "n/a";
+    }
+    if (policy->ignoreCompression == 0) {
+        return "not used";
+    }
+    const std::int64_t size = policy->clusterShift > 0 && policy->clusterShift < 63 ? std::int64_t{1} << policy->clusterShift : 0;
+    return (policy->automatic != 0 ? "auto: " : "user: ") + Number(size) + " bytes";
+}
+
+void PrintFilterRows(Report& report, FolderRecord* node, Printer& out) {
+    FilterInfo info;
+    if (report.Filters().Count() == 0) {
+        return;
+    }
+    out << "Filters (sub-tree | direct):\n";
+    for (int position = 1; report.Filters().GetFilterAt(position, &info); ++position) {
+        auto stat = [&](const char* code) { return ReadStat(node, FilterKey(code, info.name).c_str()); };
+        char id[16];
+        std::snprintf(id, sizeof id, "%02d. ", info.id);
+        out << "  " << id << info.name << (info.temporary ? " [temp]" : "") << ": "
+            << FormatGroupedNumber(stat(kFilterFiles)) << " files, size " << SizeText(stat(kFilterSize))
+            << ", allocated " << SizeText(stat(kFilterAllocated)) << " | " << FormatGroupedNumber(stat(kFilterDirectFiles))
+            << " files, size " << SizeText(stat(kFilterDirectSize)) << ", allocated "
+            << SizeText(stat(kFilterDirectAllocated)) << "\n";
+    }
+}
+
+int RunInfo(const std::vector<std::string>& words, const CliIo& io) {
+    if (words.size() < 2 || words.size() > 3) {
+        return UsageError(io, "info needs a report file and at most one path");
+    }
+    for (std::size_t i = 1; i < words.size(); ++i) {
+        if (words[i].empty() || (words[i][0] == '-' && words[i].size() > 1)) {
+            return UsageError(io, "unknown option " + words[i]);
+        }
+    }
+    Report report;
+    if (const int status = OpenForCommand(words[1], TreeViewOptions(), &report, io); status != kExitOk) {
+        return status;
+    }
+    FolderRecord* node = report.Root();
+    if (words.size() == 3) {
+        node = FindByPath(report.Root(), words[2]);
+        if (node == nullptr) {
+            return FileError(io, "no folder '" + words[2] + "' in '" + words[1] + "'");
+        }
+    }
+    Printer out(io.out);
+    const char* path = ReadText(node, ALC);
+    out << "Name:          " << (node->desc != nullptr ? node->desc : "") << "\n";
+    out << "Path:          " << (path != nullptr ? path : "") << "\n";
+    if (node->parent == nullptr) {
+        out << "Cluster:       " << ClusterText(report.Policy()) << "\n";
+    }
+    out << "Size:          " << SizeText(ReadStat(node, MFS)) << "\n";
+    out << "Allocated:     " << SizeText(ReadStat(node, NFA)) << "\n";
+    out << "Files:         " << CountText(ReadStat(node, LFN)) << "\n";
+    out << "Folders:       " << CountText(ReadStat(node, OFN)) << "\n";
+    out << "Created:       " << DateTimeText(ReadStat(node, BTM)) << "\n";
+    std::string access;
+    FormatDate(static_cast<platform::FileTime>(ReadStat(node, ELT)), &access);
+    out << "Last accessed: " << access << "\n";
+    out << "Temporary:     " << (node->attrs.Get(FCA).AsLenientInt() != 0 ? "yes" : "no") << "\n";
+    const char* text = ReadText(node, notes);
+    out << "Notes:         " << (text != nullptr ? text : "") << "\n";
+    out << "Report:        created " << report.Created() << "\n";
+    PrintFilterRows(report, node, out);
+    return kExitOk;
+}
+
+}  // namespace
+
+int RunCli(const std::vector<std::string>& args, const CliIo& io) {
+    if (args.empty()) {
+        return UsageError(io, "no command given");
+    }
+    const std::string& command = args[0];
+    if (command == "--help" || command == "-h") {
+        if (io.out) {
+            io.out(kUsage);
+        }
+        return kExitOk;
+    }
+    if (command == "--version") {
+        if (io.out) {
+            io.out(std::string("quarvex-cli ") + kVersion + "\n");
+        }
+        return kExitOk;
+    }
+    if (command == "scan") {
+        return RunScan(args, io);
+    }
+    if (command == "show") {
+        return RunShow(args, io);
+    }
+    if (command == "info") {
+        return RunInfo(args, io);
+    }
+    return UsageError(io, "unknown command '" + command + "'");
+}
+
+}  // namespace qv::cli
