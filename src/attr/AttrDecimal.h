@@ -21,8 +21,7 @@ inline std::int64_t ParseDecimal(const char* p, const char* end, std::int64_t mi
         negative = *p == '-';
         ++p;
     }
-    const std::uint64_t limit =
-        negative ? static_cast<std::uint64_t>(-(min + 1)) + 1 : static_cast<std::uint64_t>(max);
+    const std::uint64_t limit = negative ? static_cast<std::uint64_t>(-(min + 1)) + 1 : static_cast<std::uint64_t>(max);
     std::uint64_t magnitude = 0;
     for (; p < end && *p >= '0' && *p <= '9'; ++p) {
         const unsigned digit = static_cast<unsigned>(*p - '0');

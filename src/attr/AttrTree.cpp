@@ -15,6 +15,7 @@
 namespace qv {
 
 static_assert(sizeof(AttrEntry) == 16, "an attribute entry is a name id, a letter and an 8-byte payload");
+static_assert(sizeof(void*) != 8 || sizeof(AttrNode) <= 120, "a node must fit a 128-byte heap block");
 
 namespace {
 
@@ -61,7 +62,7 @@ bool SameName(const char* stored, const char* name, std::size_t length) {
 }
 
 class NameTable {
-public:
+  public:
     const char* Text(std::uint32_t id) const {
         const std::uint32_t chunk = id >> kChunkBits;
         if (id == 0 || chunk >= kMaxChunks) {
@@ -95,7 +96,7 @@ public:
         return id;
     }
 
-private:
+  private:
     struct IndexSlot {
         std::uint32_t hash;
         std::uint32_t id;
@@ -492,9 +493,14 @@ bool AttrList::Reserve(std::size_t count) {
 }
 
 bool AttrList::Grow() {
-    // Half again each time: a folder's ~46 statistics end in a list of 63 slots rather than 64
-    // when nobody reserved, and long lists do not waste up to half their memory.
-    return Reserve(m_capacity < 4 ? 4 : m_capacity + m_capacity / 2);
+    // 4, 6, 8, 12, 16, 24, 32, 48, 64, ...: powers of two and the halves between them, so at
+    // most a third of a list is spare; a folder's 46 statistics end in 48 slots.
+    const std::uint32_t capacity = m_capacity;
+    if (capacity < 4) {
+        return Reserve(4);
+    }
+    const bool powerOfTwo = (capacity & (capacity - 1)) == 0;
+    return Reserve(powerOfTwo ? capacity + capacity / 2 : capacity + capacity / 3);
 }
 
 AttrEntry* AttrList::At(std::size_t index) {

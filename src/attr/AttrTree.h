@@ -17,7 +17,7 @@ constexpr std::size_t kValueTextSize = 320;
 // The payload is kept as 8 raw bytes aligned to 4 so that an AttrEntry (name id + value)
 // packs into 16 bytes; a report holds tens of millions of entries.
 class AttrValue {
-public:
+  public:
     AttrValue() = default;                   // 'u', zero payload
     explicit AttrValue(const char* text);    // 's', duplicated (null allowed)
     explicit AttrValue(std::int32_t value);  // 'i'
@@ -50,7 +50,7 @@ public:
     // The one shared unset value that failed lookups return.
     static const AttrValue& Unset();
 
-private:
+  private:
     void Release();
     std::int32_t Int32() const;
     std::int64_t Int64() const;
@@ -88,7 +88,7 @@ enum class AttrError : std::int32_t { None = 0, Generic = 1, NotFound = 2 };
 // insertion order; names need not be unique. The cursor remembers where the last successful
 // search matched, so reading keys in the order they were written costs one comparison each.
 class AttrList {
-public:
+  public:
     AttrList() = default;
     ~AttrList();
     AttrList(const AttrList&) = delete;
@@ -122,7 +122,7 @@ public:
     // "" before any error state was recorded, else "No error", "Generic error", "Not found".
     const char* ErrorText() const;
 
-private:
+  private:
     void SetError(AttrError code);
     bool Grow();
     AttrEntry* m_entries = nullptr;
@@ -148,12 +148,14 @@ struct AttrNode {
     AttrNode(const AttrNode&) = delete;
     AttrNode& operator=(const AttrNode&) = delete;
 
+    // group sits before the pointers so the node packs into 120 bytes; a report has one
+    // node per folder.
     std::int32_t kind = 0;
     std::int32_t id = 0;
     std::int32_t serial = 0;
+    std::int32_t group = 0;
     char* name = nullptr;  // owned, may be null
     char* desc = nullptr;  // owned, may be null
-    std::int32_t group = 0;
     std::int64_t val = 0;
     std::int64_t val2 = 0;
     std::uint32_t userFlag = 0;

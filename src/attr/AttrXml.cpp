@@ -139,7 +139,7 @@ std::string_view Decoded(std::string_view raw, std::string* scratch) {
 // Collects output in a 64 KiB buffer and hands it on to a file or a string. After the first
 // write that does not complete everything else is dropped and Finish reports the failure.
 class Output {
-public:
+  public:
     explicit Output(platform::File* file) : m_file(file) {}
     explicit Output(std::string* text) : m_text(text) {}
 
@@ -199,7 +199,7 @@ public:
         return !m_failed;
     }
 
-private:
+  private:
     static constexpr std::size_t kBufferSize = 64 * 1024;
 
     void Flush() {
@@ -392,8 +392,8 @@ struct TagFields {
     bool present[kCount] = {};
 
     void Take(std::string_view field, std::string_view value) {
-        static constexpr std::string_view kNames[kCount] = {"name", "desc", "id",   "kind",
-                                                            "group", "val", "val2", "type"};
+        static constexpr std::string_view kNames[kCount] = {"name",  "desc", "id",   "kind",
+                                                            "group", "val",  "val2", "type"};
         for (int i = 0; i < kCount; ++i) {
             if (!present[i] && field == kNames[i]) {
                 present[i] = true;
@@ -408,7 +408,7 @@ struct TagFields {
 // hostile input costs linear time. Nesting lives in the tree itself: `current` is the innermost
 // open node and closing it moves to its parent.
 class Reader {
-public:
+  public:
     Reader(const char* text, std::size_t length) : m_begin(text), m_pos(text), m_end(text + length) {}
 
     AttrNode* Parse(AttrNode* parent, std::size_t* consumed);
@@ -418,7 +418,7 @@ public:
         m_root = nullptr;
     }
 
-private:
+  private:
     struct Tag {
         std::string_view name;
         const char* afterName;
@@ -511,12 +511,12 @@ bool Reader::ReadFields(const char* p, TagFields* fields, bool* selfClosing) {
             return false;
         }
         const char* value = p + 1;
-        const char* quote =
-            static_cast<const char*>(std::memchr(value, '"', static_cast<std::size_t>(m_end - value)));
+        const char* quote = static_cast<const char*>(std::memchr(value, '"', static_cast<std::size_t>(m_end - value)));
         if (quote == nullptr) {
             return false;
         }
-        fields->Take(std::string_view(name, nameLength), std::string_view(value, static_cast<std::size_t>(quote - value)));
+        fields->Take(std::string_view(name, nameLength),
+                     std::string_view(value, static_cast<std::size_t>(quote - value)));
         p = quote + 1;
     }
 }
@@ -576,9 +576,9 @@ AttrValue Reader::ConvertValue(char type, std::string_view raw) {
         case 'i':
         case 'q': {
             const std::string_view text = Decoded(raw, &m_scratch);
-            const std::int64_t value = type == 'i'
-                                           ? attr_detail::ParseDecimal(text.data(), text.data() + text.size(), INT32_MIN, INT32_MAX)
-                                           : attr_detail::ParseDecimal(text.data(), text.data() + text.size(), INT64_MIN, INT64_MAX);
+            const std::int64_t value =
+                type == 'i' ? attr_detail::ParseDecimal(text.data(), text.data() + text.size(), INT32_MIN, INT32_MAX)
+                            : attr_detail::ParseDecimal(text.data(), text.data() + text.size(), INT64_MIN, INT64_MAX);
             return type == 'i' ? AttrValue(static_cast<std::int32_t>(value)) : AttrValue(value);
         }
         case 'r': {

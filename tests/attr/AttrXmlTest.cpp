@@ -104,7 +104,8 @@ TEST(AttrXmlWriter, GoldenBytes) {
     EXPECT_EQ(Write(tree.get(), true, "report.xsl"), std::string(kReportHeader) + kSettingsSkipEmpty);
 
     // A sub-tree is indented by its nodes' own depths.
-    EXPECT_EQ(Write(tree->lastChild), "\r\n\t<node name=\"tree\" desc=\"d\" group=\"3\" val=\"1234567890123\" val2=\"-1\"/>");
+    EXPECT_EQ(Write(tree->lastChild),
+              "\r\n\t<node name=\"tree\" desc=\"d\" group=\"3\" val=\"1234567890123\" val2=\"-1\"/>");
     TreePtr bare(CreateNode(nullptr, nullptr));
     EXPECT_EQ(Write(bare.get()), "\r\n<node/>");
 }
@@ -159,7 +160,7 @@ TEST(AttrXmlRoundTrip, WriteReadWriteGivesTheSameBytes) {
     EXPECT_EQ(common->attrs.Get("size").AsInt64(), -5);
     EXPECT_EQ(common->attrs.Get("empty").Type(), 's');
     EXPECT_EQ(common->attrs.Get("empty").AsText(), nullptr);  // an empty body reads as a null text
-    EXPECT_EQ(common->attrs.Get("borrowed").Type(), 's');    // the reader never makes 'f'
+    EXPECT_EQ(common->attrs.Get("borrowed").Type(), 's');     // the reader never makes 'f'
     EXPECT_EQ(common->attrs.Get("ratio").AsDouble(), 2.5);
 }
 
@@ -180,8 +181,10 @@ TEST(AttrXmlReader, SpellingsThatReadAsTheSameTree) {
         "<node x=\"1\" name=\"a\" q=\"z\" =\"e\" kind=\"1\" name=\"second\"><attr name=\"k\" type=\"i\">5</attr>"
         "<node name=\"b\"/></node>",
         "<node name=\"a\" kind=\" +1x\"><attr name=\"k\" type=\"int\"> 5 apples</attr><node name=\"b\"/></node>",
-        "<node name=\"a\" kind=\"1\"><attr name=\"k\" type=\"i\">5<node name=\"lost\"/></attr><node name=\"b\"/></node>",
-        "<node name=\"a\" kind=\"1\"><attr name=\"k\" type=\"i\">5</attr><node\tname=\"tab\"/><node name=\"b\"/></node>",
+        "<node name=\"a\" kind=\"1\"><attr name=\"k\" type=\"i\">5<node name=\"lost\"/></attr><node "
+        "name=\"b\"/></node>",
+        "<node name=\"a\" kind=\"1\"><attr name=\"k\" type=\"i\">5</attr><node\tname=\"tab\"/><node "
+        "name=\"b\"/></node>",
         "<node name=\"a\" kind=\"1\"><attr name=\"k\" type=\"i\">5</attr><node name=\"b\"/>",  // never closed
     };
     int index = 0;
@@ -246,12 +249,12 @@ TEST(AttrXmlReader, RefusalsPartialTreesAndQuirks) {
         {"no tags at all", "none"},
         {"<?xml version=\"1.0\"?>", "none"},
         {"<attr name=\"a\">1</attr><node name=\"x\"/>", "none"},  // attr before the first node
-        {"</node><node name=\"x\"/>", "none"},                     // closing tag before it
+        {"</node><node name=\"x\"/>", "none"},                    // closing tag before it
         {"<nodes name=\"x\"/>", "none"},
         {"<node\tname=\"x\"/>", "none"},
         {"<" + longTagName + "><node name=\"x\"/>", "none"},  // a tag name over 511 bytes stops
-        {"< node name=\"x\"/>", "none"},                       // so does an empty one
-        {"<node", "none"},                                     // the tag name never ends
+        {"< node name=\"x\"/>", "none"},                      // so does an empty one
+        {"<node", "none"},                                    // the tag name never ends
         // A malformed tag ends the read with what was built; the node it opened has no fields.
         {"<node name='x'/>", "\r\n<node/>"},
         {"<node name=\"a\"><attr name=\"k\">1</attr><node name=\"b\" desc=\"x>",
@@ -280,9 +283,10 @@ TEST(AttrXmlReader, RefusalsPartialTreesAndQuirks) {
 
 TEST(AttrXmlEscaping, EveryTextReadsBackUnchanged) {
     const char* const texts[] = {
-        "plain text", "&#", "&#38;", "&#999;", "&", "a\"b", "<>", "a<b>c", "x&#60;y", "&&#1;", "end&",
-        "&#34;", "\"", "#", "&#6", "&#60", ";&#;", "&#&#", "tab\there", "line\r\nbreak", "/>", "</attr>",
-        "</node>", "name=\"x\"", "\xE6\x97\xA5\xE6\x9C\xAC Gr\xC3\xB6\xC3\x9F" "e", "'single'", "",
+        "plain text", "&#",       "&#38;",     "&#999;",        "&",  "a\"b",    "<>",      "a<b>c",
+        "x&#60;y",    "&&#1;",    "end&",      "&#34;",         "\"", "#",       "&#6",     "&#60",
+        ";&#;",       "&#&#",     "tab\there", "line\r\nbreak", "/>", "</attr>", "</node>", "name=\"x\"",
+        "日本 Größe", "'single'", "",
     };
     for (const char* text : texts) {
         SCOPED_TRACE(text);
@@ -343,9 +347,8 @@ TEST(AttrXmlFiles, WriteAndReadThroughFiles) {
     const std::string expected = Write(top.get(), true, "report.xsl");
     ASSERT_GT(expected.size(), 4u * 65536);
     {
-        platform::File file =
-            platform::File::Open(path, platform::FileAccess::ReadWrite, platform::FileDisposition::CreateAlways,
-                                 platform::FileShare::None);
+        platform::File file = platform::File::Open(path, platform::FileAccess::ReadWrite,
+                                                   platform::FileDisposition::CreateAlways, platform::FileShare::None);
         ASSERT_TRUE(file.IsOpen());
         EXPECT_TRUE(WriteTree(top.get(), &file, true, "report.xsl"));
         EXPECT_FALSE(WriteTree(nullptr, &file, true, nullptr));
@@ -354,9 +357,8 @@ TEST(AttrXmlFiles, WriteAndReadThroughFiles) {
     ASSERT_TRUE(platform::ReadWholeFile(path, &bytes));
     EXPECT_EQ(bytes, expected);
 
-    platform::File file =
-        platform::File::Open(path, platform::FileAccess::Read, platform::FileDisposition::OpenExisting,
-                             platform::FileShare::Read);
+    platform::File file = platform::File::Open(path, platform::FileAccess::Read,
+                                               platform::FileDisposition::OpenExisting, platform::FileShare::Read);
     ASSERT_TRUE(file.IsOpen());
     EXPECT_FALSE(WriteTree(top.get(), &file, true, nullptr));  // a file opened for reading refuses writes
     const TreePtr back(ReadTree(&file));
