@@ -210,17 +210,6 @@ TEST(ClusterPolicy, ParseStoresFieldsUpToTheFirstMissingOne) {
     EXPECT_FALSE(policy.Parse(nullptr));
 }
 
-TEST(ClusterShiftOf, OnlyPowersOfTwoFromTwoBytes) {
-    EXPECT_EQ(ClusterShiftOf(2), 1);
-    EXPECT_EQ(ClusterShiftOf(512), 9);
-    EXPECT_EQ(ClusterShiftOf(4096), 12);
-    EXPECT_EQ(ClusterShiftOf(std::uint64_t{1} << 63), 63);
-    EXPECT_EQ(ClusterShiftOf(0), -1);
-    EXPECT_EQ(ClusterShiftOf(1), -1);
-    EXPECT_EQ(ClusterShiftOf(3000), -1);
-    EXPECT_EQ(ClusterShiftOf(4097), -1);
-}
-
 TEST(AllocatedSize, RoundsUpToWholeClusters) {
     const ClusterPolicy policy{0, 1, 12, 1};
     const std::pair<std::int64_t, std::int64_t> cases[] = {
