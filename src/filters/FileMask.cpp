@@ -77,7 +77,7 @@ std::size_t ReadClass(const std::string& text, std::size_t pos, MaskPattern* pat
     return pos < text.size() ? pos + 1 : pos;
 }
 
-bool MatchSequence(const MaskPattern& pattern, const unsigned char* part, std::size_t length) {
+[[gnu::noinline]] bool MatchSequence(const MaskPattern& pattern, const unsigned char* part, std::size_t length) {
     if (pattern.elements.empty()) {
         return length == 0;
     }
@@ -243,7 +243,11 @@ FileMask CompileMask(const char* item, std::size_t length) {
     return mask;
 }
 
-bool MatchPattern(const MaskPattern* pattern, const char* part, std::size_t length, bool partPresent) {
+namespace {
+
+// The matcher's hot path, kept small so that it inlines into MatchMask; sequences are the rare,
+// longer case.
+inline bool MatchPart(const MaskPattern* pattern, const char* part, std::size_t length, bool partPresent) {
     if (pattern == nullptr) {
         return false;
     }
@@ -262,9 +266,15 @@ bool MatchPattern(const MaskPattern* pattern, const char* part, std::size_t leng
     return MatchSequence(*pattern, reinterpret_cast<const unsigned char*>(part), length);
 }
 
+}  // namespace
+
+bool MatchPattern(const MaskPattern* pattern, const char* part, std::size_t length, bool partPresent) {
+    return MatchPart(pattern, part, length, partPresent);
+}
+
 bool MatchMask(const FileMask& mask, const SplitName& split) {
-    return MatchPattern(mask.namePattern.get(), split.name, split.nameLength, true) &&
-           MatchPattern(mask.extPattern.get(), split.ext, split.extLength, split.ext != nullptr);
+    return MatchPart(mask.namePattern.get(), split.name, split.nameLength, true) &&
+           MatchPart(mask.extPattern.get(), split.ext, split.extLength, split.ext != nullptr);
 }
 
 MaskList::MaskList(const char* text) {
