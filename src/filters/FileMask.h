@@ -50,6 +50,8 @@ struct MaskClassMember {
     std::uint32_t value;
 };
 
+// MatchAll matches every part, also an absent one; Exact compares the folded text byte for
+// byte; Sequence runs the one-pass matcher over `elements`.
 struct MaskPattern {
     enum class Kind { MatchAll, Exact, Sequence };
     Kind kind = Kind::MatchAll;
@@ -73,9 +75,13 @@ struct SplitName {
     std::size_t extLength;
 };
 
+// Splits at the last '.' when the name is longer than 2 bytes, that '.' is not its first byte,
+// and not both a '\' and a '/' follow it.
 SplitName SplitFileName(const char* folded, std::size_t length);
+// The item text is kept as written; the patterns are compiled from its folded parts.
 FileMask CompileMask(const char* item, std::size_t length);
 std::unique_ptr<MaskPattern> CompilePattern(const char* part, std::size_t length);
+// A null pattern matches nothing; an absent part (partPresent false) only matches MatchAll.
 bool MatchPattern(const MaskPattern* pattern, const char* part, std::size_t length, bool partPresent);
 bool MatchMask(const FileMask& mask, const SplitName& split);
 
@@ -85,7 +91,8 @@ class MaskList {
     MaskList() = default;
     explicit MaskList(const char* text);
     void Build(const char* text);
-    // Folds `name` in place (also when nothing matches) and tests every mask in order.
+    // Folds `name` in place (also when nothing matches) and tests the masks in order. An empty
+    // list matches nothing and leaves the name as it is.
     bool Match(char* name) const;
     std::size_t Count() const { return m_masks.size(); }
     const FileMask& At(std::size_t index) const { return m_masks[index]; }
