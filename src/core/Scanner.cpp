@@ -137,6 +137,58 @@ std::int32_t ClampToInt32(std::int64_t value) {
     return static_cast<std::int32_t>(std::clamp<std::int64_t>(value, INT32_MIN, INT32_MAX));
 }
 
+// The report's created text as the value every folder carries. The text is interned: the table
+// of attribute names keeps each text for the life of the process, so all folders refer to one
+// copy instead of holding one each. An own copy when the table refuses the text.
+AttrValue CreatedValue(const Report* report) {
+    const std::string& text = report->Created();
+    const std::uint32_t id = text.empty() ? 0 : InternAttrName(text.c_str());
+    const char* shared = id != 0 ? AttrNameText(id) : nullptr;
+    return shared != nullptr ? AttrValue::Borrowed(shared) : AttrValue(text.c_str());
+}
+
+// Where the walk puts each key in a folder's list, so the later passes find it at once: ALC,
+// the 1-3 codes of every filter, LFN, MFS, NFA, OFN, ELT, BTM, FCA, the 4-6 codes, DRM, CRP.
+// A record laid out otherwise (not entered, opened from a file) is still found, by a scan.
+struct Layout {
+    explicit Layout(std::size_t filterCount) : filters(filterCount) {}
+    std::size_t FilterTotal(std::size_t filter, int code) const { return 1 + 3 * filter + code; }
+    std::size_t Fixed(int index) const { return 1 + 3 * filters + index; }  // LFN 0 .. FCA 6
+    std::size_t FilterDirect(std::size_t filter, int code) const { return 8 + 3 * filters + 3 * filter + code; }
+    std::size_t Drm() const { return 8 + 6 * filters; }
+    std::size_t filters;
+};
+
+// The entry of the interned key `id`, looked for first at `hint`; null when missing. Comparing
+// ids instead of names keeps the passes free of string comparisons.
+AttrEntry* EntryOf(FolderRecord* record, std::uint32_t id, std::size_t hint) {
+    AttrList& attrs = record->attrs;
+    const std::size_t count = attrs.Count();
+    if (hint < count && attrs.At(hint)->nameId == id) {
+        return attrs.At(hint);
+    }
+    for (std::size_t i = 0; i < count; ++i) {
+        if (attrs.At(i)->nameId == id) {
+            return attrs.At(i);
+        }
+    }
+    return nullptr;
+}
+
+std::int64_t StatOf(FolderRecord* record, std::uint32_t id, std::size_t hint) {
+    const AttrEntry* entry = record != nullptr ? EntryOf(record, id, hint) : nullptr;
+    return entry != nullptr ? entry->value.AsInt64() : 0;
+}
+
+// Replaces the value of `id`, or appends it when the record has none.
+void StoreStat(FolderRecord* record, std::uint32_t id, std::size_t hint, AttrValue&& value) {
+    if (AttrEntry* entry = EntryOf(record, id, hint)) {
+        entry->value = std::move(value);
+    } else {
+        record->attrs.Append(id, std::move(value));
+    }
+}
+
 // ---------------------------------------------------------------------------------------------
 // The walk.
 
@@ -419,7 +471,10 @@ struct TotalsFrame {
 class Totals {
 public:
     Totals(Report* report, const ScanControl& control)
-        : m_report(report), m_control(control), m_filterKeys(BuildFilterKeys(ActiveFilters(report))) {}
+        : m_report(report),
+          m_control(control),
+          m_filterKeys(BuildFilterKeys(ActiveFilters(report))),
+          m_layout(m_filterKeys.size()) {}
 
     FolderRecord* Run(FolderRecord* root);
 
@@ -435,6 +490,7 @@ private:
     Report* m_report;
     const ScanControl& m_control;
     std::vector<FilterKeys> m_filterKeys;
+    Layout m_layout;
     std::vector<TotalsFrame> m_frames;
     std::vector<std::int64_t> m_filterSums;  // 3 per filter per level
     std::vector<std::int64_t> m_direct;      // scratch: one folder's direct per-filter values
@@ -449,16 +505,19 @@ void Totals::CreateFilesItem(FolderRecord* node) {
     const FixedKeys& keys = Keys();
     item->group = 1;
     item->attrs.Reserve(8 + 6 * m_filterKeys.size());
-    item->attrs.Append(keys.drm, AttrValue(m_report->Created().c_str()));
-    item->attrs.Append(keys.alc, AttrValue(ReadText(node, ALC)));
-    AppendInt64(item, keys.lfn, ReadStat(node, LFN));
-    AppendInt64(item, keys.mfs, ReadStat(node, MFS));
-    AppendInt64(item, keys.nfa, ReadStat(node, NFA));
-    AppendInt64(item, keys.ofn, ReadStat(node, OFN));
+    item->attrs.Append(keys.drm, CreatedValue(m_report));
+    const AttrEntry* path = EntryOf(node, keys.alc, 0);
+    item->attrs.Append(keys.alc, AttrValue(path != nullptr ? path->value.AsText() : nullptr));
+    const TotalsFrame& frame = m_frames.back();
+    AppendInt64(item, keys.lfn, frame.files);
+    AppendInt64(item, keys.mfs, frame.size);
+    AppendInt64(item, keys.nfa, frame.allocated);
+    AppendInt64(item, keys.ofn, frame.folders);
     for (std::size_t i = 0; i < m_filterKeys.size(); ++i) {
         const FilterKeys& filter = m_filterKeys[i];
         for (int code = 0; code < 3; ++code) {
-            item->attrs.Append(filter.ids[code], AttrValue(node->attrs.Get(filter.names[code].c_str())));
+            const AttrEntry* entry = EntryOf(node, filter.ids[code], m_layout.FilterTotal(i, code));
+            item->attrs.Append(filter.ids[code], entry != nullptr ? AttrValue(entry->value) : AttrValue(std::int64_t{0}));
         }
         for (int code = 0; code < 3; ++code) {
             AppendInt64(item, filter.ids[code + 3], m_direct[i * 3 + code]);
@@ -477,15 +536,16 @@ bool Totals::Begin(FolderRecord* node) {
     m_direct.resize(filterValues);
     for (std::size_t i = 0; i < m_filterKeys.size(); ++i) {
         for (int code = 0; code < 3; ++code) {
-            m_direct[i * 3 + code] = ReadStat(node, m_filterKeys[i].names[code].c_str());
+            m_direct[i * 3 + code] = StatOf(node, m_filterKeys[i].ids[code], m_layout.FilterTotal(i, code));
         }
     }
+    const FixedKeys& keys = Keys();
     TotalsFrame& frame = m_frames.emplace_back();
     frame.node = node;
-    frame.files = ReadStat(node, LFN);
-    frame.size = ReadStat(node, MFS);
-    frame.allocated = ReadStat(node, NFA);
-    frame.folders = ReadStat(node, OFN);
+    frame.files = StatOf(node, keys.lfn, m_layout.Fixed(0));
+    frame.size = StatOf(node, keys.mfs, m_layout.Fixed(1));
+    frame.allocated = StatOf(node, keys.nfa, m_layout.Fixed(2));
+    frame.folders = StatOf(node, keys.ofn, m_layout.Fixed(3));
     if (frame.files > 0 && frame.folders > 0 && !Cancelled(m_control)) {
         CreateFilesItem(node);
     }
@@ -508,33 +568,35 @@ void Totals::AddChild(TotalsFrame& frame, FolderRecord* child) {
     std::int64_t* sums = FilterSums(m_frames.size() - 1);
     for (std::size_t i = 0; i < m_filterKeys.size(); ++i) {
         for (int code = 0; code < 3; ++code) {
-            sums[i * 3 + code] += ReadStat(child, m_filterKeys[i].names[code].c_str());
+            sums[i * 3 + code] += StatOf(child, m_filterKeys[i].ids[code], m_layout.FilterTotal(i, code));
         }
     }
-    frame.files += ReadStat(child, LFN);
-    frame.size += ReadStat(child, MFS);
-    frame.allocated += ReadStat(child, NFA);
-    frame.folders += ReadStat(child, OFN);
+    const FixedKeys& keys = Keys();
+    frame.files += StatOf(child, keys.lfn, m_layout.Fixed(0));
+    frame.size += StatOf(child, keys.mfs, m_layout.Fixed(1));
+    frame.allocated += StatOf(child, keys.nfa, m_layout.Fixed(2));
+    frame.folders += StatOf(child, keys.ofn, m_layout.Fixed(3));
 }
 
 void Totals::Finish(TotalsFrame& frame) {
     FolderRecord* node = frame.node;
+    const FixedKeys& keys = Keys();
     if (node->firstChild == nullptr) {
-        WriteStat(node, OFN, 0, true);
+        StoreStat(node, keys.ofn, m_layout.Fixed(3), AttrValue(std::int64_t{0}));
     } else {
         const std::int64_t* sums = FilterSums(m_frames.size() - 1);
         for (std::size_t i = 0; i < m_filterKeys.size(); ++i) {
             const FilterKeys& filter = m_filterKeys[i];
-            node->attrs.Set(filter.names[0].c_str(), AttrValue(ClampToInt32(sums[i * 3])), true);
-            node->attrs.Set(filter.names[1].c_str(), AttrValue(sums[i * 3 + 1]), true);
-            node->attrs.Set(filter.names[2].c_str(), AttrValue(sums[i * 3 + 2]), true);
+            StoreStat(node, filter.ids[0], m_layout.FilterTotal(i, 0), AttrValue(ClampToInt32(sums[i * 3])));
+            StoreStat(node, filter.ids[1], m_layout.FilterTotal(i, 1), AttrValue(sums[i * 3 + 1]));
+            StoreStat(node, filter.ids[2], m_layout.FilterTotal(i, 2), AttrValue(sums[i * 3 + 2]));
         }
-        WriteStat(node, LFN, frame.files, true);
-        WriteStat(node, MFS, frame.size, true);
-        WriteStat(node, NFA, frame.allocated, true);
-        WriteStat(node, OFN, frame.folders, true);
+        StoreStat(node, keys.lfn, m_layout.Fixed(0), AttrValue(frame.files));
+        StoreStat(node, keys.mfs, m_layout.Fixed(1), AttrValue(frame.size));
+        StoreStat(node, keys.nfa, m_layout.Fixed(2), AttrValue(frame.allocated));
+        StoreStat(node, keys.ofn, m_layout.Fixed(3), AttrValue(frame.folders));
     }
-    WriteText(node, DRM, m_report->Created().c_str(), true);
+    StoreStat(node, keys.drm, m_layout.Drm(), CreatedValue(m_report));
 }
 
 FolderRecord* Totals::Run(FolderRecord* root) {
@@ -581,15 +643,17 @@ void StoreTitle(FolderRecord* node, const TreeViewOptions& options) {
     }
 }
 
-void FinishNode(Report* report, const FinishFrame& frame, const TreeViewOptions& options) {
+void FinishNode(Report* report, const Layout& layout, const FinishFrame& frame, const TreeViewOptions& options) {
     FolderRecord* node = frame.node;
     FolderRecord* parent = node->parent;
-    node->kind = SizeClass(ReadStat(node, NFA), ReadStat(parent, NFA), parent != nullptr);
+    const FixedKeys& keys = Keys();
+    node->kind =
+        SizeClass(StatOf(node, keys.nfa, layout.Fixed(2)), StatOf(parent, keys.nfa, layout.Fixed(2)), parent != nullptr);
     if (frame.temporary) {
-        node->attrs.Set(FCA, AttrValue(std::int32_t{1}), true);
+        StoreStat(node, keys.fca, layout.Fixed(6), AttrValue(std::int32_t{1}));
     }
-    WriteStat(node, ELT, frame.latest, true);
-    node->attrs.Set(CRP, AttrValue(std::int32_t{report->Serial()}), true);
+    StoreStat(node, keys.elt, layout.Fixed(4), AttrValue(frame.latest));
+    StoreStat(node, keys.crp, layout.Drm() + 1, AttrValue(std::int32_t{report->Serial()}));
     StoreTitle(node, options);
 }
 
@@ -616,8 +680,11 @@ FolderRecord* FinishTree(Report* report, FolderRecord* record, const ScanControl
         return nullptr;
     }
     const TreeViewOptions& options = OptionsOf(control);
+    const FilterSet* filters = ActiveFilters(report);
+    const Layout layout(filters != nullptr ? static_cast<std::size_t>(filters->Count()) : 0);
+    const FixedKeys& keys = Keys();
     std::vector<FinishFrame> stack;
-    stack.push_back({record, record->firstChild, ReadStat(record, ELT), false});
+    stack.push_back({record, record->firstChild, StatOf(record, keys.elt, layout.Fixed(4)), false});
     while (!stack.empty()) {
         FinishFrame& frame = stack.back();
         FolderRecord* child = frame.nextChild;
@@ -626,10 +693,10 @@ FolderRecord* FinishTree(Report* report, FolderRecord* record, const ScanControl
                 return nullptr;
             }
             frame.nextChild = child->nextSibling;
-            stack.push_back({child, child->firstChild, ReadStat(child, ELT), false});
+            stack.push_back({child, child->firstChild, StatOf(child, keys.elt, layout.Fixed(4)), false});
             continue;
         }
-        FinishNode(report, frame, options);
+        FinishNode(report, layout, frame, options);
         FolderRecord* done = frame.node;
         stack.pop_back();
         if (Cancelled(control)) {
@@ -637,11 +704,12 @@ FolderRecord* FinishTree(Report* report, FolderRecord* record, const ScanControl
         }
         if (!stack.empty()) {
             FinishFrame& parent = stack.back();
-            const std::int64_t latest = ReadStat(done, ELT);
+            const std::int64_t latest = StatOf(done, keys.elt, layout.Fixed(4));
             if (latest != 0 && latest > parent.latest) {
                 parent.latest = latest;
             }
-            if (done->attrs.Get(FCA).AsLenientInt() != 0) {
+            const AttrEntry* temporary = EntryOf(done, keys.fca, layout.Fixed(6));
+            if (temporary != nullptr && temporary->value.AsLenientInt() != 0) {
                 parent.temporary = true;
             }
         }
