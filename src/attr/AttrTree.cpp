@@ -77,11 +77,16 @@ class NameTable {
         if (m_indexMask == 0 && !GrowIndex()) {
             return 0;
         }
-        std::uint32_t pos = hash & m_indexMask;
-        for (; m_index[pos].id != 0; pos = (pos + 1) & m_indexMask) {
-            if (m_index[pos].hash == hash && SameName(Text(m_index[pos].id), name, length)) {
-                return m_index[pos].id;
+        std::uint32_t pos = Probe(name, length, hash);
+        if (m_index[pos].id != 0) {
+            return m_index[pos].id;
+        }
+        // Keep the index at most half full; when it cannot grow, refuse rather than fill it.
+        if (2 * (m_lastId + 1) > m_indexMask) {
+            if (!GrowIndex()) {
+                return 0;
             }
+            pos = Probe(name, length, hash);
         }
         const std::uint32_t id = m_lastId + 1;
         const char* text = StoreText(name, length);
@@ -90,9 +95,6 @@ class NameTable {
         }
         m_lastId = id;
         m_index[pos] = {hash, id};
-        if (2 * m_lastId > m_indexMask) {
-            GrowIndex();  // on failure the index stays valid, just fuller
-        }
         return id;
     }
 
@@ -101,6 +103,15 @@ class NameTable {
         std::uint32_t hash;
         std::uint32_t id;
     };
+
+    // The slot that holds `name`, or the empty slot where it belongs.
+    std::uint32_t Probe(const char* name, std::size_t length, std::uint32_t hash) const {
+        std::uint32_t pos = hash & m_indexMask;
+        while (m_index[pos].id != 0 && !(m_index[pos].hash == hash && SameName(Text(m_index[pos].id), name, length))) {
+            pos = (pos + 1) & m_indexMask;
+        }
+        return pos;
+    }
 
     bool PublishId(std::uint32_t id, const char* text) {
         const std::uint32_t chunk = id >> kChunkBits;

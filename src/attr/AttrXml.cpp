@@ -738,17 +738,18 @@ AttrNode* ReadTree(platform::File* file) {
             if (static_cast<std::uint64_t>(size - position) > kMaxDocumentBytes) {
                 return nullptr;
             }
-            text.reserve(static_cast<std::size_t>(size - position));
+            // One byte more than expected, so the read that finds the end needs no new buffer.
+            text.reserve(static_cast<std::size_t>(size - position) + 1);
         }
-        constexpr std::size_t kChunk = 1 << 20;
         for (;;) {
             const std::size_t used = text.size();
             if (used > kMaxDocumentBytes) {
-                return nullptr;  // grew past the limit while reading
+                return nullptr;  // the file grew past the limit while we read it
             }
-            text.resize(used + kChunk);
+            const std::size_t room = text.capacity() > used ? text.capacity() - used : std::size_t{1} << 20;
+            text.resize(used + room);
             std::size_t got = 0;
-            if (!file->Read(text.data() + used, kChunk, &got)) {
+            if (!file->Read(text.data() + used, room, &got)) {
                 return nullptr;
             }
             text.resize(used + got);
