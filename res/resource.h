@@ -164,4 +164,8 @@
 #define IDC_ABOUT_VERSION 1302
 #define IDC_ABOUT_NOTICE 1303
 
+// Report window toolbar (dialog 144): the labels of its two lists
+#define IDC_TOOLBAR_SHOW_LABEL 1037
+#define IDC_TOOLBAR_SORT_LABEL 1038
+
 #endif  // QUARVEX_RES_RESOURCE_H

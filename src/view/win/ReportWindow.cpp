@@ -1,0 +1,708 @@
+// The report window: toolbar strip, tree population under the show mode, sorting, notifications,
+// the context menu and its commands.
+#include "view/win/ReportWindow.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <utility>
+
+#include "app/StyledControls.h"
+#include "resource.h"
+#include "view/ReportWindowRules.h"
+#include "view/win/InfoPanel.h"
+
+namespace qv {
+
+namespace {
+
+constexpr COLORREF kTreeBackground = 0xF0F0F0;
+constexpr int kTreeFont = 4;
+constexpr int kListFont = 1;
+constexpr int kIconCount = 10;
+
+struct ToolbarButton {
+    int id;
+    const char* tip;
+    int font;
+};
+
+// In their order on the strip.
+constexpr ToolbarButton kToolbarButtons[] = {
+    {IDC_TOOLBAR_CREATE, "Create new report", 2},
+    {IDC_TOOLBAR_CLOSE, "Close report", 1},
+    {IDC_TOOLBAR_OPEN, "Open report from file", 1},
+    {IDC_TOOLBAR_SAVE, "Save report to file", 1},
+    {IDC_TOOLBAR_WHATS_NEW, "Compare with current state", 1},
+    {IDC_TOOLBAR_UPDATE, "Rebuild report", 1},
+    {IDC_TOOLBAR_PRINT, "Print tree as on screen", 1},
+    {IDC_TOOLBAR_BROWSE, "Browse folder", 2},
+};
+
+// The shell's commands that toolbar buttons and context-menu entries stand for.
+constexpr int kOpenCommand = 32771;
+constexpr int kCreateCommand = 32772;
+constexpr int kSaveCommand = 32773;
+constexpr int kSettingsCommand = 32774;
+constexpr int kFiltersCommand = 32775;
+constexpr int kHelpCommand = 32777;
+constexpr int kCloseCommand = 32778;
+constexpr int kUpdateCommand = 32801;
+
+int CompareNamesLikeTheSystem(const char* a, const char* b) {
+    return lstrcmpiA(a, b);
+}
+
+int CompareRecords(const void* first, const void* second, int mode) {
+    return CompareFolders(const_cast<FolderRecord*>(static_cast<const FolderRecord*>(first)),
+                          const_cast<FolderRecord*>(static_cast<const FolderRecord*>(second)), mode,
+                          &CompareNamesLikeTheSystem);
+}
+
+FolderRecord* RecordOf(std::intptr_t value) {
+    return reinterpret_cast<FolderRecord*>(value);
+}
+
+// A button press must not be followed by clicks and keys that piled up while it ran.
+void DiscardQueuedInput() {
+    MSG message;
+    while (PeekMessageA(&message, nullptr, WM_MOUSEFIRST, WM_MOUSELAST, PM_REMOVE)) {
+    }
+    while (PeekMessageA(&message, nullptr, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE)) {
+    }
+}
+
+// Keeps the host's guard flag set for a scope and restores what it was.
+class GuardScope {
+  public:
+    explicit GuardScope(ReportWindowHost* host) : m_host(host), m_before(host->SelectionGuard()) {
+        m_host->SetSelectionGuard(true);
+    }
+    ~GuardScope() { m_host->SetSelectionGuard(m_before); }
+    GuardScope(const GuardScope&) = delete;
+    GuardScope& operator=(const GuardScope&) = delete;
+
+  private:
+    ReportWindowHost* m_host;
+    bool m_before;
+};
+
+void SetCursorShape(LPCSTR shape) {
+    SetCursor(LoadCursorA(nullptr, shape));
+}
+
+}  // namespace
+
+// ---- toolbar ----
+
+bool ReportToolbar::Create(ReportWindow* owner, ReportWindowHost* host, HWND parent) {
+    m_owner = owner;
+    m_host = host;
+    HWND dialog = CreateDialogParamA(host->Module().Instance(), MAKEINTRESOURCEA(IDD_REPORT_TOOLBAR), parent,
+                                     &ReportToolbar::DialogProc, reinterpret_cast<LPARAM>(this));
+    return dialog != nullptr;
+}
+
+INT_PTR CALLBACK ReportToolbar::DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_INITDIALOG) {
+        auto* self = reinterpret_cast<ReportToolbar*>(lParam);
+        SetWindowLongPtrA(dialog, DWLP_USER, lParam);
+        self->m_dialog = dialog;
+        self->OnInit();
+        return FALSE;
+    }
+    auto* self = reinterpret_cast<ReportToolbar*>(GetWindowLongPtrA(dialog, DWLP_USER));
+    if (self == nullptr) {
+        return FALSE;
+    }
+    switch (message) {
+        case WM_COMMAND:
+            self->OnCommand(LOWORD(wParam), HIWORD(wParam));
+            return TRUE;
+        case WM_NCDESTROY:
+            self->m_dialog = nullptr;
+            return FALSE;
+        default:
+            return FALSE;
+    }
+}
+
+void ReportToolbar::OnInit() {
+    ui::MCMain& module = m_host->Module();
+    for (const ToolbarButton& button : kToolbarButtons) {
+        ui::StyleButton(module, m_dialog, button.id, button.tip, button.font);
+    }
+    ui::StyleLabel(module, m_dialog, IDC_TOOLBAR_SHOW_LABEL, nullptr, kListFont);
+    ui::StyleLabel(module, m_dialog, IDC_TOOLBAR_SORT_LABEL, nullptr, kListFont);
+    HWND sortList = GetDlgItem(m_dialog, IDC_TOOLBAR_SORT_BY);
+    SendMessageA(sortList, CB_RESETCONTENT, 0, 0);
+    for (const std::string& entry : SortModeEntries()) {
+        SendMessageA(sortList, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.c_str()));
+    }
+    SendMessageA(sortList, WM_SETFONT, reinterpret_cast<WPARAM>(module.GetFont(kListFont)), TRUE);
+    SelectSortEntry(SortByName);
+    FillShowFolders(ShowAll);
+    UpdateButtons();
+    Measure();
+}
+
+void ReportToolbar::Measure() {
+    // The strip is as large as its controls reach, with the left margin repeated on the right and
+    // below, whatever size the template says.
+    RECT bounds = {0, 0, 0, 0};
+    for (HWND child = GetWindow(m_dialog, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+        RECT rect;
+        GetWindowRect(child, &rect);
+        MapWindowPoints(nullptr, m_dialog, reinterpret_cast<POINT*>(&rect), 2);
+        bounds.right = std::max(bounds.right, rect.right);
+        bounds.bottom = std::max(bounds.bottom, rect.bottom);
+        bounds.left = bounds.left == 0 ? rect.left : std::min(bounds.left, rect.left);
+    }
+    m_width = bounds.right + bounds.left;
+    m_height = bounds.bottom + bounds.left;
+    SetWindowPos(m_dialog, nullptr, 0, 0, m_width, m_height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void ReportToolbar::FillShowFolders(int mode) {
+    HWND list = GetDlgItem(m_dialog, IDC_TOOLBAR_SHOW_FOLDERS);
+    SendMessageA(list, CB_RESETCONTENT, 0, 0);
+    for (const std::string& entry : ShowModeEntries(m_host->ViewOptions())) {
+        SendMessageA(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.c_str()));
+    }
+    SendMessageA(list, CB_SETCURSEL, static_cast<WPARAM>(mode), 0);
+    SendMessageA(list, WM_SETFONT, reinterpret_cast<WPARAM>(m_host->Module().GetFont(kListFont)), TRUE);
+}
+
+void ReportToolbar::SelectSortEntry(int mode) {
+    SendDlgItemMessageA(m_dialog, IDC_TOOLBAR_SORT_BY, CB_SETCURSEL, static_cast<WPARAM>(mode), 0);
+}
+
+int ReportToolbar::SelectedShowEntry() const {
+    return static_cast<int>(SendDlgItemMessageA(m_dialog, IDC_TOOLBAR_SHOW_FOLDERS, CB_GETCURSEL, 0, 0));
+}
+
+void ReportToolbar::SetCurrentRecord(FolderRecord* record) {
+    m_current = record;
+    UpdateButtons();
+}
+
+void ReportToolbar::UpdateButtons() {
+    if (m_dialog == nullptr) {
+        return;
+    }
+    const ToolbarStates states = ToolbarStatesFor(m_host->ReportCount(), m_current, RecordFolderExists(m_current));
+    const std::pair<int, bool> buttons[] = {
+        {IDC_TOOLBAR_CREATE, states.create},      {IDC_TOOLBAR_CLOSE, states.close},
+        {IDC_TOOLBAR_OPEN, states.open},          {IDC_TOOLBAR_SAVE, states.save},
+        {IDC_TOOLBAR_WHATS_NEW, states.whatsNew}, {IDC_TOOLBAR_UPDATE, states.update},
+        {IDC_TOOLBAR_PRINT, states.print},        {IDC_TOOLBAR_BROWSE, states.browse},
+    };
+    for (const auto& [id, enabled] : buttons) {
+        EnableWindow(GetDlgItem(m_dialog, id), enabled ? TRUE : FALSE);
+    }
+}
+
+void ReportToolbar::OnCommand(int id, int notification) {
+    if (id == IDC_TOOLBAR_SHOW_FOLDERS || id == IDC_TOOLBAR_SORT_BY) {
+        if (notification == CBN_SELCHANGE) {
+            const int entry = static_cast<int>(SendDlgItemMessageA(m_dialog, id, CB_GETCURSEL, 0, 0));
+            if (id == IDC_TOOLBAR_SHOW_FOLDERS) {
+                m_owner->SetShowMode(entry);
+            } else {
+                m_owner->SetSortEntry(entry);
+            }
+        }
+        return;
+    }
+    if (notification == BN_CLICKED) {
+        RunButton(id);
+        DiscardQueuedInput();
+    }
+}
+
+void ReportToolbar::RunButton(int id) {
+    FolderRecord* current = m_current;
+    switch (id) {
+        case IDC_TOOLBAR_CREATE:
+            m_host->RunShellCommand(kCreateCommand);
+            break;
+        case IDC_TOOLBAR_CLOSE:
+            if (current != nullptr) {
+                m_host->CloseReportBySerial(static_cast<std::int32_t>(ReadStatLenient(current, CRP)));
+            }
+            break;
+        case IDC_TOOLBAR_OPEN:
+            m_host->RunShellCommand(kOpenCommand);
+            break;
+        case IDC_TOOLBAR_SAVE:
+            m_host->RunShellCommand(kSaveCommand);
+            break;
+        case IDC_TOOLBAR_WHATS_NEW:
+            m_host->CompareWithDisk(current);
+            break;
+        case IDC_TOOLBAR_UPDATE:
+            m_host->RunShellCommand(kUpdateCommand);
+            break;
+        case IDC_TOOLBAR_PRINT:
+            m_host->PrintTree(current);
+            break;
+        case IDC_TOOLBAR_BROWSE:
+            m_host->BrowseFolder(current);
+            break;
+        default:
+            break;
+    }
+}
+
+// ---- report window ----
+
+ReportWindow::ReportWindow() : m_tree(kTreeBackground, &ui::DispatchCallback, this) {
+    m_entry.owner = this;
+    m_entry.handler = &ReportWindow::OnNotification;
+    ui::RegisterCallback(&m_entry);
+}
+
+ReportWindow::~ReportWindow() {
+    Destroy();
+    ui::UnregisterCallback(&m_entry);
+}
+
+bool ReportWindow::Create(ReportWindowHost* host, HWND parent) {
+    m_host = host;
+    if (m_splitter.Window() != nullptr) {
+        return true;
+    }
+    ui::MCMain& module = host->Module();
+    for (int i = 0; i < kIconCount; ++i) {
+        m_icons[i] = static_cast<HBITMAP>(
+            LoadImageA(module.Instance(), MAKEINTRESOURCEA(IDB_SIZE0 + i), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+    }
+    if (!m_toolbar.Create(this, host, parent)) {
+        return false;
+    }
+    if (m_treeFont == nullptr) {
+        m_treeFont = module.GetFont(kTreeFont);
+    }
+    RECT area;
+    GetClientRect(parent, &area);
+    if (area.bottom - area.top <= m_toolbar.Height() + kIconCount) {
+        area = {0, 0, std::max(m_toolbar.Width(), 400), m_toolbar.Height() + 300};
+    }
+    const RECT treeRect = {0, 0, area.right - area.left, area.bottom - area.top - m_toolbar.Height()};
+    if (!m_tree.Create(module, parent, treeRect, m_treeFont)) {
+        return false;
+    }
+    if (!m_splitter.Create(parent, &area, 0, m_toolbar.Window(), m_tree.Window(), ui::SplitOrientation::Stacked, 0.1)) {
+        return false;
+    }
+    m_splitter.SetFixed(ui::SplitPane::First, true);
+    m_splitter.SetPaneSize(ui::SplitPane::First, m_toolbar.Height());
+    m_splitter.SetLocked(true);
+    m_menu = LoadMenuA(module.Instance(), MAKEINTRESOURCEA(IDR_REPORT_CONTEXT_MENU));
+    m_sortMode = SortByName;
+    m_tree.SetCompare(&CompareRecords, m_sortMode);
+    ShowWindow(m_tree.Window(), SW_SHOW);
+    return true;
+}
+
+void ReportWindow::Destroy() {
+    m_splitter.Destroy();
+    m_tree.Destroy();
+    if (m_menu != nullptr) {
+        DestroyMenu(m_menu);
+        m_menu = nullptr;
+    }
+    for (HBITMAP& icon : m_icons) {
+        if (icon != nullptr) {
+            DeleteObject(icon);
+            icon = nullptr;
+        }
+    }
+}
+
+void ReportWindow::Resize(int width, int height) {
+    m_splitter.Resize(width, height);
+}
+
+// ---- notifications ----
+
+std::intptr_t ReportWindow::OnNotification(void* owner, int code, std::intptr_t value, std::intptr_t extra) {
+    return static_cast<ReportWindow*>(owner)->Answer(code, value, extra);
+}
+
+std::intptr_t ReportWindow::Answer(int code, std::intptr_t value, std::intptr_t extra) {
+    if (m_host == nullptr) {
+        return 0;
+    }
+    FolderRecord* record = RecordOf(value);
+    switch (code) {
+        case ui::kTreeSelectionChanged:
+            OnSelection(record);
+            return 0;
+        case ui::kTreeIconForIndex:
+            return reinterpret_cast<std::intptr_t>(IconFor(static_cast<int>(value), reinterpret_cast<int*>(extra)));
+        case ui::kTreeTextColour:
+            return static_cast<std::intptr_t>(ItemTextColour(record));
+        case ui::kTreeTextBackground:
+            return static_cast<std::intptr_t>(ItemBackgroundColour(record));
+        case ui::kTreeMayShow:
+            return record != nullptr ? (MatchesShowMode(m_host->ViewOptions(), record) ? 1 : 0) : -1;
+        case ui::kTreeContextMenu:
+            ShowContextMenu(record, static_cast<short>(extra & 0xFFFF), static_cast<short>((extra >> 16) & 0xFFFF));
+            return 0;
+        default:
+            return 0;
+    }
+}
+
+bool ReportWindow::TitleIcons() const {
+    return m_host != nullptr && (m_host->ViewOptions().titleFlags & TitleIcon) != 0;
+}
+
+HBITMAP ReportWindow::IconFor(int index, int* answeredIndex) const {
+    const bool shown = TitleIcons() && index >= 0 && index < kIconCount;
+    if (answeredIndex != nullptr) {
+        *answeredIndex = shown ? index : 0;
+    }
+    return shown ? m_icons[index] : nullptr;
+}
+
+void ReportWindow::OnSelection(FolderRecord* record) {
+    if (m_host->SelectionGuard()) {
+        return;
+    }
+    m_host->SetCurrentRecord(record);
+    if (InfoPanel* panel = m_host->Panel(); panel != nullptr) {
+        panel->Show(record);
+    }
+    m_toolbar.SetCurrentRecord(record);
+}
+
+// ---- reports in the tree ----
+
+void ReportWindow::Populate(Report* report) {
+    FolderRecord* root = report != nullptr ? report->Root() : nullptr;
+    if (root == nullptr) {
+        return;
+    }
+    TreeViewOptions options = m_host->ViewOptions();
+    options.showMode = m_showMode;
+    const bool icons = TitleIcons();
+    // The list comes parent before children, so the items above a record are on the stack.
+    std::vector<std::pair<FolderRecord*, HTREEITEM>> path;
+    for (FolderRecord* record : ShownFolders(root, options)) {
+        while (!path.empty() && path.back().first != record->parent) {
+            path.pop_back();
+        }
+        const int image = icons ? std::clamp(record->kind, 0, kIconCount - 1) : -1;
+        HTREEITEM item = m_tree.Insert(path.empty() ? nullptr : path.back().second, record->name, record, image);
+        if (item == nullptr) {
+            break;  // the control is out of memory; what is inserted stays usable
+        }
+        path.emplace_back(record, item);
+    }
+}
+
+void ReportWindow::PopulateAll() {
+    for (int index = 0; index < m_host->ReportCount(); ++index) {
+        Populate(m_host->ReportAt(index));
+    }
+}
+
+void ReportWindow::ResetTree() {
+    // Emptying the control and rebuilding its image list has the effect of re-creating it:
+    // expanded branches and the selection are gone, the icons follow the title flags.
+    m_tree.DeleteAll();
+    m_tree.BuildImageList();
+    m_tree.SetFiltering(m_showMode != ShowAll);
+}
+
+void ReportWindow::ApplySort() {
+    m_tree.SetCompare(&CompareRecords, m_sortMode);
+    m_tree.SortAll();
+}
+
+void ReportWindow::AddReport(Report* report) {
+    if (m_host == nullptr || report == nullptr || report->Root() == nullptr) {
+        return;
+    }
+    ShowWindow(m_tree.Window(), SW_HIDE);
+    Populate(report);
+    SelectAndAnnounce(RootItemOf(report->Root()));
+    ApplySort();
+    ShowWindow(m_tree.Window(), SW_SHOW);
+    SetCursorShape(IDC_ARROW);
+    m_toolbar.UpdateButtons();
+}
+
+void ReportWindow::RemoveReport(Report* report) {
+    if (m_host == nullptr || report == nullptr) {
+        return;
+    }
+    if (HTREEITEM item = RootItemOf(report->Root()); item != nullptr) {
+        GuardScope guard(m_host);  // the control moves its selection while items go
+        m_tree.DeleteItem(item);
+    }
+    SelectFirstItem();
+}
+
+void ReportWindow::SetCurrentRecord(FolderRecord* record) {
+    m_toolbar.SetCurrentRecord(record);
+}
+
+void ReportWindow::SelectFirstItem() {
+    SelectAndAnnounce(m_tree.FirstRoot());
+}
+
+void ReportWindow::SelectAndAnnounce(HTREEITEM item) {
+    if (item == nullptr) {
+        OnSelection(nullptr);
+        return;
+    }
+    if (m_tree.Selected() == item) {
+        OnSelection(static_cast<FolderRecord*>(const_cast<void*>(m_tree.Data(item))));
+        return;
+    }
+    m_tree.Select(item);  // the control announces the new selection
+}
+
+bool ReportWindow::SelectRecord(FolderRecord* record) {
+    HTREEITEM item = ItemOf(record);
+    return item != nullptr && (m_tree.Selected() == item || m_tree.Select(item));
+}
+
+HTREEITEM ReportWindow::RootItemOf(FolderRecord* root) const {
+    for (HTREEITEM item = m_tree.FirstRoot(); item != nullptr; item = m_tree.NextSibling(item)) {
+        if (m_tree.Data(item) == root) {
+            return item;
+        }
+    }
+    return nullptr;
+}
+
+HTREEITEM ReportWindow::ItemOf(FolderRecord* record) const {
+    if (record == nullptr) {
+        return nullptr;
+    }
+    std::vector<FolderRecord*> chain;
+    for (FolderRecord* node = record; node != nullptr; node = node->parent) {
+        chain.push_back(node);
+    }
+    HTREEITEM item = RootItemOf(chain.back());
+    for (auto step = chain.rbegin() + 1; item != nullptr && step != chain.rend(); ++step) {
+        HTREEITEM child = m_tree.FirstChild(item);
+        while (child != nullptr && m_tree.Data(child) != *step) {
+            child = m_tree.NextSibling(child);
+        }
+        item = child;
+    }
+    return item;
+}
+
+void ReportWindow::RefreshTitle(FolderRecord* record) {
+    if (m_host == nullptr || record == nullptr) {
+        return;
+    }
+    qv::RefreshTitle(m_host->ViewOptions(), record);
+    if (HTREEITEM item = ItemOf(record); item != nullptr) {
+        m_tree.SetText(item, record->name);
+    }
+}
+
+// ---- show mode, sort order, settings ----
+
+void ReportWindow::SetShowMode(int mode) {
+    if (m_host == nullptr || mode == m_showMode || !qv::SetShowMode(&m_host->ViewOptions(), mode)) {
+        return;
+    }
+    m_showMode = mode;
+    if (m_toolbar.SelectedShowEntry() != mode) {
+        m_toolbar.FillShowFolders(mode);
+    }
+    Rebuild(false);
+}
+
+void ReportWindow::SetSortEntry(int entry) {
+    if (m_host == nullptr) {
+        return;
+    }
+    SetCursorShape(IDC_WAIT);
+    m_sortMode = SortModeForEntry(entry);
+    m_toolbar.SelectSortEntry(m_sortMode);
+    ShowWindow(m_tree.Window(), SW_HIDE);
+    ApplySort();
+    ShowWindow(m_tree.Window(), SW_SHOW);
+    SetCursorShape(IDC_ARROW);
+}
+
+void ReportWindow::RefreshAll() {
+    if (m_host != nullptr) {
+        Rebuild(true);
+    }
+}
+
+void ReportWindow::Rebuild(bool refreshTitles) {
+    SetCursorShape(IDC_WAIT);
+    {
+        GuardScope guard(m_host);
+        ShowWindow(m_tree.Window(), SW_HIDE);
+        ResetTree();
+        if (refreshTitles) {
+            for (int index = 0; index < m_host->ReportCount(); ++index) {
+                if (Report* report = m_host->ReportAt(index); report != nullptr) {
+                    RefreshTitles(m_host->ViewOptions(), report->Root());
+                }
+            }
+        }
+        PopulateAll();
+        ApplySort();
+        m_toolbar.UpdateButtons();
+        ShowWindow(m_tree.Window(), SW_SHOW);
+    }
+    SelectFirstItem();
+    SetCursorShape(IDC_ARROW);
+}
+
+void ReportWindow::ApplySettings(bool titleFlagsChanged, bool thresholdChanged, bool ageChanged) {
+    if (m_host == nullptr) {
+        return;
+    }
+    const ShowSettingsOutcome outcome = ShowSettingsEffect(thresholdChanged, ageChanged, m_toolbar.SelectedShowEntry());
+    if (outcome.criterionChanged) {
+        m_toolbar.FillShowFolders(m_showMode);
+    }
+    if ((outcome.refreshDue || titleFlagsChanged) && m_host->ReportCount() > 0) {
+        RefreshAll();
+    }
+}
+
+void ReportWindow::BusyOn() {
+    ShowWindow(m_tree.Window(), SW_HIDE);
+    SetCursorShape(IDC_WAIT);
+}
+
+void ReportWindow::BusyOff() {
+    SetCursorShape(IDC_ARROW);
+    ShowWindow(m_tree.Window(), SW_SHOW);
+}
+
+// ---- context menu ----
+
+void ReportWindow::ShowContextMenu(FolderRecord* record, int x, int y) {
+    if (m_menu == nullptr) {
+        return;
+    }
+    const TreeMenu which = ContextMenuFor(record);
+    if (record != nullptr) {
+        SelectAndAnnounce(ItemOf(record));
+    }
+    const int command = TrackMenu(GetSubMenu(m_menu, static_cast<int>(which)), POINT{x, y});
+    if (IsTreeCommand(command)) {
+        RunTreeCommand(command, record);
+    }
+}
+
+int ReportWindow::TrackMenu(HMENU menu, POINT screen) {
+    if (menu == nullptr) {
+        return 0;
+    }
+    if (m_menuTracker) {
+        return m_menuTracker(menu, screen);
+    }
+    HWND owner = m_tree.Window();
+    // A menu only closes on a click elsewhere when its owner's top window is in the foreground.
+    SetForegroundWindow(GetAncestor(owner, GA_ROOT));
+    return static_cast<int>(
+        TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, screen.x, screen.y, 0, owner, nullptr));
+}
+
+void ReportWindow::ExpandBelow(HTREEITEM item, bool expand) {
+    // Pre-order: every parent changes before its children.
+    std::vector<HTREEITEM> pending;
+    for (HTREEITEM child = m_tree.FirstChild(item); child != nullptr; child = m_tree.NextSibling(child)) {
+        pending.push_back(child);
+    }
+    while (!pending.empty()) {
+        HTREEITEM current = pending.back();
+        pending.pop_back();
+        if (expand) {
+            m_tree.Expand(current);
+        } else {
+            m_tree.Collapse(current);
+        }
+        for (HTREEITEM child = m_tree.FirstChild(current); child != nullptr; child = m_tree.NextSibling(child)) {
+            pending.push_back(child);
+        }
+    }
+}
+
+void ReportWindow::RunTreeCommand(int command, FolderRecord* record) {
+    HTREEITEM item = ItemOf(record);
+    switch (command) {
+        case ID_TREE_COLLAPSE:
+            if (item != nullptr) {
+                BusyOn();
+                ExpandBelow(item, false);
+                m_tree.Collapse(item);
+                BusyOff();
+            }
+            break;
+        case ID_TREE_EXPAND_ALL:
+            if (item != nullptr) {
+                BusyOn();
+                ExpandBelow(item, true);
+                m_tree.Expand(item);
+                SelectAndAnnounce(item);
+                BusyOff();
+            }
+            break;
+        case ID_TREE_EXPAND_CHILDREN:
+            if (item != nullptr) {
+                BusyOn();
+                for (HTREEITEM child = m_tree.FirstChild(item); child != nullptr; child = m_tree.NextSibling(child)) {
+                    m_tree.Expand(child);
+                }
+                m_tree.Expand(item);
+                SelectAndAnnounce(item);
+                BusyOff();
+            }
+            break;
+        case ID_TREE_BROWSE_FOLDER:
+            m_host->BrowseFolder(record);
+            break;
+        case ID_TREE_WHATS_NEW:
+            m_host->CompareWithDisk(record);
+            break;
+        case ID_TREE_SAVE_REPORT:
+            m_host->RunShellCommand(kSaveCommand);
+            break;
+        case ID_TREE_CLOSE_REPORT:
+            m_host->RunShellCommand(kCloseCommand);
+            break;
+        case ID_TREE_CREATE_REPORT:
+            m_host->RunShellCommand(kCreateCommand);
+            break;
+        case ID_TREE_OPEN_REPORT:
+            m_host->RunShellCommand(kOpenCommand);
+            break;
+        case ID_TREE_SETTINGS:
+            m_host->RunShellCommand(kSettingsCommand);
+            break;
+        case ID_TREE_EDIT_FILTERS:
+            m_host->RunShellCommand(kFiltersCommand);
+            break;
+        case ID_TREE_HELP:
+            m_host->RunShellCommand(kHelpCommand);
+            break;
+        case ID_TREE_NOTES:
+            if (InfoPanel* panel = m_host->Panel(); panel != nullptr && record != nullptr) {
+                m_host->EditNotes(record);
+                panel->UpdateButtons();
+            }
+            break;
+        default:
+            break;
+    }
+}
+
+}  // namespace qv

@@ -1,0 +1,147 @@
+// The report window: one tree that shows every open report under the "Show folders" criterion and
+// "Sort by" order, the toolbar strip above it, the tree's notifications and its context menu.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+#include "app/CallbackRegistry.h"
+#include "app/Splitter.h"
+#include "app/TreeControl.h"
+#include "core/Report.h"
+#include "view/FolderSelection.h"
+#include "view/win/ReportWindowHost.h"
+
+namespace qv {
+
+// The strip above the tree (dialog 144): eight buttons and the "Show folders" and "Sort by"
+// lists. It follows the current record to enable its buttons and hands its commands to the
+// report window. Lives inside its ReportWindow.
+class ReportToolbar {
+  public:
+    ReportToolbar() = default;
+    ReportToolbar(const ReportToolbar&) = delete;
+    ReportToolbar& operator=(const ReportToolbar&) = delete;
+
+    // Creates dialog 144 in `parent`, restyles it, fills both lists and measures it.
+    bool Create(class ReportWindow* owner, ReportWindowHost* host, HWND parent);
+    void SetCurrentRecord(FolderRecord* record);
+    FolderRecord* CurrentRecord() const { return m_current; }
+    // Enables the buttons by the current record and the number of open reports.
+    void UpdateButtons();
+    // Refills "Show folders" from the options and selects the entry of `mode`.
+    void FillShowFolders(int mode);
+    void SelectSortEntry(int mode);
+    int SelectedShowEntry() const;
+
+    HWND Window() const { return m_dialog; }
+    int Width() const { return m_width; }
+    int Height() const { return m_height; }
+
+  private:
+    static INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+    void OnInit();
+    void OnCommand(int id, int notification);
+    void RunButton(int id);
+    void Measure();
+
+    ReportWindow* m_owner = nullptr;
+    ReportWindowHost* m_host = nullptr;
+    HWND m_dialog = nullptr;
+    FolderRecord* m_current = nullptr;
+    int m_width = 0;
+    int m_height = 0;
+};
+
+// One per application. Owns the splitter (toolbar above, tree below), the tree control, the size
+// icons and the context menu; the reports themselves belong to the host. Registered in the
+// callback registry from construction to destruction, so the tree's notifications reach it.
+class ReportWindow {
+  public:
+    // Tests answer the context menu through this instead of the real TrackPopupMenu: it gets
+    // the sub-menu and the screen position and returns the chosen command (0 for none).
+    using MenuTracker = std::function<int(HMENU menu, POINT screen)>;
+
+    ReportWindow();
+    ~ReportWindow();
+    ReportWindow(const ReportWindow&) = delete;
+    ReportWindow& operator=(const ReportWindow&) = delete;
+
+    // Builds the window in `parent`; a second call only updates the host.
+    bool Create(ReportWindowHost* host, HWND parent);
+    void Destroy();
+
+    // Shows a report that has just been put into the host's table, and announces its root.
+    void AddReport(Report* report);
+    // Takes a report's item out of the tree, then selects and announces the first top-level item.
+    void RemoveReport(Report* report);
+    // Tells the toolbar which record is current and updates its buttons.
+    void SetCurrentRecord(FolderRecord* record);
+    void SelectFirstItem();
+    // Selects the record's item (when the tree shows it) without announcing it again.
+    bool SelectRecord(FolderRecord* record);
+    // Rebuilds one record's title and the text of its tree item.
+    void RefreshTitle(FolderRecord* record);
+
+    // "Show folders" (mode 0..3) and "Sort by" (list entry); both re-arrange the whole tree.
+    void SetShowMode(int mode);
+    void SetSortEntry(int entry);
+    // Re-creates the tree: every title of every open report, populated under the current mode.
+    void RefreshAll();
+    // Reacts to applied settings: rebuilds the "Show folders" entries when the criterion changed
+    // and re-populates when that matters for what is shown or when the title flags changed.
+    void ApplySettings(bool titleFlagsChanged, bool thresholdChanged, bool ageChanged);
+
+    void BusyOn();
+    void BusyOff();
+    // The context menu for a tree position (record or none) at screen coordinates.
+    void ShowContextMenu(FolderRecord* record, int x, int y);
+    void RunTreeCommand(int command, FolderRecord* record);
+
+    HWND Window() const { return m_splitter.Window(); }
+    HWND ToolbarWindow() const { return m_toolbar.Window(); }
+    ReportToolbar& Toolbar() { return m_toolbar; }
+    ui::TreeControl& Tree() { return m_tree; }
+    int SortMode() const { return m_sortMode; }
+    int ShowMode() const { return m_showMode; }
+    HMENU ContextMenu() const { return m_menu; }
+    void SetMenuTracker(MenuTracker tracker) { m_menuTracker = std::move(tracker); }
+    // The tree item that shows `record`, or null when it is not shown.
+    HTREEITEM ItemOf(FolderRecord* record) const;
+    // Resizes the whole window (splitter with toolbar and tree).
+    void Resize(int width, int height);
+
+  private:
+    static std::intptr_t OnNotification(void* owner, int code, std::intptr_t value, std::intptr_t extra);
+    std::intptr_t Answer(int code, std::intptr_t value, std::intptr_t extra);
+    void OnSelection(FolderRecord* record);
+    HBITMAP IconFor(int index, int* answeredIndex) const;
+
+    void Populate(Report* report);
+    void PopulateAll();
+    void ResetTree();
+    void Rebuild(bool refreshTitles);
+    void ApplySort();
+    void SelectAndAnnounce(HTREEITEM item);
+    HTREEITEM RootItemOf(FolderRecord* root) const;
+    void ExpandBelow(HTREEITEM item, bool expand);
+    int TrackMenu(HMENU menu, POINT screen);
+    bool TitleIcons() const;
+
+    ReportWindowHost* m_host = nullptr;
+    ui::MCSplitter m_splitter;
+    ui::TreeControl m_tree;
+    ReportToolbar m_toolbar;
+    HFONT m_treeFont = nullptr;
+    int m_sortMode = SortByName;
+    HBITMAP m_icons[10] = {};
+    HMENU m_menu = nullptr;
+    ui::CallbackEntry m_entry;
+    int m_showMode = ShowAll;
+    MenuTracker m_menuTracker;
+};
+
+}  // namespace qv

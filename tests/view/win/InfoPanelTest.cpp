@@ -1,0 +1,270 @@
+// The folder info panel driven through the report tree's selection and its own controls: field
+// texts, the cluster row, the rows a files item hides, the filter list with its header sorting,
+// cell tips and buttons, and the filter list toggle.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "ViewTestHost.h"
+#include "resource.h"
+
+namespace qv {
+namespace {
+
+using test::ChildNamed;
+using test::TextOf;
+
+// The same scratch tree as the report window's tests:
+//   root: file.txt (50 B); alpha: a.txt (100 B), alpha/deep: d.txt (10 B); Beta: b.bin (5000 B);
+//   gamma: x.tmp (300 B). Built-in filters; 4096-byte user clusters.
+class InfoPanelTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        m_dir.WriteFile("file.txt", 50);
+        m_dir.WriteFile("alpha/a.txt", 100);
+        m_dir.WriteFile("alpha/deep/d.txt", 10);
+        m_dir.WriteFile("Beta/b.bin", 5000);
+        m_dir.WriteFile("gamma/x.tmp", 300);
+        ASSERT_TRUE(m_panel.Create(&m_host, m_host.Frame()));
+        m_host.SetPanel(&m_panel);
+        ASSERT_TRUE(m_window.Create(&m_host, m_host.Frame()));
+        Report* report = m_host.OpenScanned(m_dir.Path());
+        ASSERT_NE(report, nullptr);
+        m_window.AddReport(report);
+        m_root = report->Root();
+    }
+
+    void Select(FolderRecord* record) {
+        ASSERT_NE(record, nullptr);
+        TreeView_SelectItem(m_window.Tree().Tree(), m_window.ItemOf(record));
+        ASSERT_EQ(m_panel.Record(), record);
+    }
+    HWND Control(int id) { return GetDlgItem(m_panel.Dialog(), id); }
+    std::string Text(int id) { return TextOf(Control(id)); }
+    bool Visible(int id) { return (GetWindowLongPtrA(Control(id), GWL_STYLE) & WS_VISIBLE) != 0; }
+
+    std::string Cell(int row, int column) {
+        char text[256] = {};
+        LVITEMA item = {};
+        item.iSubItem = column;
+        item.pszText = text;
+        item.cchTextMax = sizeof text;
+        SendMessageA(m_panel.FilterList(), LVM_GETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+        return text;
+    }
+    std::vector<std::string> NameColumn() {
+        std::vector<std::string> names;
+        const int rows = ListView_GetItemCount(m_panel.FilterList());
+        for (int row = 0; row < rows; ++row) {
+            names.push_back(Cell(row, 0));
+        }
+        return names;
+    }
+    void ClickHeader(int column) {
+        NMLISTVIEW click = {};
+        click.hdr.hwndFrom = m_panel.FilterList();
+        click.hdr.idFrom = IDC_INFO_FILTER_LIST;
+        click.hdr.code = LVN_COLUMNCLICK;
+        click.iItem = -1;
+        click.iSubItem = column;
+        SendMessageA(m_panel.Dialog(), WM_NOTIFY, IDC_INFO_FILTER_LIST, reinterpret_cast<LPARAM>(&click));
+    }
+    void SelectRow(int row) {
+        ListView_SetItemState(m_panel.FilterList(), row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    }
+    int SelectedRow() { return ListView_GetNextItem(m_panel.FilterList(), -1, LVNI_SELECTED); }
+    void Click(int id) {
+        SendMessageA(m_panel.Dialog(), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(Control(id)));
+    }
+    RECT RectOf(int id) {
+        RECT rect;
+        GetWindowRect(Control(id), &rect);
+        MapWindowPoints(nullptr, m_panel.Dialog(), reinterpret_cast<POINT*>(&rect), 2);
+        return rect;
+    }
+
+    test::ScratchDir m_dir;
+    test::ViewTestHost m_host;
+    InfoPanel m_panel;
+    ReportWindow m_window;
+    FolderRecord* m_root = nullptr;
+};
+
+TEST_F(InfoPanelTest, TheRootShowsTheClusterRow) {
+    ASSERT_EQ(m_panel.Record(), m_root);  // announced when the report was added
+    EXPECT_EQ(Text(IDC_INFO_CREATED_TEXT), "Created 3/15/2001 at 12:00:00");
+    EXPECT_EQ(Text(IDC_INFO_NAME), m_root->desc);
+    EXPECT_EQ(Text(IDC_INFO_PATH_LABEL), "Cluster...................");
+    EXPECT_EQ(Text(IDC_INFO_PATH), "user: 4096 bytes");
+    EXPECT_FALSE(IsWindowEnabled(Control(IDC_INFO_PATH)));
+    EXPECT_EQ(Text(IDC_INFO_USED), "24 K");  // 4 + 8 + 8 + 4 K
+    EXPECT_EQ(Text(IDC_INFO_SIZE), "5.33 K (5 460)");
+    EXPECT_EQ(Text(IDC_INFO_FILES), "5");
+    EXPECT_EQ(Text(IDC_INFO_FOLDERS), "4");
+    EXPECT_NE(Text(IDC_INFO_CREATED).find(" at "), std::string::npos);
+    EXPECT_FALSE(Text(IDC_INFO_ACCESSED).empty());
+    for (int id : {IDC_INFO_FOLDERS, IDC_INFO_CREATED, IDC_INFO_ACCESSED, IDC_INFO_FILTER_LIST}) {
+        EXPECT_TRUE(Visible(id)) << id;
+    }
+}
+
+TEST_F(InfoPanelTest, AFolderShowsItsFullPathAndFigures) {
+    FolderRecord* beta = ChildNamed(m_root, "Beta");
+    Select(beta);
+    EXPECT_EQ(Text(IDC_INFO_NAME), "Beta");
+    EXPECT_EQ(Text(IDC_INFO_PATH_LABEL), "Full path.................");
+    EXPECT_EQ(Text(IDC_INFO_PATH), ReadText(beta, ALC));
+    EXPECT_TRUE(IsWindowEnabled(Control(IDC_INFO_PATH)));
+    EXPECT_EQ(Text(IDC_INFO_SIZE), "4.88 K (5 000)");
+    EXPECT_EQ(Text(IDC_INFO_USED), "8 K");
+    EXPECT_EQ(Text(IDC_INFO_FILES), "1");
+    EXPECT_EQ(Text(IDC_INFO_FOLDERS), "none");
+    EXPECT_EQ(Text(IDC_INFO_CREATED_TEXT), "Created 3/15/2001 at 12:00:00");
+
+    Select(ChildNamed(ChildNamed(m_root, "alpha"), "deep"));
+    EXPECT_EQ(Text(IDC_INFO_SIZE), "10 bytes");  // no parenthesis in bytes
+}
+
+TEST_F(InfoPanelTest, AFilesItemHidesThreeRows) {
+    FolderRecord* files = nullptr;
+    for (FolderRecord* child = m_root->firstChild; child != nullptr; child = child->nextSibling) {
+        files = child->group > 0 ? child : files;
+    }
+    Select(files);
+    for (int id : {IDC_INFO_FOLDERS_LABEL, IDC_INFO_FOLDERS, IDC_INFO_CREATED_LABEL, IDC_INFO_CREATED,
+                   IDC_INFO_ACCESSED_LABEL, IDC_INFO_ACCESSED, IDC_INFO_SHOW_FILTER_LIST}) {
+        EXPECT_FALSE(Visible(id)) << id;
+    }
+    for (int id : {IDC_INFO_NAME, IDC_INFO_PATH, IDC_INFO_SIZE, IDC_INFO_USED, IDC_INFO_FILES, IDC_INFO_PRINT,
+                   IDC_INFO_NOTES, IDC_INFO_FILTER_LIST, IDC_INFO_SHOW_FILES}) {
+        EXPECT_TRUE(Visible(id)) << id;
+    }
+    EXPECT_EQ(Text(IDC_INFO_FILES), "1");
+
+    // Back on a folder the rows return; with no record nothing shows.
+    Select(ChildNamed(m_root, "alpha"));
+    EXPECT_TRUE(Visible(IDC_INFO_FOLDERS));
+    m_panel.Show(nullptr);
+    for (int id : {IDC_INFO_NAME, IDC_INFO_PRINT, IDC_INFO_FILTER_LIST, IDC_INFO_SEPARATOR_TOP}) {
+        EXPECT_FALSE(Visible(id)) << id;
+    }
+    EXPECT_EQ(Text(IDC_INFO_NAME), "");
+}
+
+TEST_F(InfoPanelTest, FilterRowsAndShowFiles) {
+    ASSERT_EQ(ListView_GetItemCount(m_panel.FilterList()), 6);
+    EXPECT_EQ(Cell(0, 0), "01. Executable, Libraries");
+    EXPECT_EQ(Cell(0, 1), "-");
+    EXPECT_EQ(Cell(0, 2), "-");
+    EXPECT_EQ(Cell(2, 0), "03. Documents");
+    EXPECT_EQ(Cell(2, 1), "12 K");
+    EXPECT_EQ(Cell(2, 2), "3");
+    EXPECT_EQ(Cell(5, 0), "06. Temporary [temp]");
+    EXPECT_EQ(Cell(5, 1), "4 K");
+
+    // Row 0 is selected at first; it found nothing, so "Show files" stays disabled.
+    EXPECT_EQ(SelectedRow(), 0);
+    EXPECT_EQ(m_panel.SelectedFilter(), 1);
+    EXPECT_FALSE(IsWindowEnabled(Control(IDC_INFO_SHOW_FILES)));
+
+    SelectRow(2);
+    EXPECT_EQ(m_panel.SelectedFilter(), 3);
+    EXPECT_TRUE(IsWindowEnabled(Control(IDC_INFO_SHOW_FILES)));
+    Click(IDC_INFO_SHOW_FILES);
+    ASSERT_EQ(m_host.shownFilterFiles.size(), 1u);
+    EXPECT_EQ(m_host.shownFilterFiles[0].filterId, 3);
+    EXPECT_EQ(m_host.shownFilterFiles[0].record, m_root);
+    NMHDR doubleClick = {m_panel.FilterList(), IDC_INFO_FILTER_LIST, static_cast<UINT>(NM_DBLCLK)};
+    SendMessageA(m_panel.Dialog(), WM_NOTIFY, IDC_INFO_FILTER_LIST, reinterpret_cast<LPARAM>(&doubleClick));
+    EXPECT_EQ(m_host.shownFilterFiles.size(), 2u);  // a double click runs "Show files" too
+
+    // Another folder keeps the chosen filter; Beta has no documents.
+    Select(ChildNamed(m_root, "Beta"));
+    EXPECT_EQ(m_panel.SelectedFilter(), 3);
+    EXPECT_EQ(SelectedRow(), 2);
+    EXPECT_FALSE(IsWindowEnabled(Control(IDC_INFO_SHOW_FILES)));
+}
+
+TEST_F(InfoPanelTest, HeaderClicksSortTheRows) {
+    SelectRow(2);  // "03. Documents"
+    ClickHeader(1);
+    EXPECT_EQ(NameColumn(),
+              (std::vector<std::string>{"03. Documents", "06. Temporary [temp]", "01. Executable, Libraries",
+                                        "02. Internet files", "04. Images", "05. Archives"}));
+    EXPECT_EQ(Cell(SelectedRow(), 0), "03. Documents");  // the selected filter stays selected
+    ClickHeader(1);
+    EXPECT_EQ(NameColumn(), (std::vector<std::string>{"01. Executable, Libraries", "02. Internet files", "04. Images",
+                                                      "05. Archives", "06. Temporary [temp]", "03. Documents"}));
+    EXPECT_EQ(Cell(SelectedRow(), 0), "03. Documents");
+    ClickHeader(0);
+    EXPECT_EQ(NameColumn()[0], "01. Executable, Libraries");
+    ClickHeader(0);
+    EXPECT_EQ(NameColumn()[0], "06. Temporary [temp]");
+}
+
+TEST_F(InfoPanelTest, HoveredCellIsTheTip) {
+    RECT cell = {};
+    cell.top = 1;  // sub-item
+    cell.left = LVIR_BOUNDS;
+    ASSERT_TRUE(SendMessageA(m_panel.FilterList(), LVM_GETSUBITEMRECT, 2, reinterpret_cast<LPARAM>(&cell)));
+    SendMessageA(m_panel.FilterList(), WM_MOUSEMOVE, 0, MAKELPARAM(cell.left + 5, (cell.top + cell.bottom) / 2));
+    char tip[256] = {};
+    TOOLINFOA tool = {};
+    tool.cbSize = sizeof tool;
+    tool.hwnd = m_panel.Dialog();
+    tool.uId = reinterpret_cast<UINT_PTR>(m_panel.FilterList());
+    tool.lpszText = tip;
+    SendMessageA(m_host.Module().ToolTipWindow(), TTM_GETTEXTA, sizeof tip, reinterpret_cast<LPARAM>(&tool));
+    EXPECT_STREQ(tip, "12 K");
+}
+
+TEST_F(InfoPanelTest, TogglingTheFilterListMovesTheBottomLine) {
+    EXPECT_TRUE(m_panel.FilterListShown());
+    EXPECT_EQ(RectOf(IDC_INFO_SEPARATOR_BOTTOM).top, RectOf(IDC_INFO_SHOW_FILES).bottom + 6);
+    m_panel.ToggleFilterList(InfoPanel::Toggle::Switch);
+    EXPECT_FALSE(Visible(IDC_INFO_FILTER_LIST));
+    EXPECT_FALSE(Visible(IDC_INFO_SHOW_FILES));
+    EXPECT_FALSE(Visible(IDC_INFO_SHOW_FILTERS));
+    EXPECT_EQ(IsDlgButtonChecked(m_panel.Dialog(), IDC_INFO_SHOW_FILTER_LIST), static_cast<UINT>(BST_UNCHECKED));
+    EXPECT_EQ(RectOf(IDC_INFO_SEPARATOR_BOTTOM).top, RectOf(IDC_INFO_SHOW_FILTER_LIST).bottom + 6);
+    // The flag holds for the next record too.
+    Select(ChildNamed(m_root, "Beta"));
+    EXPECT_FALSE(Visible(IDC_INFO_FILTER_LIST));
+    Click(IDC_INFO_SHOW_FILTER_LIST);
+    EXPECT_TRUE(Visible(IDC_INFO_FILTER_LIST));
+    EXPECT_EQ(RectOf(IDC_INFO_SEPARATOR_BOTTOM).top, RectOf(IDC_INFO_SHOW_FILES).bottom + 6);
+}
+
+TEST_F(InfoPanelTest, ButtonsLabelsAndWidth) {
+    const std::pair<int, const char*> texts[] = {
+        {IDC_INFO_PRINT, "Print Info"},
+        {IDC_INFO_NOTES, "Notes"},
+        {IDC_INFO_SHOW_FILES, "Show files"},
+        {IDC_INFO_SHOW_FILTERS, "Show filters"},
+        {IDC_INFO_NAME_LABEL, "Name....................."},
+        {IDC_INFO_USED_LABEL, "Used space.........."},
+        {IDC_INFO_SIZE_LABEL, "Size........................"},
+        {IDC_INFO_FILES_LABEL, "Files............................"},
+        {IDC_INFO_FOLDERS_LABEL, "Folders........................"},
+        {IDC_INFO_CREATED_LABEL, "Created................"},
+        {IDC_INFO_ACCESSED_LABEL, "Last accessed................"},
+    };
+    for (const auto& [id, text] : texts) {
+        EXPECT_EQ(Text(id), text) << id;
+    }
+    RECT name;
+    GetWindowRect(Control(IDC_INFO_NAME), &name);
+    EXPECT_EQ(name.right - name.left, 1024);
+    const int width = m_panel.PreferredWidth();
+    EXPECT_EQ(width, RectOf(IDC_INFO_CREATED_TEXT).right + GetSystemMetrics(SM_CXVSCROLL) + 2);
+    EXPECT_GT(width, 200);
+
+    Click(IDC_INFO_NOTES);
+    EXPECT_EQ(m_host.editedNotes, std::vector<FolderRecord*>{m_root});
+    InfoPanel unbuilt;
+    EXPECT_EQ(unbuilt.PreferredWidth(), 0);
+}
+
+}  // namespace
+}  // namespace qv

@@ -1,0 +1,548 @@
+// The report window driven through its messages: the tree's items against the report, selection,
+// sorting, show modes, toolbar states, the notifications' answers and the context menu.
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+#include <vector>
+
+#include "ViewTestHost.h"
+#include "resource.h"
+#include "view/ReportWindowRules.h"
+
+namespace qv {
+namespace {
+
+using test::ChildNamed;
+using test::TextOf;
+
+constexpr platform::FileTime kDay = 864000000000ULL;
+
+// A scanned scratch tree in a report window (with an info panel beside it):
+//   root: file.txt (50 B)
+//   ├── alpha: a.txt (100 B)
+//   │   ├── deep: d.txt (10 B)
+//   │   └── {alpha files}
+//   ├── Beta: b.bin (5000 B)
+//   ├── gamma: x.tmp (300 B, temporary)
+//   └── {root files}
+// With 4096-byte clusters alpha and Beta take 8 K each, gamma and the root's files 4 K each.
+class ReportWindowTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        m_dir.WriteFile("file.txt", 50);
+        m_dir.WriteFile("alpha/a.txt", 100);
+        m_dir.WriteFile("alpha/deep/d.txt", 10);
+        m_dir.WriteFile("Beta/b.bin", 5000);
+        m_dir.WriteFile("gamma/x.tmp", 300);
+        ASSERT_TRUE(m_panel.Create(&m_host, m_host.Frame()));
+        m_host.SetPanel(&m_panel);
+        ASSERT_TRUE(m_window.Create(&m_host, m_host.Frame()));
+        m_window.Resize(560, 600);
+        m_report = AddScanned(m_dir.Path());
+        ASSERT_NE(m_report, nullptr);
+        m_root = m_report->Root();
+    }
+
+    Report* AddScanned(const std::string& path) {
+        Report* report = m_host.OpenScanned(path);
+        if (report != nullptr) {
+            m_window.AddReport(report);
+        }
+        return report;
+    }
+
+    HWND TreeHandle() { return m_window.Tree().Tree(); }
+    HWND Toolbar() { return m_window.ToolbarWindow(); }
+
+    FolderRecord* DataOf(HTREEITEM item) {
+        return static_cast<FolderRecord*>(const_cast<void*>(m_window.Tree().Data(item)));
+    }
+
+    // The plain names of the children of `record`'s item, in the tree's order.
+    std::vector<std::string> ShownChildren(FolderRecord* record) {
+        std::vector<std::string> names;
+        HTREEITEM item = m_window.ItemOf(record);
+        for (HTREEITEM child = TreeView_GetChild(TreeHandle(), item); child != nullptr;
+             child = TreeView_GetNextSibling(TreeHandle(), child)) {
+            names.emplace_back(DataOf(child)->desc);
+        }
+        return names;
+    }
+
+    // Every record the tree shows below and including the report's root, in pre-order.
+    std::vector<std::string> ShownTree() {
+        std::vector<std::string> names;
+        std::vector<HTREEITEM> pending = {m_window.ItemOf(m_root)};
+        while (!pending.empty()) {
+            HTREEITEM item = pending.back();
+            pending.pop_back();
+            names.emplace_back(DataOf(item)->group > 0 ? "{files}" : DataOf(item)->desc);
+            std::vector<HTREEITEM> children;
+            for (HTREEITEM child = TreeView_GetChild(TreeHandle(), item); child != nullptr;
+                 child = TreeView_GetNextSibling(TreeHandle(), child)) {
+                children.push_back(child);
+            }
+            pending.insert(pending.end(), children.rbegin(), children.rend());
+        }
+        names[0] = "root";
+        return names;
+    }
+
+    // Chooses a list entry the way the user does: the list changes, then tells its dialog.
+    void ChooseListEntry(int listId, int entry) {
+        HWND list = GetDlgItem(Toolbar(), listId);
+        SendMessageA(list, CB_SETCURSEL, static_cast<WPARAM>(entry), 0);
+        SendMessageA(Toolbar(), WM_COMMAND, MAKEWPARAM(listId, CBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
+    }
+    void ClickToolbarButton(int id) {
+        SendMessageA(Toolbar(), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(Toolbar(), id)));
+    }
+    bool Enabled(int id) { return IsWindowEnabled(GetDlgItem(Toolbar(), id)) != FALSE; }
+
+    void Select(FolderRecord* record) {
+        HTREEITEM item = m_window.ItemOf(record);
+        ASSERT_NE(item, nullptr);
+        TreeView_SelectItem(TreeHandle(), item);
+    }
+
+    FolderRecord* FilesItemOf(FolderRecord* record) {
+        for (FolderRecord* child = record->firstChild; child != nullptr; child = child->nextSibling) {
+            if (child->group > 0) {
+                return child;
+            }
+        }
+        return nullptr;
+    }
+
+    test::ScratchDir m_dir;
+    test::ViewTestHost m_host;
+    InfoPanel m_panel;
+    ReportWindow m_window;
+    Report* m_report = nullptr;
+    FolderRecord* m_root = nullptr;
+};
+
+TEST_F(ReportWindowTest, ItemTextsAndIconsMatchTheReport) {
+    std::size_t items = 0;
+    std::vector<HTREEITEM> pending = {TreeView_GetRoot(TreeHandle())};
+    while (!pending.empty()) {
+        HTREEITEM item = pending.back();
+        pending.pop_back();
+        char text[1024] = {};
+        TVITEMA tvItem = {};
+        tvItem.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_PARAM;
+        tvItem.hItem = item;
+        tvItem.pszText = text;
+        tvItem.cchTextMax = sizeof text;
+        ASSERT_TRUE(SendMessageA(TreeHandle(), TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&tvItem)));
+        auto* record = reinterpret_cast<FolderRecord*>(tvItem.lParam);
+        ASSERT_NE(record, nullptr);
+        EXPECT_STREQ(text, record->name);
+        EXPECT_EQ(tvItem.iImage, record->kind) << record->desc;
+        EXPECT_EQ(tvItem.iSelectedImage, record->kind) << record->desc;
+        ++items;
+        for (HTREEITEM child = TreeView_GetChild(TreeHandle(), item); child != nullptr;
+             child = TreeView_GetNextSibling(TreeHandle(), child)) {
+            pending.push_back(child);
+        }
+    }
+    EXPECT_EQ(items, 7u);  // root, alpha, deep, Beta, gamma and the files items of root and alpha
+    EXPECT_EQ(ImageList_GetImageCount(TreeView_GetImageList(TreeHandle(), TVSIL_NORMAL)), 10);
+    EXPECT_EQ(m_root->kind, 9);
+
+    // With the icon flag clear the tree has no images at all.
+    m_host.ViewOptions().titleFlags = TitleSize;
+    m_window.RefreshAll();
+    EXPECT_EQ(TreeView_GetImageList(TreeHandle(), TVSIL_NORMAL), nullptr);
+    EXPECT_NE(std::string(m_window.Tree().Text(m_window.ItemOf(m_root))).find("= "), std::string::npos);
+}
+
+TEST_F(ReportWindowTest, AddingAReportAnnouncesItsRoot) {
+    EXPECT_EQ(m_host.CurrentRecord(), m_root);
+    EXPECT_EQ(m_window.Toolbar().CurrentRecord(), m_root);
+    EXPECT_EQ(m_panel.Record(), m_root);
+    EXPECT_EQ(TreeView_GetSelection(TreeHandle()), m_window.ItemOf(m_root));
+}
+
+TEST_F(ReportWindowTest, SelectionFollowsTheTreeUnlessGuarded) {
+    FolderRecord* beta = ChildNamed(m_root, "Beta");
+    Select(beta);
+    EXPECT_EQ(m_host.CurrentRecord(), beta);
+    EXPECT_EQ(m_panel.Record(), beta);
+
+    m_host.SetSelectionGuard(true);
+    Select(ChildNamed(m_root, "gamma"));
+    EXPECT_EQ(m_host.CurrentRecord(), beta);
+    EXPECT_EQ(m_panel.Record(), beta);
+    m_host.SetSelectionGuard(false);
+}
+
+TEST_F(ReportWindowTest, SortBySizeAndByName) {
+    EXPECT_EQ(m_window.SortMode(), SortByName);
+    std::vector<std::string> byName = ShownChildren(m_root);
+    byName.erase(std::remove_if(byName.begin(), byName.end(), [](const std::string& n) { return n[0] == '{'; }),
+                 byName.end());
+    EXPECT_EQ(byName, (std::vector<std::string>{"alpha", "Beta", "gamma"}));  // case ignored
+
+    ChooseListEntry(IDC_TOOLBAR_SORT_BY, SortBySize);
+    EXPECT_EQ(m_window.SortMode(), SortBySize);
+    // 8 K each for Beta and alpha, Beta has more bytes; 4 K each for gamma and the files item.
+    std::vector<std::string> bySize = ShownChildren(m_root);
+    ASSERT_EQ(bySize.size(), 4u);
+    EXPECT_EQ(bySize[0], "Beta");
+    EXPECT_EQ(bySize[1], "alpha");
+    EXPECT_EQ(bySize[2], "gamma");
+    EXPECT_EQ(bySize[3][0], '{');
+
+    m_window.SetSortEntry(7);  // any other entry sorts by name
+    EXPECT_EQ(m_window.SortMode(), SortByName);
+    EXPECT_EQ(ShownChildren(m_root).size(), 4u);
+}
+
+TEST_F(ReportWindowTest, SortingNeverMovesTheReportsRoots) {
+    test::ScratchDir second;
+    second.WriteFile("aaa/big.bin", 100000);
+    Report* other = AddScanned(second.Path());
+    ASSERT_NE(other, nullptr);
+    ChooseListEntry(IDC_TOOLBAR_SORT_BY, SortBySize);
+    HTREEITEM first = TreeView_GetRoot(TreeHandle());
+    EXPECT_EQ(DataOf(first), m_root);
+    EXPECT_EQ(DataOf(TreeView_GetNextSibling(TreeHandle(), first)), other->Root());
+}
+
+TEST_F(ReportWindowTest, EachShowModePrunes) {
+    // Access times: alpha and deep long ago, everything else recent.
+    m_host.ViewOptions().accessCutoff = 1000 * kDay;
+    for (FolderRecord* record : {m_root, ChildNamed(m_root, "Beta"), ChildNamed(m_root, "gamma")}) {
+        WriteStat(record, ELT, 2000 * kDay, true);
+    }
+    FolderRecord* alpha = ChildNamed(m_root, "alpha");
+    WriteStat(alpha, ELT, 10 * kDay, true);
+    WriteStat(ChildNamed(alpha, "deep"), ELT, 5 * kDay, true);
+    WriteStat(FilesItemOf(m_root), ELT, 0, true);
+    m_host.ViewOptions().sizeThreshold = 8192;
+
+    const std::vector<std::string> all = ShownTree();
+    EXPECT_EQ(all.size(), 7u);
+    struct Case {
+        int mode;
+        std::vector<std::string> expected;
+    };
+    const Case cases[] = {
+        {ShowTemporary, {"root", "gamma"}},
+        {ShowLargerThan, {"root", "alpha", "Beta"}},
+        {ShowNotAccessed, {"root", "alpha", "deep"}},
+        {ShowAll, all},
+    };
+    for (const Case& c : cases) {
+        ChooseListEntry(IDC_TOOLBAR_SHOW_FOLDERS, c.mode);
+        EXPECT_EQ(m_window.ShowMode(), c.mode);
+        EXPECT_EQ(m_host.ViewOptions().showMode, c.mode);
+        EXPECT_EQ(ShownTree(), c.expected) << "mode " << c.mode;
+        // The first report's root is selected and announced after every re-population.
+        EXPECT_EQ(m_host.CurrentRecord(), m_root);
+    }
+    // Choosing "all" again changes nothing: the selection made since stays.
+    Select(alpha);
+    ChooseListEntry(IDC_TOOLBAR_SHOW_FOLDERS, ShowAll);
+    EXPECT_EQ(m_host.CurrentRecord(), alpha);
+}
+
+TEST_F(ReportWindowTest, ToolbarListsAndTheirTexts) {
+    HWND show = GetDlgItem(Toolbar(), IDC_TOOLBAR_SHOW_FOLDERS);
+    HWND sort = GetDlgItem(Toolbar(), IDC_TOOLBAR_SORT_BY);
+    const auto entries = [](HWND list) {
+        std::vector<std::string> texts;
+        const int count = static_cast<int>(SendMessageA(list, CB_GETCOUNT, 0, 0));
+        for (int i = 0; i < count; ++i) {
+            char text[256] = {};
+            SendMessageA(list, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
+            texts.emplace_back(text);
+        }
+        return texts;
+    };
+    EXPECT_EQ(entries(show), (std::vector<std::string>{"all", "containing temporary items", "greater 1 MB",
+                                                       "last accessed 6 months ago"}));
+    EXPECT_EQ(entries(sort), (std::vector<std::string>{"name", "size", "creation date", "last access date"}));
+    EXPECT_EQ(SendMessageA(show, CB_GETCURSEL, 0, 0), 0);
+    EXPECT_EQ(SendMessageA(sort, CB_GETCURSEL, 0, 0), 0);
+    const std::pair<int, const char*> labels[] = {
+        {IDC_TOOLBAR_CREATE, "Create"}, {IDC_TOOLBAR_CLOSE, "Close"},          {IDC_TOOLBAR_OPEN, "Open"},
+        {IDC_TOOLBAR_SAVE, "Save"},     {IDC_TOOLBAR_WHATS_NEW, "What's new"}, {IDC_TOOLBAR_UPDATE, "Update"},
+        {IDC_TOOLBAR_PRINT, "Print"},   {IDC_TOOLBAR_BROWSE, "Browse"},
+    };
+    for (const auto& [id, label] : labels) {
+        HWND button = GetDlgItem(Toolbar(), id);
+        EXPECT_EQ(TextOf(button), label);
+        EXPECT_EQ(GetWindowLongPtrA(button, GWL_STYLE) & BS_TYPEMASK, BS_OWNERDRAW) << label;
+    }
+
+    // A changed threshold while "greater ..." is shown rebuilds the entries and re-populates.
+    ChooseListEntry(IDC_TOOLBAR_SHOW_FOLDERS, ShowLargerThan);
+    EXPECT_EQ(ShownTree(), (std::vector<std::string>{"root"}));
+    m_host.ViewOptions().sizeThreshold = 8192;
+    m_window.ApplySettings(false, true, false);
+    EXPECT_EQ(entries(show)[2], "greater 8 K");
+    EXPECT_EQ(SendMessageA(show, CB_GETCURSEL, 0, 0), ShowLargerThan);
+    EXPECT_EQ(ShownTree(), (std::vector<std::string>{"root", "alpha", "Beta"}));
+}
+
+TEST_F(ReportWindowTest, ToolbarEnableRules) {
+    EXPECT_TRUE(Enabled(IDC_TOOLBAR_CLOSE));  // the root is current
+    EXPECT_TRUE(Enabled(IDC_TOOLBAR_SAVE));
+    EXPECT_TRUE(Enabled(IDC_TOOLBAR_UPDATE));
+    EXPECT_TRUE(Enabled(IDC_TOOLBAR_BROWSE));
+
+    Select(ChildNamed(m_root, "alpha"));
+    EXPECT_FALSE(Enabled(IDC_TOOLBAR_CLOSE));
+    EXPECT_FALSE(Enabled(IDC_TOOLBAR_SAVE));
+    EXPECT_FALSE(Enabled(IDC_TOOLBAR_UPDATE));
+    EXPECT_TRUE(Enabled(IDC_TOOLBAR_PRINT));
+    EXPECT_TRUE(Enabled(IDC_TOOLBAR_WHATS_NEW));
+
+    // A folder deleted from disk disables what needs it.
+    Select(ChildNamed(m_root, "gamma"));
+    std::filesystem::remove_all(test::ScratchDir::FromUtf8(m_dir.Sub("gamma")));
+    m_window.SetCurrentRecord(ChildNamed(m_root, "gamma"));
+    EXPECT_FALSE(Enabled(IDC_TOOLBAR_WHATS_NEW));
+    EXPECT_FALSE(Enabled(IDC_TOOLBAR_BROWSE));
+    EXPECT_TRUE(Enabled(IDC_TOOLBAR_PRINT));
+
+    // Five open reports: no more Create or Open; closing one enables them again.
+    std::vector<Report*> more;
+    for (int i = 0; i < 4; ++i) {
+        more.push_back(AddScanned(m_dir.Sub("alpha")));
+    }
+    EXPECT_FALSE(Enabled(IDC_TOOLBAR_CREATE));
+    EXPECT_FALSE(Enabled(IDC_TOOLBAR_OPEN));
+    m_window.RemoveReport(more.back());
+    m_host.Forget(more.back());
+    m_window.SetCurrentRecord(m_host.CurrentRecord());
+    EXPECT_TRUE(Enabled(IDC_TOOLBAR_CREATE));
+    EXPECT_TRUE(Enabled(IDC_TOOLBAR_OPEN));
+
+    m_window.SetCurrentRecord(nullptr);
+    EXPECT_FALSE(Enabled(IDC_TOOLBAR_PRINT));
+}
+
+TEST_F(ReportWindowTest, ButtonsRouteTheirCommandsAndDropQueuedInput) {
+    ClickToolbarButton(IDC_TOOLBAR_CREATE);
+    ClickToolbarButton(IDC_TOOLBAR_OPEN);
+    ClickToolbarButton(IDC_TOOLBAR_SAVE);
+    ClickToolbarButton(IDC_TOOLBAR_UPDATE);
+    EXPECT_EQ(m_host.commands, (std::vector<int>{32772, 32771, 32773, 32801}));
+    ClickToolbarButton(IDC_TOOLBAR_CLOSE);
+    EXPECT_EQ(m_host.closedSerials, std::vector<std::int32_t>{m_report->Serial()});
+
+    // Keys and clicks that piled up while a button ran are dropped; other messages stay.
+    PostMessageA(TreeHandle(), WM_KEYDOWN, VK_DOWN, 0);
+    PostMessageA(TreeHandle(), WM_LBUTTONDOWN, 0, MAKELPARAM(5, 5));
+    PostMessageA(TreeHandle(), WM_NULL, 0, 0);
+    ClickToolbarButton(IDC_TOOLBAR_PRINT);
+    EXPECT_EQ(m_host.printedTrees, std::vector<FolderRecord*>{m_root});
+    MSG message;
+    EXPECT_FALSE(PeekMessageA(&message, nullptr, WM_KEYFIRST, WM_KEYLAST, PM_NOREMOVE));
+    EXPECT_FALSE(PeekMessageA(&message, nullptr, WM_MOUSEFIRST, WM_MOUSELAST, PM_NOREMOVE));
+    EXPECT_TRUE(PeekMessageA(&message, nullptr, WM_NULL, WM_NULL, PM_REMOVE));
+}
+
+TEST_F(ReportWindowTest, NotificationAnswers) {
+    FolderRecord* files = FilesItemOf(m_root);
+    ASSERT_NE(files, nullptr);
+    const auto ask = [this](int code, FolderRecord* record, std::intptr_t extra = 0) {
+        return ui::DispatchCallback(&m_window, code, reinterpret_cast<std::intptr_t>(record), extra);
+    };
+    EXPECT_EQ(ask(ui::kTreeTextColour, files), 0x782828);
+    EXPECT_EQ(ask(ui::kTreeTextColour, m_root), 0);
+    EXPECT_EQ(ask(ui::kTreeTextColour, nullptr), -1);
+    EXPECT_EQ(ask(ui::kTreeTextBackground, m_root), 0xFFFFFF);
+    EXPECT_EQ(ask(ui::kTreeTextBackground, nullptr), -1);
+    EXPECT_EQ(ask(ui::kTreeMayShow, nullptr), -1);
+    EXPECT_EQ(ask(ui::kTreeMayShow, m_root), 1);
+    m_host.ViewOptions().showMode = ShowTemporary;
+    EXPECT_EQ(ask(ui::kTreeMayShow, ChildNamed(m_root, "Beta")), 0);
+    EXPECT_EQ(ask(ui::kTreeMayShow, ChildNamed(m_root, "gamma")), 1);
+    m_host.ViewOptions().showMode = ShowAll;
+    EXPECT_EQ(ask(999, m_root), 0);
+
+    int index = -1;
+    EXPECT_NE(ask(ui::kTreeIconForIndex, reinterpret_cast<FolderRecord*>(3), reinterpret_cast<std::intptr_t>(&index)),
+              0);
+    EXPECT_EQ(index, 3);
+    EXPECT_EQ(ask(ui::kTreeIconForIndex, reinterpret_cast<FolderRecord*>(10), reinterpret_cast<std::intptr_t>(&index)),
+              0);
+    m_host.ViewOptions().titleFlags = 0;
+    index = -1;
+    EXPECT_EQ(ask(ui::kTreeIconForIndex, reinterpret_cast<FolderRecord*>(3), reinterpret_cast<std::intptr_t>(&index)),
+              0);
+    EXPECT_EQ(index, 0);
+}
+
+TEST_F(ReportWindowTest, RemoveReportSelectsTheFirstItem) {
+    test::ScratchDir second;
+    second.WriteFile("x/y.txt", 10);
+    Report* other = AddScanned(second.Path());
+    ASSERT_NE(other, nullptr);
+    EXPECT_EQ(m_host.CurrentRecord(), other->Root());
+    m_window.RemoveReport(m_report);
+    m_host.Forget(m_report);
+    EXPECT_EQ(DataOf(TreeView_GetRoot(TreeHandle())), other->Root());
+    EXPECT_EQ(TreeView_GetNextSibling(TreeHandle(), TreeView_GetRoot(TreeHandle())), nullptr);
+    EXPECT_EQ(m_host.CurrentRecord(), other->Root());
+    m_window.RemoveReport(other);
+    m_host.Forget(other);
+    EXPECT_EQ(TreeView_GetRoot(TreeHandle()), nullptr);
+    EXPECT_EQ(m_host.CurrentRecord(), nullptr);
+    EXPECT_EQ(m_panel.Record(), nullptr);
+}
+
+TEST_F(ReportWindowTest, RefreshOneTitle) {
+    FolderRecord* beta = ChildNamed(m_root, "Beta");
+    m_host.ViewOptions().titleFlags = TitleNotes;
+    WriteText(beta, notes, "keep", false);
+    m_window.RefreshTitle(beta);
+    EXPECT_EQ(m_window.Tree().Text(m_window.ItemOf(beta)), "Beta        = <keep>");
+}
+
+// ---- context menu ----
+
+// Right-clicks at a screen point through the tree's own WM_CONTEXTMENU and records the sub-menu
+// the window chose, answering `command`.
+class ContextMenuTest : public ReportWindowTest {
+  protected:
+    std::vector<std::string> RightClick(POINT screen, int command) {
+        std::vector<std::string> entries;
+        m_window.SetMenuTracker([&](HMENU menu, POINT) {
+            for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+                char text[128] = {};
+                if (GetMenuStringA(menu, static_cast<UINT>(i), text, sizeof text, MF_BYPOSITION) > 0) {
+                    entries.emplace_back(text);
+                }
+            }
+            return command;
+        });
+        SendMessageA(m_window.Tree().Window(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(TreeHandle()),
+                     MAKELPARAM(screen.x, screen.y));
+        return entries;
+    }
+    POINT PointOn(FolderRecord* record) {
+        HTREEITEM item = m_window.ItemOf(record);
+        EXPECT_NE(item, nullptr);
+        TreeView_EnsureVisible(TreeHandle(), item);
+        RECT rect = {};
+        TreeView_GetItemRect(TreeHandle(), item, &rect, TRUE);
+        POINT point = {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+        ClientToScreen(TreeHandle(), &point);
+        return point;
+    }
+    POINT WhiteSpace() {
+        RECT client;
+        GetClientRect(TreeHandle(), &client);
+        POINT point = {client.right / 2, client.bottom - 5};
+        ClientToScreen(TreeHandle(), &point);
+        return point;
+    }
+    static bool Has(const std::vector<std::string>& entries, const char* text) {
+        return std::find(entries.begin(), entries.end(), text) != entries.end();
+    }
+};
+
+TEST_F(ContextMenuTest, TheSubMenuFollowsThePosition) {
+    ShowWindow(m_host.Frame(), SW_SHOW);
+    UpdateWindow(m_host.Frame());
+    const std::vector<std::string> white = RightClick(WhiteSpace(), 0);
+    EXPECT_TRUE(Has(white, "Create Report..."));
+    EXPECT_FALSE(Has(white, "Collapse"));
+
+    FolderRecord* alpha = ChildNamed(m_root, "alpha");
+    const std::vector<std::string> folder = RightClick(PointOn(alpha), 0);
+    EXPECT_TRUE(Has(folder, "Expand All"));
+    EXPECT_FALSE(Has(folder, "Save Report..."));
+    EXPECT_EQ(m_host.CurrentRecord(), alpha);  // selected and announced first
+
+    const std::vector<std::string> root = RightClick(PointOn(m_root), 0);
+    EXPECT_TRUE(Has(root, "Save Report..."));
+    EXPECT_TRUE(Has(root, "Close Report..."));
+
+    const std::vector<std::string> files = RightClick(PointOn(ChildNamed(m_root, "Beta")), 0);
+    EXPECT_TRUE(Has(files, "Browse Folder"));
+    EXPECT_FALSE(Has(files, "Collapse"));
+    EXPECT_FALSE(Has(files, "Expand All"));
+    EXPECT_FALSE(Has(files, "Expand Children"));
+    EXPECT_EQ(files, RightClick(PointOn(FilesItemOf(m_root)), 0));
+}
+
+TEST_F(ContextMenuTest, CommandsActOnTheRecord) {
+    ShowWindow(m_host.Frame(), SW_SHOW);
+    RightClick(PointOn(m_root), ID_TREE_EXPAND_ALL);
+    FolderRecord* alpha = ChildNamed(m_root, "alpha");
+    const auto expanded = [this](FolderRecord* record) {
+        return (TreeView_GetItemState(TreeHandle(), m_window.ItemOf(record), TVIS_EXPANDED) & TVIS_EXPANDED) != 0;
+    };
+    EXPECT_TRUE(expanded(m_root));
+    EXPECT_TRUE(expanded(alpha));
+    RightClick(PointOn(m_root), ID_TREE_COLLAPSE);
+    EXPECT_FALSE(expanded(m_root));
+    EXPECT_FALSE(expanded(alpha));
+    RightClick(PointOn(m_root), ID_TREE_EXPAND_CHILDREN);
+    EXPECT_TRUE(expanded(m_root));
+    EXPECT_TRUE(expanded(alpha));
+
+    const std::pair<int, int> routed[] = {{ID_TREE_SAVE_REPORT, 32773},   {ID_TREE_CLOSE_REPORT, 32778},
+                                          {ID_TREE_CREATE_REPORT, 32772}, {ID_TREE_OPEN_REPORT, 32771},
+                                          {ID_TREE_SETTINGS, 32774},      {ID_TREE_EDIT_FILTERS, 32775},
+                                          {ID_TREE_HELP, 32777}};
+    for (const auto& [entry, command] : routed) {
+        m_host.commands.clear();
+        RightClick(PointOn(m_root), entry);
+        EXPECT_EQ(m_host.commands, std::vector<int>{command}) << entry;
+    }
+    m_host.commands.clear();
+    RightClick(PointOn(m_root), 32799);  // outside the menu's range: ignored
+    RightClick(PointOn(m_root), ID_TREE_NOTES);
+    EXPECT_TRUE(m_host.commands.empty());
+    EXPECT_EQ(m_host.editedNotes, std::vector<FolderRecord*>{m_root});
+}
+
+// The real menu: a timer in the menu's own loop reads the open menu and closes it.
+struct OpenMenuProbe {
+    int ticks = 0;
+    std::vector<std::string> entries;
+};
+OpenMenuProbe g_probe;
+
+void CALLBACK ProbeOpenMenu(HWND, UINT, UINT_PTR timer, DWORD) {
+    ++g_probe.ticks;
+    HWND menuWindow = FindWindowA("#32768", nullptr);
+    HMENU menu = menuWindow != nullptr ? reinterpret_cast<HMENU>(SendMessageA(menuWindow, MN_GETHMENU, 0, 0)) : nullptr;
+    if (menu != nullptr) {
+        for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+            char text[128] = {};
+            if (GetMenuStringA(menu, static_cast<UINT>(i), text, sizeof text, MF_BYPOSITION) > 0) {
+                g_probe.entries.emplace_back(text);
+            }
+        }
+    }
+    if (menu != nullptr || g_probe.ticks > 200) {  // give up after about ten seconds
+        KillTimer(nullptr, timer);
+        EndMenu();
+    }
+}
+
+TEST_F(ContextMenuTest, RealPopupMenuOpensAndCloses) {
+    ShowWindow(m_host.Frame(), SW_SHOW);
+    UpdateWindow(m_host.Frame());
+    m_window.SetMenuTracker(nullptr);
+    g_probe = OpenMenuProbe();
+    SetTimer(nullptr, 0, 50, &ProbeOpenMenu);
+    SendMessageA(m_window.Tree().Window(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(TreeHandle()),
+                 MAKELPARAM(PointOn(m_root).x, PointOn(m_root).y));
+    EXPECT_TRUE(std::find(g_probe.entries.begin(), g_probe.entries.end(), "Save Report...") != g_probe.entries.end())
+        << "ticks: " << g_probe.ticks;
+    EXPECT_TRUE(m_host.commands.empty());  // closed without a choice
+}
+
+}  // namespace
+}  // namespace qv
