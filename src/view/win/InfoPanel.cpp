@@ -21,7 +21,9 @@ constexpr int kSeparatorGap = 6;
 constexpr int kNameEditWidth = 1024;
 constexpr COLORREF kBlack = RGB(0, 0, 0);
 constexpr COLORREF kNavy = RGB(0, 0, 128);
-constexpr UINT_PTR kListSubclassId = 0x51564950;  // "QVIP"
+constexpr UINT_PTR kListSubclassId = 0x51564950;   // "QVIP"
+constexpr UINT_PTR kFieldSubclassId = 0x51564946;  // "QVIF"
+constexpr int kFieldTextMargin = 2;
 
 // How one value field looks: its font from the module's table, text colour and tool tip.
 struct FieldStyle {
@@ -94,6 +96,35 @@ RECT RectInDialog(HWND dialog, int id) {
         MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rect), 2);
     }
     return rect;
+}
+
+// A disabled edit would draw its text grey whatever colour the dialog answers; the value fields
+// are disabled only so they take no focus, so they draw their text in their own font and colour.
+void PaintDisabledField(HWND edit, const FieldStyle& field) {
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(edit, &paint);
+    RECT client;
+    GetClientRect(edit, &client);
+    FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
+    HGDIOBJ oldFont = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(edit, WM_GETFONT, 0, 0)));
+    SetTextColor(dc, field.colour);
+    SetBkMode(dc, TRANSPARENT);
+    const std::string text = WindowText(edit);
+    client.left += kFieldTextMargin;
+    DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &client, DT_LEFT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX);
+    SelectObject(dc, oldFont);
+    EndPaint(edit, &paint);
+}
+
+LRESULT CALLBACK FieldProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data) {
+    if (message == WM_PAINT && !IsWindowEnabled(edit)) {
+        PaintDisabledField(edit, *reinterpret_cast<const FieldStyle*>(data));
+        return 0;
+    }
+    if (message == WM_NCDESTROY) {
+        RemoveWindowSubclass(edit, &FieldProc, kFieldSubclassId);
+    }
+    return DefSubclassProc(edit, message, wParam, lParam);
 }
 
 }  // namespace
@@ -203,6 +234,7 @@ void InfoPanel::OnInit() {
             module.AddToolTip(edit, field.tip, m_dialog);
         }
         EnableWindow(edit, field.id == IDC_INFO_PATH ? TRUE : FALSE);
+        SetWindowSubclass(edit, &FieldProc, kFieldSubclassId, reinterpret_cast<DWORD_PTR>(&field));
     }
     HWND name = GetDlgItem(m_dialog, IDC_INFO_NAME);
     RECT nameRect = RectInDialog(m_dialog, IDC_INFO_NAME);
@@ -434,7 +466,7 @@ void InfoPanel::SetSecondLabel(const std::string& label) {
         return;
     }
     // Hidden while it changes, so the old text never shows through the new one.
-    const bool visible = IsWindowVisible(control) != FALSE;
+    const bool visible = (GetWindowLongPtrA(control, GWL_STYLE) & WS_VISIBLE) != 0;
     ShowWindow(control, SW_HIDE);
     SetWindowTextA(control, label.c_str());
     if (visible) {

@@ -342,9 +342,9 @@ std::intptr_t ReportWindow::Answer(int code, std::intptr_t value, std::intptr_t 
         case ui::kTreeIconForIndex:
             return reinterpret_cast<std::intptr_t>(IconFor(static_cast<int>(value), reinterpret_cast<int*>(extra)));
         case ui::kTreeTextColour:
-            return static_cast<std::intptr_t>(ItemTextColour(record));
+            return static_cast<std::intptr_t>(IsSelected(record) ? kDefaultColour : ItemTextColour(record));
         case ui::kTreeTextBackground:
-            return static_cast<std::intptr_t>(ItemBackgroundColour(record));
+            return static_cast<std::intptr_t>(IsSelected(record) ? kDefaultColour : ItemBackgroundColour(record));
         case ui::kTreeMayShow:
             return record != nullptr ? (MatchesShowMode(m_host->ViewOptions(), record) ? 1 : 0) : -1;
         case ui::kTreeContextMenu:
@@ -353,6 +353,12 @@ std::intptr_t ReportWindow::Answer(int code, std::intptr_t value, std::intptr_t 
         default:
             return 0;
     }
+}
+
+bool ReportWindow::IsSelected(FolderRecord* record) const {
+    // The selected item keeps the control's highlight; white would hide the selection.
+    HTREEITEM selected = m_tree.Selected();
+    return record != nullptr && selected != nullptr && m_tree.Data(selected) == record;
 }
 
 bool ReportWindow::TitleIcons() const {

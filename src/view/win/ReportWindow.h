@@ -130,6 +130,7 @@ class ReportWindow {
     void ExpandBelow(HTREEITEM item, bool expand);
     int TrackMenu(HMENU menu, POINT screen);
     bool TitleIcons() const;
+    bool IsSelected(FolderRecord* record) const;
 
     ReportWindowHost* m_host = nullptr;
     ui::MCSplitter m_splitter;

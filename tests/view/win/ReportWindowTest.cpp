@@ -354,11 +354,15 @@ TEST_F(ReportWindowTest, NotificationAnswers) {
     const auto ask = [this](int code, FolderRecord* record, std::intptr_t extra = 0) {
         return ui::DispatchCallback(&m_window, code, reinterpret_cast<std::intptr_t>(record), extra);
     };
+    FolderRecord* alpha = ChildNamed(m_root, "alpha");
     EXPECT_EQ(ask(ui::kTreeTextColour, files), 0x782828);
-    EXPECT_EQ(ask(ui::kTreeTextColour, m_root), 0);
+    EXPECT_EQ(ask(ui::kTreeTextColour, alpha), 0);
     EXPECT_EQ(ask(ui::kTreeTextColour, nullptr), -1);
-    EXPECT_EQ(ask(ui::kTreeTextBackground, m_root), 0xFFFFFF);
+    EXPECT_EQ(ask(ui::kTreeTextBackground, alpha), 0xFFFFFF);
     EXPECT_EQ(ask(ui::kTreeTextBackground, nullptr), -1);
+    // The selected item (the root here) keeps the control's highlight colours.
+    EXPECT_EQ(ask(ui::kTreeTextColour, m_root), -1);
+    EXPECT_EQ(ask(ui::kTreeTextBackground, m_root), -1);
     EXPECT_EQ(ask(ui::kTreeMayShow, nullptr), -1);
     EXPECT_EQ(ask(ui::kTreeMayShow, m_root), 1);
     m_host.ViewOptions().showMode = ShowTemporary;
