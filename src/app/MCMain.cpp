@@ -19,9 +19,9 @@ struct FontSpec {
 };
 
 constexpr FontSpec kFonts[kFontCount] = {
-    {"Tahoma", 12, FW_NORMAL, false, PROOF_QUALITY},       {"MS Sans Serif", 11, FW_NORMAL, false, DRAFT_QUALITY},
-    {"MS Sans Serif", 12, FW_BOLD, false, DRAFT_QUALITY},  {"MS Sans Serif", 11, FW_NORMAL, true, PROOF_QUALITY},
-    {"Courier", 12, FW_NORMAL, false, PROOF_QUALITY},      {"Tahoma", 9, FW_NORMAL, false, DRAFT_QUALITY},
+    {"Tahoma", 12, FW_NORMAL, false, PROOF_QUALITY},      {"MS Sans Serif", 11, FW_NORMAL, false, DRAFT_QUALITY},
+    {"MS Sans Serif", 12, FW_BOLD, false, DRAFT_QUALITY}, {"MS Sans Serif", 11, FW_NORMAL, true, PROOF_QUALITY},
+    {"Courier", 12, FW_NORMAL, false, PROOF_QUALITY},     {"Tahoma", 9, FW_NORMAL, false, DRAFT_QUALITY},
 };
 
 constexpr COLORREF kCaptionText = RGB(0, 0, 128);
@@ -163,9 +163,9 @@ void MCMain::RecordProgramPath() {
 void MCMain::CreateFonts() {
     for (int i = 0; i < kFontCount; ++i) {
         const FontSpec& spec = kFonts[i];
-        m_fonts[i] = CreateFontA(-spec.height, 0, 0, 0, spec.weight, spec.italic ? TRUE : FALSE, FALSE, FALSE,
-                                 DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, spec.quality,
-                                 DEFAULT_PITCH | FF_DONTCARE, spec.face);
+        m_fonts[i] =
+            CreateFontA(-spec.height, 0, 0, 0, spec.weight, spec.italic ? TRUE : FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                        OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, spec.quality, DEFAULT_PITCH | FF_DONTCARE, spec.face);
     }
 }
 
@@ -174,9 +174,9 @@ void MCMain::CreateToolTipWindow() {
     if (!InitCommonControlsEx(&controls)) {
         return;
     }
-    m_toolTip = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
-                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, m_frame, nullptr,
-                                m_instance, nullptr);
+    m_toolTip =
+        CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
+                        CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, m_frame, nullptr, m_instance, nullptr);
     if (m_toolTip != nullptr) {
         SendMessageA(m_toolTip, TTM_SETDELAYTIME, TTDT_AUTOMATIC, MAKELPARAM(kToolTipDelay, 0));
     }

@@ -290,8 +290,8 @@ int ShowMessage(HWND parent, const char* text, const char* caption, int type) {
         BoxState state = {&shown.displayed, &shown.caption, shown.type};
         const INT_PTR answer = DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_MESSAGE_BOX), parent,
                                                &BoxProc, reinterpret_cast<LPARAM>(&state));
-        shown.answer = answer > 0 ? static_cast<int>(answer)
-                                  : ShowSystemBox(parent, shown.displayed, shown.caption, shown.type);
+        shown.answer =
+            answer > 0 ? static_cast<int>(answer) : ShowSystemBox(parent, shown.displayed, shown.caption, shown.type);
     }
     const int answer = shown.answer;
     Record(std::move(shown));

@@ -21,8 +21,13 @@ ScrollAxis FitAxis(int childExtent, int paneExtent, int position) {
 
 }  // namespace
 
-ScrollLayout LayoutScroll(int childWidth, int childHeight, int outerWidth, int outerHeight, int barWidth,
-                          int barHeight, POINT position) {
+ScrollLayout LayoutScroll(int childWidth,
+                          int childHeight,
+                          int outerWidth,
+                          int outerHeight,
+                          int barWidth,
+                          int barHeight,
+                          POINT position) {
     // Each bar narrows the other direction; a bar never disappears because the other one showed,
     // so three rounds always settle.
     bool horizontal = false;

@@ -22,8 +22,13 @@ struct ScrollLayout {
 // Bars and positions for a child of `childWidth` x `childHeight` in a pane whose client area is
 // `outerWidth` x `outerHeight` with no bars shown. A shown bar takes `barWidth` (vertical bar)
 // or `barHeight` (horizontal bar) from the client area, which can make the other bar necessary.
-ScrollLayout LayoutScroll(int childWidth, int childHeight, int outerWidth, int outerHeight, int barWidth,
-                          int barHeight, POINT position);
+ScrollLayout LayoutScroll(int childWidth,
+                          int childHeight,
+                          int outerWidth,
+                          int outerHeight,
+                          int barWidth,
+                          int barHeight,
+                          POINT position);
 
 // The pane. The object must outlive its window; the child becomes the pane's child and is
 // destroyed with it.

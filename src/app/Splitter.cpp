@@ -88,8 +88,13 @@ MCSplitter::~MCSplitter() {
     Destroy();
 }
 
-bool MCSplitter::Create(HWND parent, const RECT* rect, DWORD style, HWND first, HWND second,
-                        SplitOrientation orientation, double ratio) {
+bool MCSplitter::Create(HWND parent,
+                        const RECT* rect,
+                        DWORD style,
+                        HWND first,
+                        HWND second,
+                        SplitOrientation orientation,
+                        double ratio) {
     if (m_container != nullptr) {
         return false;
     }
@@ -111,9 +116,9 @@ bool MCSplitter::Create(HWND parent, const RECT* rect, DWORD style, HWND first, 
     } else {
         GetClientRect(parent, &area);
     }
-    m_container = CreateWindowExA(0, kContainerClass, "", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | style, area.left,
-                                  area.top, area.right - area.left, area.bottom - area.top, parent, nullptr, instance,
-                                  this);
+    m_container =
+        CreateWindowExA(0, kContainerClass, "", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | style, area.left, area.top,
+                        area.right - area.left, area.bottom - area.top, parent, nullptr, instance, this);
     if (m_container == nullptr) {
         return false;
     }

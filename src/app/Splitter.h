@@ -54,7 +54,12 @@ public:
 
     // `rect` null fills the parent's client area. `style` is added to WS_CHILD | WS_VISIBLE |
     // WS_CLIPCHILDREN. The panes become children of the container.
-    bool Create(HWND parent, const RECT* rect, DWORD style, HWND first, HWND second, SplitOrientation orientation,
+    bool Create(HWND parent,
+                const RECT* rect,
+                DWORD style,
+                HWND first,
+                HWND second,
+                SplitOrientation orientation,
                 double ratio);
     void Destroy();
 

@@ -236,7 +236,12 @@ void AddTip(MCMain& ui, HWND dialog, HWND control, const char* tip) {
     }
 }
 
-HWND StyleOwnerDrawnButton(MCMain& ui, HWND dialog, int id, const char* tip, int font, StyleKind kind,
+HWND StyleOwnerDrawnButton(MCMain& ui,
+                           HWND dialog,
+                           int id,
+                           const char* tip,
+                           int font,
+                           StyleKind kind,
                            COLORREF textColour) {
     ControlStyle style;
     style.kind = kind;

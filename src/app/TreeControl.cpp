@@ -31,11 +31,11 @@ bool TreeControl::Create(const MCMain& ui, HWND parent, const RECT& rect, HFONT 
     if (m_host == nullptr) {
         return false;
     }
-    m_tree = CreateWindowExA(WS_EX_CLIENTEDGE, WC_TREEVIEWA, "",
-                             WS_CHILD | WS_VISIBLE | WS_TABSTOP | TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT |
-                                 TVS_SHOWSELALWAYS,
-                             0, 0, rect.right - rect.left, rect.bottom - rect.top, m_host,
-                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(kTreeId)), ui.Instance(), nullptr);
+    m_tree = CreateWindowExA(
+        WS_EX_CLIENTEDGE, WC_TREEVIEWA, "",
+        WS_CHILD | WS_VISIBLE | WS_TABSTOP | TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT | TVS_SHOWSELALWAYS, 0, 0,
+        rect.right - rect.left, rect.bottom - rect.top, m_host, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kTreeId)),
+        ui.Instance(), nullptr);
     if (m_tree == nullptr) {
         Destroy();
         return false;

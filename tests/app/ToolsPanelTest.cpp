@@ -1,0 +1,232 @@
+// The tools panel and the restyled controls: buttons, texts, tips, clicks and real WM_DROPFILES
+// drops; owner drawing and colours answered for the dialog.
+#include <windows.h>
+
+#include <commctrl.h>
+#include <shlobj.h>
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "../../res/resource.h"
+#include "UiTestUtil.h"
+#include "app/DropTarget.h"
+#include "app/StyledControls.h"
+#include "app/ToolsPanel.h"
+
+namespace qv::test {
+namespace {
+
+// An ANSI HDROP holding `paths`, as the shell hands one to a window. WM_DROPFILES releases it.
+HDROP MakeDrop(const std::vector<std::string>& paths) {
+    std::size_t size = sizeof(DROPFILES) + 1;
+    for (const std::string& path : paths) {
+        size += path.size() + 1;
+    }
+    HGLOBAL memory = GlobalAlloc(GHND, size);
+    auto* header = static_cast<DROPFILES*>(GlobalLock(memory));
+    header->pFiles = sizeof(DROPFILES);
+    header->fWide = FALSE;
+    char* text = reinterpret_cast<char*>(header) + sizeof(DROPFILES);
+    for (const std::string& path : paths) {
+        std::memcpy(text, path.c_str(), path.size() + 1);
+        text += path.size() + 1;
+    }
+    GlobalUnlock(memory);
+    return static_cast<HDROP>(memory);
+}
+
+struct Received {
+    int command;
+    std::vector<std::string> paths;
+};
+
+class ToolsPanelTest : public UiTest {
+protected:
+    void SetUp() override {
+        UiTest::SetUp();
+        ASSERT_TRUE(m_panel.Create(m_ui, m_window.Handle(), [this](int command, const PathList& paths) {
+            m_received.push_back({command, paths.Paths()});
+        }));
+        ShowWindow(m_panel.Window(), SW_SHOW);
+    }
+    // The panel's buttons, left to right.
+    std::vector<HWND> Buttons() const {
+        std::vector<std::pair<LONG, HWND>> found;
+        for (HWND child = GetWindow(m_panel.Window(), GW_CHILD); child != nullptr;
+             child = GetWindow(child, GW_HWNDNEXT)) {
+            char className[32] = {};
+            GetClassNameA(child, className, sizeof(className));
+            if (lstrcmpiA(className, "Button") == 0) {
+                found.emplace_back(RectInParent(child).left, child);
+            }
+        }
+        std::sort(found.begin(), found.end());
+        std::vector<HWND> buttons;
+        for (const auto& [left, button] : found) {
+            buttons.push_back(button);
+        }
+        return buttons;
+    }
+
+    ui::ToolsPanel m_panel;
+    std::vector<Received> m_received;
+};
+
+std::string TipOf(HWND toolTip, HWND owner, HWND control) {
+    char buffer[256] = {};
+    TOOLINFOA tool = {};
+    tool.cbSize = sizeof(tool);
+    tool.hwnd = owner;
+    tool.uId = reinterpret_cast<UINT_PTR>(control);
+    tool.lpszText = buffer;
+    SendMessageA(toolTip, TTM_GETTEXTA, sizeof(buffer), reinterpret_cast<LPARAM>(&tool));
+    return buffer;
+}
+
+TEST_F(ToolsPanelTest, FourOwnerDrawnButtonsWithTheirTextsAndTips) {
+    const std::vector<HWND> buttons = Buttons();
+    ASSERT_EQ(buttons.size(), 4u);
+    const std::pair<const char*, const char*> expected[] = {
+        {"Set File Attributes", "Set/Clear/Change File(s) Attributes"},
+        {"Set File Date/Time", "Set File Date and Time"},
+        {"Create List of Files", "Create List of Files"},
+        {"Temporary Folders", "Clear Temporary Folders"},
+    };
+    for (std::size_t i = 0; i < buttons.size(); ++i) {
+        SCOPED_TRACE(expected[i].first);
+        EXPECT_EQ(TextOf(buttons[i]), expected[i].first);
+        EXPECT_EQ(GetWindowLongA(buttons[i], GWL_STYLE) & BS_TYPEMASK, BS_OWNERDRAW);
+        EXPECT_EQ(TipOf(m_ui.ToolTipWindow(), m_panel.Window(), buttons[i]), expected[i].second);
+        EXPECT_NE(GetWindowLongA(buttons[i], GWL_EXSTYLE) & WS_EX_ACCEPTFILES, 0);
+    }
+    EXPECT_EQ(TextOf(GetDlgItem(m_panel.Window(), IDC_TOOLS_HINT)),
+              "You can drop file or folder on one of these buttons to perform action");
+}
+
+TEST_F(ToolsPanelTest, ClicksSendTheCommandsInButtonOrder) {
+    for (HWND button : Buttons()) {
+        SendMessageA(button, BM_CLICK, 0, 0);
+    }
+    ASSERT_EQ(m_received.size(), 4u);
+    const int commands[] = {32803, 32802, 32804, 32805};
+    for (std::size_t i = 0; i < 4; ++i) {
+        EXPECT_EQ(m_received[i].command, commands[i]);
+        EXPECT_TRUE(m_received[i].paths.empty());
+    }
+}
+
+TEST_F(ToolsPanelTest, DropHandsEveryPathInDropOrder) {
+    const std::vector<std::string> paths = {"C:\\data\\first.txt", "D:\\second folder", "C:\\b\\third \xC3\xA9.log"};
+    HWND listButton = Buttons()[2];
+    SendMessageA(listButton, WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop(paths)), 0);
+    SendMessageA(Buttons()[3], WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop({"C:\\temp"})), 0);
+    ASSERT_EQ(m_received.size(), 2u);
+    EXPECT_EQ(m_received[0].command, 32804);
+    EXPECT_EQ(m_received[0].paths, paths);
+    EXPECT_EQ(m_received[1].command, 32805);
+    EXPECT_EQ(m_received[1].paths, std::vector<std::string>{"C:\\temp"});
+}
+
+TEST_F(ToolsPanelTest, PreferredHeightHasEqualMarginsAroundTheButtonRow) {
+    const int height = m_panel.PreferredHeight();
+    const RECT button = RectInParent(Buttons()[0]);
+    EXPECT_GT(button.top, 0);
+    EXPECT_EQ(height - button.bottom, button.top);
+}
+
+// A dialog to restyle: the tools panel template with a procedure that does nothing itself.
+INT_PTR CALLBACK PlainDialogProc(HWND, UINT message, WPARAM, LPARAM) {
+    return message == WM_INITDIALOG ? TRUE : FALSE;
+}
+
+class StyledControlsTest : public UiTest {
+protected:
+    void SetUp() override {
+        UiTest::SetUp();
+        m_dialog = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_TOOLS_PANEL), m_window.Handle(),
+                                      &PlainDialogProc, 0);
+        ASSERT_NE(m_dialog, nullptr);
+    }
+    void TearDown() override {
+        DestroyWindow(m_dialog);
+        UiTest::TearDown();
+    }
+    // Draws control `id` into a bitmap as the dialog would on WM_DRAWITEM; returns the colour at
+    // (x, y).
+    COLORREF DrawnPixel(int id, int x, int y, UINT state = 0) {
+        HWND control = GetDlgItem(m_dialog, id);
+        RECT rect = {};
+        GetClientRect(control, &rect);
+        HDC screen = GetDC(nullptr);
+        HDC dc = CreateCompatibleDC(screen);
+        HBITMAP bitmap = CreateCompatibleBitmap(screen, rect.right, rect.bottom);
+        HGDIOBJ old = SelectObject(dc, bitmap);
+        DRAWITEMSTRUCT item = {};
+        item.CtlType = ODT_BUTTON;
+        item.CtlID = static_cast<UINT>(id);
+        item.itemAction = ODA_DRAWENTIRE;
+        item.itemState = state;
+        item.hwndItem = control;
+        item.hDC = dc;
+        item.rcItem = rect;
+        m_drawHandled = SendMessageA(m_dialog, WM_DRAWITEM, static_cast<WPARAM>(id), reinterpret_cast<LPARAM>(&item));
+        const COLORREF colour = GetPixel(dc, x, y);
+        SelectObject(dc, old);
+        DeleteObject(bitmap);
+        DeleteDC(dc);
+        ReleaseDC(nullptr, screen);
+        return colour;
+    }
+
+    HWND m_dialog = nullptr;
+    LRESULT m_drawHandled = 0;
+};
+
+TEST_F(StyledControlsTest, ButtonsAreDrawnInTheButtonFace) {
+    ASSERT_NE(ui::StyleButton(m_ui, m_dialog, IDC_TOOLS_ATTRIBUTES, "tip", 1), nullptr);
+    EXPECT_EQ(DrawnPixel(IDC_TOOLS_ATTRIBUTES, 4, 4), RGB(228, 228, 228));
+    EXPECT_TRUE(m_drawHandled);
+    ASSERT_NE(ui::StylePushButton(m_ui, m_dialog, IDC_TOOLS_DATE_TIME, nullptr, 2), nullptr);
+    EXPECT_EQ(DrawnPixel(IDC_TOOLS_DATE_TIME, 6, 6), RGB(228, 228, 228));
+    EXPECT_EQ(DrawnPixel(IDC_TOOLS_DATE_TIME, 0, 0), GetSysColor(COLOR_BTNFACE));  // outside the curve
+    DrawnPixel(IDC_TOOLS_LIST_OF_FILES, 4, 4);                                     // not restyled: left to the dialog
+    EXPECT_FALSE(m_drawHandled);
+}
+
+TEST_F(StyledControlsTest, MissingControlIdDoesNothing) {
+    EXPECT_EQ(ui::StyleButton(m_ui, m_dialog, 4321, "tip", 1), nullptr);
+    EXPECT_EQ(ui::StyleLabel(m_ui, m_dialog, 4321, nullptr, 1), nullptr);
+    EXPECT_EQ(ui::StyleCheckBox(m_ui, m_dialog, 4321, nullptr), nullptr);
+    EXPECT_EQ(ui::SetBackgroundBitmap(m_dialog, 4321, nullptr), nullptr);
+}
+
+TEST_F(StyledControlsTest, LabelGetsItsFontAndColours) {
+    HWND label = ui::StyleLabel(m_ui, m_dialog, IDC_TOOLS_HINT, "hint tip", 3, RGB(255, 255, 200));
+    ASSERT_NE(label, nullptr);
+    EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageA(label, WM_GETFONT, 0, 0)), m_ui.GetFont(3));
+    HDC dc = CreateCompatibleDC(nullptr);
+    const auto brush = reinterpret_cast<HBRUSH>(
+        SendMessageA(m_dialog, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(label)));
+    EXPECT_EQ(GetTextColor(dc), RGB(0, 0, 32));
+    EXPECT_EQ(GetBkColor(dc), RGB(255, 255, 200));
+    LOGBRUSH info = {};
+    ASSERT_NE(GetObjectA(brush, sizeof(info), &info), 0);
+    EXPECT_EQ(info.lbColor, RGB(255, 255, 200));
+    DeleteDC(dc);
+}
+
+TEST_F(StyledControlsTest, BackgroundBitmapFillsTheControl) {
+    HBITMAP bitmap = LoadBitmapA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDB_SIZE0));
+    ASSERT_NE(bitmap, nullptr);
+    ASSERT_NE(ui::SetBackgroundBitmap(m_dialog, IDC_TOOLS_HINT, bitmap), nullptr);
+    EXPECT_EQ(GetWindowLongA(GetDlgItem(m_dialog, IDC_TOOLS_HINT), GWL_STYLE) & SS_TYPEMASK, SS_OWNERDRAW);
+    EXPECT_EQ(DrawnPixel(IDC_TOOLS_HINT, 0, 0), RGB(0, 0, 255));  // the size icon's blue corner
+    DeleteObject(bitmap);
+}
+
+}  // namespace
+}  // namespace qv::test
