@@ -105,6 +105,25 @@ std::string FolderOfFile(std::string_view path) {
     return std::string(path.substr(0, driveRoot || posixRoot ? last + 1 : last));
 }
 
+std::string DriveRootOf(std::string_view path) {
+    if (path.size() >= 2 && path[1] == ':') {
+        return std::string(path.substr(0, 2)) + "\\";
+    }
+    if (path.size() >= 2 && IsSeparator(path[0]) && IsSeparator(path[1])) {
+        // \\server\share\ : up to the separator after the share name.
+        const std::size_t server = path.find_first_of("\\/", 2);
+        if (server == std::string_view::npos || server + 1 >= path.size()) {
+            return {};
+        }
+        const std::size_t share = path.find_first_of("\\/", server + 1);
+        return std::string(path.substr(0, share)) + "\\";
+    }
+    if (!path.empty() && path[0] == '/') {
+        return "/";
+    }
+    return {};
+}
+
 unsigned CommandStateFor(int commandId, const CommandContext& context) {
     const bool full = context.openReports >= kMaxOpenReports;
     const bool root = context.hasRecord && context.recordIsRoot;

@@ -42,6 +42,11 @@ bool HasExtension(std::string_view path, std::string_view extension);
 // the path names no folder.
 std::string FolderOfFile(std::string_view path);
 
+// The root of the drive that holds a folder, where the folder dialog of "Create" starts:
+// "C:\Data\x" gives "C:\", "\\srv\share\x" gives "\\srv\share\", "/home/u" gives "/". Empty
+// for an empty path or one without a root.
+std::string DriveRootOf(std::string_view path);
+
 // What the menu states depend on, read from the shell before a menu opens.
 struct CommandContext {
     int openReports = 0;

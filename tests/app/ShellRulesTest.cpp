@@ -66,6 +66,19 @@ TEST(FolderOfFile, KeepsDriveRootsAndDropsTheLastPart) {
     }
 }
 
+TEST(DriveRootOf, GivesTheRootTheFolderDialogStartsAt) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"C:\\Data\\x", "C:\\"},  {"D:\\", "D:\\"},
+        {"e:", "e:\\"},             {"\\\\srv\\share\\dir", "\\\\srv\\share\\"},
+        {"\\\\srv\\share", "\\\\srv\\share\\"}, {"\\\\srv", ""},
+        {"/home/u", "/"},         {"relative\\dir", ""},
+        {"", ""},
+    };
+    for (const auto& [path, root] : cases) {
+        EXPECT_EQ(DriveRootOf(path), root) << path;
+    }
+}
+
 TEST(CommandStateFor, FollowsTheMenuRules) {
     CommandContext none;  // no report, no record
     CommandContext full;

@@ -1,0 +1,43 @@
+// Entry points of the main shell for windows that later parts of the program provide: the filter
+// editor, the four file tools, printing and the comparison. Until one is set, its command does
+// nothing visible; tests set them to see what the shell asks for.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "core/FolderRecord.h"
+#include "core/Report.h"
+#include "filters/FilterSet.h"
+
+namespace qv {
+
+// What the filter editor is asked to edit.
+struct FilterEditorRequest {
+    // The set the editor starts from (the current filter set for "Edit &Filters..."); null when
+    // it starts from `file`.
+    const FilterSet* filters = nullptr;
+    // A filter file to load first ("&Load Filters" items, dropped ".mcf" files); empty for none.
+    std::string file;
+    // When confirming may replace the current filter set ("&Load Filters", "Edit &Filters...");
+    // false for a dropped filter file.
+    bool hasTarget = false;
+};
+
+struct ShellEntryPoints {
+    // Runs the filter editor; true when the user confirmed, with the edited filters in `result`.
+    std::function<bool(HWND owner, const FilterEditorRequest& request, FilterSet* result)> filterEditor;
+    // Opens a file tool (its command id 32802 to 32805) with a start path, or an empty one.
+    std::function<void(HWND owner, int toolCommand, const std::string& startPath)> tool;
+    // Prints the folder's information (32780) or the tree branch as on screen (32797).
+    std::function<void(HWND owner, int printCommand, FolderRecord* record)> print;
+    // "What's new" for a record of `report`.
+    std::function<void(HWND owner, Report* report, FolderRecord* record)> compare;
+    // Edits a record's notes; true when they changed.
+    std::function<bool(HWND owner, FolderRecord* record)> editNotes;
+};
+
+}  // namespace qv
