@@ -4,8 +4,9 @@
 //   qv-demo.exe NAME [READY_FILE [QUIT_FILE]]
 //
 // Once the window is on screen and painted, the demo creates READY_FILE; when QUIT_FILE appears
-// it closes the window and exits (after two minutes it exits anyway). An unknown NAME exits with
-// code 2. Further windows join the demo through kDemos below.
+// it closes the window and exits (after two minutes it exits anyway). An unknown NAME creates
+// READY_FILE.unknown instead and exits with code 2. Further windows join the demo through kDemos
+// below.
 #include <windows.h>
 
 #include <cstdio>
@@ -235,12 +236,15 @@ const Demo* FindDemo(const char* name) {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
-    const Demo* demo = __argc > 1 ? FindDemo(__argv[1]) : nullptr;
-    if (demo == nullptr) {
-        return 2;
-    }
     g_readyFile = __argc > 2 ? __argv[2] : "";
     g_quitFile = __argc > 3 ? __argv[3] : "";
+    const Demo* demo = __argc > 1 ? FindDemo(__argv[1]) : nullptr;
+    if (demo == nullptr) {
+        if (!g_readyFile.empty()) {
+            TouchFile(g_readyFile + ".unknown");  // the caller cannot see our exit code through Wine's desktop
+        }
+        return 2;
+    }
     g_start = GetTickCount();
 
     MCMain ui;
