@@ -161,9 +161,16 @@ protected:
         HWND control = GetDlgItem(m_dialog, id);
         RECT rect = {};
         GetClientRect(control, &rect);
-        HDC screen = GetDC(nullptr);
-        HDC dc = CreateCompatibleDC(screen);
-        HBITMAP bitmap = CreateCompatibleBitmap(screen, rect.right, rect.bottom);
+        // A 32-bit DIB keeps exact colours whatever the screen's depth.
+        BITMAPINFO info = {};
+        info.bmiHeader.biSize = sizeof(info.bmiHeader);
+        info.bmiHeader.biWidth = rect.right;
+        info.bmiHeader.biHeight = rect.bottom;
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        void* bits = nullptr;
+        HDC dc = CreateCompatibleDC(nullptr);
+        HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
         HGDIOBJ old = SelectObject(dc, bitmap);
         DRAWITEMSTRUCT item = {};
         item.CtlType = ODT_BUTTON;
@@ -178,7 +185,6 @@ protected:
         SelectObject(dc, old);
         DeleteObject(bitmap);
         DeleteDC(dc);
-        ReleaseDC(nullptr, screen);
         return colour;
     }
 
