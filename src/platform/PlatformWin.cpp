@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <cstring>
+#include <cwchar>
 #include <utility>
 #include <vector>
 
@@ -26,8 +27,53 @@ HANDLE AsHandle(std::intptr_t h) {
     return reinterpret_cast<HANDLE>(h);
 }
 
-void FillEntry(const WIN32_FIND_DATAA& data, DirEntry* entry) {
-    entry->name = data.cFileName;
+std::wstring ToWide(const std::string& text) {
+    if (text.empty()) {
+        return {};
+    }
+    const int length = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(length > 0 ? length : 0), L'\0');
+    if (length > 0) {
+        MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
+    }
+    return wide;
+}
+
+std::string FromWide(const wchar_t* text) {
+    const int length = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
+    if (length <= 1) {
+        return {};
+    }
+    std::string utf8(static_cast<std::size_t>(length), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text, -1, utf8.data(), length, nullptr, nullptr);
+    utf8.resize(static_cast<std::size_t>(length - 1));
+    return utf8;
+}
+
+// A path for the ...W calls that walk folders. Long absolute paths get the "\\?\" prefix, which
+// lifts the 260-character limit of the ...A calls; the prefix also turns off the system's
+// path clean-up, so separators are made backslashes first.
+std::wstring WidePath(const std::string& path) {
+    std::wstring wide = ToWide(path);
+    if (wide.size() < MAX_PATH - 14 || wide.rfind(L"\\\\?\\", 0) == 0) {
+        return wide;
+    }
+    for (wchar_t& c : wide) {
+        if (c == L'/') {
+            c = L'\\';
+        }
+    }
+    if (wide.size() > 2 && wide[1] == L':' && wide[2] == L'\\') {
+        return L"\\\\?\\" + wide;
+    }
+    if (wide.rfind(L"\\\\", 0) == 0) {
+        return L"\\\\?\\UNC\\" + wide.substr(2);
+    }
+    return wide;
+}
+
+void FillEntry(const WIN32_FIND_DATAW& data, DirEntry* entry) {
+    entry->name = FromWide(data.cFileName);
     entry->attributes = data.dwFileAttributes;
     entry->size = static_cast<std::int64_t>((static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow);
     entry->creation = ToFileTime(data.ftCreationTime);
@@ -35,14 +81,15 @@ void FillEntry(const WIN32_FIND_DATAA& data, DirEntry* entry) {
     entry->lastWrite = ToFileTime(data.ftLastWriteTime);
 }
 
+// Listings use the ...W calls so that folders deeper than 260 characters can be listed too.
 struct DirState {
     HANDLE find = INVALID_HANDLE_VALUE;
-    WIN32_FIND_DATAA pending{};
+    WIN32_FIND_DATAW pending{};
     bool hasPending = false;
 };
 
-bool IsDotEntry(const char* name) {
-    return std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0;
+bool IsDotEntry(const wchar_t* name) {
+    return std::wcscmp(name, L".") == 0 || std::wcscmp(name, L"..") == 0;
 }
 
 bool LocalSystemTime(FileTime time, SYSTEMTIME* out) {
@@ -213,8 +260,8 @@ bool DirReader::Open(const std::string& folder) {
     Close();
     const std::string pattern = JoinPath(folder.empty() ? std::string(".") : folder, "*.*");
     auto* state = new DirState;
-    state->find = FindFirstFileExA(pattern.c_str(), FindExInfoBasic, &state->pending, FindExSearchNameMatch, nullptr,
-                                   FIND_FIRST_EX_LARGE_FETCH);
+    state->find = FindFirstFileExW(WidePath(pattern).c_str(), FindExInfoBasic, &state->pending, FindExSearchNameMatch,
+                                   nullptr, FIND_FIRST_EX_LARGE_FETCH);
     if (state->find == INVALID_HANDLE_VALUE) {
         delete state;
         return false;
@@ -231,7 +278,7 @@ bool DirReader::Next(DirEntry* entry) {
     }
     for (;;) {
         if (!state->hasPending) {
-            if (!FindNextFileA(state->find, &state->pending)) {
+            if (!FindNextFileW(state->find, &state->pending)) {
                 return false;
             }
         }
@@ -257,8 +304,8 @@ bool StatPath(const std::string& path, DirEntry* entry) {
     if (path.empty()) {
         return false;
     }
-    WIN32_FIND_DATAA data;
-    HANDLE find = FindFirstFileExA(path.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr, 0);
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileExW(WidePath(path).c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr, 0);
     if (find == INVALID_HANDLE_VALUE) {
         return false;
     }
@@ -271,16 +318,18 @@ std::string FullFolderPath(const std::string& path) {
     if (path.empty()) {
         return {};
     }
-    const DWORD needed = GetFullPathNameA(path.c_str(), 0, nullptr, nullptr);
+    const std::wstring wide = ToWide(path);
+    const DWORD needed = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
     if (needed == 0) {
         return {};
     }
-    std::string buffer(needed, '\0');
-    const DWORD length = GetFullPathNameA(path.c_str(), needed, buffer.data(), nullptr);
+    std::wstring full(needed, L'\0');
+    const DWORD length = GetFullPathNameW(wide.c_str(), needed, full.data(), nullptr);
     if (length == 0 || length >= needed) {
         return {};
     }
-    buffer.resize(length);
+    full.resize(length);
+    std::string buffer = FromWide(full.c_str());
     // "C:\" keeps its separator, "C:\dir\" loses it (what the current directory would read).
     while (buffer.size() > 3 && (buffer.back() == '\\' || buffer.back() == '/')) {
         buffer.pop_back();
@@ -292,22 +341,23 @@ std::string ResolveFinalPath(const std::string& path) {
     if (path.empty()) {
         return {};
     }
-    HANDLE h = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+    HANDLE h = CreateFileW(WidePath(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                            OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
         return {};
     }
-    std::string buffer(MAX_PATH, '\0');
-    DWORD length = GetFinalPathNameByHandleA(h, buffer.data(), static_cast<DWORD>(buffer.size()), 0);
-    if (length >= buffer.size()) {
-        buffer.resize(length + 1);
-        length = GetFinalPathNameByHandleA(h, buffer.data(), static_cast<DWORD>(buffer.size()), 0);
+    std::wstring wide(MAX_PATH, L'\0');
+    DWORD length = GetFinalPathNameByHandleW(h, wide.data(), static_cast<DWORD>(wide.size()), 0);
+    if (length >= wide.size()) {
+        wide.resize(length + 1);
+        length = GetFinalPathNameByHandleW(h, wide.data(), static_cast<DWORD>(wide.size()), 0);
     }
     CloseHandle(h);
-    if (length == 0 || length >= buffer.size()) {
+    if (length == 0 || length >= wide.size()) {
         return {};
     }
-    buffer.resize(length);
+    wide.resize(length);
+    std::string buffer = FromWide(wide.c_str());
     // "\\?\C:\dir" -> "C:\dir"; "\\?\UNC\server\share" -> "\\server\share".
     if (buffer.rfind("\\\\?\\UNC\\", 0) == 0) {
         buffer.replace(0, 8, "\\\\");
@@ -322,8 +372,9 @@ bool CanEnterFolder(const std::string& path) {
         return false;
     }
     // The access that entering a folder (SetCurrentDirectory) asks for.
-    HANDLE h = CreateFileA(path.c_str(), FILE_TRAVERSE | SYNCHRONIZE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                           nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    HANDLE h = CreateFileW(WidePath(path).c_str(), FILE_TRAVERSE | SYNCHRONIZE,
+                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                           FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
         return false;
     }

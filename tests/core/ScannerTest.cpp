@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <map>
 #include <set>
@@ -311,8 +312,10 @@ TEST(Scanner, FolderDeletedDuringTheScanIsRecordedEmpty) {
     }
     EXPECT_GE(vanished, kVictims - 4);
     EXPECT_EQ(Stat(root, LFN), files);
-    // The victim whose progress call did the deleting was open already: listed, but empty.
-    EXPECT_EQ(files, kVictims - vanished - 1);
+    // The victim whose progress call did the deleting was open already: on POSIX it is listed
+    // but empty; Windows does not remove a folder that is being listed.
+    EXPECT_GE(files, kVictims - vanished - 1);
+    EXPECT_LE(files, kVictims - vanished);
 }
 
 TEST(Scanner, UnicodeAndLongPathsAreScannedLikeAnyOther) {
@@ -365,8 +368,14 @@ int MakeDeepChain(const std::string& base, int levels) {
 TEST(Scanner, TreeAsDeepAsThePathLimitAllowsOnASmallStack) {
     ScratchDir dir;
     const std::string base = platform::FullFolderPath(dir.Path());
-    // Linux allows about 4096 bytes per path: "/a" per level.
+    // Linux allows about 4096 bytes per path: "/a" per level. Wine's own path handling slows
+    // down sharply with depth (a 400-level chain takes minutes to make), so there the chain
+    // stops at 250 levels, paths of about 540 characters, well beyond the 260 of plain paths.
+#ifdef _WIN32
+    const int wanted = 250;
+#else
     const int wanted = std::min(2000, static_cast<int>((4000 - base.size()) / 2));
+#endif
     const int made = MakeDeepChain(base, wanted);
     ASSERT_GT(made, 50);
     std::int64_t folders = -1;
@@ -525,29 +534,42 @@ TEST(Scanner, LinkToAnAncestorIsAFileAndNotEntered) {
 
 // Wine shows a Linux symbolic link to a folder as a folder with the reparse-point attribute;
 // Windows makes one with mklink /d. Either way the walk must not follow it back into itself.
+// The tree (a/b/c.txt, outside/o.txt, a/b/up -> the root, a/out -> outside) is made natively
+// before the test runs under Wine (see CMakeLists.txt), or here where links can be made.
 TEST(Scanner, LinkToAnAncestorIsNotEnteredAgain) {
     ScratchDir dir;
-    dir.WriteFile("a/b/c.txt", 5);
-    dir.WriteFile("outside/o.txt", 7);
-    std::error_code ec;
-    std::filesystem::create_directory_symlink(ScratchDir::FromUtf8(dir.Path()), ScratchDir::FromUtf8(dir.Sub("a/b/up")), ec);
-    if (ec) {
-        GTEST_SKIP() << "cannot make a folder link here: " << ec.message();
+    std::string tree = dir.Path();
+    if (const char* prepared = std::getenv("QV_LINK_TREE")) {
+        tree = prepared;
+    } else {
+        dir.WriteText("a/b/c.txt", "hello\n");
+        dir.WriteText("outside/o.txt", "1234567\n");
+        std::error_code ec;
+        std::filesystem::create_directory_symlink(ScratchDir::FromUtf8(dir.Path()), ScratchDir::FromUtf8(dir.Sub("a/b/up")),
+                                                  ec);
+        if (ec) {
+            GTEST_SKIP() << "cannot make a folder link here: " << ec.message();
+        }
+        std::filesystem::create_directory_symlink(ScratchDir::FromUtf8(dir.Sub("outside")),
+                                                  ScratchDir::FromUtf8(dir.Sub("a/out")), ec);
     }
-    std::filesystem::create_directory_symlink(ScratchDir::FromUtf8(dir.Sub("outside")),
-                                              ScratchDir::FromUtf8(dir.Sub("a/out")), ec);
     platform::DirEntry entry;
-    ASSERT_TRUE(platform::StatPath(dir.Sub("a/b/up"), &entry));
+    ASSERT_TRUE(platform::StatPath(platform::JoinPath(tree, "a\\b\\up"), &entry));
     ASSERT_NE(entry.attributes & platform::kAttrReparsePoint, 0u);
     auto report = MakeReport(true, 4096);
-    FolderRecord* root = Scan(report.get(), dir.Path());
+    FolderRecord* root = Scan(report.get(), tree);
     ASSERT_NE(root, nullptr);
     FolderRecord* up = Child(Child(Child(root, "a"), "b"), "up");
     ASSERT_NE(up, nullptr);
     EXPECT_FALSE(HasKey(up, ALC));
     EXPECT_EQ(up->firstChild, nullptr);
     // "a/out" leads to a folder that is also scanned directly; it too is inside the root.
+    FolderRecord* out = Child(Child(root, "a"), "out");
+    ASSERT_NE(out, nullptr);
+    EXPECT_FALSE(HasKey(out, ALC));
     EXPECT_EQ(Stat(root, LFN), 2);
+    EXPECT_EQ(Stat(root, MFS), 6 + 8);
+    EXPECT_EQ(Stat(root, OFN), 5);
 }
 
 #endif
