@@ -1,0 +1,156 @@
+#!/usr/bin/env bash
+# Scan benchmark: quarvex-cli (native Release build) against du -s and find on large folders with
+# a warm cache, then the Windows build under Wine against the native one.
+#
+#   scripts/bench-scan.sh [--runs N] [--no-wine] [DIR...]   (default: /usr /usr/share /usr/include)
+#   scripts/bench-scan.sh --check DIR                       report root's figures against find
+#
+# Prints, per folder, the median and min-max wall time of five interleaved runs after a warm-up,
+# the median CPU time (user + system), the peak RSS, the ratios to du -s, the memory per folder
+# (peak RSS minus that of scanning an empty folder, divided by the folders), and the time to
+# save and to reopen the report. Builds (or reuses) QV_NATIVE_BUILD (default build/scanner-bench)
+# and QV_WIN64_BUILD (default build/scanner-win64); nothing else is touched.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+native_build=${QV_NATIVE_BUILD:-$root/build/scanner-bench}
+win_build=${QV_WIN64_BUILD:-$root/build/scanner-win64}
+runs=5
+wine=1
+check=""
+dirs=()
+while [ $# -gt 0 ]; do
+    case "$1" in
+        --runs) runs=$2; shift 2 ;;
+        --no-wine) wine=0; shift ;;
+        --check) check=$2; shift 2 ;;
+        -h|--help) sed -n '2,12p' "$0"; exit 0 ;;
+        *) dirs+=("$1"); shift ;;
+    esac
+done
+[ ${#dirs[@]} -gt 0 ] || dirs=(/usr /usr/share /usr/include)
+
+if ! [ -x /usr/bin/time ]; then
+    apt-get install -y time >/dev/null
+fi
+
+cli=$native_build/src/cli/quarvex-cli
+if ! [ -x "$cli" ]; then
+    cmake -S "$root" -B "$native_build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQV_BENCH=ON -DQV_TESTS=OFF >/dev/null
+fi
+cmake --build "$native_build" -j2 --target quarvex-cli >/dev/null
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+# Digits only: "48.83 K (50 006 bytes)" -> 50006, "512 bytes" -> 512, "none" -> 0.
+number_of() {
+    local text=$1
+    case "$text" in *"("*) text=${text#*(} ;; esac
+    text=$(printf '%s' "$text" | tr -cd '0-9')
+    echo "${text:-0}"
+}
+
+if [ -n "$check" ]; then
+    "$cli" scan "$check" --quiet -o "$work/check.mcr"
+    info=$("$cli" info "$work/check.mcr")
+    files=$(number_of "$(printf '%s\n' "$info" | sed -n 's/^Files: *//p')")
+    bytes=$(number_of "$(printf '%s\n' "$info" | sed -n 's/^Size: *//p')")
+    folders=$(number_of "$(printf '%s\n' "$info" | sed -n 's/^Folders: *//p')")
+    find_files=$(find "$check" ! -type d | wc -l)
+    find_bytes=$(find "$check" ! -type d -printf '%s\n' | awk '{s += $1} END {printf "%d", s}')
+    find_folders=$(find "$check" -mindepth 1 -type d | wc -l)
+    status=0
+    for what in files bytes folders; do
+        ours=${!what}
+        theirs_name=find_$what
+        theirs=${!theirs_name}
+        if [ "$ours" = "$theirs" ]; then mark=same; else mark=DIFFERENT; status=1; fi
+        printf '%-8s quarvex %14s   find %14s   %s\n' "$what" "$ours" "$theirs" "$mark"
+    done
+    exit $status
+fi
+
+# Runs a command, appending "wall cpu rss_kb" to the file $1.
+measure() {
+    local out=$1; shift
+    /usr/bin/time -f '%e %U %S %M' -o "$work/time" "$@" >/dev/null 2>"$work/stderr" || {
+        cat "$work/stderr" >&2
+        return 1
+    }
+    awk '{printf "%s %.3f %s\n", $1, $2 + $3, $4}' "$work/time" >>"$out"
+}
+
+median() { sort -n | awk '{v[NR] = $1} END {print v[int((NR + 1) / 2)]}'; }
+column_of() { awk -v c="$2" '{print $c}' "$1"; }
+summary() {  # file -> "median min-max cpu_median rss_max"
+    local f=$1
+    printf '%s %s-%s %s %s' "$(column_of "$f" 1 | median)" "$(column_of "$f" 1 | sort -n | head -1)" \
+        "$(column_of "$f" 1 | sort -n | tail -1)" "$(column_of "$f" 2 | median)" "$(column_of "$f" 3 | sort -n | tail -1)"
+}
+
+mkdir -p "$work/empty"
+measure "$work/empty.t" "$cli" scan "$work/empty" --quiet
+empty_rss=$(column_of "$work/empty.t" 3)
+
+wine_prefix=$win_build/wineprefix
+wine_cli=$win_build/src/cli/quarvex-cli.exe
+if [ "$wine" = 1 ]; then
+    if ! [ -x "$wine_cli" ]; then
+        cmake -S "$root" -B "$win_build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw64.cmake" \
+            -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+    fi
+    cmake --build "$win_build" -j2 --target quarvex-cli >/dev/null
+    export WINEPREFIX=$wine_prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+    [ -f "$wine_prefix/system.reg" ] || wineboot -i >/dev/null 2>&1 || true
+    wineserver -p  # one server for all runs, so each start is cheap
+    trap 'wineserver -k >/dev/null 2>&1 || true; rm -rf "$work"' EXIT
+fi
+
+for dir in "${dirs[@]}"; do
+    rm -f "$work"/*.t
+    folders=$("$cli" scan "$dir" --quiet --stats 2>&1 >/dev/null | sed -n 's/.*folders: \([0-9]*\).*/\1/p')
+    # Warm-up, then interleaved runs.
+    for run in $(seq 0 "$runs"); do
+        suffix=t
+        [ "$run" = 0 ] && suffix=warm
+        measure "$work/cli.$suffix" "$cli" scan "$dir" --quiet
+        measure "$work/du.$suffix" du -s "$dir"
+        measure "$work/find.$suffix" find "$dir" -printf '%s\n'
+    done
+    echo "== $dir: $folders folders, $runs runs after a warm-up"
+    printf '%-22s %10s %16s %10s %12s\n' tool "median s" "min-max s" "cpu s" "peak RSS KB"
+    for tool in cli du find; do
+        read -r med range cpu rss <<<"$(summary "$work/$tool.t")"
+        label=$tool
+        [ "$tool" = cli ] && label="quarvex-cli scan"
+        [ "$tool" = du ] && label="du -s"
+        printf '%-22s %10s %16s %10s %12s\n' "$label" "$med" "$range" "$cpu" "$rss"
+    done
+    cli_med=$(column_of "$work/cli.t" 1 | median)
+    du_med=$(column_of "$work/du.t" 1 | median)
+    cli_cpu=$(column_of "$work/cli.t" 2 | median)
+    du_cpu=$(column_of "$work/du.t" 2 | median)
+    cli_rss=$(column_of "$work/cli.t" 3 | sort -n | tail -1)
+    awk -v a="$cli_med" -v b="$du_med" -v c="$cli_cpu" -v d="$du_cpu" \
+        'BEGIN {printf "ratio to du -s: wall %.2f, cpu %.2f (target: wall at most 1.20)\n", a / b, c / d}'
+    awk -v r="$cli_rss" -v e="$empty_rss" -v f="$folders" \
+        'BEGIN {printf "memory: %.0f bytes per folder (peak RSS %d KB - empty scan %d KB, over %d folders; target 1024)\n", (r - e) * 1024 / f, r, e, f}'
+    stats=$("$cli" scan "$dir" --quiet --stats -o "$work/report.mcr" 2>&1 >/dev/null)
+    open=$("$cli" show "$work/report.mcr" --stats 2>&1 >/dev/null)
+    echo "report file: $(stat -c %s "$work/report.mcr") bytes; ${stats%%, folders*}; ${open%%, folders*} (target: save and open each under 0.5 s)"
+
+    if [ "$wine" = 1 ]; then
+        rm -f "$work/wine.t"
+        windir="Z:$dir"
+        for run in $(seq 0 3); do
+            suffix=t
+            [ "$run" = 0 ] && suffix=warm
+            measure "$work/wine.$suffix" "$root/scripts/wine-run.sh" "$wine_prefix" "$wine_cli" scan "$windir" --quiet
+        done
+        wine_med=$(column_of "$work/wine.t" 1 | median)
+        awk -v w="$wine_med" -v n="$cli_med" \
+            'BEGIN {printf "under Wine (win64 build, 3 runs): median %.2f s, %.1f x native (target: at most 10 x)\n", w, w / n}'
+    fi
+    echo
+done
