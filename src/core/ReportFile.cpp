@@ -383,11 +383,8 @@ void TreeRebuilder::SetPath(FolderRecord* record, FolderRecord* parent) {
 
 void TreeRebuilder::ApplyInfo(AttrNode* saved, FolderRecord* record) {
     const AttrValue& info = saved->attrs.Get("info");
-    if (info.Type() != 's' && info.Type() != 'f') {
-        return;
-    }
     std::int64_t n[6] = {};
-    const int count = ParseNumbers(info.AsText(), n);
+    const int count = info.Type() == 's' || info.Type() == 'f' ? ParseNumbers(info.AsText(), n) : 0;
     if (m_oldVersion) {
         static const char* const kOldKeys[6] = {LFN, MFS, NFA, OFN, BTM, ELT};
         for (int i = 0; i < count; ++i) {
@@ -523,7 +520,9 @@ bool RebuildReport(Report* report, AttrNode* top, std::size_t inputLength, const
     }
     ScanControl control;
     control.options = &options;
-    FinishTree(report, root, control);
+    for (FolderRecord* top = root; top != nullptr; top = top->nextSibling) {
+        FinishTree(report, top, control);
+    }
     report->SetRoot(root);
     if (driveMarker == nullptr) {
         report->Policy()->Compute(root->desc != nullptr ? root->desc : "", 0);

@@ -324,6 +324,25 @@ TEST(ReportFile, OlderVersionAndMissingMarkers) {
     EXPECT_EQ(ReadText(plain.Root(), DRM), nullptr);
 }
 
+// Folders after the first top-level folder stand beside the root and are saved again.
+TEST(ReportFile, FurtherTopLevelFoldersStandBesideTheRoot) {
+    const std::string text =
+        "<node name=\"report\"><node name=\"?drive?\" desc=\"0;0;12;1\"/><node name=\"/a\" val=\"1\"/>"
+        "<node name=\"/b\" val=\"2\"><node name=\"c\"/></node></node>";
+    Report report;
+    ASSERT_TRUE(OpenReportFromMemory(&report, text.data(), text.size(), TreeViewOptions()));
+    FolderRecord* first = report.Root();
+    ASSERT_NE(first, nullptr);
+    ASSERT_NE(first->nextSibling, nullptr);
+    EXPECT_STREQ(first->nextSibling->desc, "/b");
+    EXPECT_EQ(first->nextSibling->prevSibling, first);
+    EXPECT_STREQ(ReadText(first->nextSibling->firstChild, ALC), "/b/c");
+    ScratchDir dir;
+    ASSERT_TRUE(SaveReport(&report, dir.Sub("two.mcr")));
+    const std::string saved = ReadAll(dir.Sub("two.mcr"));
+    EXPECT_NE(saved.find("<node name=\"/b\" kind=\"9\" val=\"2\">"), std::string::npos) << saved;
+}
+
 TEST(ReportFile, OpenFailuresSayWhatWentWrong) {
     ScratchDir dir;
     TreeViewOptions options;
