@@ -2,6 +2,7 @@
 // layer, and the rebuild of an opened file into folder records.
 #include "core/ReportFile.h"
 
+#include <algorithm>
 #include <array>
 #include <cinttypes>
 #include <cstdio>
@@ -419,7 +420,9 @@ FolderRecord* TreeRebuilder::RebuildOne(AttrNode* saved, FolderRecord* parent) {
     record->SetDesc(saved->name);
     record->kind = saved->kind;
     record->group = saved->group;
-    record->attrs.Reserve(10 + 6 * m_keys.size());
+    // Ten fixed keys and six per filter with hits; a saved folder has one attribute per such
+    // filter besides "info", "notes" and "date".
+    record->attrs.Reserve(10 + 6 * std::min(m_keys.size(), saved->attrs.Count()));
     const bool temporary = ApplyFilterTexts(saved, record);
     record->attrs.Set(FCA, AttrValue(std::int32_t{temporary ? 1 : 0}), false);
     SetPath(record, parent);
