@@ -1,6 +1,7 @@
 // "Show folders" criteria, sibling order, the populate rule and the settings that drive them.
 #include "view/FolderSelection.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -180,6 +181,36 @@ std::vector<FolderRecord*> ShownFolders(FolderRecord* root, const TreeViewOption
             shown.push_back(node);
         }
         node = NextInSubtree(node, root, qualifies);
+    }
+    return shown;
+}
+
+std::vector<FolderRecord*> ShownFoldersSorted(FolderRecord* root,
+                                              const TreeViewOptions& options,
+                                              int sortMode,
+                                              NameComparison compareNames) {
+    std::vector<FolderRecord*> shown;
+    if (root == nullptr) {
+        return shown;
+    }
+    const bool filtering = options.showMode != ShowAll;
+    const auto before = [sortMode, compareNames](FolderRecord* a, FolderRecord* b) {
+        return CompareFolders(a, b, sortMode, compareNames) < 0;
+    };
+    std::vector<FolderRecord*> pending = {root};
+    std::vector<FolderRecord*> children;
+    while (!pending.empty()) {
+        FolderRecord* node = pending.back();
+        pending.pop_back();
+        shown.push_back(node);
+        children.clear();
+        for (FolderRecord* child = node->firstChild; child != nullptr; child = child->nextSibling) {
+            if (!filtering || MatchesShowMode(options, child)) {
+                children.push_back(child);
+            }
+        }
+        std::stable_sort(children.begin(), children.end(), before);
+        pending.insert(pending.end(), children.rbegin(), children.rend());
     }
     return shown;
 }

@@ -67,6 +67,14 @@ int CompareFolders(FolderRecord* a, FolderRecord* b, int mode, NameComparison co
 // everything below it. With mode 0 every folder is shown. An empty list for a null root.
 std::vector<FolderRecord*> ShownFolders(FolderRecord* root, const TreeViewOptions& options);
 
+// The same folders with every folder's shown children ordered by CompareFolders under `sortMode`
+// (ties keep the report's order): the order in which a tree sorted that way lists them, so a
+// tree filled in this order needs no sorting afterwards.
+std::vector<FolderRecord*> ShownFoldersSorted(FolderRecord* root,
+                                              const TreeViewOptions& options,
+                                              int sortMode,
+                                              NameComparison compareNames = &CompareNamesIgnoringCase);
+
 // What applying the settings changed for "Show folders".
 struct ShowSettingsOutcome {
     bool criterionChanged = false;  // the "Show folders" entries must be rebuilt

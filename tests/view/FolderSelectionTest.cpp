@@ -218,6 +218,27 @@ TEST_F(ShownFoldersTest, AStaleFolderUnderAFreshParentStaysHidden) {
     EXPECT_EQ(Names(ShownFolders(m_tree.Root(), options)), (std::vector<std::string>{"root", "tiny"}));
 }
 
+TEST_F(ShownFoldersTest, SortedListHoldsTheSameFoldersWithSiblingsInOrder) {
+    // Sizes: big 2 MB (small 1 K, bigger 2 MB), tiny 10 B (huge-but-hidden 5 MB).
+    const std::pair<int, std::vector<std::string>> cases[] = {
+        {SortByName, {"root", "big", "bigger", "small", "tiny", "huge-but-hidden"}},
+        {SortBySize, {"root", "big", "bigger", "small", "tiny", "huge-but-hidden"}},
+    };
+    for (const auto& [mode, expected] : cases) {
+        EXPECT_EQ(Names(ShownFoldersSorted(m_tree.Root(), Options(ShowAll), mode)), expected) << mode;
+    }
+    // Reversing the sizes of the root's children reverses their order, subtrees travelling along.
+    WriteStat(m_tree.Root()->lastChild, NFA, 3 << 20, true);
+    EXPECT_EQ(Names(ShownFoldersSorted(m_tree.Root(), Options(ShowAll), SortBySize)),
+              (std::vector<std::string>{"root", "tiny", "huge-but-hidden", "big", "bigger", "small"}));
+    // Pruning is the same as unsorted; ties (all 0 here) keep the report's order.
+    for (int mode : {ShowTemporary, ShowLargerThan, ShowNotAccessed}) {
+        std::vector<std::string> sorted = Names(ShownFoldersSorted(m_tree.Root(), Options(mode), SortByCreated));
+        EXPECT_EQ(sorted, Names(ShownFolders(m_tree.Root(), Options(mode)))) << mode;
+    }
+    EXPECT_TRUE(ShownFoldersSorted(nullptr, Options(ShowAll), SortByName).empty());
+}
+
 TEST(ShownFolders, ASiblingOfTheRootIsNotWalked) {
     Tree tree;
     Tree::Add(tree.Root(), "child");

@@ -394,18 +394,37 @@ void ReportWindow::Populate(Report* report) {
     TreeViewOptions options = m_host->ViewOptions();
     options.showMode = m_showMode;
     const bool icons = TitleIcons();
-    // The list comes parent before children, so the items above a record are on the stack.
-    std::vector<std::pair<FolderRecord*, HTREEITEM>> path;
-    for (FolderRecord* record : ShownFolders(root, options)) {
-        while (!path.empty() && path.back().first != record->parent) {
+    // The list comes parent before children, so the items above a record are on the stack;
+    // an item that leaves the stack with two children or more is one a later sort must reorder.
+    struct Open {
+        FolderRecord* record;
+        HTREEITEM item;
+        int children;
+    };
+    std::vector<Open> path;
+    const auto close = [this, root](const Open& open) {
+        if (open.children >= 2) {
+            m_sortParents.push_back({root, open.item});
+        }
+    };
+    // Filled in the order the current sort gives, so no sorting is needed afterwards.
+    for (FolderRecord* record : ShownFoldersSorted(root, options, m_sortMode, &CompareNamesLikeTheSystem)) {
+        while (!path.empty() && path.back().record != record->parent) {
+            close(path.back());
             path.pop_back();
         }
         const int image = icons ? std::clamp(record->kind, 0, kIconCount - 1) : -1;
-        HTREEITEM item = m_tree.Insert(path.empty() ? nullptr : path.back().second, record->name, record, image);
+        HTREEITEM item = m_tree.Insert(path.empty() ? nullptr : path.back().item, record->name, record, image);
         if (item == nullptr) {
             break;  // the control is out of memory; what is inserted stays usable
         }
-        path.emplace_back(record, item);
+        if (!path.empty()) {
+            ++path.back().children;
+        }
+        path.push_back({record, item, 0});
+    }
+    for (const Open& open : path) {
+        close(open);
     }
 }
 
@@ -419,13 +438,26 @@ void ReportWindow::ResetTree() {
     // Emptying the control and rebuilding its image list has the effect of re-creating it:
     // expanded branches and the selection are gone, the icons follow the title flags.
     m_tree.DeleteAll();
+    m_sortParents.clear();
     m_tree.BuildImageList();
     m_tree.SetFiltering(m_showMode != ShowAll);
 }
 
+int CALLBACK ReportWindow::CompareItems(LPARAM first, LPARAM second, LPARAM self) {
+    return CompareRecords(reinterpret_cast<const void*>(first), reinterpret_cast<const void*>(second),
+                          reinterpret_cast<const ReportWindow*>(self)->m_sortMode);
+}
+
 void ReportWindow::ApplySort() {
     m_tree.SetCompare(&CompareRecords, m_sortMode);
-    m_tree.SortAll();
+    // The children of every item at every level, the top level staying as it is. Populating
+    // noted the items with two children or more: most folders are leaves, and walking every item
+    // to find the others would cost more than the sorting itself.
+    HWND tree = m_tree.Tree();
+    for (const SortParent& parent : m_sortParents) {
+        TVSORTCB sort = {parent.item, &ReportWindow::CompareItems, reinterpret_cast<LPARAM>(this)};
+        TreeView_SortChildrenCB(tree, &sort, FALSE);
+    }
 }
 
 void ReportWindow::AddReport(Report* report) {
@@ -433,9 +465,8 @@ void ReportWindow::AddReport(Report* report) {
         return;
     }
     ShowWindow(m_tree.Window(), SW_HIDE);
-    Populate(report);
+    Populate(report);  // in the current sort order already
     SelectAndAnnounce(RootItemOf(report->Root()));
-    ApplySort();
     ShowWindow(m_tree.Window(), SW_SHOW);
     SetCursorShape(IDC_ARROW);
     m_toolbar.UpdateButtons();
@@ -448,6 +479,7 @@ void ReportWindow::RemoveReport(Report* report) {
     if (HTREEITEM item = RootItemOf(report->Root()); item != nullptr) {
         GuardScope guard(m_host);  // the control moves its selection while items go
         m_tree.DeleteItem(item);
+        std::erase_if(m_sortParents, [report](const SortParent& parent) { return parent.root == report->Root(); });
     }
     SelectFirstItem();
 }
@@ -560,8 +592,7 @@ void ReportWindow::Rebuild(bool refreshTitles) {
                 }
             }
         }
-        PopulateAll();
-        ApplySort();
+        PopulateAll();  // in the current sort order already
         m_toolbar.UpdateButtons();
         ShowWindow(m_tree.Window(), SW_SHOW);
     }

@@ -70,6 +70,8 @@ class ReportWindow {
     ReportWindow(const ReportWindow&) = delete;
     ReportWindow& operator=(const ReportWindow&) = delete;
 
+    // The tree's font; the module's font 4 unless one is set before Create.
+    void SetTreeFont(HFONT font) { m_treeFont = font; }
     // Builds the window in `parent`; a second call only updates the host.
     bool Create(ReportWindowHost* host, HWND parent);
     void Destroy();
@@ -115,6 +117,7 @@ class ReportWindow {
     void Resize(int width, int height);
 
   private:
+    static int CALLBACK CompareItems(LPARAM first, LPARAM second, LPARAM self);
     static std::intptr_t OnNotification(void* owner, int code, std::intptr_t value, std::intptr_t extra);
     std::intptr_t Answer(int code, std::intptr_t value, std::intptr_t extra);
     void OnSelection(FolderRecord* record);
@@ -143,6 +146,12 @@ class ReportWindow {
     ui::CallbackEntry m_entry;
     int m_showMode = ShowAll;
     MenuTracker m_menuTracker;
+    // The items with two children or more, with the root of their report.
+    struct SortParent {
+        FolderRecord* root;
+        HTREEITEM item;
+    };
+    std::vector<SortParent> m_sortParents;
 };
 
 }  // namespace qv

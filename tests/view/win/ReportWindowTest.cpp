@@ -195,6 +195,9 @@ TEST_F(ReportWindowTest, SortBySizeAndByName) {
     EXPECT_EQ(bySize[1], "alpha");
     EXPECT_EQ(bySize[2], "gamma");
     EXPECT_EQ(bySize[3][0], '{');
+    // A re-populated tree comes back in the order in force.
+    m_window.RefreshAll();
+    EXPECT_EQ(ShownChildren(m_root), bySize);
 
     m_window.SetSortEntry(7);  // any other entry sorts by name
     EXPECT_EQ(m_window.SortMode(), SortByName);
