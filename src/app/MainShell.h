@@ -87,6 +87,9 @@ public:
     // Scans a folder into a new report in the next free slot. False when the table is full (after
     // the limit message) or the scan yields nothing.
     bool CreateReportFor(const std::string& folder);
+    // Puts a finished report into the next free slot and adds it to the report window, which
+    // announces its root. The slot, or -1 (and the report deleted) when the table is full.
+    int AddReport(std::unique_ptr<Report> report);
     // Closes the report with this serial without asking; later slots move down.
     void CloseReport(std::int32_t serial);
     // "Update": scans the current record's report folder again and carries its notes over.
@@ -141,7 +144,6 @@ private:
     // Clears the current record and the info panel when they belong to the report `serial`,
     // before that report is deleted.
     void ForgetRecordsOf(std::int32_t serial);
-    int AddToTable(std::unique_ptr<Report> report);
     std::string StartPathForTools() const;
     CommandContext MenuContext() const;
     HWND Owner() const;

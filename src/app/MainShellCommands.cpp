@@ -131,7 +131,7 @@ bool MainShell::RefuseWhenFull() {
     return true;
 }
 
-int MainShell::AddToTable(std::unique_ptr<Report> report) {
+int MainShell::AddReport(std::unique_ptr<Report> report) {
     Report* added = report.get();
     const int slot = m_reports.Add(std::move(report));
     if (slot >= 0 && m_reportWindow != nullptr) {
@@ -164,7 +164,7 @@ bool MainShell::OpenReportByPath(const std::string& path) {
         return false;
     }
     FolderRecord* root = report->Root();
-    AddToTable(std::move(report));
+    AddReport(std::move(report));
     SelectRecord(root);
     WaitCursor(false);
     return true;
@@ -188,7 +188,7 @@ bool MainShell::CreateReportFor(const std::string& folder) {
     if (report == nullptr) {
         return false;
     }
-    AddToTable(std::move(report));
+    AddReport(std::move(report));
     return true;
 }
 
