@@ -50,10 +50,4 @@ step "native-asan tests"
 ASAN_OPTIONS=detect_leaks=1 ctest --test-dir build/native-asan --output-on-failure -j "$jobs"
 
 step "win64 tests under Wine"
-export WINEPREFIX="$root/build/win64/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
-    wineboot -i >/dev/null 2>&1 || true
-fi
-wineserver -p  # keep one server alive between the test processes
-trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
-xvfb-run -a -s "-screen 0 1280x1024x24" ctest --test-dir build/win64 --output-on-failure -j 2
+xvfb-run -a -s "-screen 0 1280x1024x24" bash scripts/wine-tests.sh build/win64
