@@ -162,10 +162,10 @@ void MCMain::RecordProgramPath() {
 
 void MCMain::CreateFonts() {
     for (int i = 0; i < kFontCount; ++i) {
-        const FontSpec& spec = kFonts[i];
+        const FontSpec& font = kFonts[i];
         m_fonts[i] =
-            CreateFontA(-spec.height, 0, 0, 0, spec.weight, spec.italic ? TRUE : FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                        OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, spec.quality, DEFAULT_PITCH | FF_DONTCARE, spec.face);
+            CreateFontA(-font.height, 0, 0, 0, font.weight, font.italic ? TRUE : FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                        OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, font.quality, DEFAULT_PITCH | FF_DONTCARE, font.face);
     }
 }
 
