@@ -273,7 +273,7 @@ TEST(ShowModeTexts, EntriesFollowThresholdAndAge) {
     }
 }
 
-TEST(ShowModeSetters, RefuseAndReadAsSpecified) {
+TEST(ShowModeSetters, RefuseOutOfRangeAndOnlyReadNonPositive) {
     TreeViewOptions options;
     EXPECT_TRUE(SetShowMode(&options, ShowNotAccessed));
     EXPECT_FALSE(SetShowMode(&options, 4));
