@@ -47,11 +47,12 @@ bool IsSeparator(char c) {
     return c == '\\' || c == '/';
 }
 
-// A folder's name as saved: its plain name without a trailing separator, except a name that is
-// a separator alone (the POSIX root "/"), which would otherwise become empty.
-std::string SavedName(const char* desc) {
+// A folder's name as saved: a top-level folder (a scan root such as "C:\\") loses its trailing
+// separators, except that a name of separators keeps one (the POSIX root "/"). Other folders
+// keep their names whole: below the root a name ending in '\\' is a real POSIX file name.
+std::string SavedName(const char* desc, bool topLevel) {
     std::string name = desc != nullptr ? desc : "";
-    if (name.size() > 1 && IsSeparator(name.back())) {
+    while (topLevel && name.size() > 1 && IsSeparator(name.back())) {
         name.pop_back();
     }
     return name;
@@ -151,7 +152,9 @@ void SaveTreeBuilder::AddFilterText(FolderRecord* record, AttrNode* copy, int po
 }
 
 AttrNode* SaveTreeBuilder::CopyFolder(FolderRecord* record, AttrNode* parent) {
-    AttrNode* copy = CreateNode(parent, SavedName(record->desc != nullptr ? record->desc : record->name).c_str());
+    AttrNode* copy = CreateNode(parent, SavedName(record->desc != nullptr ? record->desc : record->name,
+                                                  record->parent == nullptr)
+                                            .c_str());
     if (copy == nullptr) {
         return nullptr;
     }

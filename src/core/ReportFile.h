@@ -11,8 +11,9 @@
 // "date". Version "0.0.3" files, whose "info" holds LFN;MFS;NFA;OFN;BTM;ELT with full file
 // times, are read but never written.
 //
-// Root names: a trailing separator is dropped when saving ("C:\" is saved as "C:", "/home/u/" as
-// "/home/u"), except for a name that is a separator alone: "/" stays "/". On opening, a root
+// Root names: trailing separators are dropped when saving ("C:\" is saved as "C:", "/home/u/" as
+// "/home/u"), except that a name of separators alone keeps one: "/" stays "/". Names below the
+// root are saved whole (on POSIX a folder name may end in '\'). On opening, a root
 // whose name has a ':' as its second character gets its path with a backslash added ("C:\",
 // "C:\Windows\"); any other root's path is its name as saved ("/", "/home/u"). Paths below the
 // root are the parent's path, a separator (unless the parent's path ends in one) and the folder

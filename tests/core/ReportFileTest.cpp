@@ -269,6 +269,7 @@ TEST(ReportFile, RootPathsSaveAndReopen) {
         {"/", "/", "/", "/sub"},
         {"/home/user/", "/home/user", "/home/user", "/home/user/sub"},
         {"/home/user", "/home/user", "/home/user", "/home/user/sub"},
+        {"/data//", "/data", "/data", "/data/sub"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.root);
@@ -284,6 +285,16 @@ TEST(ReportFile, RootPathsSaveAndReopen) {
         EXPECT_STREQ(ReadText(back.Root(), ALC), c.rootPath);
         EXPECT_STREQ(ReadText(back.Root()->firstChild, ALC), c.childPath);
     }
+    // Below the root a name is kept whole, also one ending in a backslash (a POSIX name).
+    auto report = MakeReport(false, 4096);
+    FolderRecord* root = AddFolder(nullptr, "/r");
+    AddFolder(root, "odd\\");
+    report->SetRoot(root);
+    ScratchDir dir;
+    ASSERT_TRUE(SaveReport(report.get(), dir.Sub("r.mcr")));
+    Report back;
+    ASSERT_TRUE(OpenReport(&back, dir.Sub("r.mcr"), TreeViewOptions()));
+    EXPECT_STREQ(back.Root()->firstChild->desc, "odd\\");
 }
 
 TEST(ReportFile, OlderVersionAndMissingMarkers) {
