@@ -28,20 +28,20 @@ double Seconds(Clock::time_point from, Clock::time_point to) {
 struct Memory {
     double workingMiB = 0;
     double peakWorkingMiB = 0;
-    double privateMiB = 0;
+    double committedMiB = 0;  // Wine leaves PrivateUsage at 0; the page file usage is the commit
 };
 
 Memory ProcessMemory() {
-    PROCESS_MEMORY_COUNTERS_EX counters = {};
+    PROCESS_MEMORY_COUNTERS counters = {};
     counters.cb = sizeof(counters);
-    GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters), sizeof(counters));
+    GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof(counters));
     constexpr double kMiB = 1024.0 * 1024.0;
-    return {counters.WorkingSetSize / kMiB, counters.PeakWorkingSetSize / kMiB, counters.PrivateUsage / kMiB};
+    return {counters.WorkingSetSize / kMiB, counters.PeakWorkingSetSize / kMiB, counters.PagefileUsage / kMiB};
 }
 
 void PrintMemory(const char* when, const Memory& memory) {
-    std::printf("memory %-28s working set %8.1f MiB, peak %8.1f MiB, private %8.1f MiB\n", when, memory.workingMiB,
-                memory.peakWorkingMiB, memory.privateMiB);
+    std::printf("memory %-28s working set %8.1f MiB, peak %8.1f MiB, committed %8.1f MiB\n", when, memory.workingMiB,
+                memory.peakWorkingMiB, memory.committedMiB);
 }
 
 // Dispatches every waiting message, paints included, until the queue is empty: from then on the

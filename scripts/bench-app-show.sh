@@ -40,11 +40,12 @@ fi
 
 prefix=$root/$build/wineprefix
 export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-[ -f "$prefix/system.reg" ] || wineboot -i >/dev/null 2>&1 || true
 wintree=$(winepath -w "$tree" 2>/dev/null) || wintree=$tree
-run=(scripts/wine-run.sh "$prefix" "$root/$build/bench/bench_app_show.exe" "$wintree" "$repetitions")
+# The prefix is prepared on the display the program will use: Wine's desktop process keeps the
+# display it started on.
+inner="wineserver -k 2>/dev/null; wineboot -i >/dev/null 2>&1; scripts/wine-run.sh '$prefix' '$root/$build/bench/bench_app_show.exe' '$wintree' '$repetitions'; status=\$?; wineserver -k; exit \$status"
 if [ -n "${DISPLAY:-}" ]; then
-    "${run[@]}"
+    bash -c "$inner"
 else
-    xvfb-run -a -s "-screen 0 1280x1024x24" "${run[@]}"
+    xvfb-run -a -s "-screen 0 1280x1024x24" bash -c "$inner"
 fi
