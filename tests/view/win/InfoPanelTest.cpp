@@ -84,6 +84,41 @@ class InfoPanelTest : public ::testing::Test {
         return rect;
     }
 
+    // How many pixels of `colour` the dialog draws for owner-drawn control `id` (into a 32-bit
+    // DIB, so colours stay exact whatever the screen's depth).
+    int DrawnPixels(int id, COLORREF colour) {
+        RECT rect = {};
+        GetClientRect(Control(id), &rect);
+        BITMAPINFO info = {};
+        info.bmiHeader.biSize = sizeof(info.bmiHeader);
+        info.bmiHeader.biWidth = rect.right;
+        info.bmiHeader.biHeight = rect.bottom;
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        void* bits = nullptr;
+        HDC dc = CreateCompatibleDC(nullptr);
+        HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+        HGDIOBJ old = SelectObject(dc, bitmap);
+        DRAWITEMSTRUCT item = {};
+        item.CtlType = ODT_BUTTON;
+        item.CtlID = static_cast<UINT>(id);
+        item.itemAction = ODA_DRAWENTIRE;
+        item.hwndItem = Control(id);
+        item.hDC = dc;
+        item.rcItem = rect;
+        SendMessageA(m_panel.Dialog(), WM_DRAWITEM, static_cast<WPARAM>(id), reinterpret_cast<LPARAM>(&item));
+        int count = 0;
+        for (int y = 0; y < rect.bottom; ++y) {
+            for (int x = 0; x < rect.right; ++x) {
+                count += GetPixel(dc, x, y) == colour ? 1 : 0;
+            }
+        }
+        SelectObject(dc, old);
+        DeleteObject(bitmap);
+        DeleteDC(dc);
+        return count;
+    }
+
     test::ScratchDir m_dir;
     test::ViewTestHost m_host;
     InfoPanel m_panel;
@@ -234,6 +269,18 @@ TEST_F(InfoPanelTest, TogglingTheFilterListMovesTheBottomLine) {
     Click(IDC_INFO_SHOW_FILTER_LIST);
     EXPECT_TRUE(Visible(IDC_INFO_FILTER_LIST));
     EXPECT_EQ(RectOf(IDC_INFO_SEPARATOR_BOTTOM).top, RectOf(IDC_INFO_SHOW_FILES).bottom + 6);
+}
+
+TEST_F(InfoPanelTest, NotesButtonTurnsDarkBlueWithNotes) {
+    const COLORREF darkBlue = RGB(0, 0, 0x80);
+    EXPECT_EQ(DrawnPixels(IDC_INFO_NOTES, darkBlue), 0);
+    EXPECT_GT(DrawnPixels(IDC_INFO_NOTES, RGB(0, 0, 0)), 0);
+    FolderRecord* beta = ChildNamed(m_root, "Beta");
+    WriteText(beta, notes, "keep", false);
+    Select(beta);
+    EXPECT_GT(DrawnPixels(IDC_INFO_NOTES, darkBlue), 0);
+    Select(ChildNamed(m_root, "gamma"));
+    EXPECT_EQ(DrawnPixels(IDC_INFO_NOTES, darkBlue), 0);
 }
 
 TEST_F(InfoPanelTest, ButtonsLabelsAndWidth) {
