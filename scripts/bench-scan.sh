@@ -58,7 +58,7 @@ if [ -n "$check" ]; then
     bytes=$(number_of "$(printf '%s\n' "$info" | sed -n 's/^Size: *//p')")
     folders=$(number_of "$(printf '%s\n' "$info" | sed -n 's/^Folders: *//p')")
     find_files=$(find "$check" ! -type d | wc -l)
-    find_bytes=$(find "$check" ! -type d -printf '%s\n' | awk '{s += $1} END {printf "%d", s}')
+    find_bytes=$(find "$check" ! -type d -printf '%s\n' | awk '{s += $1} END {printf "%.0f", s}')
     find_folders=$(find "$check" -mindepth 1 -type d | wc -l)
     status=0
     for what in files bytes folders; do

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <memory>
 #include <cstdio>
 #include <vector>
 
@@ -18,6 +19,9 @@ using platform::FileTime;
 
 // Paces the progress display across every scan of the process; never reset.
 std::atomic<std::uint32_t> g_folderCounter{0};
+
+// Levels whose listings stay open while their sub-folders are walked.
+constexpr std::size_t kOpenListingLevels = 64;
 
 // Title buffers are 512 bytes, like the callers of the title composer expect.
 constexpr std::size_t kTitleBuffer = 512;
@@ -210,6 +214,9 @@ struct WalkFrame {
     bool temporary = false;
     bool listed = false;        // the listing was read: the counts are written
     bool pushedLink = false;    // this folder was entered through a link whose target is stacked
+    // The folder's listing, kept open while its sub-folders are walked so they open relative
+    // to it (only in the first kOpenListingLevels levels, to bound the open handles).
+    std::unique_ptr<platform::DirReader> reader;
     std::vector<SubFolder> subFolders;
     std::size_t next = 0;
 };
@@ -228,7 +235,7 @@ public:
 private:
     // Starts a folder whose full path is in m_path: lists it (files counted, sub-folders kept)
     // and pushes its frame. False when cancelled.
-    bool Enter(FolderRecord* record, FileTime creation, bool mayList);
+    bool Enter(FolderRecord* record, const std::string* name, FileTime creation, bool mayList);
     // Writes the folder's counts and dates once all its sub-folders are done, and pops it.
     void Leave();
     void CountFile(WalkFrame& frame, DirEntry& entry);
@@ -321,10 +328,12 @@ bool Walker::MayEnterLink(std::string* target) {
     return true;
 }
 
-bool Walker::Enter(FolderRecord* record, FileTime creation, bool mayList) {
+bool Walker::Enter(FolderRecord* record, const std::string* name, FileTime creation, bool mayList) {
     if (m_depth == m_frames.size()) {
         m_frames.emplace_back();
+        m_frames.back().reader = std::make_unique<platform::DirReader>();
     }
+    const platform::DirReader* parentReader = m_depth > 0 ? m_frames[m_depth - 1].reader.get() : nullptr;
     WalkFrame& frame = m_frames[m_depth++];
     frame.record = record;
     frame.pathLength = m_path.size();
@@ -341,8 +350,13 @@ bool Walker::Enter(FolderRecord* record, FileTime creation, bool mayList) {
     frame.next = 0;
     record->attrs.Reserve(FinalAttributeCount(m_filterKeys.size()));
 
-    platform::DirReader reader;
-    const bool opened = mayList && !m_path.empty() && reader.Open(m_path);
+    platform::DirReader& reader = *frame.reader;
+    reader.Close();
+    bool opened = false;
+    if (mayList && !m_path.empty()) {
+        opened = name != nullptr && parentReader != nullptr ? reader.OpenChild(*parentReader, *name, m_path)
+                                                           : reader.Open(m_path);
+    }
     if (!opened && !(mayList && platform::CanEnterFolder(m_path))) {
         return true;  // not entered: only the dates are recorded
     }
@@ -371,7 +385,9 @@ bool Walker::Enter(FolderRecord* record, FileTime creation, bool mayList) {
             CountFile(frame, entry);
         }
     }
-    reader.Close();
+    if (m_depth > kOpenListingLevels) {
+        reader.Close();  // deep down, sub-folders are opened by their full paths instead
+    }
     frame.listed = true;
     if (m_filters != nullptr) {
         AppendFilterCounts(record);
@@ -395,7 +411,8 @@ void Walker::Leave() {
         // The folder's own entry, read after its listing like the system shows it now. The
         // root is looked up by the path as given (a drive root has no entry of its own).
         DirEntry own;
-        const bool found = platform::StatPath(m_depth == 1 ? std::string(m_rootPath) : m_path, &own);
+        const bool found = m_depth == 1 ? platform::StatPath(m_rootPath, &own)
+                                        : frame.reader->StatSelf(&own) || platform::StatPath(m_path, &own);
         if (latest == 0) {
             latest = found ? OwnAccessTime(own) : 0;
         }
@@ -409,6 +426,7 @@ void Walker::Leave() {
     if (frame.pushedLink) {
         m_linkTargets.pop_back();
     }
+    frame.reader->Close();
     frame.subFolders.clear();
     --m_depth;
     if (m_depth > 0) {
@@ -419,7 +437,7 @@ void Walker::Leave() {
 FolderRecord* Walker::Run(const char* path, FolderRecord* record) {
     m_rootPath = path;
     m_path = platform::FullFolderPath(path);
-    if (!Enter(record, 0, !m_path.empty())) {
+    if (!Enter(record, nullptr, 0, !m_path.empty())) {
         return nullptr;
     }
     while (m_depth > 0) {
@@ -447,7 +465,7 @@ FolderRecord* Walker::Run(const char* path, FolderRecord* record) {
                 m_linkTargets.push_back(std::move(target));
             }
         }
-        if (!Enter(child, OwnCreationTime(entry), mayList)) {
+        if (!Enter(child, &entry.name, OwnCreationTime(entry), mayList)) {
             return nullptr;
         }
         Top().pushedLink = isLink && mayList;

@@ -112,8 +112,15 @@ public:
     DirReader& operator=(const DirReader&) = delete;
 
     bool Open(const std::string& folder);
+    // Opens the sub-folder `name` of the folder `parent` lists (still open), whose full path is
+    // `fullPath`. The POSIX back end opens it relative to the parent, without walking the whole
+    // path again, and never through a symbolic link; the Windows back end opens `fullPath`.
+    bool OpenChild(const DirReader& parent, const std::string& name, const std::string& fullPath);
     // Fills `entry` with the next entry; false at the end or on failure.
     bool Next(DirEntry* entry);
+    // Attributes and times of the listed folder itself, as they are now. False when the back
+    // end cannot tell from the open listing (Windows); StatPath answers then.
+    bool StatSelf(DirEntry* entry) const;
     void Close();
 
 private:

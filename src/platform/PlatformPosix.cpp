@@ -239,6 +239,36 @@ bool DirReader::Open(const std::string& folder) {
     return true;
 }
 
+bool DirReader::OpenChild(const DirReader& parent, const std::string& name, const std::string& fullPath) {
+    const auto* parentState = static_cast<const DirState*>(parent.m_impl);
+    if (parentState == nullptr || name.empty()) {
+        return Open(fullPath);
+    }
+    Close();
+    const int fd = ::openat(::dirfd(parentState->dir), name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) {
+        return false;
+    }
+    DIR* dir = ::fdopendir(fd);
+    if (dir == nullptr) {
+        ::close(fd);
+        return false;
+    }
+    m_impl = new DirState{dir};
+    return true;
+}
+
+bool DirReader::StatSelf(DirEntry* entry) const {
+    const auto* state = static_cast<const DirState*>(m_impl);
+    struct stat st;
+    if (state == nullptr || ::fstat(::dirfd(state->dir), &st) != 0) {
+        return false;
+    }
+    entry->name.clear();
+    FillEntry(st, entry);
+    return true;
+}
+
 bool DirReader::Next(DirEntry* entry) {
     auto* state = static_cast<DirState*>(m_impl);
     if (state == nullptr) {

@@ -271,6 +271,14 @@ bool DirReader::Open(const std::string& folder) {
     return true;
 }
 
+bool DirReader::OpenChild(const DirReader& /*parent*/, const std::string& /*name*/, const std::string& fullPath) {
+    return Open(fullPath);
+}
+
+bool DirReader::StatSelf(DirEntry* /*entry*/) const {
+    return false;  // a find handle does not tell the folder's own times
+}
+
 bool DirReader::Next(DirEntry* entry) {
     auto* state = static_cast<DirState*>(m_impl);
     if (state == nullptr) {
