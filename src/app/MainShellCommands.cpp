@@ -2,6 +2,8 @@
 // settings, filters, tools, help and print, drops, and the selection of records.
 #include "app/MainShell.h"
 
+#include <cstdio>
+
 #include "app/CommandIds.h"
 #include "app/FolderNotes.h"
 #include "app/MessageBox.h"
@@ -158,9 +160,17 @@ bool MainShell::OpenReportByPath(const std::string& path) {
         return false;
     }
     WaitCursor(true);
-    std::unique_ptr<Report> report = OpenReportFile(path, m_viewOptions);
+    ReportFileError error = ReportFileError::None;
+    std::unique_ptr<Report> report = OpenReportFile(path, m_viewOptions, &error);
     if (report == nullptr) {
         WaitCursor(false);
+        // Only a file that reads as a document but holds no folder is worth a word; a missing,
+        // empty or foreign file ends the command quietly.
+        if (error == ReportFileError::NoFolders) {
+            char text[1024];
+            std::snprintf(text, sizeof(text), kReportReadErrorFormat, path.c_str());
+            ui::ShowMessage(Owner(), text, kReportReadErrorTitle, ui::kMessageOk);
+        }
         return false;
     }
     FolderRecord* root = report->Root();

@@ -518,6 +518,28 @@ TEST_F(AppTest, ASaveThatFailsSaysSoAndKeepsTheReport) {
     EXPECT_FALSE(platform::FileExists(target));
 }
 
+TEST_F(AppTest, AReportFileWithoutFoldersIsRefusedWithAMessage) {
+    Start();
+    const std::string file = Data("empty.mcr");
+    m_data.WriteText("empty.mcr",
+                     "<?xml version=\"1.0\"?>\n<node name=\"report\" desc=\"0.0.4\">\n"
+                     "\t<node name=\"?drive?\" desc=\"0;1;12;1\"/>\n</node>\n");
+    ui::message_seam::QueueAnswer(ui::kAnswerCancel);
+    shell::Seam::Get().QueueAnswer(shell::DialogAnswer::Choose(file));
+    Command(cmd::kOpenReport);
+    const shell::DialogRequest open = shell::Seam::Get().Requests().back();
+    EXPECT_EQ(open.kind, shell::DialogKind::OpenFile);
+    EXPECT_EQ(open.title, "Open Report File");
+    EXPECT_EQ(open.filterMask, "*.mcr");
+    const std::vector<ui::ShownMessage> shown = ui::message_seam::Shown();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].text, "Error reading file: " + file);
+    EXPECT_EQ(shown[0].caption, "Error");
+    EXPECT_EQ(Shell().ReportCount(), 0);
+    // The dialog's folder is remembered even when the file does not load.
+    EXPECT_EQ(Shell().ReportDialogFolder(), m_data.Path());
+}
+
 TEST_F(AppTest, UpdateRebuildsInTheSameSlotAndKeepsNotes) {
     Start();
     CreateThroughDialog(m_data.Path());
