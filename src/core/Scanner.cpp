@@ -206,6 +206,7 @@ struct WalkFrame {
     FolderRecord* record = nullptr;
     std::size_t pathLength = 0;  // length of the walker's path while this folder is current
     FileTime creation = 0;       // own creation time (BTM)
+    FileTime listedAccess = 0;   // own access time as the parent's listing showed it
     std::int64_t files = 0;
     std::int64_t size = 0;
     std::int64_t allocated = 0;
@@ -233,9 +234,10 @@ public:
     FolderRecord* Run(const char* path, FolderRecord* record);
 
 private:
-    // Starts a folder whose full path is in m_path: lists it (files counted, sub-folders kept)
-    // and pushes its frame. False when cancelled.
-    bool Enter(FolderRecord* record, const std::string* name, FileTime creation, bool mayList);
+    // Starts a folder whose full path is in m_path and whose entry in its parent's listing is
+    // `entry` (null for the root): lists it (files counted, sub-folders kept) and pushes its
+    // frame. False when cancelled.
+    bool Enter(FolderRecord* record, const DirEntry* entry, bool mayList);
     // Writes the folder's counts and dates once all its sub-folders are done, and pops it.
     void Leave();
     void CountFile(WalkFrame& frame, DirEntry& entry);
@@ -328,7 +330,8 @@ bool Walker::MayEnterLink(std::string* target) {
     return true;
 }
 
-bool Walker::Enter(FolderRecord* record, const std::string* name, FileTime creation, bool mayList) {
+bool Walker::Enter(FolderRecord* record, const DirEntry* entry, bool mayList) {
+    const std::string* name = entry != nullptr ? &entry->name : nullptr;
     if (m_depth == m_frames.size()) {
         m_frames.emplace_back();
         m_frames.back().reader = std::make_unique<platform::DirReader>();
@@ -337,7 +340,8 @@ bool Walker::Enter(FolderRecord* record, const std::string* name, FileTime creat
     WalkFrame& frame = m_frames[m_depth++];
     frame.record = record;
     frame.pathLength = m_path.size();
-    frame.creation = creation;
+    frame.creation = entry != nullptr ? OwnCreationTime(*entry) : 0;
+    frame.listedAccess = entry != nullptr ? OwnAccessTime(*entry) : 0;
     frame.files = 0;
     frame.size = m_depth == 1 ? ReadStat(record, MFS) : 0;
     frame.allocated = m_depth == 1 ? ReadStat(record, NFA) : 0;
@@ -373,16 +377,16 @@ bool Walker::Enter(FolderRecord* record, const std::string* name, FileTime creat
     if (!opened) {
         return true;  // entered but not listable: no counts
     }
-    DirEntry entry;
-    while (reader.Next(&entry)) {
+    DirEntry listed;
+    while (reader.Next(&listed)) {
         if (Cancelled(m_control)) {
             return false;
         }
-        if ((entry.attributes & platform::kAttrDirectory) != 0) {
-            frame.subFolders.push_back(SubFolder{std::move(entry)});
-            entry = DirEntry();
+        if ((listed.attributes & platform::kAttrDirectory) != 0) {
+            frame.subFolders.push_back(SubFolder{std::move(listed)});
+            listed = DirEntry();
         } else {
-            CountFile(frame, entry);
+            CountFile(frame, listed);
         }
     }
     if (m_depth > kOpenListingLevels) {
@@ -411,10 +415,11 @@ void Walker::Leave() {
         // The folder's own entry, read after its listing like the system shows it now. The
         // root is looked up by the path as given (a drive root has no entry of its own).
         DirEntry own;
-        const bool found = m_depth == 1 ? platform::StatPath(m_rootPath, &own)
-                                        : frame.reader->StatSelf(&own) || platform::StatPath(m_path, &own);
+        // Where the open listing cannot tell (Windows), the parent's listing entry does: looking
+        // the folder up again costs a listing of its parent under Wine.
+        const bool found = m_depth == 1 ? platform::StatPath(m_rootPath, &own) : frame.reader->StatSelf(&own);
         if (latest == 0) {
-            latest = found ? OwnAccessTime(own) : 0;
+            latest = found ? OwnAccessTime(own) : (m_depth == 1 ? 0 : frame.listedAccess);
         }
         if (m_depth == 1) {
             creation = found ? OwnCreationTime(own) : 0;
@@ -437,7 +442,7 @@ void Walker::Leave() {
 FolderRecord* Walker::Run(const char* path, FolderRecord* record) {
     m_rootPath = path;
     m_path = platform::FullFolderPath(path);
-    if (!Enter(record, nullptr, 0, !m_path.empty())) {
+    if (!Enter(record, nullptr, !m_path.empty())) {
         return nullptr;
     }
     while (m_depth > 0) {
@@ -465,7 +470,7 @@ FolderRecord* Walker::Run(const char* path, FolderRecord* record) {
                 m_linkTargets.push_back(std::move(target));
             }
         }
-        if (!Enter(child, &entry.name, OwnCreationTime(entry), mayList)) {
+        if (!Enter(child, &entry, mayList)) {
             return nullptr;
         }
         Top().pushedLink = isLink && mayList;
