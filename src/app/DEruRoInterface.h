@@ -12,7 +12,7 @@ typedef int(__stdcall* DEruRoExchangeProc)();
 // Shut, Idle, Suspend, Go, ErrorDesc, Exchange, Error, Version. The exchange callback lives in
 // the seventh field, which is pointer-sized so that a 64-bit build can hold it.
 class __declspec(dllexport) DEruRoInterface {
-public:
+  public:
     DEruRoInterface();
     DEruRoInterface(const DEruRoInterface& other);
     DEruRoInterface& operator=(const DEruRoInterface& other);
@@ -30,7 +30,7 @@ public:
 
     long LibIID();
 
-protected:
+  protected:
     long m_libIID;
     long m_version;
     long m_third;

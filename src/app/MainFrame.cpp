@@ -19,11 +19,12 @@ constexpr int kLockKeys[kLockPanes] = {VK_CAPITAL, VK_NUMLOCK, VK_SCROLL};
 constexpr int kLockTextIds[kLockPanes] = {ID_INDICATOR_CAPS, ID_INDICATOR_NUM, ID_INDICATOR_SCRL};
 
 static_assert(cmd::kCreateReport == ID_REPORT_CREATE && cmd::kOpenReport == ID_REPORT_OPEN &&
-              cmd::kSaveReport == ID_REPORT_SAVE && cmd::kUpdateReport == ID_REPORT_UPDATE &&
-              cmd::kCloseReport == ID_REPORT_CLOSE && cmd::kQuickLoadPlain == ID_REPORT_QUICK_LOAD &&
-              cmd::kQuickLoadFirst == ID_QUICK_LOAD_FIRST && cmd::kLoadFiltersFirst == ID_LOAD_FILTERS_FIRST &&
-              cmd::kExit == ID_APP_EXIT && cmd::kAbout == ID_APP_ABOUT && cmd::kViewStatusBar == ID_VIEW_STATUS_BAR &&
-              cmd::kHelp == ID_HELP_HELP && cmd::kToolAttributes == ID_TOOLS_ATTRIBUTES,
+                  cmd::kSaveReport == ID_REPORT_SAVE && cmd::kUpdateReport == ID_REPORT_UPDATE &&
+                  cmd::kCloseReport == ID_REPORT_CLOSE && cmd::kQuickLoadPlain == ID_REPORT_QUICK_LOAD &&
+                  cmd::kQuickLoadFirst == ID_QUICK_LOAD_FIRST && cmd::kLoadFiltersFirst == ID_LOAD_FILTERS_FIRST &&
+                  cmd::kExit == ID_APP_EXIT && cmd::kAbout == ID_APP_ABOUT &&
+                  cmd::kViewStatusBar == ID_VIEW_STATUS_BAR && cmd::kHelp == ID_HELP_HELP &&
+                  cmd::kToolAttributes == ID_TOOLS_ATTRIBUTES,
               "the portable command ids must match the resource ids");
 
 std::string LoadText(HINSTANCE instance, int id) {
@@ -122,8 +123,9 @@ bool CMainFrame::Create(HINSTANCE instance, const char* title) {
 }
 
 bool CMainFrame::CreateChildren() {
-    m_view = CreateWindowExA(WS_EX_CLIENTEDGE, kViewClass, "", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS,
-                             0, 0, 0, 0, m_frame, nullptr, m_instance, this);
+    m_view =
+        CreateWindowExA(WS_EX_CLIENTEDGE, kViewClass, "", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, 0,
+                        0, 0, 0, m_frame, nullptr, m_instance, this);
     m_statusBar = CreateWindowExA(0, STATUSCLASSNAMEA, "", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, 0, 0, 0, 0, m_frame,
                                   nullptr, m_instance, nullptr);
     if (m_view == nullptr || m_statusBar == nullptr) {
@@ -248,7 +250,10 @@ void CMainFrame::ForwardEditCommand(int id) {
     if (!IsEditControl(focus)) {
         return;
     }
-    const UINT message = id == ID_EDIT_COPY ? WM_COPY : id == ID_EDIT_CUT ? WM_CUT : id == ID_EDIT_PASTE ? WM_PASTE : WM_UNDO;
+    const UINT message = id == ID_EDIT_COPY    ? WM_COPY
+                         : id == ID_EDIT_CUT   ? WM_CUT
+                         : id == ID_EDIT_PASTE ? WM_PASTE
+                                               : WM_UNDO;
     SendMessageA(focus, message, 0, 0);
 }
 

@@ -13,7 +13,7 @@ namespace qv {
 
 // What the frame hands on to the object that fills its view (the main shell).
 class FrameClient {
-public:
+  public:
     virtual ~FrameClient() = default;
     // A command of the shell's ranges (menu, accelerator or a child of the view).
     virtual void OnFrameCommand(int id) = 0;
@@ -30,7 +30,7 @@ public:
 // The top-level window. Owns its view and status bar windows; the client is not owned and must
 // outlive the window or be detached with SetClient(nullptr).
 class CMainFrame {
-public:
+  public:
     static constexpr int kDefaultWidth = 796;
     static constexpr int kDefaultHeight = 574;
 
@@ -62,7 +62,7 @@ public:
     void SetMessageText(const char* text);
     void StopAcceptingDrops();
 
-private:
+  private:
     static LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK ViewProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT OnFrameMessage(UINT message, WPARAM wParam, LPARAM lParam);

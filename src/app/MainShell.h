@@ -33,7 +33,7 @@ namespace qv {
 // and the settings document belong to the shell; the frame does not. The current record always
 // points into one of the open reports (or is null).
 class MainShell : public ui::MCMain, public ReportWindowHost, public FrameClient {
-public:
+  public:
     static constexpr double kInfoPaneShare = 0.33;
     static constexpr double kToolsPaneShare = 0.5;
 
@@ -115,7 +115,7 @@ public:
     const FileList& LoadFilterFiles() const { return m_loadFilters; }
     bool Started() const { return m_started; }
 
-private:
+  private:
     // Start-up steps after the window module is up.
     bool AskAboutOtherCopy();
     bool CreatePanes();

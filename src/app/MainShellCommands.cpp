@@ -321,9 +321,9 @@ bool MainShell::DropPaths(const std::vector<std::string>& paths) {
             }
             continue;
         }
-        const bool done = action == DropAction::OpenReport       ? OpenReportByPath(path)
-                          : action == DropAction::CreateReport   ? CreateReportFor(path)
-                                                                 : CreateReportFor(FolderOfFile(path));
+        const bool done = action == DropAction::OpenReport     ? OpenReportByPath(path)
+                          : action == DropAction::CreateReport ? CreateReportFor(path)
+                                                               : CreateReportFor(FolderOfFile(path));
         if (done) {
             return true;
         }

@@ -63,7 +63,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     }
     SetTimer(nullptr, 0, 100, &Watch);
     if (g_menuWanted && shell.ReportCount() > 0) {
-        const POINT at = shell.Reports()->Tree().ContextMenuPosition(shell.Reports()->ItemOf(shell.ReportAt(0)->Root()));
+        const POINT at =
+            shell.Reports()->Tree().ContextMenuPosition(shell.Reports()->ItemOf(shell.ReportAt(0)->Root()));
         SetTimer(nullptr, 0, 300, &OpenMenu);
         shell.Reports()->ShowContextMenu(shell.ReportAt(0)->Root(), at.x, at.y);  // modal until closed
         g_menuOpen = false;

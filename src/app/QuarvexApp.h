@@ -13,7 +13,7 @@ namespace qv {
 // One per process. Start builds the frame and runs the shell's start-up; Run pumps messages until
 // the frame is gone; the destructor finishes the shutdown if Run did not.
 class QuarvexApp {
-public:
+  public:
     QuarvexApp() = default;
     ~QuarvexApp();
     QuarvexApp(const QuarvexApp&) = delete;
@@ -38,7 +38,7 @@ public:
     CMainFrame& Frame() { return m_frame; }
     MainShell& Shell() { return m_shell; }
 
-private:
+  private:
     CMainFrame m_frame;
     MainShell m_shell;
 };

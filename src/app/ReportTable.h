@@ -13,7 +13,7 @@ namespace qv {
 // Owns up to kMaxOpenReports reports. Slots 0..Count()-1 hold a report, the rest are empty;
 // closing a report moves the later ones down so the order of opening is kept.
 class ReportTable {
-public:
+  public:
     int Count() const { return m_count; }
     bool IsFull() const { return m_count >= kMaxOpenReports; }
 
@@ -34,7 +34,7 @@ public:
     // Deletes every report.
     void Clear();
 
-private:
+  private:
     std::array<std::unique_ptr<Report>, kMaxOpenReports> m_slots;
     std::int32_t m_count = 0;
 };

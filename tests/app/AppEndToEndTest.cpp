@@ -146,7 +146,7 @@ struct ToolCall {
 };
 
 class AppTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ui::message_seam::Begin();
         ui::message_seam::SetObserver(&AnswerUnexpectedBox, &m_unexpectedBoxes);
@@ -723,17 +723,20 @@ TEST_F(AppTest, ToolsGetTheShownFolderOrTheDroppedPath) {
     HWND panel = Shell().Tools()->Window();
     SendMessageA(GetDlgItem(panel, IDC_TOOLS_DATE_TIME), BM_CLICK, 0, 0);
     const std::vector<std::string> dropped = {Data("gamma"), Data("root.txt")};
-    SendMessageA(GetDlgItem(panel, IDC_TOOLS_TEMP_FOLDERS), WM_DROPFILES,
-                 reinterpret_cast<WPARAM>(MakeDrop(dropped)), 0);
+    SendMessageA(GetDlgItem(panel, IDC_TOOLS_TEMP_FOLDERS), WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop(dropped)),
+                 0);
     SendMessageA(GetDlgItem(panel, IDC_TOOLS_ATTRIBUTES), WM_DROPFILES,
                  reinterpret_cast<WPARAM>(MakeDrop({Data("root.txt")})), 0);
 
     const std::string beta = Data("beta");
     ASSERT_EQ(m_tools.size(), 6u);
     const std::vector<std::pair<int, std::string>> expected = {
-        {cmd::kToolAttributes, ""},           {cmd::kToolListOfFiles, beta},
-        {cmd::kToolTemporaryFolders, ""},     {cmd::kToolDateTime, beta},
-        {cmd::kToolTemporaryFolders, dropped[0]}, {cmd::kToolAttributes, Data("root.txt")},
+        {cmd::kToolAttributes, ""},
+        {cmd::kToolListOfFiles, beta},
+        {cmd::kToolTemporaryFolders, ""},
+        {cmd::kToolDateTime, beta},
+        {cmd::kToolTemporaryFolders, dropped[0]},
+        {cmd::kToolAttributes, Data("root.txt")},
     };
     for (std::size_t i = 0; i < expected.size(); ++i) {
         EXPECT_EQ(m_tools[i].command, expected[i].first) << i;
@@ -785,7 +788,7 @@ TEST_F(AppTest, ExitSavesTheSettingsAndShutsDownOnce) {
 
 // The program itself, started as a second process with a folder on its command line.
 class RunningProgram {
-public:
+  public:
     explicit RunningProgram(const std::string& folder) {
         std::string exe = QV_ZIVAZADO_EXE;
         if (!exe.empty() && exe[0] == '/') {  // a path of the build machine: Wine shows it under Z:
@@ -838,7 +841,7 @@ public:
         return nullptr;
     }
 
-private:
+  private:
     static BOOL CALLBACK Visit(HWND window, LPARAM self) {
         auto* program = reinterpret_cast<RunningProgram*>(self);
         DWORD process = 0;

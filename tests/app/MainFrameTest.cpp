@@ -34,7 +34,7 @@ struct RecordingClient : FrameClient {
 };
 
 class MainFrameTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_WIN95_CLASSES | ICC_BAR_CLASSES};
         InitCommonControlsEx(&controls);
@@ -208,9 +208,9 @@ TEST_F(MainFrameTest, RoutesTheShellRangesAndKeepsItsOwnCommands) {
     }
     // A pane inside the view sends its command to the view; it takes the same route.
     SendMessageA(m_frame.View(), WM_COMMAND, MAKEWPARAM(ID_TOOLS_ATTRIBUTES, BN_CLICKED), 0);
-    EXPECT_EQ(m_client.commands, (std::vector<int>{ID_REPORT_CREATE, ID_REPORT_OPEN, ID_TOOLS_TEMP_FOLDERS, 32000,
-                                                   32810, ID_LOAD_FILTERS_FIRST, 40100, ID_QUICK_LOAD_FIRST, 40300,
-                                                   ID_TOOLS_ATTRIBUTES}));
+    EXPECT_EQ(m_client.commands,
+              (std::vector<int>{ID_REPORT_CREATE, ID_REPORT_OPEN, ID_TOOLS_TEMP_FOLDERS, 32000, 32810,
+                                ID_LOAD_FILTERS_FIRST, 40100, ID_QUICK_LOAD_FIRST, 40300, ID_TOOLS_ATTRIBUTES}));
 
     ASSERT_TRUE(m_frame.StatusBarVisible());
     SendMessageA(m_frame.Window(), WM_COMMAND, ID_VIEW_STATUS_BAR, 0);

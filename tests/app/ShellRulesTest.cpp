@@ -54,12 +54,8 @@ TEST(ClassifyDrop, FoldersReportsFilterFilesAndOtherFiles) {
 
 TEST(FolderOfFile, KeepsDriveRootsAndDropsTheLastPart) {
     const std::pair<const char*, const char*> cases[] = {
-        {"C:\\Data\\a.txt", "C:\\Data"},
-        {"C:\\a.txt", "C:\\"},
-        {"\\\\srv\\share\\a.txt", "\\\\srv\\share"},
-        {"/tmp/x/a.txt", "/tmp/x"},
-        {"/a.txt", "/"},
-        {"a.txt", ""},
+        {"C:\\Data\\a.txt", "C:\\Data"}, {"C:\\a.txt", "C:\\"}, {"\\\\srv\\share\\a.txt", "\\\\srv\\share"},
+        {"/tmp/x/a.txt", "/tmp/x"},      {"/a.txt", "/"},       {"a.txt", ""},
     };
     for (const auto& [path, folder] : cases) {
         EXPECT_EQ(FolderOfFile(path), folder) << path;
@@ -68,10 +64,14 @@ TEST(FolderOfFile, KeepsDriveRootsAndDropsTheLastPart) {
 
 TEST(DriveRootOf, GivesTheRootTheFolderDialogStartsAt) {
     const std::pair<const char*, const char*> cases[] = {
-        {"C:\\Data\\x", "C:\\"},  {"D:\\", "D:\\"},
-        {"e:", "e:\\"},             {"\\\\srv\\share\\dir", "\\\\srv\\share\\"},
-        {"\\\\srv\\share", "\\\\srv\\share\\"}, {"\\\\srv", ""},
-        {"/home/u", "/"},         {"relative\\dir", ""},
+        {"C:\\Data\\x", "C:\\"},
+        {"D:\\", "D:\\"},
+        {"e:", "e:\\"},
+        {"\\\\srv\\share\\dir", "\\\\srv\\share\\"},
+        {"\\\\srv\\share", "\\\\srv\\share\\"},
+        {"\\\\srv", ""},
+        {"/home/u", "/"},
+        {"relative\\dir", ""},
         {"", ""},
     };
     for (const auto& [path, root] : cases) {
@@ -98,17 +98,28 @@ TEST(CommandStateFor, FollowsTheMenuRules) {
         unsigned state;
     };
     const Case cases[] = {
-        {cmd::kCreateReport, &none, 0},        {cmd::kCreateReport, &full, off},
-        {cmd::kOpenReport, &full, off},        {cmd::kOpenReport, &root, 0},
-        {cmd::kSaveReport, &none, off},        {cmd::kSaveReport, &folder, off},
-        {cmd::kSaveReport, &root, 0},          {cmd::kCloseReport, &folder, off},
-        {cmd::kCloseReport, &root, 0},         {cmd::kPrintFolderInfo, &none, off},
-        {cmd::kPrintFolderInfo, &folder, 0},   {cmd::kPrintTree, &folder, 0},
-        {cmd::kUpdateReport, &root, off},      {cmd::kUpdateReport, &liveRoot, 0},
-        {cmd::kUpdateReport, &folder, off},    {cmd::kQuickLoadPlain, &none, off},
-        {cmd::kQuickLoadPlain, &liveRoot, off}, {cmd::kExit, &full, 0},
-        {cmd::kHelp, &none, 0},                {cmd::kToolTemporaryFolders, &none, 0},
-        {cmd::kQuickLoadFirst, &full, 0},      {cmd::kLoadFiltersFirst + 3, &none, 0},
+        {cmd::kCreateReport, &none, 0},
+        {cmd::kCreateReport, &full, off},
+        {cmd::kOpenReport, &full, off},
+        {cmd::kOpenReport, &root, 0},
+        {cmd::kSaveReport, &none, off},
+        {cmd::kSaveReport, &folder, off},
+        {cmd::kSaveReport, &root, 0},
+        {cmd::kCloseReport, &folder, off},
+        {cmd::kCloseReport, &root, 0},
+        {cmd::kPrintFolderInfo, &none, off},
+        {cmd::kPrintFolderInfo, &folder, 0},
+        {cmd::kPrintTree, &folder, 0},
+        {cmd::kUpdateReport, &root, off},
+        {cmd::kUpdateReport, &liveRoot, 0},
+        {cmd::kUpdateReport, &folder, off},
+        {cmd::kQuickLoadPlain, &none, off},
+        {cmd::kQuickLoadPlain, &liveRoot, off},
+        {cmd::kExit, &full, 0},
+        {cmd::kHelp, &none, 0},
+        {cmd::kToolTemporaryFolders, &none, 0},
+        {cmd::kQuickLoadFirst, &full, 0},
+        {cmd::kLoadFiltersFirst + 3, &none, 0},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(CommandStateFor(c.id, *c.context), c.state) << c.id;
@@ -120,9 +131,13 @@ TEST(CommandStateFor, FollowsTheMenuRules) {
 }
 
 TEST(CommandIds, RoutedRangesCoverEveryMenuCommand) {
-    const int routed[] = {cmd::kOpenReport,    cmd::kUpdateReport, cmd::kToolTemporaryFolders,
-                          cmd::kLoadFiltersFirst, cmd::kLoadFiltersFirst + cmd::kFileListMaxItems - 1,
-                          cmd::kQuickLoadFirst,   cmd::kQuickLoadFirst + cmd::kFileListMaxItems - 1};
+    const int routed[] = {cmd::kOpenReport,
+                          cmd::kUpdateReport,
+                          cmd::kToolTemporaryFolders,
+                          cmd::kLoadFiltersFirst,
+                          cmd::kLoadFiltersFirst + cmd::kFileListMaxItems - 1,
+                          cmd::kQuickLoadFirst,
+                          cmd::kQuickLoadFirst + cmd::kFileListMaxItems - 1};
     for (int id : routed) {
         EXPECT_TRUE(cmd::IsShellCommand(id)) << id;
     }
