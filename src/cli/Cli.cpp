@@ -59,7 +59,7 @@ double SecondsSince(Clock::time_point start) {
 
 // Buffers what a command prints and hands it on in large pieces.
 class Printer {
-public:
+  public:
     explicit Printer(const std::function<void(std::string_view)>& sink) : m_sink(sink) {}
     ~Printer() { Flush(); }
     Printer(const Printer&) = delete;
@@ -79,7 +79,7 @@ public:
         m_buffer.clear();
     }
 
-private:
+  private:
     const std::function<void(std::string_view)>& m_sink;
     std::string m_buffer;
 };
@@ -142,12 +142,8 @@ bool ParseTitles(const std::string& list, std::uint32_t* flags) {
     static const struct {
         const char* word;
         std::uint32_t bits;
-    } kWords[] = {{"size", TitleSize},
-                  {"percent", TitlePercent},
-                  {"precise", TitlePercent | TitlePrecisePercent},
-                  {"created", TitleCreated},
-                  {"access", TitleAccess},
-                  {"notes", TitleNotes}};
+    } kWords[] = {{"size", TitleSize},       {"percent", TitlePercent}, {"precise", TitlePercent | TitlePrecisePercent},
+                  {"created", TitleCreated}, {"access", TitleAccess},   {"notes", TitleNotes}};
     *flags = TitleIcon;
     std::size_t start = 0;
     while (start <= list.size()) {
@@ -172,7 +168,8 @@ bool ParseSort(const std::string& word, SortKey* key) {
     static const struct {
         const char* word;
         SortKey key;
-    } kKeys[] = {{"name", SortKey::Name}, {"size", SortKey::Size}, {"created", SortKey::Created}, {"access", SortKey::Access}};
+    } kKeys[] = {
+        {"name", SortKey::Name}, {"size", SortKey::Size}, {"created", SortKey::Created}, {"access", SortKey::Access}};
     for (const auto& entry : kKeys) {
         if (word == entry.word) {
             *key = entry.key;
@@ -227,7 +224,8 @@ void PrintTree(FolderRecord* root, SortKey key, Printer& out) {
     while (!stack.empty()) {
         auto [node, depth] = stack.back();
         stack.pop_back();
-        out << std::string(2 * static_cast<std::size_t>(depth), ' ') << (node->name != nullptr ? node->name : "") << "\n";
+        out << std::string(2 * static_cast<std::size_t>(depth), ' ') << (node->name != nullptr ? node->name : "")
+            << "\n";
         children.clear();
         for (FolderRecord* child = node->firstChild; child != nullptr; child = child->nextSibling) {
             children.push_back(child);
@@ -243,8 +241,9 @@ void PrintTree(FolderRecord* root, SortKey key, Printer& out) {
 }
 
 std::string Summary(FolderRecord* root) {
-    return "Folders: " + FormatGroupedNumber(ReadStat(root, OFN)) + ", files: " + FormatGroupedNumber(ReadStat(root, LFN)) +
-           ", size: " + SizeText(ReadStat(root, MFS)) + ", allocated: " + SizeText(ReadStat(root, NFA));
+    return "Folders: " + FormatGroupedNumber(ReadStat(root, OFN)) +
+           ", files: " + FormatGroupedNumber(ReadStat(root, LFN)) + ", size: " + SizeText(ReadStat(root, MFS)) +
+           ", allocated: " + SizeText(ReadStat(root, NFA));
 }
 
 std::string Seconds(double seconds) {
@@ -471,7 +470,8 @@ std::string ClusterText(const ClusterPolicy* policy) {
     if (policy->ignoreCompression == 0) {
         return "not used";
     }
-    const std::int64_t size = policy->clusterShift > 0 && policy->clusterShift < 63 ? std::int64_t{1} << policy->clusterShift : 0;
+    const std::int64_t size =
+        policy->clusterShift > 0 && policy->clusterShift < 63 ? std::int64_t{1} << policy->clusterShift : 0;
     return (policy->automatic != 0 ? "auto: " : "user: ") + Number(size) + " bytes";
 }
 
@@ -487,9 +487,9 @@ void PrintFilterRows(Report& report, FolderRecord* node, Printer& out) {
         std::snprintf(id, sizeof id, "%02d. ", info.id);
         out << "  " << id << info.name << (info.temporary ? " [temp]" : "") << ": "
             << FormatGroupedNumber(stat(kFilterFiles)) << " files, size " << SizeText(stat(kFilterSize))
-            << ", allocated " << SizeText(stat(kFilterAllocated)) << " | " << FormatGroupedNumber(stat(kFilterDirectFiles))
-            << " files, size " << SizeText(stat(kFilterDirectSize)) << ", allocated "
-            << SizeText(stat(kFilterDirectAllocated)) << "\n";
+            << ", allocated " << SizeText(stat(kFilterAllocated)) << " | "
+            << FormatGroupedNumber(stat(kFilterDirectFiles)) << " files, size " << SizeText(stat(kFilterDirectSize))
+            << ", allocated " << SizeText(stat(kFilterDirectAllocated)) << "\n";
     }
 }
 

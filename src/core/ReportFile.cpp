@@ -78,7 +78,7 @@ std::vector<std::array<std::string, 6>> PerFilterKeys(const FilterSet& filters) 
 
 // Builds the saved tree of `report`; the caller deletes it.
 class SaveTreeBuilder {
-public:
+  public:
     explicit SaveTreeBuilder(Report* report) : m_report(report), m_keys(PerFilterKeys(report->Filters())) {
         FilterInfo info;
         const FilterSet& filters = report->Filters();
@@ -91,7 +91,7 @@ public:
 
     AttrNode* Build();
 
-private:
+  private:
     void AddMarkers(AttrNode* top);
     AttrNode* CopyFolder(FolderRecord* record, AttrNode* parent);
     void AddFilterText(FolderRecord* record, AttrNode* copy, int position);
@@ -152,9 +152,8 @@ void SaveTreeBuilder::AddFilterText(FolderRecord* record, AttrNode* copy, int po
 }
 
 AttrNode* SaveTreeBuilder::CopyFolder(FolderRecord* record, AttrNode* parent) {
-    AttrNode* copy = CreateNode(parent, SavedName(record->desc != nullptr ? record->desc : record->name,
-                                                  record->parent == nullptr)
-                                            .c_str());
+    AttrNode* copy = CreateNode(
+        parent, SavedName(record->desc != nullptr ? record->desc : record->name, record->parent == nullptr).c_str());
     if (copy == nullptr) {
         return nullptr;
     }
@@ -214,9 +213,8 @@ std::string TemporaryPathFor(const std::string& path) {
 
 bool WriteReportFile(const AttrNode* top, const std::string& path, ReportFileError* error) {
     const std::string temporary = TemporaryPathFor(path);
-    platform::File file =
-        platform::File::Open(temporary, platform::FileAccess::ReadWrite, platform::FileDisposition::CreateAlways,
-                             platform::FileShare::Read);
+    platform::File file = platform::File::Open(temporary, platform::FileAccess::ReadWrite,
+                                               platform::FileDisposition::CreateAlways, platform::FileShare::Read);
     if (!file.IsOpen()) {
         SetError(error, ReportFileError::CannotOpen);
         return false;
@@ -279,7 +277,7 @@ char SeparatorFor(const char* rootName) {
 }
 
 class TreeRebuilder {
-public:
+  public:
     TreeRebuilder(Report* report, bool oldVersion, std::size_t inputLength)
         : m_report(report),
           m_oldVersion(oldVersion),
@@ -296,7 +294,7 @@ public:
     // folder, or null when a record cannot be created.
     FolderRecord* Run(AttrNode* first);
 
-private:
+  private:
     FolderRecord* RebuildOne(AttrNode* saved, FolderRecord* parent);
     bool ApplyFilterTexts(AttrNode* saved, FolderRecord* record);
     void ApplyInfo(AttrNode* saved, FolderRecord* record);
@@ -494,7 +492,10 @@ void LoadFilters(Report* report, AttrNode* marker) {
 }
 
 // Builds the report from a read tree; the caller deletes `top`.
-bool RebuildReport(Report* report, AttrNode* top, std::size_t inputLength, const TreeViewOptions& options,
+bool RebuildReport(Report* report,
+                   AttrNode* top,
+                   std::size_t inputLength,
+                   const TreeViewOptions& options,
                    ReportFileError* error) {
     if (top->desc != nullptr) {
         report->SetVersion(top->desc);
@@ -536,7 +537,10 @@ bool RebuildReport(Report* report, AttrNode* top, std::size_t inputLength, const
     return true;
 }
 
-bool OpenFromTree(Report* report, AttrNode* top, std::size_t inputLength, const TreeViewOptions& options,
+bool OpenFromTree(Report* report,
+                  AttrNode* top,
+                  std::size_t inputLength,
+                  const TreeViewOptions& options,
                   ReportFileError* error) {
     if (top == nullptr) {
         SetError(error, ReportFileError::NothingRead);
@@ -571,9 +575,8 @@ bool OpenReport(Report* report, const std::string& path, const TreeViewOptions& 
         SetError(error, ReportFileError::MissingPath);
         return false;
     }
-    platform::File file =
-        platform::File::Open(path, platform::FileAccess::ReadWrite, platform::FileDisposition::OpenExisting,
-                             platform::FileShare::Read);
+    platform::File file = platform::File::Open(path, platform::FileAccess::ReadWrite,
+                                               platform::FileDisposition::OpenExisting, platform::FileShare::Read);
     if (!file.IsOpen()) {
         SetError(error, ReportFileError::CannotOpen);
         return false;
@@ -585,7 +588,10 @@ bool OpenReport(Report* report, const std::string& path, const TreeViewOptions& 
     return OpenFromTree(report, top, size > 0 ? static_cast<std::size_t>(size) : 0, options, error);
 }
 
-bool OpenReportFromMemory(Report* report, const char* text, std::size_t length, const TreeViewOptions& options,
+bool OpenReportFromMemory(Report* report,
+                          const char* text,
+                          std::size_t length,
+                          const TreeViewOptions& options,
                           ReportFileError* error) {
     SetError(error, ReportFileError::None);
     if (report == nullptr) {

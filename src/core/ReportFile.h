@@ -56,11 +56,16 @@ bool SaveReport(Report* report, const std::string& path, ReportFileError* error 
 // created text, version and the folder tree, then runs the finishing pass with `options`. The
 // file is opened for reading and writing, so a read-only file is refused. False, with the reason
 // in `error`, when nothing usable was read.
-bool OpenReport(Report* report, const std::string& path, const TreeViewOptions& options,
+bool OpenReport(Report* report,
+                const std::string& path,
+                const TreeViewOptions& options,
                 ReportFileError* error = nullptr);
 
 // The same from a report file's bytes in memory.
-bool OpenReportFromMemory(Report* report, const char* text, std::size_t length, const TreeViewOptions& options,
+bool OpenReportFromMemory(Report* report,
+                          const char* text,
+                          std::size_t length,
+                          const TreeViewOptions& options,
                           ReportFileError* error = nullptr);
 
 // The message for a failed open of `path` with `error`, for front ends: the program's own text

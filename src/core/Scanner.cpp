@@ -4,8 +4,8 @@
 
 #include <algorithm>
 #include <climits>
-#include <memory>
 #include <cstdio>
+#include <memory>
 #include <vector>
 
 #include "view/Formatters.h"
@@ -213,8 +213,8 @@ struct WalkFrame {
     std::int64_t folders = 0;
     FileTime latestAccess = 0;
     bool temporary = false;
-    bool listed = false;        // the listing was read: the counts are written
-    bool pushedLink = false;    // this folder was entered through a link whose target is stacked
+    bool listed = false;      // the listing was read: the counts are written
+    bool pushedLink = false;  // this folder was entered through a link whose target is stacked
     // The folder's listing, kept open while its sub-folders are walked so they open relative
     // to it (only in the first kOpenListingLevels levels, to bound the open handles).
     std::unique_ptr<platform::DirReader> reader;
@@ -223,7 +223,7 @@ struct WalkFrame {
 };
 
 class Walker {
-public:
+  public:
     Walker(Report* report, const ScanControl& control)
         : m_control(control),
           m_filters(ActiveFilters(report)),
@@ -233,7 +233,7 @@ public:
 
     FolderRecord* Run(const char* path, FolderRecord* record);
 
-private:
+  private:
     // Starts a folder whose full path is in m_path and whose entry in its parent's listing is
     // `entry` (null for the root): lists it (files counted, sub-folders kept) and pushes its
     // frame. False when cancelled.
@@ -272,9 +272,8 @@ private:
 
 std::int64_t Walker::FileAllocated(const DirEntry& entry) {
     const bool compressedAttr = (entry.attributes & platform::kAttrCompressed) != 0;
-    const bool askCompressed =
-        m_policy != nullptr &&
-        (m_policy->compressedForAll != 0 || (m_policy->ignoreCompression == 0 && compressedAttr));
+    const bool askCompressed = m_policy != nullptr && (m_policy->compressedForAll != 0 ||
+                                                       (m_policy->ignoreCompression == 0 && compressedAttr));
     if (!askCompressed) {
         return ClusterRoundedSize(entry.size, m_policy != nullptr ? m_policy->clusterShift : 0);
     }
@@ -359,7 +358,7 @@ bool Walker::Enter(FolderRecord* record, const DirEntry* entry, bool mayList) {
     bool opened = false;
     if (mayList && !m_path.empty()) {
         opened = name != nullptr && parentReader != nullptr ? reader.OpenChild(*parentReader, *name, m_path)
-                                                           : reader.Open(m_path);
+                                                            : reader.Open(m_path);
     }
     if (!opened && !(mayList && platform::CanEnterFolder(m_path))) {
         return true;  // not entered: only the dates are recorded
@@ -492,7 +491,7 @@ struct TotalsFrame {
 };
 
 class Totals {
-public:
+  public:
     Totals(Report* report, const ScanControl& control)
         : m_report(report),
           m_control(control),
@@ -501,7 +500,7 @@ public:
 
     FolderRecord* Run(FolderRecord* root);
 
-private:
+  private:
     // Steps before the children: files item, direct per-filter copies, starting sums. False
     // when cancelled.
     bool Begin(FolderRecord* node);
@@ -540,7 +539,8 @@ void Totals::CreateFilesItem(FolderRecord* node) {
         const FilterKeys& filter = m_filterKeys[i];
         for (int code = 0; code < 3; ++code) {
             const AttrEntry* entry = EntryOf(node, filter.ids[code], m_layout.FilterTotal(i, code));
-            item->attrs.Append(filter.ids[code], entry != nullptr ? AttrValue(entry->value) : AttrValue(std::int64_t{0}));
+            item->attrs.Append(filter.ids[code],
+                               entry != nullptr ? AttrValue(entry->value) : AttrValue(std::int64_t{0}));
         }
         for (int code = 0; code < 3; ++code) {
             AppendInt64(item, filter.ids[code + 3], m_direct[i * 3 + code]);
@@ -670,8 +670,8 @@ void FinishNode(Report* report, const Layout& layout, const FinishFrame& frame, 
     FolderRecord* node = frame.node;
     FolderRecord* parent = node->parent;
     const FixedKeys& keys = Keys();
-    node->kind =
-        SizeClass(StatOf(node, keys.nfa, layout.Fixed(2)), StatOf(parent, keys.nfa, layout.Fixed(2)), parent != nullptr);
+    node->kind = SizeClass(StatOf(node, keys.nfa, layout.Fixed(2)), StatOf(parent, keys.nfa, layout.Fixed(2)),
+                           parent != nullptr);
     if (frame.temporary) {
         StoreStat(node, keys.fca, layout.Fixed(6), AttrValue(std::int32_t{1}));
     }

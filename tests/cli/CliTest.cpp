@@ -40,7 +40,7 @@ std::vector<std::string> Lines(const std::string& text) {
 
 // A small tree: big (3 files of 10,000 bytes), mid (20,000), Small (1 byte), files at the root.
 class CliTree : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         for (int i = 0; i < 3; ++i) {
             tree.WriteFile("big/f" + std::to_string(i) + ".txt", 10000);
@@ -101,8 +101,9 @@ TEST_F(CliTree, ScanPrintsTheTreeAndASummary) {
         EXPECT_NE(lines[i][2], ' ');
     }
     EXPECT_EQ(lines[4].rfind("  {" + root + " files} = 4 K, 6%", 0), 0u) << lines[4];
-    EXPECT_EQ(lines[5].rfind("Folders: 3, files: 6, size: 48.83 K (50 006 bytes), allocated: 64 K (65 536 bytes), time: ", 0),
-              0u)
+    EXPECT_EQ(
+        lines[5].rfind("Folders: 3, files: 6, size: 48.83 K (50 006 bytes), allocated: 64 K (65 536 bytes), time: ", 0),
+        0u)
         << lines[5];
 }
 

@@ -12,10 +12,10 @@
 #include "core/Scanner.h"
 
 #ifndef _WIN32
-#include <csignal>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <csignal>
 #endif
 
 namespace qv {
@@ -72,27 +72,39 @@ std::unique_ptr<Report> SmallReport() {
     const std::string d = "Docs", t = "Temp";
     FolderRecord* root = AddFolder(nullptr, "C:\\");
     root->kind = 9;
-    SetStats(root, {{LFN, 3}, {MFS, 5000}, {NFA, 12288}, {OFN, 1}, {BTM, 132000000001234567}, {ELT, 133000000009999999}});
-    SetStats(root, {{FilterKey(kFilterFiles, d), 2}, {FilterKey(kFilterSize, d), 4000}, {FilterKey(kFilterAllocated, d), 8192},
-                    {FilterKey(kFilterDirectFiles, d), 1}, {FilterKey(kFilterDirectSize, d), 1000},
+    SetStats(root,
+             {{LFN, 3}, {MFS, 5000}, {NFA, 12288}, {OFN, 1}, {BTM, 132000000001234567}, {ELT, 133000000009999999}});
+    SetStats(root, {{FilterKey(kFilterFiles, d), 2},
+                    {FilterKey(kFilterSize, d), 4000},
+                    {FilterKey(kFilterAllocated, d), 8192},
+                    {FilterKey(kFilterDirectFiles, d), 1},
+                    {FilterKey(kFilterDirectSize, d), 1000},
                     {FilterKey(kFilterDirectAllocated, d), 4096}});
-    SetStats(root, {{FilterKey(kFilterFiles, t), 1}, {FilterKey(kFilterSize, t), 1000}, {FilterKey(kFilterAllocated, t), 4096}});
+    SetStats(
+        root,
+        {{FilterKey(kFilterFiles, t), 1}, {FilterKey(kFilterSize, t), 1000}, {FilterKey(kFilterAllocated, t), 4096}});
     WriteText(root, DRM, "1/2/2024 at 10:00", true);
     WriteText(root, notes, "a<b>&#60;&c", true);
 
     FolderRecord* sub = AddFolder(root, "Docs");
     sub->kind = 8;
     SetStats(sub, {{LFN, 2}, {MFS, 4000}, {NFA, 8192}, {OFN, 0}});
-    SetStats(sub, {{FilterKey(kFilterFiles, d), 1}, {FilterKey(kFilterSize, d), 3000}, {FilterKey(kFilterAllocated, d), 4096},
+    SetStats(sub, {{FilterKey(kFilterFiles, d), 1},
+                   {FilterKey(kFilterSize, d), 3000},
+                   {FilterKey(kFilterAllocated, d), 4096},
                    {FilterKey(kFilterDirectFiles, d), 1}});
-    SetStats(sub, {{FilterKey(kFilterFiles, t), 1}, {FilterKey(kFilterSize, t), 1000}, {FilterKey(kFilterAllocated, t), 4096},
+    SetStats(sub, {{FilterKey(kFilterFiles, t), 1},
+                   {FilterKey(kFilterSize, t), 1000},
+                   {FilterKey(kFilterAllocated, t), 4096},
                    {FilterKey(kFilterDirectFiles, t), 1}});
 
     FolderRecord* item = AddFolder(root, "{C:\\ files}");
     item->kind = 7;
     item->group = 1;
     SetStats(item, {{LFN, 1}, {MFS, 1000}, {NFA, 4096}, {OFN, 1}});
-    SetStats(item, {{FilterKey(kFilterFiles, d), 1}, {FilterKey(kFilterSize, d), 1000}, {FilterKey(kFilterAllocated, d), 4096},
+    SetStats(item, {{FilterKey(kFilterFiles, d), 1},
+                    {FilterKey(kFilterSize, d), 1000},
+                    {FilterKey(kFilterAllocated, d), 4096},
                     {FilterKey(kFilterDirectFiles, d), 1}});
     report->SetRoot(root);
     return report;
@@ -236,13 +248,17 @@ TEST(ReportFile, PerFilterTextHasThreeFourOrSixNumbers) {
         auto report = MakeReport(true, 4096);
         FolderRecord* root = AddFolder(nullptr, "/data");
         const std::string f = "Documents";
-        SetStats(root, {{FilterKey(kFilterFiles, f), c.n1}, {FilterKey(kFilterSize, f), c.s2},
-                        {FilterKey(kFilterAllocated, f), c.a3}, {FilterKey(kFilterDirectFiles, f), c.n4},
-                        {FilterKey(kFilterDirectSize, f), c.s5}, {FilterKey(kFilterDirectAllocated, f), c.a6}});
+        SetStats(root, {{FilterKey(kFilterFiles, f), c.n1},
+                        {FilterKey(kFilterSize, f), c.s2},
+                        {FilterKey(kFilterAllocated, f), c.a3},
+                        {FilterKey(kFilterDirectFiles, f), c.n4},
+                        {FilterKey(kFilterDirectSize, f), c.s5},
+                        {FilterKey(kFilterDirectAllocated, f), c.a6}});
         report->SetRoot(root);
         ScratchDir dir;
         ASSERT_TRUE(SaveReport(report.get(), dir.Sub("r.mcr")));
-        EXPECT_NE(ReadAll(dir.Sub("r.mcr")).find("<attr name=\"3\">" + std::string(c.text) + "</attr>"), std::string::npos)
+        EXPECT_NE(ReadAll(dir.Sub("r.mcr")).find("<attr name=\"3\">" + std::string(c.text) + "</attr>"),
+                  std::string::npos)
             << c.text;
         Report back;
         ASSERT_TRUE(OpenReport(&back, dir.Sub("r.mcr"), TreeViewOptions()));
@@ -302,10 +318,12 @@ TEST(ReportFile, OlderVersionAndMissingMarkers) {
     // "0.0.3": six numbers with full file times; no "?drive?": an automatic policy of this
     // machine for the root, which exists here.
     const std::string folder = dir.Path();
-    dir.WriteText("old.mcr", "<node name=\"report\" desc=\"0.0.3\">\r\n<node name=\"?filters?\">"
-                             "<node name=\"Docs\" desc=\"*.txt;\" group=\"1\"/></node><node name=\"" + folder +
-                                 "\" val=\"8192\"><attr name=\"info\">4;1000;8192;2;123456789;987654321</attr>"
-                                 "<attr name=\"date\">yesterday</attr><node name=\"x\"/></node></node>");
+    dir.WriteText("old.mcr",
+                  "<node name=\"report\" desc=\"0.0.3\">\r\n<node name=\"?filters?\">"
+                  "<node name=\"Docs\" desc=\"*.txt;\" group=\"1\"/></node><node name=\"" +
+                      folder +
+                      "\" val=\"8192\"><attr name=\"info\">4;1000;8192;2;123456789;987654321</attr>"
+                      "<attr name=\"date\">yesterday</attr><node name=\"x\"/></node></node>");
     Report old;
     ASSERT_TRUE(OpenReport(&old, dir.Sub("old.mcr"), TreeViewOptions()));
     EXPECT_EQ(old.Version(), "0.0.3");
@@ -324,8 +342,9 @@ TEST(ReportFile, OlderVersionAndMissingMarkers) {
     EXPECT_TRUE(old.Filters().Enabled());
 
     // A top node without desc reads as "0.0.4"; the date and notes are optional.
-    dir.WriteText("plain.mcr", "<node name=\"report\"><node name=\"?drive?\" desc=\"0;0;12;1\"/>"
-                               "<node name=\"r\" val=\"4096\"><attr name=\"info\">1;96;0;1234567890</attr></node></node>");
+    dir.WriteText("plain.mcr",
+                  "<node name=\"report\"><node name=\"?drive?\" desc=\"0;0;12;1\"/>"
+                  "<node name=\"r\" val=\"4096\"><attr name=\"info\">1;96;0;1234567890</attr></node></node>");
     Report plain;
     ASSERT_TRUE(OpenReport(&plain, dir.Sub("plain.mcr"), TreeViewOptions()));
     EXPECT_EQ(plain.Version(), "0.0.4");
@@ -365,7 +384,8 @@ TEST(ReportFile, OpenFailuresSayWhatWentWrong) {
         {"missing.mcr", nullptr, ReportFileError::CannotOpen},
         {"empty.mcr", "", ReportFileError::NothingRead},
         {"words.mcr", "no markup at all", ReportFileError::NothingRead},
-        {"markers.mcr", "<node name=\"report\"><node name=\"?filters?\"/><node name=\"?drive?\" desc=\"0;0;12;1\"/></node>",
+        {"markers.mcr",
+         "<node name=\"report\"><node name=\"?filters?\"/><node name=\"?drive?\" desc=\"0;0;12;1\"/></node>",
          ReportFileError::NoFolders},
     };
     for (const Case& c : cases) {

@@ -42,7 +42,7 @@ std::string FilterStat(const char* code, const char* filter) {
 // A tree whose every figure is known (4096-byte clusters):
 //   root: a.txt 100, b.tmp 4096; sub1: x.exe 5000, empty.bin 0; sub2: z.txt 0; sub3 empty
 class KnownTree : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         dir.WriteFile("a.txt", 100);
         dir.WriteFile("b.tmp", 4096);
@@ -545,8 +545,8 @@ TEST(Scanner, LinkToAnAncestorIsNotEnteredAgain) {
         dir.WriteText("a/b/c.txt", "hello\n");
         dir.WriteText("outside/o.txt", "1234567\n");
         std::error_code ec;
-        std::filesystem::create_directory_symlink(ScratchDir::FromUtf8(dir.Path()), ScratchDir::FromUtf8(dir.Sub("a/b/up")),
-                                                  ec);
+        std::filesystem::create_directory_symlink(ScratchDir::FromUtf8(dir.Path()),
+                                                  ScratchDir::FromUtf8(dir.Sub("a/b/up")), ec);
         if (ec) {
             GTEST_SKIP() << "cannot make a folder link here: " << ec.message();
         }
