@@ -13,6 +13,7 @@
 #include "core/ReportFile.h"
 #include "core/Scanner.h"
 #include "platform/Platform.h"
+#include "view/ItemTitle.h"
 
 namespace qv {
 namespace {
@@ -267,7 +268,7 @@ bool MainShell::RebuildCurrentReport() {
         return false;  // the old report stays
     }
     CarryNotesOver(old->Root(), fresh->Root());
-    RefreshTitles(fresh->Root(), m_viewOptions);
+    RefreshTitles(m_viewOptions, fresh->Root());
     if (m_reportWindow != nullptr) {
         m_reportWindow->RemoveReport(old);
     }

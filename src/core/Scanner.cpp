@@ -740,26 +740,6 @@ FolderRecord* FinishTree(Report* report, FolderRecord* record, const ScanControl
     return record;
 }
 
-void RefreshTitles(FolderRecord* record, const TreeViewOptions& options) {
-    if (record == nullptr) {
-        return;
-    }
-    std::vector<std::pair<FolderRecord*, FolderRecord*>> stack;  // node, next child
-    stack.emplace_back(record, record->firstChild);
-    while (!stack.empty()) {
-        auto& [node, next] = stack.back();
-        if (next != nullptr) {
-            FolderRecord* child = next;
-            next = child->nextSibling;
-            stack.emplace_back(child, child->firstChild);
-            continue;
-        }
-        node->SetName(node->desc);
-        StoreTitle(node, options);
-        stack.pop_back();
-    }
-}
-
 FolderRecord* ScanReport(Report* report, const std::string& path, const ScanControl& control) {
     if (report == nullptr || path.empty()) {
         return nullptr;

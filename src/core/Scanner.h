@@ -50,10 +50,6 @@ FolderRecord* AddTotals(Report* report, FolderRecord* record, const ScanControl&
 // of the sub-tree. Returns the record, or null when cancelled or missing.
 FolderRecord* FinishTree(Report* report, FolderRecord* record, const ScanControl& control);
 
-// Rebuilds every title below and including `record`, children before their parent: the name is
-// set back to the plain name (desc) and replaced by the composed title when that succeeds.
-void RefreshTitles(FolderRecord* record, const TreeViewOptions& options);
-
 // The three passes one after another on a new root named `path`, with the phase texts of the
 // scan job ("Collecting Statistics...", "Finalizing...", "Initializing tree items..."). On
 // success the new tree becomes the report's root and is returned; on cancel or failure the

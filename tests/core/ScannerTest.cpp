@@ -154,11 +154,11 @@ TEST_F(KnownTree, SizeClassesTitlesAndDates) {
 TEST_F(KnownTree, TitleRefreshFollowsNewOptions) {
     TreeViewOptions options;
     options.titleFlags = TitleSize;
-    RefreshTitles(root, options);
+    RefreshTitles(options, root);
     EXPECT_EQ(std::string(Child(root, "sub1")->name), "sub1        = 8 K");
     EXPECT_EQ(std::string(Child(root, "sub3")->name), "sub3        = empty");
     options.titleFlags = 0;
-    RefreshTitles(root, options);
+    RefreshTitles(options, root);
     EXPECT_EQ(std::string(Child(root, "sub1")->name), "sub1");
 }
 
