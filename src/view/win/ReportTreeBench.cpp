@@ -20,33 +20,12 @@
 #include "app/MCMain.h"
 #include "view/win/InfoPanel.h"
 #include "view/win/ReportWindow.h"
+#include "view/win/SingleReportHost.h"
 
 namespace {
 
 using namespace qv;
 using Clock = std::chrono::steady_clock;
-
-class BenchHost : public ReportWindowHost {
-  public:
-    int ReportCount() const override { return report ? 1 : 0; }
-    Report* ReportAt(int index) const override { return index == 0 ? report.get() : nullptr; }
-    TreeViewOptions& ViewOptions() override { return options; }
-    FolderRecord* CurrentRecord() const override { return current; }
-    void SetCurrentRecord(FolderRecord* record) override { current = record; }
-    bool SelectionGuard() const override { return guard; }
-    void SetSelectionGuard(bool on) override { guard = on; }
-    InfoPanel* Panel() const override { return panel; }
-    void RunShellCommand(int) override {}
-    void CloseReportBySerial(std::int32_t) override {}
-    ui::MCMain& Module() override { return module; }
-
-    ui::MCMain module;
-    TreeViewOptions options;
-    std::unique_ptr<Report> report;
-    FolderRecord* current = nullptr;
-    bool guard = false;
-    InfoPanel* panel = nullptr;
-};
 
 FolderRecord* AddFolder(FolderRecord* parent, const std::string& name, std::int64_t allocated, std::int32_t serial) {
     FolderRecord* node = CreateNode(parent, name.c_str());
@@ -108,7 +87,7 @@ int main(int argc, char** argv) {
     InitCommonControlsEx(&controls);
     HWND frame = CreateWindowExA(0, "STATIC", "bench", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0, 0, 800, 600, nullptr,
                                  nullptr, GetModuleHandleA(nullptr), nullptr);
-    BenchHost host;
+    SingleReportHost host;
     InfoPanel panel;
     ReportWindow window;
     if (frame == nullptr || !host.module.Create(GetModuleHandleA(nullptr), frame, nullptr) ||

@@ -19,6 +19,7 @@
 #include "core/Scanner.h"
 #include "view/win/InfoPanel.h"
 #include "view/win/ReportWindow.h"
+#include "view/win/SingleReportHost.h"
 
 namespace {
 
@@ -30,31 +31,8 @@ constexpr UINT kPollMilliseconds = 100;
 constexpr int kSettleTicks = 5;
 constexpr DWORD kLifetimeMilliseconds = 120000;
 
-// The shell's part, as small as a demo allows: one report, no commands.
-class DemoHost : public ReportWindowHost {
-  public:
-    int ReportCount() const override { return report ? 1 : 0; }
-    Report* ReportAt(int index) const override { return index == 0 ? report.get() : nullptr; }
-    TreeViewOptions& ViewOptions() override { return options; }
-    FolderRecord* CurrentRecord() const override { return current; }
-    void SetCurrentRecord(FolderRecord* record) override { current = record; }
-    bool SelectionGuard() const override { return guard; }
-    void SetSelectionGuard(bool on) override { guard = on; }
-    InfoPanel* Panel() const override { return panel; }
-    void RunShellCommand(int) override {}
-    void CloseReportBySerial(std::int32_t) override {}
-    ui::MCMain& Module() override { return module; }
-
-    ui::MCMain module;
-    TreeViewOptions options;
-    std::unique_ptr<Report> report;
-    FolderRecord* current = nullptr;
-    bool guard = false;
-    InfoPanel* panel = nullptr;
-};
-
 struct Demo {
-    DemoHost host;
+    SingleReportHost host;
     InfoPanel panel;
     ReportWindow window;
     ui::MCSplitter splitter;
