@@ -11,15 +11,15 @@ namespace {
 
 // Copies one attribute; texts become owned copies because the old tree is deleted afterwards.
 void CopyAttribute(FolderRecord* from, FolderRecord* to, const char* key) {
-    AttrEntry* entry = from->attrs.Find(key);
-    if (entry == nullptr) {
+    const AttrEntry entry = from->attrs.Find(key);
+    if (!entry) {
         return;
     }
-    const AttrValue& value = entry->value;
+    const AttrView& value = entry.value;
     if (value.Type() == 's' || value.Type() == 'f') {
         to->attrs.Set(key, AttrValue(value.AsText()), true);
     } else {
-        to->attrs.Set(key, value, true);
+        to->attrs.Set(key, AttrValue(value), true);
     }
 }
 

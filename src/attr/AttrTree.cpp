@@ -1,8 +1,10 @@
 // Attribute values, the process-wide name table, attribute lists and node trees.
 #include "attr/AttrTree.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cinttypes>
+#include <cstddef>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -14,7 +16,7 @@
 
 namespace qv {
 
-static_assert(sizeof(AttrEntry) == 16, "an attribute entry is a name id, a letter and an 8-byte payload");
+static_assert(sizeof(AttrView) == 12, "a value is a letter and a 4-aligned 8-byte payload");
 static_assert(sizeof(void*) != 8 || sizeof(AttrNode) <= 120, "a node must fit a 128-byte heap block");
 
 namespace {
@@ -276,116 +278,39 @@ const char* AttrNameText(std::uint32_t id) {
 }
 
 // ---------------------------------------------------------------------------------------------
-// AttrValue
+// AttrView and AttrValue
 
 template <typename T>
-void AttrValue::Store(T value) {
+void AttrView::Store(T value) {
     static_assert(sizeof(T) <= sizeof m_payload);
     std::memcpy(m_payload, &value, sizeof value);
 }
 
-std::int32_t AttrValue::Int32() const {
+std::int32_t AttrView::Int32() const {
     std::int32_t value;
     std::memcpy(&value, m_payload, sizeof value);
     return value;
 }
 
-std::int64_t AttrValue::Int64() const {
+std::int64_t AttrView::Int64() const {
     std::int64_t value;
     std::memcpy(&value, m_payload, sizeof value);
     return value;
 }
 
-double AttrValue::Double() const {
+double AttrView::Double() const {
     double value;
     std::memcpy(&value, m_payload, sizeof value);
     return value;
 }
 
-char* AttrValue::Text() const {
+char* AttrView::Text() const {
     char* value;
     std::memcpy(&value, m_payload, sizeof value);
     return value;
 }
 
-AttrValue::AttrValue(const char* text) : m_type('s') {
-    Store(DuplicateText(text));
-}
-
-AttrValue::AttrValue(std::int32_t value) : m_type('i') {
-    Store(value);
-}
-
-AttrValue::AttrValue(std::int64_t value) : m_type('q') {
-    Store(value);
-}
-
-AttrValue::AttrValue(double value) : m_type('r') {
-    Store(value);
-}
-
-AttrValue AttrValue::Borrowed(const char* text) {
-    AttrValue value;
-    value.m_type = 'f';
-    value.Store(text);
-    return value;
-}
-
-AttrValue AttrValue::Adopt(char* text) {
-    AttrValue value;
-    value.m_type = 's';
-    value.Store(text);
-    return value;
-}
-
-AttrValue::AttrValue(const AttrValue& other) : m_type(other.m_type) {
-    std::memcpy(m_payload, other.m_payload, sizeof m_payload);
-    if (m_type == 's') {
-        Store(DuplicateText(other.Text()));
-    }
-}
-
-AttrValue& AttrValue::operator=(const AttrValue& other) {
-    if (this != &other) {
-        AttrValue copy(other);
-        *this = std::move(copy);
-    }
-    return *this;
-}
-
-AttrValue::AttrValue(AttrValue&& other) noexcept : m_type(other.m_type) {
-    std::memcpy(m_payload, other.m_payload, sizeof m_payload);
-    other.m_type = 'u';
-    std::memset(other.m_payload, 0, sizeof other.m_payload);
-}
-
-AttrValue& AttrValue::operator=(AttrValue&& other) noexcept {
-    if (this != &other) {
-        Release();
-        m_type = other.m_type;
-        std::memcpy(m_payload, other.m_payload, sizeof m_payload);
-        other.m_type = 'u';
-        std::memset(other.m_payload, 0, sizeof other.m_payload);
-    }
-    return *this;
-}
-
-AttrValue::~AttrValue() {
-    Release();
-}
-
-void AttrValue::Release() {
-    if (m_type == 's') {
-        std::free(Text());
-    }
-}
-
-void AttrValue::ClearPayload() {
-    Release();
-    std::memset(m_payload, 0, sizeof m_payload);
-}
-
-std::int64_t AttrValue::AsInt64() const {
+std::int64_t AttrView::AsInt64() const {
     switch (m_type) {
         case 'q':
             return Int64();
@@ -396,7 +321,7 @@ std::int64_t AttrValue::AsInt64() const {
     }
 }
 
-double AttrValue::AsDouble() const {
+double AttrView::AsDouble() const {
     switch (m_type) {
         case 'r':
             return Double();
@@ -407,11 +332,11 @@ double AttrValue::AsDouble() const {
     }
 }
 
-const char* AttrValue::AsText() const {
+const char* AttrView::AsText() const {
     return (m_type == 's' || m_type == 'f') ? Text() : nullptr;
 }
 
-std::int32_t AttrValue::AsLenientInt() const {
+std::int32_t AttrView::AsLenientInt() const {
     switch (m_type) {
         case 'i':
             return Int32();
@@ -431,7 +356,7 @@ std::int32_t AttrValue::AsLenientInt() const {
     }
 }
 
-const char* AttrValue::ToText(char* buffer, std::size_t size) const {
+const char* AttrView::ToText(char* buffer, std::size_t size) const {
     if (m_type == 's' || m_type == 'f') {
         return Text();
     }
@@ -458,19 +383,160 @@ const char* AttrValue::ToText(char* buffer, std::size_t size) const {
     return buffer;
 }
 
-const AttrValue& AttrValue::Unset() {
-    static const AttrValue unset;
-    return unset;
+AttrValue::AttrValue(const char* text) {
+    m_type = 's';
+    Store(DuplicateText(text));
+}
+
+AttrValue::AttrValue(std::int32_t value) {
+    m_type = 'i';
+    Store(value);
+}
+
+AttrValue::AttrValue(std::int64_t value) {
+    m_type = 'q';
+    Store(value);
+}
+
+AttrValue::AttrValue(double value) {
+    m_type = 'r';
+    Store(value);
+}
+
+AttrValue::AttrValue(const AttrView& view) : AttrView(view) {
+    if (m_type == 's') {
+        Store(DuplicateText(Text()));
+    }
+}
+
+AttrValue AttrValue::Borrowed(const char* text) {
+    AttrValue value;
+    value.m_type = 'f';
+    value.Store(text);
+    return value;
+}
+
+AttrValue AttrValue::Adopt(char* text) {
+    AttrValue value;
+    value.m_type = 's';
+    value.Store(text);
+    return value;
+}
+
+AttrValue::AttrValue(const AttrValue& other) : AttrValue(static_cast<const AttrView&>(other)) {}
+
+AttrValue& AttrValue::operator=(const AttrValue& other) {
+    if (this != &other) {
+        AttrValue copy(other);
+        *this = std::move(copy);
+    }
+    return *this;
+}
+
+AttrValue::AttrValue(AttrValue&& other) noexcept {
+    other.MoveInto(*this);
+}
+
+AttrValue& AttrValue::operator=(AttrValue&& other) noexcept {
+    if (this != &other) {
+        Release();
+        other.MoveInto(*this);
+    }
+    return *this;
+}
+
+AttrValue::~AttrValue() {
+    Release();
+}
+
+void AttrValue::Release() {
+    if (m_type == 's') {
+        std::free(Text());
+    }
+}
+
+void AttrValue::MoveInto(AttrView& target) {
+    target.m_type = m_type;
+    std::memcpy(target.m_payload, m_payload, sizeof m_payload);
+    m_type = 'u';
+    std::memset(m_payload, 0, sizeof m_payload);
+}
+
+void AttrValue::ClearPayload() {
+    Release();
+    std::memset(m_payload, 0, sizeof m_payload);
 }
 
 // ---------------------------------------------------------------------------------------------
 // AttrList
+//
+// A list's block holds its values; the block points at the table of names and letters. A table
+// may be shared by several lists, each using a prefix of it: a list's entry i is described by
+// key i of its table. Only a table with a single user is ever written; a list that must change
+// a shared table copies its own prefix first.
+
+namespace {
+
+// Key of an entry: the name id above the letter. Name ids stay below 2^20, see the name table.
+constexpr std::uint32_t MakeKey(std::uint32_t nameId, char letter) {
+    return (nameId << 8) | static_cast<unsigned char>(letter);
+}
+constexpr std::uint32_t NameIdOfKey(std::uint32_t key) {
+    return key >> 8;
+}
+constexpr char LetterOfKey(std::uint32_t key) {
+    return static_cast<char>(key & 0xFFu);
+}
+static_assert(std::uint64_t{kChunkSize} * kMaxChunks <= (1u << 24), "name ids must fit 24 bits of a key");
+
+struct NameTableOfList {
+    std::atomic<std::uint32_t> users;
+    std::uint32_t count;     // keys written; every user's entry count is at most this
+    std::uint32_t capacity;  // keys allocated
+    std::uint32_t keys[1];   // `capacity` keys in fact
+};
+
+NameTableOfList* NewKeyTable(std::uint32_t capacity) {
+    const std::size_t bytes = offsetof(NameTableOfList, keys) + std::size_t{capacity} * sizeof(std::uint32_t);
+    auto* table = static_cast<NameTableOfList*>(std::malloc(bytes));
+    if (table != nullptr) {
+        new (&table->users) std::atomic<std::uint32_t>(1);
+        table->count = 0;
+        table->capacity = capacity;
+    }
+    return table;
+}
+
+void ReleaseKeyTable(NameTableOfList* table) {
+    if (table != nullptr && table->users.fetch_sub(1, std::memory_order_acq_rel) == 1) {
+        std::free(table);
+    }
+}
+
+// 4, 6, 8, 12, 16, 24, 32, 48, 64, ...: powers of two and the halves between them, so at most a
+// third of a list is spare; a folder's 46 statistics end in 48 slots.
+std::size_t NextCapacity(std::size_t capacity) {
+    if (capacity < 4) {
+        return 4;
+    }
+    const bool powerOfTwo = (capacity & (capacity - 1)) == 0;
+    return powerOfTwo ? capacity + capacity / 2 : capacity + capacity / 3;
+}
+
+constexpr std::size_t kMaxEntries = 0x0FFFFFFFu;
+
+}  // namespace
+
+struct AttrList::Block {
+    NameTableOfList* names;
+    std::uint32_t capacity;  // values allocated behind the header
+    std::uint32_t unused;
+
+    unsigned char* Slot(std::size_t index) { return reinterpret_cast<unsigned char*>(this + 1) + index * 8; }
+};
 
 AttrList::~AttrList() {
-    for (std::uint32_t i = 0; i < m_count; ++i) {
-        m_entries[i].~AttrEntry();
-    }
-    std::free(m_entries);
+    Clear();
 }
 
 void AttrList::SetError(AttrError code) {
@@ -482,83 +548,157 @@ const char* AttrList::ErrorText() const {
     return m_errorTextSet ? kErrorTexts[m_error] : "";
 }
 
-bool AttrList::Reserve(std::size_t count) {
-    if (count <= m_capacity) {
+std::uint32_t AttrList::Key(std::size_t index) const {
+    return m_block->names->keys[index];
+}
+
+char* AttrList::TextAt(std::size_t index) const {
+    char* text;
+    std::memcpy(&text, m_block->Slot(index), sizeof text);
+    return text;
+}
+
+// Moves the payload of `value` into slot `index`; the slot's old payload must be dealt with.
+void AttrList::TakePayload(std::size_t index, AttrValue& value) {
+    AttrView taken;
+    value.MoveInto(taken);
+    std::memcpy(m_block->Slot(index), taken.m_payload, 8);
+}
+
+AttrEntry AttrList::Entry(std::size_t index) const {
+    const std::uint32_t key = Key(index);
+    AttrEntry entry;
+    entry.nameId = NameIdOfKey(key);
+    entry.index = static_cast<std::uint32_t>(index);
+    entry.value.m_type = LetterOfKey(key);
+    std::memcpy(entry.value.m_payload, m_block->Slot(index), 8);
+    return entry;
+}
+
+bool AttrList::EnsureRoom(std::size_t count) {
+    if (m_block != nullptr && count <= m_block->capacity) {
         return true;
     }
-    if (count > 0x0FFFFFFFu) {
+    static_assert(sizeof(Block) == 16, "values behind the block header stay 8-byte aligned");
+    if (count > kMaxEntries) {
         return false;
     }
-    auto* entries = static_cast<AttrEntry*>(std::malloc(count * sizeof(AttrEntry)));
-    if (entries == nullptr) {
+    // Values are plain bytes (an 's' payload is just a pointer), so the block may move.
+    auto* block = static_cast<Block*>(std::realloc(m_block, sizeof(Block) + count * 8));
+    if (block == nullptr) {
         return false;
     }
-    for (std::uint32_t i = 0; i < m_count; ++i) {
-        new (&entries[i]) AttrEntry(std::move(m_entries[i]));
-        m_entries[i].~AttrEntry();
+    if (m_block == nullptr) {
+        block->names = nullptr;
+        block->unused = 0;
     }
-    std::free(m_entries);
-    m_entries = entries;
-    m_capacity = static_cast<std::uint32_t>(count);
+    block->capacity = static_cast<std::uint32_t>(count);
+    m_block = block;
     return true;
 }
 
-bool AttrList::Grow() {
-    // 4, 6, 8, 12, 16, 24, 32, 48, 64, ...: powers of two and the halves between them, so at
-    // most a third of a list is spare; a folder's 46 statistics end in 48 slots.
-    const std::uint32_t capacity = m_capacity;
-    if (capacity < 4) {
-        return Reserve(4);
-    }
-    const bool powerOfTwo = (capacity & (capacity - 1)) == 0;
-    return Reserve(powerOfTwo ? capacity + capacity / 2 : capacity + capacity / 3);
+bool AttrList::Reserve(std::size_t count) {
+    return EnsureRoom(count);
 }
 
-AttrEntry* AttrList::At(std::size_t index) {
+// Makes the list the only user of a table with room for `capacity` keys, keeping its own keys.
+bool AttrList::OwnNames(std::size_t capacity) {
+    NameTableOfList* names = m_block->names;
+    const bool alone = names != nullptr && names->users.load(std::memory_order_acquire) == 1;
+    if (alone && capacity <= names->capacity) {
+        return true;
+    }
+    const std::size_t wanted = std::max<std::size_t>(capacity, m_block->capacity);
+    NameTableOfList* own = NewKeyTable(static_cast<std::uint32_t>(wanted));
+    if (own == nullptr) {
+        return false;
+    }
+    if (names != nullptr) {
+        std::memcpy(own->keys, names->keys, m_count * sizeof(std::uint32_t));
+    }
+    own->count = m_count;
+    ReleaseKeyTable(names);
+    m_block->names = own;
+    return true;
+}
+
+// Gives entry `index` (at most Count()) the key `key`. Appending the key a shared table already
+// holds at that place writes nothing.
+bool AttrList::WriteKey(std::size_t index, std::uint32_t key) {
+    NameTableOfList* names = m_block->names;
+    if (names != nullptr && index < names->count && names->keys[index] == key) {
+        return true;
+    }
+    if (!OwnNames(std::max<std::size_t>(index + 1, m_count))) {
+        return false;
+    }
+    names = m_block->names;
+    names->keys[index] = key;
+    if (index == m_count) {
+        names->count = m_count + 1;  // a longer tail was this list's alone and is dropped
+    }
+    return true;
+}
+
+bool AttrList::ShareNamesWith(const AttrList& model) {
+    if (m_count != 0 || model.m_block == nullptr || model.m_block->names == nullptr ||
+        !EnsureRoom(std::max<std::size_t>(model.m_count, 1))) {
+        return false;
+    }
+    NameTableOfList* names = model.m_block->names;
+    if (m_block->names != names) {
+        names->users.fetch_add(1, std::memory_order_relaxed);
+        ReleaseKeyTable(m_block->names);
+        m_block->names = names;
+    }
+    return true;
+}
+
+AttrEntry AttrList::At(std::size_t index) {
     if (index >= m_count) {
         SetError(AttrError::NotFound);
-        return nullptr;
+        return {};
     }
-    return &m_entries[index];
+    return Entry(index);
 }
 
-AttrEntry* AttrList::Find(const char* name) {
+AttrEntry AttrList::Find(const char* name) {
     if (name != nullptr) {
         const std::uint32_t start = m_cursor < m_count ? m_cursor : 0;
         for (std::uint32_t i = start; i < m_count; ++i) {
-            if (std::strcmp(m_entries[i].Name(), name) == 0) {
+            if (std::strcmp(AttrNameText(NameIdOfKey(Key(i))), name) == 0) {
                 m_cursor = i;
-                return &m_entries[i];
+                return Entry(i);
             }
         }
         for (std::uint32_t i = 0; i < start; ++i) {
-            if (std::strcmp(m_entries[i].Name(), name) == 0) {
+            if (std::strcmp(AttrNameText(NameIdOfKey(Key(i))), name) == 0) {
                 m_cursor = i;
-                return &m_entries[i];
+                return Entry(i);
             }
         }
     }
     SetError(AttrError::NotFound);
     m_cursor = m_count;  // at the end: the next search starts from the first entry
-    return nullptr;
+    return {};
 }
 
-const AttrValue& AttrList::Get(const char* name) {
-    const AttrEntry* entry = Find(name);
-    if (entry != nullptr) {
-        switch (entry->value.Type()) {
+AttrView AttrList::Get(const char* name) {
+    const AttrEntry entry = Find(name);
+    if (entry) {
+        switch (entry.value.Type()) {
             case 's':
             case 'i':
             case 'r':
             case 'q':
             case 'f':
-                return entry->value;
+                return entry.value;
             default:
                 break;
         }
     }
     SetError(AttrError::NotFound);
-    return AttrValue::Unset();
+    return {};
 }
 
 bool AttrList::Set(const char* name, const AttrValue& value, bool replace) {
@@ -571,24 +711,42 @@ bool AttrList::Set(const char* name, AttrValue&& value, bool replace) {
         return false;
     }
     if (replace) {
-        if (AttrEntry* entry = Find(name)) {
-            entry->value = std::move(value);
+        if (const AttrEntry entry = Find(name)) {
             m_cursor = kNoCursor;
+            if (!SetAt(entry.index, std::move(value))) {
+                SetError(AttrError::Generic);
+                return false;
+            }
             return true;
         }
     }
     return Append(InternAttrName(name), std::move(value));
 }
 
+bool AttrList::SetAt(std::size_t index, AttrValue&& value) {
+    if (index >= m_count) {
+        return false;
+    }
+    const std::uint32_t oldKey = Key(index);
+    if (!WriteKey(index, MakeKey(NameIdOfKey(oldKey), value.Type()))) {
+        return false;
+    }
+    if (LetterOfKey(oldKey) == 's') {
+        std::free(TextAt(index));
+    }
+    TakePayload(index, value);
+    return true;
+}
+
 bool AttrList::Append(std::uint32_t nameId, AttrValue&& value) {
     m_cursor = kNoCursor;
-    if (nameId == 0 || (m_count == m_capacity && !Grow())) {
+    const bool room = m_block != nullptr && m_count < m_block->capacity;
+    if (nameId == 0 || (!room && !EnsureRoom(NextCapacity(m_block != nullptr ? m_block->capacity : 0))) ||
+        !WriteKey(m_count, MakeKey(nameId, value.Type()))) {
         SetError(AttrError::Generic);
         return false;
     }
-    AttrEntry* entry = new (&m_entries[m_count]) AttrEntry;
-    entry->nameId = nameId;
-    entry->value = std::move(value);
+    TakePayload(m_count, value);
     ++m_count;
     return true;
 }
@@ -596,11 +754,19 @@ bool AttrList::Append(std::uint32_t nameId, AttrValue&& value) {
 bool AttrList::Remove(const char* name) {
     m_cursor = kNoCursor;
     for (std::uint32_t i = 0; name != nullptr && i < m_count; ++i) {
-        if (EqualsIgnoringAsciiCase(m_entries[i].Name(), name)) {
-            for (std::uint32_t j = i; j + 1 < m_count; ++j) {
-                m_entries[j] = std::move(m_entries[j + 1]);
+        if (EqualsIgnoringAsciiCase(AttrNameText(NameIdOfKey(Key(i))), name)) {
+            if (!OwnNames(m_count)) {
+                SetError(AttrError::Generic);
+                return true;
             }
-            m_entries[--m_count].~AttrEntry();
+            if (LetterOfKey(Key(i)) == 's') {
+                std::free(TextAt(i));
+            }
+            NameTableOfList* names = m_block->names;
+            std::memmove(&names->keys[i], &names->keys[i + 1], (m_count - i - 1) * sizeof(std::uint32_t));
+            std::memmove(m_block->Slot(i), m_block->Slot(i + 1), (m_count - i - 1) * 8);
+            --m_count;
+            names->count = m_count;
             return true;
         }
     }
@@ -608,17 +774,25 @@ bool AttrList::Remove(const char* name) {
     return true;
 }
 
+void AttrList::DestroyValues() {
+    for (std::uint32_t i = 0; i < m_count; ++i) {
+        if (LetterOfKey(Key(i)) == 's') {
+            std::free(TextAt(i));
+        }
+    }
+    m_count = 0;
+}
+
 bool AttrList::Clear() {
     if (m_error != 0) {
         SetError(AttrError::None);
     }
-    for (std::uint32_t i = 0; i < m_count; ++i) {
-        m_entries[i].~AttrEntry();
+    if (m_block != nullptr) {
+        DestroyValues();
+        ReleaseKeyTable(m_block->names);
+        std::free(m_block);
+        m_block = nullptr;
     }
-    std::free(m_entries);
-    m_entries = nullptr;
-    m_count = 0;
-    m_capacity = 0;
     m_cursor = kNoCursor;
     return true;
 }
@@ -795,7 +969,7 @@ std::int64_t GetInt64(AttrNode* node, const char* key) {
     if (node == nullptr) {
         return 0;
     }
-    const AttrValue& value = node->attrs.Get(key);
+    const AttrView value = node->attrs.Get(key);
     return (value.Type() == 'i' || value.Type() == 'q') ? value.AsInt64() : 0;
 }
 

@@ -12,27 +12,13 @@ namespace qv {
 // is 309 digits, a sign, a point and six decimals.
 constexpr std::size_t kValueTextSize = 320;
 
-// One typed value. Type letters: 's' owned text, 'f' text not owned, 'i' 32-bit integer,
-// 'q' 64-bit integer, 'r' double, 'u' unset. An 's' value owns a malloc'd copy of its text.
-// The payload is kept as 8 raw bytes aligned to 4 so that an AttrEntry (name id + value)
-// packs into 16 bytes; a report holds tens of millions of entries.
-class AttrValue {
+// The reading side of a typed value. Type letters: 's' owned text, 'f' text not owned, 'i'
+// 32-bit integer, 'q' 64-bit integer, 'r' double, 'u' unset. A view is a copy of the letter and
+// the 8-byte payload and owns nothing: a view of an 's' value read from a list stays valid
+// until that entry changes. The payload is aligned to 4 so a view packs into 12 bytes.
+class AttrView {
   public:
-    AttrValue() = default;                   // 'u', zero payload
-    explicit AttrValue(const char* text);    // 's', duplicated (null allowed)
-    explicit AttrValue(std::int32_t value);  // 'i'
-    explicit AttrValue(std::int64_t value);  // 'q'
-    explicit AttrValue(double value);        // 'r'
-    // 'f': refers to `text` without owning it; the caller keeps it alive.
-    static AttrValue Borrowed(const char* text);
-    // Takes ownership of a malloc'd text as an 's' value.
-    static AttrValue Adopt(char* text);
-
-    AttrValue(const AttrValue& other);
-    AttrValue& operator=(const AttrValue& other);
-    AttrValue(AttrValue&& other) noexcept;
-    AttrValue& operator=(AttrValue&& other) noexcept;
-    ~AttrValue();
+    AttrView() = default;  // 'u', zero payload
 
     char Type() const { return m_type; }
     std::int64_t AsInt64() const;  // 'q'; 'i' sign-extended; else 0
@@ -44,14 +30,8 @@ class AttrValue {
     // other letters: empty text in the buffer. Never writes past `size` bytes: a number that
     // does not fit is cut short. kValueTextSize bytes hold every value.
     const char* ToText(char* buffer, std::size_t size) const;
-    // Frees 's' text, zeroes the payload, keeps the letter.
-    void ClearPayload();
 
-    // The one shared unset value that failed lookups return.
-    static const AttrValue& Unset();
-
-  private:
-    void Release();
+  protected:
     std::int32_t Int32() const;
     std::int64_t Int64() const;
     double Double() const;
@@ -61,6 +41,41 @@ class AttrValue {
 
     char m_type = 'u';
     alignas(4) unsigned char m_payload[8] = {};
+
+    friend class AttrList;
+    friend class AttrValue;
+};
+
+// One typed value that owns its text: an 's' value owns a malloc'd copy.
+class AttrValue : public AttrView {
+  public:
+    AttrValue() = default;                   // 'u', zero payload
+    explicit AttrValue(const char* text);    // 's', duplicated (null allowed)
+    explicit AttrValue(std::int32_t value);  // 'i'
+    explicit AttrValue(std::int64_t value);  // 'q'
+    explicit AttrValue(double value);        // 'r'
+    // A copy of a viewed value: 's' text is duplicated, 'f' stays borrowed.
+    explicit AttrValue(const AttrView& view);
+    // 'f': refers to `text` without owning it; the caller keeps it alive.
+    static AttrValue Borrowed(const char* text);
+    // Takes ownership of a malloc'd text as an 's' value.
+    static AttrValue Adopt(char* text);
+
+    AttrValue(const AttrValue& other);
+    AttrValue& operator=(const AttrValue& other);
+    AttrValue(AttrValue&& other) noexcept;
+    AttrValue& operator=(AttrValue&& other) noexcept;
+    ~AttrValue();
+
+    // Frees 's' text, zeroes the payload, keeps the letter.
+    void ClearPayload();
+
+  private:
+    void Release();
+    // Hands the payload (and any owned text) to the caller; the value is left unset.
+    void MoveInto(AttrView& target);
+
+    friend class AttrList;
 };
 
 // Process-wide table of attribute names. Ids start at 1; 0 means "no name". A name once
@@ -74,12 +89,14 @@ std::uint32_t InternAttrName(const char* name);
 // Text of an interned name; null for 0 or an unknown id.
 const char* AttrNameText(std::uint32_t id);
 
-// One entry of an attribute list. Names are interned process-wide: a million nodes that
-// share a few dozen attribute names keep one copy of each name.
+// One entry as a lookup or a walk of a list returns it: the name id, the position and a view of
+// the value, valid until the list changes. Converts to false when the lookup found nothing.
 struct AttrEntry {
     const char* Name() const { return AttrNameText(nameId); }
+    explicit operator bool() const { return nameId != 0; }
     std::uint32_t nameId = 0;
-    AttrValue value;
+    std::uint32_t index = 0;
+    AttrView value;
 };
 
 enum class AttrError : std::int32_t { None = 0, Generic = 1, NotFound = 2 };
@@ -87,6 +104,11 @@ enum class AttrError : std::int32_t { None = 0, Generic = 1, NotFound = 2 };
 // The ordered attribute list of a node, with its error state and search cursor. Entries keep
 // insertion order; names need not be unique. The cursor remembers where the last successful
 // search matched, so reading keys in the order they were written costs one comparison each.
+//
+// Storage: the values are 8-byte payloads in one block; the names and letters sit in a separate
+// table that lists filled alike can share (ShareNamesWith). A report's folders all carry the
+// same few dozen statistics in the same order, so they keep one table between them and each
+// folder pays 8 bytes per statistic. A list copies a shared table before it changes it.
 class AttrList {
   public:
     AttrList() = default;
@@ -95,18 +117,19 @@ class AttrList {
     AttrList& operator=(const AttrList&) = delete;
 
     std::size_t Count() const { return m_count; }
-    // Read-only walk over the entries in list order (no cursor or error state involved).
-    const AttrEntry* begin() const { return m_entries; }
-    const AttrEntry* end() const { return m_entries + m_count; }
-    // Entry at index, or null (and error NotFound) past the end.
-    AttrEntry* At(std::size_t index);
-    // Cursor search (exact, case-sensitive); null and error NotFound when missing.
-    AttrEntry* Find(const char* name);
-    // Value of `name` when its letter is s/i/r/q/f, else the shared unset value and NotFound.
-    const AttrValue& Get(const char* name);
+    // The entry at `index` (below Count()) for walks; touches neither cursor nor error state.
+    AttrEntry Entry(std::size_t index) const;
+    // Entry at index, or none (and error NotFound) past the end.
+    AttrEntry At(std::size_t index);
+    // Cursor search (exact, case-sensitive); none and error NotFound when missing.
+    AttrEntry Find(const char* name);
+    // Value of `name` when its letter is s/i/r/q/f, else an unset value and error NotFound.
+    AttrView Get(const char* name);
     // Set with or without replacement; a null/empty name fails with Generic. Resets the cursor.
     bool Set(const char* name, const AttrValue& value, bool replace);
     bool Set(const char* name, AttrValue&& value, bool replace);
+    // Replaces the value of the entry at `index` (below Count()). False when memory runs out.
+    bool SetAt(std::size_t index, AttrValue&& value);
     // Appends without looking for an existing entry, by an id from InternAttrName. Fails with
     // Generic for id 0 or when memory runs out. Resets the cursor.
     bool Append(std::uint32_t nameId, AttrValue&& value);
@@ -117,17 +140,29 @@ class AttrList {
     // Pre-sizes the list for `count` entries (a scanner knows how many it will append).
     // False when memory runs out.
     bool Reserve(std::size_t count);
+    // For an empty list that will be filled like `model`: uses the model's table of names and
+    // letters, and room for as many values. Entries appended in the model's order with the
+    // model's letters then cost no name storage; any other entry makes the list its own copy.
+    // False when memory runs out (the list stays usable).
+    bool ShareNamesWith(const AttrList& model);
 
     AttrError ErrorCode() const { return static_cast<AttrError>(m_error); }
     // "" before any error state was recorded, else "No error", "Generic error", "Not found".
     const char* ErrorText() const;
 
   private:
+    struct Block;
+    std::uint32_t Key(std::size_t index) const;
+    char* TextAt(std::size_t index) const;
+    void TakePayload(std::size_t index, AttrValue& value);
+    bool EnsureRoom(std::size_t count);
+    bool WriteKey(std::size_t index, std::uint32_t key);
+    bool OwnNames(std::size_t capacity);
+    void DestroyValues();
     void SetError(AttrError code);
-    bool Grow();
-    AttrEntry* m_entries = nullptr;
+
+    Block* m_block = nullptr;
     std::uint32_t m_count = 0;
-    std::uint32_t m_capacity = 0;
     std::uint32_t m_cursor = kNoCursor;
     std::uint8_t m_error = 0;
     bool m_errorTextSet = false;

@@ -224,7 +224,7 @@ class Output {
     char m_buffer[kBufferSize];
 };
 
-bool IsEmptyValue(const AttrValue& value) {
+bool IsEmptyValue(const AttrView& value) {
     switch (value.Type()) {
         case 's':
         case 'f':
@@ -240,7 +240,7 @@ bool IsEmptyValue(const AttrValue& value) {
 }
 
 void WriteAttribute(Output& out, const AttrEntry& entry, std::int32_t depth) {
-    const AttrValue& value = entry.value;
+    const AttrView& value = entry.value;
     out.Put("\r\n");
     out.PutTabs(depth);
     out.Put("<attr name=\"");
@@ -304,7 +304,8 @@ bool WriteNodeStart(Output& out, const AttrNode& node, bool skipEmpty) {
         return false;
     }
     out.Put('>');
-    for (const AttrEntry& entry : node.attrs) {
+    for (std::size_t i = 0; i < node.attrs.Count(); ++i) {
+        const AttrEntry entry = node.attrs.Entry(i);
         if (entry.value.Type() != 'u' && !(skipEmpty && IsEmptyValue(entry.value))) {
             WriteAttribute(out, entry, node.depth + 1);
         }
@@ -440,6 +441,7 @@ class Reader {
     const char* m_end;
     AttrNode* m_root = nullptr;
     AttrNode* m_current = nullptr;
+    AttrNode* m_previous = nullptr;  // the node read last: the next one likely has its attribute names
     std::string m_scratch;
 };
 
@@ -537,6 +539,10 @@ Reader::Step Reader::OnNodeTag(const Tag& tag, AttrNode* parent) {
     if (m_root == nullptr) {
         m_root = node;
     }
+    if (m_previous != nullptr) {
+        node->attrs.ShareNamesWith(m_previous->attrs);
+    }
+    m_previous = node;
     TagFields fields;
     bool selfClosing = false;
     if (!ReadFields(tag.afterName, &fields, &selfClosing)) {

@@ -84,4 +84,11 @@ std::string CreatedText(platform::FileTime time) {
     return date + " at " + clock;
 }
 
+AttrValue CreatedValue(const Report* report) {
+    const std::string& text = report->Created();
+    const std::uint32_t id = text.empty() ? 0 : InternAttrName(text.c_str());
+    const char* shared = id != 0 ? AttrNameText(id) : nullptr;
+    return shared != nullptr ? AttrValue::Borrowed(shared) : AttrValue(text.c_str());
+}
+
 }  // namespace qv

@@ -67,4 +67,9 @@ class Report {
 // The created text of a report made at `time`: local date, " at ", local time.
 std::string CreatedText(platform::FileTime time);
 
+// The report's created text as the value every folder carries (DRM). The text is interned: the
+// table of attribute names keeps each text for the life of the process, so all folders refer to
+// one copy instead of holding one each. An own copy when the table refuses the text.
+AttrValue CreatedValue(const Report* report);
+
 }  // namespace qv

@@ -309,6 +309,7 @@ class TreeRebuilder {
     std::size_t m_pathBudget;
     char m_separator = platform::kPathSeparator;
     bool m_first = true;
+    FolderRecord* m_lastRebuilt[2] = {};  // the last folder and the last files item rebuilt
 };
 
 bool TreeRebuilder::ApplyFilterTexts(AttrNode* saved, FolderRecord* record) {
@@ -317,8 +318,8 @@ bool TreeRebuilder::ApplyFilterTexts(AttrNode* saved, FolderRecord* record) {
     ++m_folderStamp;
     bool temporary = false;
     for (std::size_t a = 0; a < saved->attrs.Count(); ++a) {
-        AttrEntry* entry = saved->attrs.At(a);
-        const char* name = entry->Name();
+        const AttrEntry entry = saved->attrs.Entry(a);
+        const char* name = entry.Name();
         if (name == nullptr || *name < '1' || *name > '9' || std::strlen(name) > 9 ||
             std::strspn(name, "0123456789") != std::strlen(name)) {
             continue;
@@ -330,7 +331,7 @@ bool TreeRebuilder::ApplyFilterTexts(AttrNode* saved, FolderRecord* record) {
         m_seenStamp[position - 1] = m_folderStamp;
         temporary = temporary || m_temporary[position - 1];
         std::int64_t n[6] = {};
-        const int count = ParseNumbers(entry->value.AsText(), n);
+        const int count = ParseNumbers(entry.value.AsText(), n);
         if (count < 1 || n[0] <= 0) {
             continue;
         }
@@ -384,7 +385,7 @@ void TreeRebuilder::SetPath(FolderRecord* record, FolderRecord* parent) {
 }
 
 void TreeRebuilder::ApplyInfo(AttrNode* saved, FolderRecord* record) {
-    const AttrValue& info = saved->attrs.Get("info");
+    const AttrView info = saved->attrs.Get("info");
     std::int64_t n[6] = {};
     const int count = info.Type() == 's' || info.Type() == 'f' ? ParseNumbers(info.AsText(), n) : 0;
     if (m_oldVersion) {
@@ -423,7 +424,12 @@ FolderRecord* TreeRebuilder::RebuildOne(AttrNode* saved, FolderRecord* parent) {
     record->group = saved->group;
     // Ten fixed keys and six per filter with hits; a saved folder has one attribute per such
     // filter besides "info", "notes" and "date".
-    record->attrs.Reserve(10 + 6 * std::min(m_keys.size(), saved->attrs.Count()));
+    // Folders rebuilt one after another mostly carry the same names: they share one table.
+    FolderRecord*& model = m_lastRebuilt[record->group == 1 ? 1 : 0];
+    if (model == nullptr || !record->attrs.ShareNamesWith(model->attrs)) {
+        record->attrs.Reserve(10 + 6 * std::min(m_keys.size(), saved->attrs.Count()));
+    }
+    model = record;
     const bool temporary = ApplyFilterTexts(saved, record);
     record->attrs.Set(FCA, AttrValue(std::int32_t{temporary ? 1 : 0}), false);
     SetPath(record, parent);
@@ -434,10 +440,11 @@ FolderRecord* TreeRebuilder::RebuildOne(AttrNode* saved, FolderRecord* parent) {
     if (m_first) {
         const char* date = saved->attrs.Get("date").AsText();
         m_report->SetCreated(date != nullptr ? date : "");
-        record->attrs.Set(DRM, AttrValue(date != nullptr ? m_report->Created().c_str() : nullptr), false);
+        record->attrs.Set(DRM, date != nullptr ? CreatedValue(m_report) : AttrValue(static_cast<const char*>(nullptr)),
+                          false);
         m_first = false;
     } else {
-        record->attrs.Set(DRM, AttrValue(m_report->Created().c_str()), false);
+        record->attrs.Set(DRM, CreatedValue(m_report), false);
     }
     return record;
 }

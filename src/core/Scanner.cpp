@@ -141,14 +141,18 @@ std::int32_t ClampToInt32(std::int64_t value) {
     return static_cast<std::int32_t>(std::clamp<std::int64_t>(value, INT32_MIN, INT32_MAX));
 }
 
-// The report's created text as the value every folder carries. The text is interned: the table
-// of attribute names keeps each text for the life of the process, so all folders refer to one
-// copy instead of holding one each. An own copy when the table refuses the text.
-AttrValue CreatedValue(const Report* report) {
-    const std::string& text = report->Created();
-    const std::uint32_t id = text.empty() ? 0 : InternAttrName(text.c_str());
-    const char* shared = id != 0 ? AttrNameText(id) : nullptr;
-    return shared != nullptr ? AttrValue::Borrowed(shared) : AttrValue(text.c_str());
+// A zero value of the letter `letter`.
+AttrValue Placeholder(char letter) {
+    switch (letter) {
+        case 'i':
+            return AttrValue(std::int32_t{0});
+        case 'q':
+            return AttrValue(std::int64_t{0});
+        case 'f':
+            return AttrValue::Borrowed(nullptr);
+        default:
+            return AttrValue(static_cast<const char*>(nullptr));
+    }
 }
 
 // Where the walk puts each key in a folder's list, so the later passes find it at once: ALC,
@@ -163,34 +167,85 @@ struct Layout {
     std::size_t filters;
 };
 
-// The entry of the interned key `id`, looked for first at `hint`; null when missing. Comparing
-// ids instead of names keeps the passes free of string comparisons.
-AttrEntry* EntryOf(FolderRecord* record, std::uint32_t id, std::size_t hint) {
-    AttrList& attrs = record->attrs;
+constexpr std::size_t kMissing = static_cast<std::size_t>(-1);
+
+// Position of the interned key `id`, looked for first at `hint`; kMissing when absent.
+// Comparing ids instead of names keeps the passes free of string comparisons.
+std::size_t IndexOf(const FolderRecord* record, std::uint32_t id, std::size_t hint) {
+    const AttrList& attrs = record->attrs;
     const std::size_t count = attrs.Count();
-    if (hint < count && attrs.At(hint)->nameId == id) {
-        return attrs.At(hint);
+    if (hint < count && attrs.Entry(hint).nameId == id) {
+        return hint;
     }
     for (std::size_t i = 0; i < count; ++i) {
-        if (attrs.At(i)->nameId == id) {
-            return attrs.At(i);
+        if (attrs.Entry(i).nameId == id) {
+            return i;
         }
     }
-    return nullptr;
+    return kMissing;
 }
 
-std::int64_t StatOf(FolderRecord* record, std::uint32_t id, std::size_t hint) {
-    const AttrEntry* entry = record != nullptr ? EntryOf(record, id, hint) : nullptr;
-    return entry != nullptr ? entry->value.AsInt64() : 0;
+// The value of `id` (unset when missing).
+AttrView ValueOf(const FolderRecord* record, std::uint32_t id, std::size_t hint) {
+    const std::size_t index = record != nullptr ? IndexOf(record, id, hint) : kMissing;
+    return index != kMissing ? record->attrs.Entry(index).value : AttrView();
+}
+
+std::int64_t StatOf(const FolderRecord* record, std::uint32_t id, std::size_t hint) {
+    return ValueOf(record, id, hint).AsInt64();
 }
 
 // Replaces the value of `id`, or appends it when the record has none.
 void StoreStat(FolderRecord* record, std::uint32_t id, std::size_t hint, AttrValue&& value) {
-    if (AttrEntry* entry = EntryOf(record, id, hint)) {
-        entry->value = std::move(value);
+    const std::size_t index = IndexOf(record, id, hint);
+    if (index != kMissing) {
+        record->attrs.SetAt(index, std::move(value));
     } else {
         record->attrs.Append(id, std::move(value));
     }
+}
+
+// The names and letters every entered folder ends with, in the order the passes write them
+// (see Layout), with placeholder values. Records take their table of names from this model, so
+// a report stores the names once rather than once per folder.
+void BuildFolderModel(AttrList* model, const std::vector<FilterKeys>& filters, char createdLetter) {
+    const FixedKeys& keys = Keys();
+    model->Append(keys.alc, Placeholder('s'));
+    for (const FilterKeys& filter : filters) {
+        model->Append(filter.ids[0], Placeholder('i'));
+        model->Append(filter.ids[1], Placeholder('q'));
+        model->Append(filter.ids[2], Placeholder('q'));
+    }
+    for (std::uint32_t id : {keys.lfn, keys.mfs, keys.nfa, keys.ofn, keys.elt, keys.btm}) {
+        model->Append(id, Placeholder('q'));
+    }
+    model->Append(keys.fca, Placeholder('i'));
+    for (const FilterKeys& filter : filters) {
+        for (int code = 3; code < 6; ++code) {
+            model->Append(filter.ids[code], Placeholder('q'));
+        }
+    }
+    model->Append(keys.drm, Placeholder(createdLetter));
+    model->Append(keys.crp, Placeholder('i'));
+}
+
+// The same for a files item: DRM, ALC, LFN, MFS, NFA, OFN, the six codes of every filter, then
+// ELT and CRP from the finishing pass.
+void BuildFilesItemModel(AttrList* model, const std::vector<FilterKeys>& filters, char createdLetter) {
+    const FixedKeys& keys = Keys();
+    model->Append(keys.drm, Placeholder(createdLetter));
+    model->Append(keys.alc, Placeholder('s'));
+    for (std::uint32_t id : {keys.lfn, keys.mfs, keys.nfa, keys.ofn}) {
+        model->Append(id, Placeholder('q'));
+    }
+    for (const FilterKeys& filter : filters) {
+        model->Append(filter.ids[0], Placeholder('i'));
+        for (int code = 1; code < 6; ++code) {
+            model->Append(filter.ids[code], Placeholder('q'));
+        }
+    }
+    model->Append(keys.elt, Placeholder('q'));
+    model->Append(keys.crp, Placeholder('i'));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -229,7 +284,9 @@ class Walker {
           m_filters(ActiveFilters(report)),
           m_policy(report->Policy()),
           m_filterKeys(BuildFilterKeys(m_filters)),
-          m_filterInfo(m_filterKeys.size()) {}
+          m_filterInfo(m_filterKeys.size()) {
+        BuildFolderModel(&m_model, m_filterKeys, CreatedValue(report).Type());
+    }
 
     FolderRecord* Run(const char* path, FolderRecord* record);
 
@@ -260,6 +317,7 @@ class Walker {
     const ClusterPolicy* m_policy;
     std::vector<FilterKeys> m_filterKeys;
     std::vector<FilterInfo> m_filterInfo;  // reused so reading counts allocates nothing
+    AttrList m_model;                      // the names every folder ends with
     std::string m_path;                    // full path of the current folder
     std::string m_filePath;                // scratch for compressed-size queries
     std::string m_rootFinal;               // final path of the scan root, resolved on demand
@@ -351,7 +409,9 @@ bool Walker::Enter(FolderRecord* record, const DirEntry* entry, bool mayList) {
     frame.pushedLink = false;
     frame.subFolders.clear();
     frame.next = 0;
-    record->attrs.Reserve(FinalAttributeCount(m_filterKeys.size()));
+    if (!record->attrs.ShareNamesWith(m_model)) {
+        record->attrs.Reserve(FinalAttributeCount(m_filterKeys.size()));
+    }
 
     platform::DirReader& reader = *frame.reader;
     reader.Close();
@@ -496,7 +556,9 @@ class Totals {
         : m_report(report),
           m_control(control),
           m_filterKeys(BuildFilterKeys(ActiveFilters(report))),
-          m_layout(m_filterKeys.size()) {}
+          m_layout(m_filterKeys.size()) {
+        BuildFilesItemModel(&m_filesItemModel, m_filterKeys, CreatedValue(report).Type());
+    }
 
     FolderRecord* Run(FolderRecord* root);
 
@@ -513,6 +575,7 @@ class Totals {
     const ScanControl& m_control;
     std::vector<FilterKeys> m_filterKeys;
     Layout m_layout;
+    AttrList m_filesItemModel;  // the names every files item ends with
     std::vector<TotalsFrame> m_frames;
     std::vector<std::int64_t> m_filterSums;  // 3 per filter per level
     std::vector<std::int64_t> m_direct;      // scratch: one folder's direct per-filter values
@@ -526,10 +589,11 @@ void Totals::CreateFilesItem(FolderRecord* node) {
     }
     const FixedKeys& keys = Keys();
     item->group = 1;
-    item->attrs.Reserve(8 + 6 * m_filterKeys.size());
+    if (!item->attrs.ShareNamesWith(m_filesItemModel)) {
+        item->attrs.Reserve(8 + 6 * m_filterKeys.size());
+    }
     item->attrs.Append(keys.drm, CreatedValue(m_report));
-    const AttrEntry* path = EntryOf(node, keys.alc, 0);
-    item->attrs.Append(keys.alc, AttrValue(path != nullptr ? path->value.AsText() : nullptr));
+    item->attrs.Append(keys.alc, AttrValue(ValueOf(node, keys.alc, 0).AsText()));
     const TotalsFrame& frame = m_frames.back();
     AppendInt64(item, keys.lfn, frame.files);
     AppendInt64(item, keys.mfs, frame.size);
@@ -538,9 +602,8 @@ void Totals::CreateFilesItem(FolderRecord* node) {
     for (std::size_t i = 0; i < m_filterKeys.size(); ++i) {
         const FilterKeys& filter = m_filterKeys[i];
         for (int code = 0; code < 3; ++code) {
-            const AttrEntry* entry = EntryOf(node, filter.ids[code], m_layout.FilterTotal(i, code));
-            item->attrs.Append(filter.ids[code],
-                               entry != nullptr ? AttrValue(entry->value) : AttrValue(std::int64_t{0}));
+            const AttrView value = ValueOf(node, filter.ids[code], m_layout.FilterTotal(i, code));
+            item->attrs.Append(filter.ids[code], value.Type() != 'u' ? AttrValue(value) : AttrValue(std::int64_t{0}));
         }
         for (int code = 0; code < 3; ++code) {
             AppendInt64(item, filter.ids[code + 3], m_direct[i * 3 + code]);
@@ -731,8 +794,7 @@ FolderRecord* FinishTree(Report* report, FolderRecord* record, const ScanControl
             if (latest != 0 && latest > parent.latest) {
                 parent.latest = latest;
             }
-            const AttrEntry* temporary = EntryOf(done, keys.fca, layout.Fixed(6));
-            if (temporary != nullptr && temporary->value.AsLenientInt() != 0) {
+            if (ValueOf(done, keys.fca, layout.Fixed(6)).AsLenientInt() != 0) {
                 parent.temporary = true;
             }
         }

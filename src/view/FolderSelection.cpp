@@ -44,7 +44,7 @@ std::int64_t ReadStatLenient(FolderRecord* record, const char* key) {
     if (record == nullptr) {
         return 0;
     }
-    const AttrValue& value = record->attrs.Get(key);
+    const AttrView value = record->attrs.Get(key);
     if (value.Type() == 's' || value.Type() == 'f') {
         const char* text = value.AsText();
         return text != nullptr ? std::strtoll(text, nullptr, 10) : 0;

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <set>
 #include <string>
 #include <thread>
@@ -104,13 +105,12 @@ TEST(AttrValue, CopiesOwnTheirTextBorrowedTextsStayShared) {
     EXPECT_EQ(AttrValue::Adopt(adopted).AsText(), adopted);  // freed by the temporary
 }
 
-TEST(AttrList, FailedLookupsGiveTheSharedUnsetValue) {
+TEST(AttrList, FailedLookupsGiveAnUnsetValue) {
     AttrList list;
     EXPECT_EQ(list.ErrorCode(), AttrError::None);
     EXPECT_STREQ(list.ErrorText(), "");
     list.Set("present", AttrValue(std::int32_t{1}), false);
-    const AttrValue& missing = list.Get("absent");
-    EXPECT_EQ(&missing, &AttrValue::Unset());
+    const AttrView missing = list.Get("absent");
     EXPECT_EQ(missing.Type(), 'u');
     EXPECT_EQ(missing.AsInt64(), 0);
     EXPECT_EQ(missing.AsText(), nullptr);
@@ -118,7 +118,7 @@ TEST(AttrList, FailedLookupsGiveTheSharedUnsetValue) {
     EXPECT_STREQ(list.ErrorText(), "Not found");
     // An entry holding an unset value is not a value either.
     list.Set("blank", AttrValue(), false);
-    EXPECT_EQ(&list.Get("blank"), &AttrValue::Unset());
+    EXPECT_EQ(list.Get("blank").Type(), 'u');
     EXPECT_EQ(list.Get("present").AsInt64(), 1);
 }
 
@@ -138,10 +138,10 @@ TEST(AttrList, ErrorStates) {
     EXPECT_STREQ(list.ErrorText(), "No error");
 
     list.Set("a", AttrValue("x"), false);
-    EXPECT_EQ(list.At(1), nullptr);
+    EXPECT_FALSE(list.At(1));
     EXPECT_STREQ(list.ErrorText(), "Not found");
-    ASSERT_NE(list.At(0), nullptr);
-    EXPECT_STREQ(list.At(0)->Name(), "a");
+    ASSERT_TRUE(list.At(0));
+    EXPECT_STREQ(list.At(0).Name(), "a");
 
     list.Clear();
     EXPECT_TRUE(list.Remove("a"));  // removing succeeds even when nothing matches
@@ -179,13 +179,13 @@ TEST(AttrList, CursorDecidesWhichDuplicateIsFound) {
             list.Remove(step.key);
             continue;
         }
-        const AttrEntry* entry = list.Find(step.key);
+        const AttrEntry entry = list.Find(step.key);
         if (step.expected < 0) {
-            EXPECT_EQ(entry, nullptr);
+            EXPECT_FALSE(entry);
             EXPECT_EQ(list.ErrorCode(), AttrError::NotFound);
         } else {
-            ASSERT_NE(entry, nullptr);
-            EXPECT_EQ(entry->value.AsInt64(), step.expected);
+            ASSERT_TRUE(entry);
+            EXPECT_EQ(entry.value.AsInt64(), step.expected);
         }
     }
 }
@@ -198,14 +198,14 @@ TEST(AttrList, SetFindsExactlyRemoveIgnoresCase) {
     ASSERT_EQ(list.Count(), 3u);  // "A" did not find "a": appended
     EXPECT_TRUE(list.Set("a", AttrValue(std::int32_t{5}), true));
     ASSERT_EQ(list.Count(), 3u);
-    EXPECT_EQ(list.At(0)->value.AsInt64(), 5);  // replaced in place
+    EXPECT_EQ(list.At(0).value.AsInt64(), 5);  // replaced in place
 
     EXPECT_TRUE(list.Remove("A"));  // removes the first match ignoring case: "a"
     ASSERT_EQ(list.Count(), 2u);
-    EXPECT_STREQ(list.At(0)->Name(), "b");
-    EXPECT_STREQ(list.At(0)->value.AsText(), "keep");
-    EXPECT_STREQ(list.At(1)->Name(), "A");
-    EXPECT_EQ(list.At(1)->value.AsInt64(), 2);
+    EXPECT_STREQ(list.At(0).Name(), "b");
+    EXPECT_STREQ(list.At(0).value.AsText(), "keep");
+    EXPECT_STREQ(list.At(1).Name(), "A");
+    EXPECT_EQ(list.At(1).value.AsInt64(), 2);
 }
 
 TEST(AttrList, RemoveFoldsOnlyAsciiLetters) {
@@ -230,10 +230,58 @@ TEST(AttrList, RemoveFoldsOnlyAsciiLetters) {
         list.Remove(c.key);
         ASSERT_EQ(list.Count(), c.remaining.size());
         for (std::size_t i = 0; i < c.remaining.size(); ++i) {
-            EXPECT_EQ(list.At(i)->Name(), c.remaining[i]);
-            EXPECT_EQ(list.At(i)->value.AsText(), c.remaining[i]);  // values moved with their names
+            EXPECT_EQ(list.At(i).Name(), c.remaining[i]);
+            EXPECT_EQ(list.At(i).value.AsText(), c.remaining[i]);  // values moved with their names
         }
     }
+}
+
+// "name=letter:value,..." of a whole list.
+std::string Dump(const AttrList& list) {
+    std::string text;
+    char buffer[kValueTextSize];
+    for (std::size_t i = 0; i < list.Count(); ++i) {
+        const AttrEntry entry = list.Entry(i);
+        text += std::string(i == 0 ? "" : ",") + entry.Name() + "=" + entry.value.Type() + ":" +
+                TextOf(entry.value.ToText(buffer, sizeof buffer));
+    }
+    return text;
+}
+
+TEST(AttrList, ListsSharingNamesStayIndependent) {
+    auto model = std::make_unique<AttrList>();
+    model->Set("a", AttrValue(std::int32_t{1}), false);
+    model->Set("b", AttrValue("x"), false);
+    model->Set("c", AttrValue(std::int64_t{3}), false);
+    AttrList same;   // filled like the model
+    AttrList other;  // leaves the model's order after one entry
+    AttrList retyped;
+    for (AttrList* list : {&same, &other, &retyped}) {
+        ASSERT_TRUE(list->ShareNamesWith(*model));
+    }
+    same.Append(InternAttrName("a"), AttrValue(std::int32_t{7}));
+    same.Append(InternAttrName("b"), AttrValue("y"));
+    same.Append(InternAttrName("c"), AttrValue(std::int64_t{9}));
+    other.Append(InternAttrName("a"), AttrValue(std::int32_t{8}));
+    other.Append(InternAttrName("d"), AttrValue("z"));
+    retyped.Append(InternAttrName("a"), AttrValue(std::int32_t{2}));
+    retyped.Append(InternAttrName("b"), AttrValue(std::int64_t{5}));  // another letter at b
+    EXPECT_FALSE(same.ShareNamesWith(*model));                        // only an empty list may
+    ASSERT_TRUE(same.SetAt(1, AttrValue(std::int32_t{4})));           // changes its letter alone
+    EXPECT_TRUE(model->Set("e", AttrValue(std::int32_t{6}), false));  // the model grows alone
+    EXPECT_TRUE(model->Remove("A"));
+    EXPECT_TRUE(other.Set("a", AttrValue("w"), true));
+
+    EXPECT_EQ(Dump(*model), "b=s:x,c=q:3,e=i:6");
+    EXPECT_EQ(Dump(same), "a=i:7,b=i:4,c=q:9");
+    EXPECT_EQ(Dump(other), "a=s:w,d=s:z");
+    EXPECT_EQ(Dump(retyped), "a=i:2,b=q:5");
+    model.reset();  // the lists keep the names they use
+    EXPECT_EQ(same.Get("c").AsInt64(), 9);
+    EXPECT_STREQ(other.Get("d").AsText(), "z");
+    EXPECT_EQ(Dump(retyped), "a=i:2,b=q:5");
+    EXPECT_TRUE(retyped.Remove("a"));
+    EXPECT_EQ(Dump(retyped), "b=q:5");
 }
 
 TEST(AttrList, ManyEntriesSurviveGrowthAndRemoval) {
@@ -250,7 +298,7 @@ TEST(AttrList, ManyEntriesSurviveGrowthAndRemoval) {
         ASSERT_EQ(list.Count(), 999u);
         for (int i = 0; i < 1000; ++i) {
             const std::string key = "k" + std::to_string(i);
-            const AttrValue& value = list.Get(key.c_str());
+            const AttrView value = list.Get(key.c_str());
             EXPECT_EQ(TextOf(value.AsText()), i == 500 ? "<null>" : key);
         }
     }
@@ -262,11 +310,11 @@ TEST(AttrNames, AreInternedOnceAndSharedByAllLists) {
     first.Set("ALC", AttrValue("C:\\"), false);
     second.Set("ALC", AttrValue("D:\\"), false);
     second.Set("LFN", AttrValue(std::int64_t{1}), false);
-    EXPECT_EQ(first.At(0)->nameId, second.At(0)->nameId);
-    EXPECT_EQ(first.At(0)->Name(), second.At(0)->Name());  // one copy of the text
-    EXPECT_NE(second.At(0)->nameId, second.At(1)->nameId);
-    EXPECT_EQ(InternAttrName("ALC"), first.At(0)->nameId);
-    EXPECT_EQ(InternAttrName("ALC\0tail", 3), first.At(0)->nameId);
+    EXPECT_EQ(first.At(0).nameId, second.At(0).nameId);
+    EXPECT_EQ(first.At(0).Name(), second.At(0).Name());  // one copy of the text
+    EXPECT_NE(second.At(0).nameId, second.At(1).nameId);
+    EXPECT_EQ(InternAttrName("ALC"), first.At(0).nameId);
+    EXPECT_EQ(InternAttrName("ALC\0tail", 3), first.At(0).nameId);
 
     EXPECT_EQ(InternAttrName(""), 0u);
     EXPECT_EQ(InternAttrName(nullptr), 0u);

@@ -226,7 +226,7 @@ TEST(AttrXmlReader, ValueConversionsByTypeLetter) {
         const TreePtr tree = Read(std::string("<node>") + c.element);
         ASSERT_NE(tree, nullptr);
         ASSERT_EQ(tree->attrs.Count(), 1u);
-        const AttrValue& value = tree->attrs.At(0)->value;
+        const AttrView value = tree->attrs.At(0).value;
         EXPECT_EQ(value.Type(), c.type);
         EXPECT_EQ(value.AsInt64(), c.asInt64);
         EXPECT_EQ(value.AsDouble(), c.asDouble);
@@ -303,8 +303,8 @@ TEST(AttrXmlEscaping, EveryTextReadsBackUnchanged) {
         EXPECT_STREQ(back->desc, text);
         ASSERT_EQ(back->attrs.Count(), node->attrs.Count());
         if (*text != '\0') {
-            EXPECT_STREQ(back->attrs.At(0)->Name(), text);
-            EXPECT_STREQ(back->attrs.At(0)->value.AsText(), text);
+            EXPECT_STREQ(back->attrs.At(0).Name(), text);
+            EXPECT_STREQ(back->attrs.At(0).value.AsText(), text);
         }
         EXPECT_EQ(Write(back.get()), written);
     }

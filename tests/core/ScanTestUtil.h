@@ -58,7 +58,7 @@ inline int ChildCount(FolderRecord* node) {
 }
 
 inline bool HasKey(FolderRecord* node, const char* key) {
-    return node->attrs.Find(key) != nullptr;
+    return static_cast<bool>(node->attrs.Find(key));
 }
 
 // Runs `body` on a thread with a 1 MB stack and waits for it.

@@ -194,7 +194,7 @@ TEST(Scanner, DisabledFiltersLeaveNoPerFilterKeys) {
     ASSERT_NE(root, nullptr);
     for (FolderRecord* node : {root, root->firstChild, root->lastChild}) {
         for (std::size_t i = 0; i < node->attrs.Count(); ++i) {
-            EXPECT_EQ(std::string(node->attrs.At(i)->Name()).find("@F"), std::string::npos);
+            EXPECT_EQ(std::string(node->attrs.At(i).Name()).find("@F"), std::string::npos);
         }
     }
     EXPECT_EQ(Stat(root, FCA), 0);
