@@ -132,86 +132,56 @@ TEST(SplitFileName, SplitsAtTheLastUsableDot) {
 }
 
 TEST(MaskList, MatchesNamesExactlyAsTheOnePassRuleSays) {
+    // Each mask list with the names it matches and the names it does not.
     const struct {
         const char* masks;
-        const char* name;
-        bool match;
+        std::vector<const char*> matched;
+        std::vector<const char*> unmatched;
     } cases[] = {
-        {"*.txt", "Readme.TXT", true},
-        {"*.TXT", "readme.txt", true},
-        {"*.txt", "readme.txt.bak", false},
-        {"*.txt", "txt", false},
-        {"*.*", "makefile", true},
-        {"*.*", "a.b.c", true},
-        {"*", "makefile", true},
-        {"*", ".bak", true},
-        {"readme", "readme", true},
-        {"readme", "README.txt", true},
-        {"readme", "readme.doc", true},
-        {"readme", "readme2", false},
-        {".bak", ".bak", true},
-        {".bak", "x.bak", false},
-        {"ab", "ab", true},
-        {"ab", "ab.txt", true},
-        {"x.", "x.", false},
-        {"x.", "x", false},
-        {"readme.", "readme.", false},
-        {"readme.", "readme", false},
-        {"*x", "axbx", false},
-        {"*x", "ax", true},
-        {"*_old", "a_b_old", false},
-        {"*_old", "a_old", true},
-        {"a?c", "a", true},
-        {"a?c", "ab", true},
-        {"a?c", "abc", true},
-        {"a?c", "abd", false},
-        {"a?c", "abcd", false},
-        {"ab?d", "ab", true},
-        {"a*", "a", true},
-        {"a*", "abc", true},
-        {"a*", "b", false},
-        {"*a*", "bab", true},
-        {"*a*", "bbb", false},
-        {"<a-c>x", "bx", true},
-        {"<a-c>x", "cx", true},
-        {"<a-c>x", "-x", false},
-        {"<a-c>x", "dx", false},
-        {"<abc>x", "cx", true},
-        {"<abc>x", "dx", false},
-        {"<>x", "x", true},
-        {"<>x", "ax", false},
-        {"<a-c", "b", true},   // no closing '>': the rest is the class
-        {"<a->x", "x", true},  // 'a', '-', '>' form one (empty) range, then 'x' is a member
-        {"<a->x", "a", false},
-        {"*<x>", "ax", false},  // a class after '*' is tested at the current position only
-        {"*<x>", "x", true},
-        {"abc", "abcd", false},
-        {"abc", "ABC", true},
-        {"?", "", false},
-        {"??", "a", true},
-        {"*.t?t", "a.txt", true},
-        {"*.t?t", "a.tx", true},
-        {"*.t?t", "a.t", true},
-        {"*.t?t", "a.", false},  // the empty extension does not match a Sequence
-        {"*.", "a.", false},
-        {"~*.*", "~Draft.doc", true},
-        {"~*.*", "~lock", true},
-        {"~*.*", "draft~.doc", false},
-        {"*.tmp;~*.*;*.bak;", "x.BAK", true},
-        {"*.tmp;~*.*;*.bak;", "x.bak2", false},
-        {"*.a;;*.b", "x.b", false},  // the second item is ';*.b'
-        {"*.a;;*.b", ";x.b", true},
-        {"*.doc", "\xE6\x97\xA5\xE6\x9C\xAC.DOC", true},
-        {"\xC3\x84*", "\xC3\x84rger.txt", true},
-        {"?.txt", "\xC3\x84.txt", false},  // '?' is one byte, not one character
-        {"??.txt", "\xC3\x84.txt", true},
-        {"x.y\\z/w", "x.y\\z/w", true},
-        {"", "anything", false},
+        {"*.txt", {"Readme.TXT"}, {"readme.txt.bak", "txt"}},
+        {"*.TXT", {"readme.txt"}, {}},
+        {"*.*", {"makefile", "a.b.c"}, {}},
+        {"*", {"makefile", ".bak"}, {}},
+        {"readme", {"readme", "README.txt", "readme.doc"}, {"readme2"}},
+        {".bak", {".bak"}, {"x.bak"}},
+        {"ab", {"ab", "ab.txt"}, {}},
+        {"x.", {}, {"x.", "x"}},
+        {"readme.", {}, {"readme.", "readme"}},
+        {"*x", {"ax"}, {"axbx"}},
+        {"*_old", {"a_old"}, {"a_b_old"}},
+        {"a?c", {"a", "ab", "abc"}, {"abd", "abcd"}},
+        {"ab?d", {"ab"}, {}},
+        {"a*", {"a", "abc"}, {"b"}},
+        {"*a*", {"bab"}, {"bbb"}},
+        {"<a-c>x", {"bx", "cx"}, {"-x", "dx"}},
+        {"<abc>x", {"cx"}, {"dx"}},
+        {"<>x", {"x"}, {"ax"}},
+        {"<a-c", {"b"}, {}},      // no closing '>': the rest is the class
+        {"<a->x", {"x"}, {"a"}},  // 'a', '-', '>' form one (empty) range, then 'x' is a member
+        {"*<x>", {"x"}, {"ax"}},  // a class after '*' is tested at the current position only
+        {"abc", {"ABC"}, {"abcd"}},
+        {"?", {}, {""}},
+        {"??", {"a"}, {}},
+        {"*.t?t", {"a.txt", "a.tx", "a.t"}, {"a."}},  // the empty extension does not match a Sequence
+        {"*.", {}, {"a."}},
+        {"~*.*", {"~Draft.doc", "~lock"}, {"draft~.doc"}},
+        {"*.tmp;~*.*;*.bak;", {"x.BAK"}, {"x.bak2"}},
+        {"*.a;;*.b", {";x.b"}, {"x.b"}},  // the second item is ';*.b'
+        {"*.doc", {"\xE6\x97\xA5\xE6\x9C\xAC.DOC"}, {}},
+        {"\xC3\x84*", {"\xC3\x84rger.txt"}, {}},
+        {"?.txt", {}, {"\xC3\x84.txt"}},  // '?' is one byte, not one character
+        {"??.txt", {"\xC3\x84.txt"}, {}},
+        {"x.y\\z/w", {"x.y\\z/w"}, {}},
+        {"", {}, {"anything"}},
     };
     for (const auto& c : cases) {
         MaskList list(c.masks);
-        std::string name = c.name;
-        EXPECT_EQ(list.Match(name.data()), c.match) << "mask '" << c.masks << "' name '" << c.name << "'";
+        for (bool match : {true, false}) {
+            for (const char* name : match ? c.matched : c.unmatched) {
+                std::string buffer = name;
+                EXPECT_EQ(list.Match(buffer.data()), match) << "mask '" << c.masks << "' name '" << name << "'";
+            }
+        }
     }
 }
 

@@ -3,6 +3,7 @@
 
 #include <filesystem>
 #include <string>
+#include <tuple>
 
 #include "../TestUtil.h"
 #include "filters/FilterSet.h"
@@ -11,16 +12,14 @@
 namespace qv {
 namespace {
 
-std::string Golden() {
-    std::string text;
-    EXPECT_TRUE(platform::ReadWholeFile(std::string(QV_TEST_DATA_DIR) + "/small.mcf", &text));
-    return text;
-}
-
 std::string ReadText(const std::string& path) {
     std::string text;
     EXPECT_TRUE(platform::ReadWholeFile(path, &text)) << path;
     return text;
+}
+
+std::string Golden() {
+    return ReadText(std::string(QV_TEST_DATA_DIR) + "/small.mcf");
 }
 
 FilterInfo Info(const std::string& name, const std::string& masks, bool temporary, bool enabled) {
@@ -68,18 +67,13 @@ TEST(FilterFile, LoadsTheGoldenFileWithoutItsCounters) {
     EXPECT_FALSE(set.Editing());
     ASSERT_EQ(set.Count(), 3);
 
+    // Counters (group and val) are not loaded; a filter without val2 is disabled.
     FilterInfo info;
     ASSERT_TRUE(set.GetFilterAt(2, &info));
-    EXPECT_EQ(info.id, 2);
-    EXPECT_EQ(info.name, "Temporary");
-    EXPECT_EQ(info.masks, "*.tmp;~*.*");
-    EXPECT_TRUE(info.temporary);
-    EXPECT_TRUE(info.enabled);
-    EXPECT_EQ(info.count, 0u);  // group and val are not loaded
-    EXPECT_EQ(info.bytes, 0);
+    EXPECT_EQ(std::tie(info.id, info.name, info.masks, info.temporary, info.enabled, info.count, info.bytes),
+              std::make_tuple(2, "Temporary", "*.tmp;~*.*", true, true, 0u, 0));
     ASSERT_TRUE(set.GetFilterAt(3, &info));
-    EXPECT_FALSE(info.enabled);  // no val2: disabled
-    EXPECT_FALSE(info.temporary);
+    EXPECT_EQ(std::tie(info.enabled, info.temporary), std::make_tuple(false, false));
 
     char name[] = "~Draft.DOC";
     bool temporary = false;

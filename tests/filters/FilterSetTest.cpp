@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -49,6 +50,13 @@ FilterInfo Get(const FilterSet& set, const std::string& name) {
     EXPECT_TRUE(set.FindByName(name, &info)) << name;
     return info;
 }
+
+// A filter's counters: files, bytes, allocated bytes.
+std::tuple<std::uint32_t, std::int64_t, std::int64_t> Counters(const FilterSet& set, const std::string& name) {
+    const FilterInfo info = Get(set, name);
+    return {info.count, info.bytes, info.allocated};
+}
+using CounterTuple = std::tuple<std::uint32_t, std::int64_t, std::int64_t>;
 
 using IdList = std::vector<std::pair<std::string, int>>;
 
@@ -153,9 +161,7 @@ TEST(FilterSetMatch, SharedItemsCompileOnceAndCountEachFilterOnce) {
     bool temporary = false;
     EXPECT_TRUE(Match(&set, "~X.tmp", 10, &temporary));
     EXPECT_TRUE(temporary);
-    EXPECT_EQ(Get(set, "A").count, 1u);
-    EXPECT_EQ(Get(set, "A").bytes, 10);
-    EXPECT_EQ(Get(set, "A").allocated, 20);
+    EXPECT_EQ(Counters(set, "A"), CounterTuple(1, 10, 20));
     EXPECT_EQ(Get(set, "B").count, 1u);
     EXPECT_EQ(set.TotalHits(), 2u);
 
@@ -163,8 +169,7 @@ TEST(FilterSetMatch, SharedItemsCompileOnceAndCountEachFilterOnce) {
     EXPECT_TRUE(temporary);
     EXPECT_FALSE(Match(&set, "report.doc", 5, &temporary));
     EXPECT_FALSE(temporary);
-    EXPECT_EQ(Get(set, "A").count, 2u);
-    EXPECT_EQ(Get(set, "A").bytes, 15);
+    EXPECT_EQ(Counters(set, "A"), CounterTuple(2, 15, 30));
     EXPECT_EQ(Get(set, "B").count, 1u);
     EXPECT_EQ(set.TotalHits(), 3u);
 }
@@ -172,13 +177,12 @@ TEST(FilterSetMatch, SharedItemsCompileOnceAndCountEachFilterOnce) {
 TEST(FilterSetMatch, AnyTemporaryFilterSharingAnItemRaisesTheMark) {
     FilterSet set;
     Fill(&set, {Info("plain", "*.tmp;*.log"), Info("temp", "*.old;*.tmp", 0, true)});
-    bool temporary = false;
-    EXPECT_TRUE(Match(&set, "a.tmp", 1, &temporary));
-    EXPECT_TRUE(temporary);  // owner 'plain' is not temporary, the further filter is
-    EXPECT_TRUE(Match(&set, "a.log", 1, &temporary));
-    EXPECT_FALSE(temporary);
-    EXPECT_TRUE(Match(&set, "a.old", 1, &temporary));
-    EXPECT_TRUE(temporary);
+    // 'a.tmp': the owner 'plain' is not temporary, the further filter is.
+    for (const auto& [name, expected] : {std::pair{"a.tmp", true}, {"a.log", false}, {"a.old", true}}) {
+        bool temporary = !expected;
+        EXPECT_TRUE(Match(&set, name, 1, &temporary)) << name;
+        EXPECT_EQ(temporary, expected) << name;
+    }
 }
 
 TEST(FilterSetMatch, EditingAndDisabledSets) {
@@ -235,8 +239,7 @@ TEST(FilterSetHits, HitFiltersAreThoseWithBytes) {
     set.ResetCounters();
     EXPECT_EQ(set.TotalHits(), 0u);
     EXPECT_FALSE(set.GetHitFilter(1, &info));
-    EXPECT_EQ(Get(set, "c").count, 0u);
-    EXPECT_EQ(Get(set, "c").allocated, 0);
+    EXPECT_EQ(Counters(set, "c"), CounterTuple(0, 0, 0));
 }
 
 TEST(FilterSetClear, KeepsHitsAndFileNameButDropsFilters) {
@@ -309,11 +312,8 @@ TEST(FilterSetBuiltIn, SixFiltersWithTheirMasks) {
     for (int i = 0; i < 6; ++i) {
         FilterInfo info;
         ASSERT_TRUE(set.GetFilterAt(i + 1, &info));
-        EXPECT_EQ(info.id, i + 1);
-        EXPECT_EQ(info.name, expected[i].name);
-        EXPECT_EQ(info.masks, expected[i].masks);
-        EXPECT_EQ(info.temporary, expected[i].temporary);
-        EXPECT_TRUE(info.enabled);
+        EXPECT_EQ(std::tie(info.id, info.name, info.masks, info.temporary, info.enabled),
+                  std::make_tuple(i + 1, expected[i].name, expected[i].masks, expected[i].temporary, true));
     }
 
     const struct {
