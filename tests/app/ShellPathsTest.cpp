@@ -26,27 +26,13 @@ TEST(PathList, DoubleZeroTerminatedInOrder) {
 }
 
 TEST(IsShortcut, Names) {
-    const struct {
-        const char* path;
-        bool shortcut;
-    } cases[] = {
-        {"readme.LNK", true},
-        {"C:\\Users\\me\\Desktop\\Notes.lnk", true},
-        {"a.lnk", true},
-        {"x.Lnk", true},
-        {"lnk", false},        // no dot
-        {".lnk", false},       // the dot is the first byte
-        {"a.lnk.txt", false},  // the extension is the text after the last dot
-        {"a.lnkx", false},
-        {"a.ln", false},
-        {"ab", false},
-        {"", false},
-        {"C:\\dir.lnk\\file", false},  // the "extension" holds a separator
-        {"C:\\dir.x/y\\z.lnk", true},  // the last dot decides
-        {"a.knl", false},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(IsShortcut(c.path), c.shortcut) << c.path;
+    for (const char* path : {"readme.LNK", "C:\\Users\\me\\Desktop\\Notes.lnk", "a.lnk", "x.Lnk",
+                             "C:\\dir.x/y\\z.lnk"}) {  // the last dot decides
+        EXPECT_TRUE(IsShortcut(path)) << path;
+    }
+    // No dot, the dot as first byte, the text after the last dot, a separator in the "extension".
+    for (const char* path : {"lnk", ".lnk", "a.lnk.txt", "a.lnkx", "a.ln", "ab", "", "C:\\dir.lnk\\file", "a.knl"}) {
+        EXPECT_FALSE(IsShortcut(path)) << path;
     }
 }
 

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <string>
+#include <vector>
 
 #include "../TestUtil.h"
 #include "app/CommandIds.h"
@@ -30,25 +31,23 @@ TEST(SuggestReportFileName, ReplacesSeparatorsInOrder) {
 }
 
 TEST(ClassifyDrop, FoldersReportsFilterFilesAndOtherFiles) {
-    struct Case {
-        const char* path;
+    const struct {
         bool folder;
         DropAction action;
+        std::vector<const char*> paths;
+    } cases[] = {
+        {true, DropAction::CreateReport, {"C:\\Data", "C:\\Data.mcr"}},  // a folder whatever its name
+        {false, DropAction::OpenReport, {"C:\\r\\a.mcr", "C:\\r\\A.MCR", "/tmp/r/b.mcr"}},
+        {false, DropAction::OpenFilters, {"C:\\r\\f.McF"}},
+        // ".mcr" alone is a name, not an extension; so is a dot in a folder's name.
+        {false,
+         DropAction::ReportOfFolder,
+         {"C:\\Data\\a.txt", "C:\\Data\\a.mcr.txt", "C:\\Data\\.mcr", "C:\\x.mcr\\readme"}},
     };
-    const Case cases[] = {
-        {"C:\\Data", true, DropAction::CreateReport},
-        {"C:\\Data.mcr", true, DropAction::CreateReport},  // a folder whatever its name
-        {"C:\\r\\a.mcr", false, DropAction::OpenReport},
-        {"C:\\r\\A.MCR", false, DropAction::OpenReport},
-        {"C:\\r\\f.McF", false, DropAction::OpenFilters},
-        {"C:\\Data\\a.txt", false, DropAction::ReportOfFolder},
-        {"C:\\Data\\a.mcr.txt", false, DropAction::ReportOfFolder},
-        {"C:\\Data\\.mcr", false, DropAction::ReportOfFolder},  // the dot starts the name
-        {"C:\\x.mcr\\readme", false, DropAction::ReportOfFolder},
-        {"/tmp/r/b.mcr", false, DropAction::OpenReport},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(ClassifyDrop(c.path, c.folder), c.action) << c.path;
+    for (const auto& c : cases) {
+        for (const char* path : c.paths) {
+            EXPECT_EQ(ClassifyDrop(path, c.folder), c.action) << path;
+        }
     }
 }
 
@@ -91,38 +90,27 @@ TEST(CommandStateFor, FollowsTheMenuRules) {
     CommandContext liveRoot = root;
     liveRoot.rootFolderExists = true;
 
-    const unsigned off = cmd::kStateDisabled;
-    struct Case {
-        int id;
+    // Per context, the commands it enables and those it disables.
+    const struct {
         const CommandContext* context;
-        unsigned state;
+        std::vector<int> enabled;
+        std::vector<int> disabled;
+    } cases[] = {
+        {&none,
+         {cmd::kCreateReport, cmd::kHelp, cmd::kToolTemporaryFolders, cmd::kLoadFiltersFirst + 3},
+         {cmd::kSaveReport, cmd::kPrintFolderInfo, cmd::kQuickLoadPlain}},
+        {&full, {cmd::kExit, cmd::kQuickLoadFirst}, {cmd::kCreateReport, cmd::kOpenReport}},
+        {&folder, {cmd::kPrintFolderInfo, cmd::kPrintTree}, {cmd::kSaveReport, cmd::kCloseReport, cmd::kUpdateReport}},
+        {&root, {cmd::kOpenReport, cmd::kSaveReport, cmd::kCloseReport}, {cmd::kUpdateReport}},
+        {&liveRoot, {cmd::kUpdateReport}, {cmd::kQuickLoadPlain}},
     };
-    const Case cases[] = {
-        {cmd::kCreateReport, &none, 0},
-        {cmd::kCreateReport, &full, off},
-        {cmd::kOpenReport, &full, off},
-        {cmd::kOpenReport, &root, 0},
-        {cmd::kSaveReport, &none, off},
-        {cmd::kSaveReport, &folder, off},
-        {cmd::kSaveReport, &root, 0},
-        {cmd::kCloseReport, &folder, off},
-        {cmd::kCloseReport, &root, 0},
-        {cmd::kPrintFolderInfo, &none, off},
-        {cmd::kPrintFolderInfo, &folder, 0},
-        {cmd::kPrintTree, &folder, 0},
-        {cmd::kUpdateReport, &root, off},
-        {cmd::kUpdateReport, &liveRoot, 0},
-        {cmd::kUpdateReport, &folder, off},
-        {cmd::kQuickLoadPlain, &none, off},
-        {cmd::kQuickLoadPlain, &liveRoot, off},
-        {cmd::kExit, &full, 0},
-        {cmd::kHelp, &none, 0},
-        {cmd::kToolTemporaryFolders, &none, 0},
-        {cmd::kQuickLoadFirst, &full, 0},
-        {cmd::kLoadFiltersFirst + 3, &none, 0},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(CommandStateFor(c.id, *c.context), c.state) << c.id;
+    for (const auto& c : cases) {
+        for (int id : c.enabled) {
+            EXPECT_EQ(CommandStateFor(id, *c.context), 0u) << id;
+        }
+        for (int id : c.disabled) {
+            EXPECT_EQ(CommandStateFor(id, *c.context), cmd::kStateDisabled) << id;
+        }
     }
     CommandContext hidden;
     hidden.statusBarVisible = false;
