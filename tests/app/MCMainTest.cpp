@@ -9,6 +9,7 @@
 #include <clocale>
 #include <cstdio>
 #include <string>
+#include <tuple>
 
 #include "UiTestUtil.h"
 #include "app/MCMain.h"
@@ -19,28 +20,19 @@ namespace {
 using MCMainTest = UiTest;
 
 TEST_F(MCMainTest, FontsHaveTheTableFacesHeightsWeightsAndQuality) {
-    struct Expected {
-        const char* face;
-        LONG height;
-        LONG weight;
-        bool italic;
-        BYTE quality;
-    };
-    const Expected expected[] = {
-        {"Tahoma", -12, 400, false, 2},        {"MS Sans Serif", -11, 400, false, 1},
-        {"MS Sans Serif", -12, 700, false, 1}, {"MS Sans Serif", -11, 400, true, 2},
-        {"Courier", -12, 400, false, 2},       {"Tahoma", -9, 400, false, 1},
+    using Font = std::tuple<std::string, LONG, LONG, bool, BYTE, BYTE>;  // face, height, weight, italic, quality, set
+    const Font expected[] = {
+        {"Tahoma", -12, 400, false, 2, DEFAULT_CHARSET},        {"MS Sans Serif", -11, 400, false, 1, DEFAULT_CHARSET},
+        {"MS Sans Serif", -12, 700, false, 1, DEFAULT_CHARSET}, {"MS Sans Serif", -11, 400, true, 2, DEFAULT_CHARSET},
+        {"Courier", -12, 400, false, 2, DEFAULT_CHARSET},       {"Tahoma", -9, 400, false, 1, DEFAULT_CHARSET},
     };
     for (int i = 0; i < 6; ++i) {
-        SCOPED_TRACE(i);
         LOGFONTA font = {};
         ASSERT_EQ(GetObjectA(m_ui.GetFont(i), sizeof(font), &font), static_cast<int>(sizeof(font)));
-        EXPECT_STREQ(font.lfFaceName, expected[i].face);
-        EXPECT_EQ(font.lfHeight, expected[i].height);
-        EXPECT_EQ(font.lfWeight, expected[i].weight);
-        EXPECT_EQ(font.lfItalic != 0, expected[i].italic);
-        EXPECT_EQ(font.lfQuality, expected[i].quality);
-        EXPECT_EQ(font.lfCharSet, DEFAULT_CHARSET);
+        EXPECT_EQ(
+            Font(font.lfFaceName, font.lfHeight, font.lfWeight, font.lfItalic != 0, font.lfQuality, font.lfCharSet),
+            expected[i])
+            << i;
     }
     EXPECT_EQ(m_ui.GetFont(6), nullptr);
     EXPECT_EQ(m_ui.GetFont(-1), nullptr);
@@ -66,7 +58,7 @@ TEST_F(MCMainTest, HiddenMonitorWindowOfTheModuleClass) {
 
 // Counts ticks; optionally runs a nested message loop inside a tick, as a modal box would.
 class CountingModule : public ui::MCMain {
-public:
+  public:
     void Tick() override {
         ++ticks;
         ++depth;
@@ -99,7 +91,7 @@ public:
 };
 
 class MCMainHeartbeatTest : public ::testing::Test {
-protected:
+  protected:
     // The host is a child window, as the main frame's view is in the program.
     void SetUp() override { ASSERT_TRUE(m_ui.Create(GetModuleHandleA(nullptr), MakePane(m_window.Handle()), nullptr)); }
 
@@ -151,23 +143,12 @@ TEST_F(MCMainHeartbeatTest, MenuStatesFollowGetCommandStateInSubmenusToo) {
     AppendMenuA(sub, MF_STRING, 101, "disabled");
     AppendMenuA(sub, MF_STRING, 200, "both");
     m_ui.UpdateMenuStates(menu);
-    EXPECT_EQ(GetMenuState(menu, 100, MF_BYCOMMAND) & (MF_CHECKED | MF_GRAYED), static_cast<UINT>(MF_CHECKED));
-    EXPECT_EQ(GetMenuState(menu, 102, MF_BYCOMMAND) & (MF_CHECKED | MF_GRAYED), 0u);
-    EXPECT_EQ(GetMenuState(sub, 101, MF_BYCOMMAND) & (MF_CHECKED | MF_GRAYED), static_cast<UINT>(MF_GRAYED));
-    EXPECT_EQ(GetMenuState(sub, 200, MF_BYCOMMAND) & (MF_CHECKED | MF_GRAYED),
-              static_cast<UINT>(MF_CHECKED | MF_GRAYED));
+    const std::tuple<HMENU, UINT, UINT> expected[] = {
+        {menu, 100, MF_CHECKED}, {menu, 102, 0}, {sub, 101, MF_GRAYED}, {sub, 200, MF_CHECKED | MF_GRAYED}};
+    for (const auto& [owner, id, state] : expected) {
+        EXPECT_EQ(GetMenuState(owner, id, MF_BYCOMMAND) & (MF_CHECKED | MF_GRAYED), state) << id;
+    }
     DestroyMenu(menu);
-}
-
-std::string TipText(HWND toolTip, HWND owner, HWND control) {
-    char buffer[256] = {};
-    TOOLINFOA tool = {};
-    tool.cbSize = sizeof(tool);
-    tool.hwnd = owner;
-    tool.uId = reinterpret_cast<UINT_PTR>(control);
-    tool.lpszText = buffer;
-    SendMessageA(toolTip, TTM_GETTEXTA, sizeof(buffer), reinterpret_cast<LPARAM>(&tool));
-    return buffer;
 }
 
 TEST_F(MCMainTest, ToolTipWindowAddsAndChangesTips) {
@@ -184,9 +165,9 @@ TEST_F(MCMainTest, ToolTipWindowAddsAndChangesTips) {
     HWND pane = MakePane(m_window.Handle());
     HWND other = MakePane(m_window.Handle());
     ASSERT_TRUE(m_ui.AddToolTip(pane, "First text", m_window.Handle()));
-    EXPECT_EQ(TipText(tip, m_window.Handle(), pane), "First text");
+    EXPECT_EQ(TipOf(tip, m_window.Handle(), pane), "First text");
     EXPECT_TRUE(m_ui.SetToolTipText(pane, "Changed text"));
-    EXPECT_EQ(TipText(tip, m_window.Handle(), pane), "Changed text");
+    EXPECT_EQ(TipOf(tip, m_window.Handle(), pane), "Changed text");
     EXPECT_FALSE(m_ui.SetToolTipText(other, "never added"));
 }
 

@@ -39,17 +39,6 @@ void Click(HWND dialog, int id) {
     SendMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0);
 }
 
-std::vector<std::string> ListEntries(HWND dialog, int id) {
-    std::vector<std::string> entries;
-    const int count = static_cast<int>(SendDlgItemMessageA(dialog, id, CB_GETCOUNT, 0, 0));
-    for (int i = 0; i < count; ++i) {
-        char text[128] = {};
-        SendDlgItemMessageA(dialog, id, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
-        entries.emplace_back(text);
-    }
-    return entries;
-}
-
 std::string SelectedEntry(HWND dialog, int id) {
     const auto index = SendDlgItemMessageA(dialog, id, CB_GETCURSEL, 0, 0);
     if (index < 0) {
@@ -160,7 +149,7 @@ TEST_F(SettingsDialogTest, OpeningShowsTheSettings) {
             {IDC_SETTINGS_LAST_UNIT, {"day(s)", "week(s)", "month(s)", "year(s)"}, "year(s)"},
         };
         for (const auto& list : lists) {
-            EXPECT_EQ(ListEntries(dialog, list.id), list.entries) << list.id;
+            EXPECT_EQ(test::ComboEntries(GetDlgItem(dialog, list.id)), list.entries) << list.id;
             EXPECT_EQ(SelectedEntry(dialog, list.id), list.selected) << list.id;
         }
         EXPECT_EQ(ItemText(dialog, IDC_SETTINGS_SIZE), "1");
@@ -184,13 +173,11 @@ TEST_F(SettingsDialogTest, OkWritesEveryControlAndReopeningShowsIt) {
     int applied = 0;
     m_settings->SetApplyHook([&](const AppliedSettings&) { ++applied; });
     EXPECT_TRUE(RunDialog([&](HWND dialog) {
-        Click(dialog, IDC_SETTINGS_TOOLTIPS);
-        Click(dialog, IDC_SETTINGS_TREE_SIZE);
-        Click(dialog, IDC_SETTINGS_TREE_PRECISE);
-        Click(dialog, IDC_SETTINGS_TREE_CREATED);
-        Click(dialog, IDC_SETTINGS_TREE_ACCESS);
-        Click(dialog, IDC_SETTINGS_TREE_NOTES);
-        Click(dialog, IDC_SETTINGS_TREE_ICON);
+        for (int id :
+             {IDC_SETTINGS_TOOLTIPS, IDC_SETTINGS_TREE_SIZE, IDC_SETTINGS_TREE_PRECISE, IDC_SETTINGS_TREE_CREATED,
+              IDC_SETTINGS_TREE_ACCESS, IDC_SETTINGS_TREE_NOTES, IDC_SETTINGS_TREE_ICON}) {
+            Click(dialog, id);
+        }
         SelectEntry(dialog, IDC_SETTINGS_BROWSE, "Explorer window");
         SelectEntry(dialog, IDC_SETTINGS_DESTROY, "Destroys files permanently");
         SelectEntry(dialog, IDC_SETTINGS_CLUSTER, "8192");
@@ -268,12 +255,11 @@ TEST_F(SettingsDialogTest, EnableRulesOfOneHundredthAndBuiltIn) {
         Click(dialog, IDC_SETTINGS_TREE_PERCENT);  // on again
         EXPECT_TRUE(Enabled(dialog, IDC_SETTINGS_TREE_PRECISE));
 
-        Click(dialog, IDC_SETTINGS_BUILT_IN);  // off: a filter file may be chosen
-        EXPECT_TRUE(Enabled(dialog, IDC_SETTINGS_FILTER_FILE));
-        EXPECT_TRUE(Enabled(dialog, IDC_SETTINGS_CHOOSE_FILTER));
-        Click(dialog, IDC_SETTINGS_BUILT_IN);
-        EXPECT_FALSE(Enabled(dialog, IDC_SETTINGS_FILTER_FILE));
-        EXPECT_FALSE(Enabled(dialog, IDC_SETTINGS_CHOOSE_FILTER));
+        for (bool builtIn : {false, true}) {  // off: a filter file may be chosen
+            Click(dialog, IDC_SETTINGS_BUILT_IN);
+            EXPECT_EQ(Enabled(dialog, IDC_SETTINGS_FILTER_FILE), !builtIn);
+            EXPECT_EQ(Enabled(dialog, IDC_SETTINGS_CHOOSE_FILTER), !builtIn);
+        }
         Press(dialog, IDCANCEL);
     });
     // A document with the percentage off opens with "1/100" disabled.

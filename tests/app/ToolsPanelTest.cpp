@@ -1,12 +1,6 @@
 // The tools panel and the restyled controls: buttons, texts, tips, clicks and real WM_DROPFILES
 // drops; owner drawing and colours answered for the dialog.
-#include <windows.h>
-
-#include <commctrl.h>
-#include <shlobj.h>
-
 #include <algorithm>
-#include <cstring>
 #include <string>
 #include <utility>
 #include <vector>
@@ -20,32 +14,13 @@
 namespace qv::test {
 namespace {
 
-// An ANSI HDROP holding `paths`, as the shell hands one to a window. WM_DROPFILES releases it.
-HDROP MakeDrop(const std::vector<std::string>& paths) {
-    std::size_t size = sizeof(DROPFILES) + 1;
-    for (const std::string& path : paths) {
-        size += path.size() + 1;
-    }
-    HGLOBAL memory = GlobalAlloc(GHND, size);
-    auto* header = static_cast<DROPFILES*>(GlobalLock(memory));
-    header->pFiles = sizeof(DROPFILES);
-    header->fWide = FALSE;
-    char* text = reinterpret_cast<char*>(header) + sizeof(DROPFILES);
-    for (const std::string& path : paths) {
-        std::memcpy(text, path.c_str(), path.size() + 1);
-        text += path.size() + 1;
-    }
-    GlobalUnlock(memory);
-    return static_cast<HDROP>(memory);
-}
-
 struct Received {
     int command;
     std::vector<std::string> paths;
 };
 
 class ToolsPanelTest : public UiTest {
-protected:
+  protected:
     void SetUp() override {
         UiTest::SetUp();
         ASSERT_TRUE(m_panel.Create(m_ui, m_window.Handle(), [this](int command, const PathList& paths) {
@@ -76,17 +51,6 @@ protected:
     std::vector<Received> m_received;
 };
 
-std::string TipOf(HWND toolTip, HWND owner, HWND control) {
-    char buffer[256] = {};
-    TOOLINFOA tool = {};
-    tool.cbSize = sizeof(tool);
-    tool.hwnd = owner;
-    tool.uId = reinterpret_cast<UINT_PTR>(control);
-    tool.lpszText = buffer;
-    SendMessageA(toolTip, TTM_GETTEXTA, sizeof(buffer), reinterpret_cast<LPARAM>(&tool));
-    return buffer;
-}
-
 TEST_F(ToolsPanelTest, FourOwnerDrawnButtonsWithTheirTextsAndTips) {
     const std::vector<HWND> buttons = Buttons();
     ASSERT_EQ(buttons.size(), 4u);
@@ -105,37 +69,27 @@ TEST_F(ToolsPanelTest, FourOwnerDrawnButtonsWithTheirTextsAndTips) {
     }
     EXPECT_EQ(TextOf(GetDlgItem(m_panel.Window(), IDC_TOOLS_HINT)),
               "You can drop file or folder on one of these buttons to perform action");
+    // The preferred height leaves equal margins around the button row.
+    const RECT button = RectInParent(buttons[0]);
+    EXPECT_GT(button.top, 0);
+    EXPECT_EQ(m_panel.PreferredHeight() - button.bottom, button.top);
 }
 
-TEST_F(ToolsPanelTest, ClicksSendTheCommandsInButtonOrder) {
+TEST_F(ToolsPanelTest, ClicksSendTheCommandsAndDropsEveryPathInDropOrder) {
     for (HWND button : Buttons()) {
         SendMessageA(button, BM_CLICK, 0, 0);
     }
-    ASSERT_EQ(m_received.size(), 4u);
-    const int commands[] = {32803, 32802, 32804, 32805};
-    for (std::size_t i = 0; i < 4; ++i) {
-        EXPECT_EQ(m_received[i].command, commands[i]);
-        EXPECT_TRUE(m_received[i].paths.empty());
-    }
-}
-
-TEST_F(ToolsPanelTest, DropHandsEveryPathInDropOrder) {
     const std::vector<std::string> paths = {"C:\\data\\first.txt", "D:\\second folder", "C:\\b\\third \xC3\xA9.log"};
-    HWND listButton = Buttons()[2];
-    SendMessageA(listButton, WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop(paths)), 0);
+    SendMessageA(Buttons()[2], WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop(paths)), 0);
     SendMessageA(Buttons()[3], WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop({"C:\\temp"})), 0);
-    ASSERT_EQ(m_received.size(), 2u);
-    EXPECT_EQ(m_received[0].command, 32804);
-    EXPECT_EQ(m_received[0].paths, paths);
-    EXPECT_EQ(m_received[1].command, 32805);
-    EXPECT_EQ(m_received[1].paths, std::vector<std::string>{"C:\\temp"});
-}
-
-TEST_F(ToolsPanelTest, PreferredHeightHasEqualMarginsAroundTheButtonRow) {
-    const int height = m_panel.PreferredHeight();
-    const RECT button = RectInParent(Buttons()[0]);
-    EXPECT_GT(button.top, 0);
-    EXPECT_EQ(height - button.bottom, button.top);
+    const std::pair<int, std::vector<std::string>> expected[] = {
+        {32803, {}}, {32802, {}}, {32804, {}}, {32805, {}}, {32804, paths}, {32805, {"C:\\temp"}},
+    };
+    ASSERT_EQ(m_received.size(), std::size(expected));
+    for (std::size_t i = 0; i < m_received.size(); ++i) {
+        EXPECT_EQ(m_received[i].command, expected[i].first) << i;
+        EXPECT_EQ(m_received[i].paths, expected[i].second) << i;
+    }
 }
 
 // A dialog to restyle: the tools panel template with a procedure that does nothing itself.
@@ -144,7 +98,7 @@ INT_PTR CALLBACK PlainDialogProc(HWND, UINT message, WPARAM, LPARAM) {
 }
 
 class StyledControlsTest : public UiTest {
-protected:
+  protected:
     void SetUp() override {
         UiTest::SetUp();
         m_dialog = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_TOOLS_PANEL), m_window.Handle(),
@@ -155,55 +109,21 @@ protected:
         DestroyWindow(m_dialog);
         UiTest::TearDown();
     }
-    // Draws control `id` into a bitmap as the dialog would on WM_DRAWITEM; returns the colour at
-    // (x, y).
-    COLORREF DrawnPixel(int id, int x, int y, UINT state = 0) {
-        HWND control = GetDlgItem(m_dialog, id);
-        RECT rect = {};
-        GetClientRect(control, &rect);
-        // A 32-bit DIB keeps exact colours whatever the screen's depth.
-        BITMAPINFO info = {};
-        info.bmiHeader.biSize = sizeof(info.bmiHeader);
-        info.bmiHeader.biWidth = rect.right;
-        info.bmiHeader.biHeight = rect.bottom;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        void* bits = nullptr;
-        HDC dc = CreateCompatibleDC(nullptr);
-        HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-        HGDIOBJ old = SelectObject(dc, bitmap);
-        DRAWITEMSTRUCT item = {};
-        item.CtlType = ODT_BUTTON;
-        item.CtlID = static_cast<UINT>(id);
-        item.itemAction = ODA_DRAWENTIRE;
-        item.itemState = state;
-        item.hwndItem = control;
-        item.hDC = dc;
-        item.rcItem = rect;
-        m_drawHandled = SendMessageA(m_dialog, WM_DRAWITEM, static_cast<WPARAM>(id), reinterpret_cast<LPARAM>(&item));
-        const COLORREF colour = GetPixel(dc, x, y);
-        SelectObject(dc, old);
-        DeleteObject(bitmap);
-        DeleteDC(dc);
-        return colour;
-    }
 
     HWND m_dialog = nullptr;
-    LRESULT m_drawHandled = 0;
 };
 
-TEST_F(StyledControlsTest, ButtonsAreDrawnInTheButtonFace) {
+TEST_F(StyledControlsTest, ButtonsAreDrawnInTheButtonFaceAndMissingIdsDoNothing) {
     ASSERT_NE(ui::StyleButton(m_ui, m_dialog, IDC_TOOLS_ATTRIBUTES, "tip", 1), nullptr);
-    EXPECT_EQ(DrawnPixel(IDC_TOOLS_ATTRIBUTES, 4, 4), RGB(228, 228, 228));
-    EXPECT_TRUE(m_drawHandled);
+    const DrawnControl button(m_dialog, IDC_TOOLS_ATTRIBUTES);
+    EXPECT_TRUE(button.handled);
+    EXPECT_EQ(button.Pixel(4, 4), RGB(228, 228, 228));
     ASSERT_NE(ui::StylePushButton(m_ui, m_dialog, IDC_TOOLS_DATE_TIME, nullptr, 2), nullptr);
-    EXPECT_EQ(DrawnPixel(IDC_TOOLS_DATE_TIME, 6, 6), RGB(228, 228, 228));
-    EXPECT_EQ(DrawnPixel(IDC_TOOLS_DATE_TIME, 0, 0), GetSysColor(COLOR_BTNFACE));  // outside the curve
-    DrawnPixel(IDC_TOOLS_LIST_OF_FILES, 4, 4);                                     // not restyled: left to the dialog
-    EXPECT_FALSE(m_drawHandled);
-}
+    const DrawnControl push(m_dialog, IDC_TOOLS_DATE_TIME);
+    EXPECT_EQ(push.Pixel(6, 6), RGB(228, 228, 228));
+    EXPECT_EQ(push.Pixel(0, 0), GetSysColor(COLOR_BTNFACE));                // outside the curve
+    EXPECT_FALSE(DrawnControl(m_dialog, IDC_TOOLS_LIST_OF_FILES).handled);  // not restyled: left to the dialog
 
-TEST_F(StyledControlsTest, MissingControlIdDoesNothing) {
     EXPECT_EQ(ui::StyleButton(m_ui, m_dialog, 4321, "tip", 1), nullptr);
     EXPECT_EQ(ui::StyleLabel(m_ui, m_dialog, 4321, nullptr, 1), nullptr);
     EXPECT_EQ(ui::StyleCheckBox(m_ui, m_dialog, 4321, nullptr), nullptr);
@@ -230,7 +150,7 @@ TEST_F(StyledControlsTest, BackgroundBitmapFillsTheControl) {
     ASSERT_NE(bitmap, nullptr);
     ASSERT_NE(ui::SetBackgroundBitmap(m_dialog, IDC_TOOLS_HINT, bitmap), nullptr);
     EXPECT_EQ(GetWindowLongA(GetDlgItem(m_dialog, IDC_TOOLS_HINT), GWL_STYLE) & SS_TYPEMASK, SS_OWNERDRAW);
-    EXPECT_EQ(DrawnPixel(IDC_TOOLS_HINT, 0, 0), RGB(0, 0, 255));  // the size icon's blue corner
+    EXPECT_EQ(DrawnControl(m_dialog, IDC_TOOLS_HINT).Pixel(0, 0), RGB(0, 0, 255));  // the size icon's blue corner
     DeleteObject(bitmap);
 }
 

@@ -67,13 +67,14 @@ struct Owner {
 };
 
 class TreeControlTest : public UiTest {
-protected:
+  protected:
     void SetUp() override {
         UiTest::SetUp();
         for (int i = 0; i < 10; ++i) {
             m_owner.icons[i] = LoadBitmapA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDB_SIZE0 + i));
             ASSERT_NE(m_owner.icons[i], nullptr);
         }
+        ASSERT_TRUE(m_tree.Create(m_ui, m_window.Handle(), {0, 0, 400, 300}, m_ui.GetFont(4)));
     }
     void TearDown() override {
         m_tree.Destroy();
@@ -82,8 +83,18 @@ protected:
         }
         UiTest::TearDown();
     }
-    void CreateTree() { ASSERT_TRUE(m_tree.Create(m_ui, m_window.Handle(), {0, 0, 400, 300}, m_ui.GetFont(4))); }
+    // A root item with one child, expanded and with the owner's log cleared.
+    void InsertRootAndChild() {
+        m_rootItem = m_tree.Insert(nullptr, "root", &m_root, 9);
+        m_childItem = m_tree.Insert(m_rootItem, "child", &m_child, 3);
+        m_tree.Expand(m_rootItem);
+        m_owner.calls.clear();
+    }
     static std::intptr_t AsValue(const void* data) { return reinterpret_cast<std::intptr_t>(data); }
+    // A screen position packed into one value as WM_CONTEXTMENU packs it.
+    static std::pair<LONG, LONG> Unpacked(std::intptr_t packed) {
+        return {static_cast<short>(LOWORD(packed)), static_cast<short>(HIWORD(packed))};
+    }
     // The screen position of an item's middle.
     POINT MiddleOf(HTREEITEM item) const {
         RECT rect = {};
@@ -96,10 +107,11 @@ protected:
     Owner m_owner;
     ui::TreeControl m_tree{0xF0F0F0, &ui::DispatchCallback, &m_owner};
     const char m_root = 'r', m_child = 'c', m_other = 'o';
+    HTREEITEM m_rootItem = nullptr;
+    HTREEITEM m_childItem = nullptr;
 };
 
 TEST_F(TreeControlTest, ControlHasTheStylesFontAndBackground) {
-    CreateTree();
     char className[32] = {};
     GetClassNameA(m_tree.Tree(), className, sizeof(className));
     EXPECT_STREQ(className, "SysTreeView32");
@@ -114,7 +126,6 @@ TEST_F(TreeControlTest, ControlHasTheStylesFontAndBackground) {
 }
 
 TEST_F(TreeControlTest, ImageListHoldsTheIconsAskedForUntilNone) {
-    CreateTree();
     const auto asked = m_owner.Of(ui::kTreeIconForIndex);
     ASSERT_EQ(asked.size(), 11u);  // 0..9 answered, 10 answered none
     for (int i = 0; i < 11; ++i) {
@@ -126,8 +137,7 @@ TEST_F(TreeControlTest, ImageListHoldsTheIconsAskedForUntilNone) {
     int width = 0;
     int height = 0;
     ImageList_GetIconSize(images, &width, &height);
-    EXPECT_EQ(width, 16);
-    EXPECT_EQ(height, 16);
+    EXPECT_EQ(std::make_pair(width, height), std::make_pair(16, 16));
 
     m_owner.iconCount = 0;  // icons switched off: the tree gets no images at all
     EXPECT_EQ(m_tree.BuildImageList(), 0);
@@ -135,30 +145,22 @@ TEST_F(TreeControlTest, ImageListHoldsTheIconsAskedForUntilNone) {
 }
 
 TEST_F(TreeControlTest, SelectionIsAnnouncedWithTheItemData) {
-    CreateTree();
-    HTREEITEM root = m_tree.Insert(nullptr, "root", &m_root, 9);
-    HTREEITEM child = m_tree.Insert(root, "child", &m_child, 3);
-    m_tree.Expand(root);
-    m_owner.calls.clear();
-    ASSERT_TRUE(m_tree.Select(child));
-    ASSERT_TRUE(m_tree.Select(root));
+    InsertRootAndChild();
+    ASSERT_TRUE(m_tree.Select(m_childItem));
+    ASSERT_TRUE(m_tree.Select(m_rootItem));
     const auto changes = m_owner.Of(ui::kTreeSelectionChanged);
     ASSERT_EQ(changes.size(), 2u);
     EXPECT_EQ(changes[0].value, AsValue(&m_child));
     EXPECT_EQ(changes[1].value, AsValue(&m_root));
     EXPECT_EQ(m_tree.Data(m_tree.Selected()), &m_root);
-    EXPECT_EQ(m_tree.Text(child), "child");
+    EXPECT_EQ(m_tree.Text(m_childItem), "child");
 }
 
 TEST_F(TreeControlTest, ContextMenuCarriesTheItemAndThePackedScreenPosition) {
-    CreateTree();
-    HTREEITEM root = m_tree.Insert(nullptr, "root", &m_root, 9);
-    HTREEITEM child = m_tree.Insert(root, "child", &m_child, 3);
-    m_tree.Expand(root);
-    m_tree.Select(root);
+    InsertRootAndChild();
+    m_tree.Select(m_rootItem);
     m_owner.calls.clear();
-
-    const POINT onChild = MiddleOf(child);
+    const POINT onChild = MiddleOf(m_childItem);
     SendMessageA(m_tree.Window(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(m_tree.Tree()),
                  MAKELPARAM(onChild.x, onChild.y));
     POINT empty = {200, 250};  // below the two items
@@ -170,36 +172,29 @@ TEST_F(TreeControlTest, ContextMenuCarriesTheItemAndThePackedScreenPosition) {
     const auto menus = m_owner.Of(ui::kTreeContextMenu);
     ASSERT_EQ(menus.size(), 3u);
     EXPECT_EQ(menus[0].value, AsValue(&m_child));
-    EXPECT_EQ(static_cast<short>(LOWORD(menus[0].extra)), onChild.x);
-    EXPECT_EQ(static_cast<short>(HIWORD(menus[0].extra)), onChild.y);
+    EXPECT_EQ(Unpacked(menus[0].extra), std::make_pair(onChild.x, onChild.y));
     EXPECT_EQ(menus[1].value, 0);                 // white space
     EXPECT_EQ(menus[2].value, AsValue(&m_root));  // the menu key: the selected item
-    const POINT keyPosition = m_tree.ContextMenuPosition(root);
-    EXPECT_EQ(static_cast<short>(LOWORD(menus[2].extra)), keyPosition.x);
-    EXPECT_EQ(static_cast<short>(HIWORD(menus[2].extra)), keyPosition.y);
+    const POINT keyPosition = m_tree.ContextMenuPosition(m_rootItem);
+    EXPECT_EQ(Unpacked(menus[2].extra), std::make_pair(keyPosition.x, keyPosition.y));
 }
 
 TEST_F(TreeControlTest, DrawingAsksForTheColoursOfEveryVisibleItem) {
-    CreateTree();
-    HTREEITEM root = m_tree.Insert(nullptr, "root", &m_root, 9);
-    m_tree.Insert(root, "child", &m_child, 3);
-    m_tree.Expand(root);
-    m_owner.calls.clear();
+    InsertRootAndChild();
     RedrawWindow(m_tree.Tree(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
     for (int code : {ui::kTreeTextColour, ui::kTreeTextBackground}) {
         SCOPED_TRACE(code);
-        const auto asked = m_owner.Of(code);
         std::vector<std::intptr_t> values;
-        for (const Call& call : asked) {
+        for (const Call& call : m_owner.Of(code)) {
             values.push_back(call.value);
         }
-        EXPECT_NE(std::find(values.begin(), values.end(), AsValue(&m_root)), values.end());
-        EXPECT_NE(std::find(values.begin(), values.end(), AsValue(&m_child)), values.end());
+        for (const void* data : {&m_root, &m_child}) {
+            EXPECT_NE(std::find(values.begin(), values.end(), AsValue(data)), values.end());
+        }
     }
 }
 
 TEST_F(TreeControlTest, FilteringAsksTheOwnerBeforeInserting) {
-    CreateTree();
     m_owner.hidden = &m_other;
     EXPECT_NE(m_tree.InsertShown(nullptr, "unfiltered", &m_other, 0), nullptr);  // filtering off: no question
     EXPECT_TRUE(m_owner.Of(ui::kTreeMayShow).empty());
@@ -213,11 +208,9 @@ TEST_F(TreeControlTest, FilteringAsksTheOwnerBeforeInserting) {
 }
 
 TEST_F(TreeControlTest, UnregisteredOwnerIsNotCalled) {
-    CreateTree();
-    HTREEITEM root = m_tree.Insert(nullptr, "root", &m_root, 9);
+    InsertRootAndChild();
     ui::UnregisterCallback(&m_owner.entry);
-    m_owner.calls.clear();
-    m_tree.Select(root);
+    m_tree.Select(m_childItem);
     EXPECT_TRUE(m_owner.calls.empty());
     EXPECT_EQ(ui::DispatchCallback(&m_owner, ui::kTreeTextColour, 0, 0), 0);
     ui::RegisterCallback(&m_owner.entry);
@@ -229,7 +222,6 @@ int CompareNames(const void* first, const void* second, int mode) {
 }
 
 TEST_F(TreeControlTest, SortOrdersChildrenAtEveryLevelButKeepsTheTopLevel) {
-    CreateTree();
     static const char names[][8] = {"zeta", "alpha", "mid", "b", "a"};
     HTREEITEM top1 = m_tree.Insert(nullptr, "top1", names[0], 0);
     m_tree.Insert(nullptr, "top0", names[1], 0);
