@@ -12,32 +12,13 @@
 namespace qv {
 namespace {
 
-using test::ChildNamed;
 using test::TextOf;
 
-// The same scratch tree as the report window's tests:
-//   root: file.txt (50 B); alpha: a.txt (100 B), alpha/deep: d.txt (10 B); Beta: b.bin (5000 B);
-//   gamma: x.tmp (300 B). Built-in filters; 4096-byte user clusters.
-class InfoPanelTest : public ::testing::Test {
+class InfoPanelTest : public test::ReportViewTest {
   protected:
-    void SetUp() override {
-        m_dir.WriteFile("file.txt", 50);
-        m_dir.WriteFile("alpha/a.txt", 100);
-        m_dir.WriteFile("alpha/deep/d.txt", 10);
-        m_dir.WriteFile("Beta/b.bin", 5000);
-        m_dir.WriteFile("gamma/x.tmp", 300);
-        ASSERT_TRUE(m_panel.Create(&m_host, m_host.Frame()));
-        m_host.SetPanel(&m_panel);
-        ASSERT_TRUE(m_window.Create(&m_host, m_host.Frame()));
-        Report* report = m_host.OpenScanned(m_dir.Path());
-        ASSERT_NE(report, nullptr);
-        m_window.AddReport(report);
-        m_root = report->Root();
-    }
-
-    void Select(FolderRecord* record) {
-        ASSERT_NE(record, nullptr);
-        TreeView_SelectItem(m_window.Tree().Tree(), m_window.ItemOf(record));
+    // Selects a record in the tree; the panel must show it.
+    void Show(FolderRecord* record) {
+        Select(record);
         ASSERT_EQ(m_panel.Record(), record);
     }
     HWND Control(int id) { return GetDlgItem(m_panel.Dialog(), id); }
@@ -53,6 +34,7 @@ class InfoPanelTest : public ::testing::Test {
         SendMessageA(m_panel.FilterList(), LVM_GETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
         return text;
     }
+    std::vector<std::string> Row(int row) { return {Cell(row, 0), Cell(row, 1), Cell(row, 2)}; }
     std::vector<std::string> NameColumn() {
         std::vector<std::string> names;
         const int rows = ListView_GetItemCount(m_panel.FilterList());
@@ -83,47 +65,8 @@ class InfoPanelTest : public ::testing::Test {
         MapWindowPoints(nullptr, m_panel.Dialog(), reinterpret_cast<POINT*>(&rect), 2);
         return rect;
     }
-
-    // How many pixels of `colour` the dialog draws for owner-drawn control `id` (into a 32-bit
-    // DIB, so colours stay exact whatever the screen's depth).
-    int DrawnPixels(int id, COLORREF colour) {
-        RECT rect = {};
-        GetClientRect(Control(id), &rect);
-        BITMAPINFO info = {};
-        info.bmiHeader.biSize = sizeof(info.bmiHeader);
-        info.bmiHeader.biWidth = rect.right;
-        info.bmiHeader.biHeight = rect.bottom;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        void* bits = nullptr;
-        HDC dc = CreateCompatibleDC(nullptr);
-        HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-        HGDIOBJ old = SelectObject(dc, bitmap);
-        DRAWITEMSTRUCT item = {};
-        item.CtlType = ODT_BUTTON;
-        item.CtlID = static_cast<UINT>(id);
-        item.itemAction = ODA_DRAWENTIRE;
-        item.hwndItem = Control(id);
-        item.hDC = dc;
-        item.rcItem = rect;
-        SendMessageA(m_panel.Dialog(), WM_DRAWITEM, static_cast<WPARAM>(id), reinterpret_cast<LPARAM>(&item));
-        int count = 0;
-        for (int y = 0; y < rect.bottom; ++y) {
-            for (int x = 0; x < rect.right; ++x) {
-                count += GetPixel(dc, x, y) == colour ? 1 : 0;
-            }
-        }
-        SelectObject(dc, old);
-        DeleteObject(bitmap);
-        DeleteDC(dc);
-        return count;
-    }
-
-    test::ScratchDir m_dir;
-    test::ViewTestHost m_host;
-    InfoPanel m_panel;
-    ReportWindow m_window;
-    FolderRecord* m_root = nullptr;
+    // How many pixels of `colour` the dialog draws for owner-drawn control `id`.
+    int DrawnPixels(int id, COLORREF colour) { return test::DrawnControl(m_panel.Dialog(), id).Count(colour); }
 };
 
 TEST_F(InfoPanelTest, TheRootShowsTheClusterRow) {
@@ -145,8 +88,8 @@ TEST_F(InfoPanelTest, TheRootShowsTheClusterRow) {
 }
 
 TEST_F(InfoPanelTest, AFolderShowsItsFullPathAndFigures) {
-    FolderRecord* beta = ChildNamed(m_root, "Beta");
-    Select(beta);
+    FolderRecord* beta = Child("Beta");
+    Show(beta);
     EXPECT_EQ(Text(IDC_INFO_NAME), "Beta");
     EXPECT_EQ(Text(IDC_INFO_PATH_LABEL), "Full path.................");
     EXPECT_EQ(Text(IDC_INFO_PATH), ReadText(beta, ALC));
@@ -157,16 +100,12 @@ TEST_F(InfoPanelTest, AFolderShowsItsFullPathAndFigures) {
     EXPECT_EQ(Text(IDC_INFO_FOLDERS), "none");
     EXPECT_EQ(Text(IDC_INFO_CREATED_TEXT), "Created 3/15/2001 at 12:00:00");
 
-    Select(ChildNamed(ChildNamed(m_root, "alpha"), "deep"));
+    Show(test::ChildNamed(Child("alpha"), "deep"));
     EXPECT_EQ(Text(IDC_INFO_SIZE), "10 bytes");  // no parenthesis in bytes
 }
 
 TEST_F(InfoPanelTest, AFilesItemHidesThreeRows) {
-    FolderRecord* files = nullptr;
-    for (FolderRecord* child = m_root->firstChild; child != nullptr; child = child->nextSibling) {
-        files = child->group > 0 ? child : files;
-    }
-    Select(files);
+    Show(FilesItemOf(m_root));
     for (int id : {IDC_INFO_FOLDERS_LABEL, IDC_INFO_FOLDERS, IDC_INFO_CREATED_LABEL, IDC_INFO_CREATED,
                    IDC_INFO_ACCESSED_LABEL, IDC_INFO_ACCESSED, IDC_INFO_SHOW_FILTER_LIST}) {
         EXPECT_FALSE(Visible(id)) << id;
@@ -178,7 +117,7 @@ TEST_F(InfoPanelTest, AFilesItemHidesThreeRows) {
     EXPECT_EQ(Text(IDC_INFO_FILES), "1");
 
     // Back on a folder the rows return; with no record nothing shows.
-    Select(ChildNamed(m_root, "alpha"));
+    Show(Child("alpha"));
     EXPECT_TRUE(Visible(IDC_INFO_FOLDERS));
     m_panel.Show(nullptr);
     for (int id : {IDC_INFO_NAME, IDC_INFO_PRINT, IDC_INFO_FILTER_LIST, IDC_INFO_SEPARATOR_TOP}) {
@@ -189,14 +128,9 @@ TEST_F(InfoPanelTest, AFilesItemHidesThreeRows) {
 
 TEST_F(InfoPanelTest, FilterRowsAndShowFiles) {
     ASSERT_EQ(ListView_GetItemCount(m_panel.FilterList()), 6);
-    EXPECT_EQ(Cell(0, 0), "01. Executable, Libraries");
-    EXPECT_EQ(Cell(0, 1), "-");
-    EXPECT_EQ(Cell(0, 2), "-");
-    EXPECT_EQ(Cell(2, 0), "03. Documents");
-    EXPECT_EQ(Cell(2, 1), "12 K");
-    EXPECT_EQ(Cell(2, 2), "3");
-    EXPECT_EQ(Cell(5, 0), "06. Temporary [temp]");
-    EXPECT_EQ(Cell(5, 1), "4 K");
+    EXPECT_EQ(Row(0), (std::vector<std::string>{"01. Executable, Libraries", "-", "-"}));
+    EXPECT_EQ(Row(2), (std::vector<std::string>{"03. Documents", "12 K", "3"}));
+    EXPECT_EQ(Row(5), (std::vector<std::string>{"06. Temporary [temp]", "4 K", "1"}));
 
     // Row 0 is selected at first; it found nothing, so "Show files" stays disabled.
     EXPECT_EQ(SelectedRow(), 0);
@@ -215,7 +149,7 @@ TEST_F(InfoPanelTest, FilterRowsAndShowFiles) {
     EXPECT_EQ(m_host.shownFilterFiles.size(), 2u);  // a double click runs "Show files" too
 
     // Another folder keeps the chosen filter; Beta has no documents.
-    Select(ChildNamed(m_root, "Beta"));
+    Show(Child("Beta"));
     EXPECT_EQ(m_panel.SelectedFilter(), 3);
     EXPECT_EQ(SelectedRow(), 2);
     EXPECT_FALSE(IsWindowEnabled(Control(IDC_INFO_SHOW_FILES)));
@@ -244,14 +178,7 @@ TEST_F(InfoPanelTest, HoveredCellIsTheTip) {
     cell.left = LVIR_BOUNDS;
     ASSERT_TRUE(SendMessageA(m_panel.FilterList(), LVM_GETSUBITEMRECT, 2, reinterpret_cast<LPARAM>(&cell)));
     SendMessageA(m_panel.FilterList(), WM_MOUSEMOVE, 0, MAKELPARAM(cell.left + 5, (cell.top + cell.bottom) / 2));
-    char tip[256] = {};
-    TOOLINFOA tool = {};
-    tool.cbSize = sizeof tool;
-    tool.hwnd = m_panel.Dialog();
-    tool.uId = reinterpret_cast<UINT_PTR>(m_panel.FilterList());
-    tool.lpszText = tip;
-    SendMessageA(m_host.Module().ToolTipWindow(), TTM_GETTEXTA, sizeof tip, reinterpret_cast<LPARAM>(&tool));
-    EXPECT_STREQ(tip, "12 K");
+    EXPECT_EQ(test::TipOf(m_host.Module().ToolTipWindow(), m_panel.Dialog(), m_panel.FilterList()), "12 K");
 }
 
 TEST_F(InfoPanelTest, TogglingTheFilterListMovesTheBottomLine) {
@@ -264,7 +191,7 @@ TEST_F(InfoPanelTest, TogglingTheFilterListMovesTheBottomLine) {
     EXPECT_EQ(IsDlgButtonChecked(m_panel.Dialog(), IDC_INFO_SHOW_FILTER_LIST), static_cast<UINT>(BST_UNCHECKED));
     EXPECT_EQ(RectOf(IDC_INFO_SEPARATOR_BOTTOM).top, RectOf(IDC_INFO_SHOW_FILTER_LIST).bottom + 6);
     // The flag holds for the next record too.
-    Select(ChildNamed(m_root, "Beta"));
+    Show(Child("Beta"));
     EXPECT_FALSE(Visible(IDC_INFO_FILTER_LIST));
     Click(IDC_INFO_SHOW_FILTER_LIST);
     EXPECT_TRUE(Visible(IDC_INFO_FILTER_LIST));
@@ -275,11 +202,11 @@ TEST_F(InfoPanelTest, NotesButtonTurnsDarkBlueWithNotes) {
     const COLORREF darkBlue = RGB(0, 0, 0x80);
     EXPECT_EQ(DrawnPixels(IDC_INFO_NOTES, darkBlue), 0);
     EXPECT_GT(DrawnPixels(IDC_INFO_NOTES, RGB(0, 0, 0)), 0);
-    FolderRecord* beta = ChildNamed(m_root, "Beta");
+    FolderRecord* beta = Child("Beta");
     WriteText(beta, notes, "keep", false);
-    Select(beta);
+    Show(beta);
     EXPECT_GT(DrawnPixels(IDC_INFO_NOTES, darkBlue), 0);
-    Select(ChildNamed(m_root, "gamma"));
+    Show(Child("gamma"));
     EXPECT_EQ(DrawnPixels(IDC_INFO_NOTES, darkBlue), 0);
 }
 

@@ -2,8 +2,8 @@
 // sorting, show modes, toolbar states, the notifications' answers and the context menu.
 #include <gtest/gtest.h>
 
-#include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "ViewTestHost.h"
@@ -13,77 +13,43 @@
 namespace qv {
 namespace {
 
-using test::ChildNamed;
 using test::TextOf;
 
 constexpr platform::FileTime kDay = 864000000000ULL;
 
-// A scanned scratch tree in a report window (with an info panel beside it):
-//   root: file.txt (50 B)
-//   ├── alpha: a.txt (100 B)
-//   │   ├── deep: d.txt (10 B)
-//   │   └── {alpha files}
-//   ├── Beta: b.bin (5000 B)
-//   ├── gamma: x.tmp (300 B, temporary)
-//   └── {root files}
-// With 4096-byte clusters alpha and Beta take 8 K each, gamma and the root's files 4 K each.
-class ReportWindowTest : public ::testing::Test {
+class ReportWindowTest : public test::ReportViewTest {
   protected:
-    void SetUp() override {
-        m_dir.WriteFile("file.txt", 50);
-        m_dir.WriteFile("alpha/a.txt", 100);
-        m_dir.WriteFile("alpha/deep/d.txt", 10);
-        m_dir.WriteFile("Beta/b.bin", 5000);
-        m_dir.WriteFile("gamma/x.tmp", 300);
-        ASSERT_TRUE(m_panel.Create(&m_host, m_host.Frame()));
-        m_host.SetPanel(&m_panel);
-        ASSERT_TRUE(m_window.Create(&m_host, m_host.Frame()));
-        m_window.Resize(560, 600);
-        m_report = AddScanned(m_dir.Path());
-        ASSERT_NE(m_report, nullptr);
-        m_root = m_report->Root();
-    }
-
-    Report* AddScanned(const std::string& path) {
-        Report* report = m_host.OpenScanned(path);
-        if (report != nullptr) {
-            m_window.AddReport(report);
-        }
-        return report;
-    }
-
-    HWND TreeHandle() { return m_window.Tree().Tree(); }
     HWND Toolbar() { return m_window.ToolbarWindow(); }
 
-    FolderRecord* DataOf(HTREEITEM item) {
-        return static_cast<FolderRecord*>(const_cast<void*>(m_window.Tree().Data(item)));
+    // The items below and including `item` in pre-order.
+    std::vector<HTREEITEM> ItemsFrom(HTREEITEM item) {
+        std::vector<HTREEITEM> items;
+        for (std::vector<HTREEITEM> pending = {item}; !pending.empty();) {
+            items.push_back(pending.back());
+            pending.pop_back();
+            std::vector<HTREEITEM> children;
+            for (HTREEITEM child = TreeView_GetChild(TreeHandle(), items.back()); child != nullptr;
+                 child = TreeView_GetNextSibling(TreeHandle(), child)) {
+                children.push_back(child);
+            }
+            pending.insert(pending.end(), children.rbegin(), children.rend());
+        }
+        return items;
     }
-
     // The plain names of the children of `record`'s item, in the tree's order.
     std::vector<std::string> ShownChildren(FolderRecord* record) {
         std::vector<std::string> names;
-        HTREEITEM item = m_window.ItemOf(record);
-        for (HTREEITEM child = TreeView_GetChild(TreeHandle(), item); child != nullptr;
+        for (HTREEITEM child = TreeView_GetChild(TreeHandle(), m_window.ItemOf(record)); child != nullptr;
              child = TreeView_GetNextSibling(TreeHandle(), child)) {
             names.emplace_back(DataOf(child)->desc);
         }
         return names;
     }
-
     // Every record the tree shows below and including the report's root, in pre-order.
     std::vector<std::string> ShownTree() {
         std::vector<std::string> names;
-        std::vector<HTREEITEM> pending = {m_window.ItemOf(m_root)};
-        while (!pending.empty()) {
-            HTREEITEM item = pending.back();
-            pending.pop_back();
+        for (HTREEITEM item : ItemsFrom(m_window.ItemOf(m_root))) {
             names.emplace_back(DataOf(item)->group > 0 ? "{files}" : DataOf(item)->desc);
-            std::vector<HTREEITEM> children;
-            for (HTREEITEM child = TreeView_GetChild(TreeHandle(), item); child != nullptr;
-                 child = TreeView_GetNextSibling(TreeHandle(), child)) {
-                children.push_back(child);
-            }
-            pending.insert(pending.end(), children.rbegin(), children.rend());
         }
         names[0] = "root";
         return names;
@@ -99,37 +65,21 @@ class ReportWindowTest : public ::testing::Test {
         SendMessageA(Toolbar(), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
                      reinterpret_cast<LPARAM>(GetDlgItem(Toolbar(), id)));
     }
-    bool Enabled(int id) { return IsWindowEnabled(GetDlgItem(Toolbar(), id)) != FALSE; }
-
-    void Select(FolderRecord* record) {
-        HTREEITEM item = m_window.ItemOf(record);
-        ASSERT_NE(item, nullptr);
-        TreeView_SelectItem(TreeHandle(), item);
-    }
-
-    FolderRecord* FilesItemOf(FolderRecord* record) {
-        for (FolderRecord* child = record->firstChild; child != nullptr; child = child->nextSibling) {
-            if (child->group > 0) {
-                return child;
-            }
+    // One character per button, '1' enabled: Create, Close, Open, Save, What's new, Update, Print, Browse.
+    std::string ButtonStates() {
+        std::string states;
+        for (int id : {IDC_TOOLBAR_CREATE, IDC_TOOLBAR_CLOSE, IDC_TOOLBAR_OPEN, IDC_TOOLBAR_SAVE, IDC_TOOLBAR_WHATS_NEW,
+                       IDC_TOOLBAR_UPDATE, IDC_TOOLBAR_PRINT, IDC_TOOLBAR_BROWSE}) {
+            states += IsWindowEnabled(GetDlgItem(Toolbar(), id)) ? '1' : '0';
         }
-        return nullptr;
+        return states;
     }
-
-    test::ScratchDir m_dir;
-    test::ViewTestHost m_host;
-    InfoPanel m_panel;
-    ReportWindow m_window;
-    Report* m_report = nullptr;
-    FolderRecord* m_root = nullptr;
 };
 
 TEST_F(ReportWindowTest, ItemTextsAndIconsMatchTheReport) {
-    std::size_t items = 0;
-    std::vector<HTREEITEM> pending = {TreeView_GetRoot(TreeHandle())};
-    while (!pending.empty()) {
-        HTREEITEM item = pending.back();
-        pending.pop_back();
+    const std::vector<HTREEITEM> items = ItemsFrom(TreeView_GetRoot(TreeHandle()));
+    EXPECT_EQ(items.size(), 7u);  // root, alpha, deep, Beta, gamma and the files items of root and alpha
+    for (HTREEITEM item : items) {
         char text[1024] = {};
         TVITEMA tvItem = {};
         tvItem.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_PARAM;
@@ -142,13 +92,7 @@ TEST_F(ReportWindowTest, ItemTextsAndIconsMatchTheReport) {
         EXPECT_STREQ(text, record->name);
         EXPECT_EQ(tvItem.iImage, record->kind) << record->desc;
         EXPECT_EQ(tvItem.iSelectedImage, record->kind) << record->desc;
-        ++items;
-        for (HTREEITEM child = TreeView_GetChild(TreeHandle(), item); child != nullptr;
-             child = TreeView_GetNextSibling(TreeHandle(), child)) {
-            pending.push_back(child);
-        }
     }
-    EXPECT_EQ(items, 7u);  // root, alpha, deep, Beta, gamma and the files items of root and alpha
     EXPECT_EQ(ImageList_GetImageCount(TreeView_GetImageList(TreeHandle(), TVSIL_NORMAL)), 10);
     EXPECT_EQ(m_root->kind, 9);
 
@@ -159,21 +103,18 @@ TEST_F(ReportWindowTest, ItemTextsAndIconsMatchTheReport) {
     EXPECT_NE(std::string(m_window.Tree().Text(m_window.ItemOf(m_root))).find("= "), std::string::npos);
 }
 
-TEST_F(ReportWindowTest, AddingAReportAnnouncesItsRoot) {
+TEST_F(ReportWindowTest, AddingAReportAnnouncesItsRootAndSelectionFollowsUnlessGuarded) {
     EXPECT_EQ(m_host.CurrentRecord(), m_root);
     EXPECT_EQ(m_window.Toolbar().CurrentRecord(), m_root);
     EXPECT_EQ(m_panel.Record(), m_root);
     EXPECT_EQ(TreeView_GetSelection(TreeHandle()), m_window.ItemOf(m_root));
-}
 
-TEST_F(ReportWindowTest, SelectionFollowsTheTreeUnlessGuarded) {
-    FolderRecord* beta = ChildNamed(m_root, "Beta");
+    FolderRecord* beta = Child("Beta");
     Select(beta);
     EXPECT_EQ(m_host.CurrentRecord(), beta);
     EXPECT_EQ(m_panel.Record(), beta);
-
     m_host.SetSelectionGuard(true);
-    Select(ChildNamed(m_root, "gamma"));
+    Select(Child("gamma"));
     EXPECT_EQ(m_host.CurrentRecord(), beta);
     EXPECT_EQ(m_panel.Record(), beta);
     m_host.SetSelectionGuard(false);
@@ -218,12 +159,12 @@ TEST_F(ReportWindowTest, SortingNeverMovesTheReportsRoots) {
 TEST_F(ReportWindowTest, EachShowModePrunes) {
     // Access times: alpha and deep long ago, everything else recent.
     m_host.ViewOptions().accessCutoff = 1000 * kDay;
-    for (FolderRecord* record : {m_root, ChildNamed(m_root, "Beta"), ChildNamed(m_root, "gamma")}) {
+    for (FolderRecord* record : {m_root, Child("Beta"), Child("gamma")}) {
         WriteStat(record, ELT, 2000 * kDay, true);
     }
-    FolderRecord* alpha = ChildNamed(m_root, "alpha");
+    FolderRecord* alpha = Child("alpha");
     WriteStat(alpha, ELT, 10 * kDay, true);
-    WriteStat(ChildNamed(alpha, "deep"), ELT, 5 * kDay, true);
+    WriteStat(test::ChildNamed(alpha, "deep"), ELT, 5 * kDay, true);
     WriteStat(FilesItemOf(m_root), ELT, 0, true);
     m_host.ViewOptions().sizeThreshold = 8192;
 
@@ -256,19 +197,10 @@ TEST_F(ReportWindowTest, EachShowModePrunes) {
 TEST_F(ReportWindowTest, ToolbarListsAndTheirTexts) {
     HWND show = GetDlgItem(Toolbar(), IDC_TOOLBAR_SHOW_FOLDERS);
     HWND sort = GetDlgItem(Toolbar(), IDC_TOOLBAR_SORT_BY);
-    const auto entries = [](HWND list) {
-        std::vector<std::string> texts;
-        const int count = static_cast<int>(SendMessageA(list, CB_GETCOUNT, 0, 0));
-        for (int i = 0; i < count; ++i) {
-            char text[256] = {};
-            SendMessageA(list, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
-            texts.emplace_back(text);
-        }
-        return texts;
-    };
-    EXPECT_EQ(entries(show), (std::vector<std::string>{"all", "containing temporary items", "greater 1 MB",
-                                                       "last accessed 6 months ago"}));
-    EXPECT_EQ(entries(sort), (std::vector<std::string>{"name", "size", "creation date", "last access date"}));
+    EXPECT_EQ(test::ComboEntries(show), (std::vector<std::string>{"all", "containing temporary items", "greater 1 MB",
+                                                                  "last accessed 6 months ago"}));
+    EXPECT_EQ(test::ComboEntries(sort),
+              (std::vector<std::string>{"name", "size", "creation date", "last access date"}));
     EXPECT_EQ(SendMessageA(show, CB_GETCURSEL, 0, 0), 0);
     EXPECT_EQ(SendMessageA(sort, CB_GETCURSEL, 0, 0), 0);
     const std::pair<int, const char*> labels[] = {
@@ -287,47 +219,33 @@ TEST_F(ReportWindowTest, ToolbarListsAndTheirTexts) {
     EXPECT_EQ(ShownTree(), (std::vector<std::string>{"root"}));
     m_host.ViewOptions().sizeThreshold = 8192;
     m_window.ApplySettings(false, true, false);
-    EXPECT_EQ(entries(show)[2], "greater 8 K");
+    EXPECT_EQ(test::ComboEntries(show)[2], "greater 8 K");
     EXPECT_EQ(SendMessageA(show, CB_GETCURSEL, 0, 0), ShowLargerThan);
     EXPECT_EQ(ShownTree(), (std::vector<std::string>{"root", "alpha", "Beta"}));
 }
 
 TEST_F(ReportWindowTest, ToolbarEnableRules) {
-    EXPECT_TRUE(Enabled(IDC_TOOLBAR_CLOSE));  // the root is current
-    EXPECT_TRUE(Enabled(IDC_TOOLBAR_SAVE));
-    EXPECT_TRUE(Enabled(IDC_TOOLBAR_UPDATE));
-    EXPECT_TRUE(Enabled(IDC_TOOLBAR_BROWSE));
-
-    Select(ChildNamed(m_root, "alpha"));
-    EXPECT_FALSE(Enabled(IDC_TOOLBAR_CLOSE));
-    EXPECT_FALSE(Enabled(IDC_TOOLBAR_SAVE));
-    EXPECT_FALSE(Enabled(IDC_TOOLBAR_UPDATE));
-    EXPECT_TRUE(Enabled(IDC_TOOLBAR_PRINT));
-    EXPECT_TRUE(Enabled(IDC_TOOLBAR_WHATS_NEW));
-
+    EXPECT_EQ(ButtonStates(), "11111111");  // the root is current and on disk
+    Select(Child("alpha"));
+    EXPECT_EQ(ButtonStates(), "10101011");
     // A folder deleted from disk disables what needs it.
-    Select(ChildNamed(m_root, "gamma"));
+    Select(Child("gamma"));
     std::filesystem::remove_all(test::ScratchDir::FromUtf8(m_dir.Sub("gamma")));
-    m_window.SetCurrentRecord(ChildNamed(m_root, "gamma"));
-    EXPECT_FALSE(Enabled(IDC_TOOLBAR_WHATS_NEW));
-    EXPECT_FALSE(Enabled(IDC_TOOLBAR_BROWSE));
-    EXPECT_TRUE(Enabled(IDC_TOOLBAR_PRINT));
+    m_window.SetCurrentRecord(Child("gamma"));
+    EXPECT_EQ(ButtonStates(), "10100010");
 
     // Five open reports: no more Create or Open; closing one enables them again.
     std::vector<Report*> more;
     for (int i = 0; i < 4; ++i) {
         more.push_back(AddScanned(m_dir.Sub("alpha")));
     }
-    EXPECT_FALSE(Enabled(IDC_TOOLBAR_CREATE));
-    EXPECT_FALSE(Enabled(IDC_TOOLBAR_OPEN));
+    EXPECT_EQ(ButtonStates(), "01011111");
     m_window.RemoveReport(more.back());
     m_host.Forget(more.back());
     m_window.SetCurrentRecord(m_host.CurrentRecord());
-    EXPECT_TRUE(Enabled(IDC_TOOLBAR_CREATE));
-    EXPECT_TRUE(Enabled(IDC_TOOLBAR_OPEN));
-
+    EXPECT_EQ(ButtonStates(), "11111111");
     m_window.SetCurrentRecord(nullptr);
-    EXPECT_FALSE(Enabled(IDC_TOOLBAR_PRINT));
+    EXPECT_EQ(ButtonStates(), "10100000");
 }
 
 TEST_F(ReportWindowTest, ButtonsRouteTheirCommandsAndDropQueuedInput) {
@@ -352,38 +270,44 @@ TEST_F(ReportWindowTest, ButtonsRouteTheirCommandsAndDropQueuedInput) {
 }
 
 TEST_F(ReportWindowTest, NotificationAnswers) {
-    FolderRecord* files = FilesItemOf(m_root);
-    ASSERT_NE(files, nullptr);
-    const auto ask = [this](int code, FolderRecord* record, std::intptr_t extra = 0) {
+    const auto ask = [this](int code, const void* record, std::intptr_t extra = 0) {
         return ui::DispatchCallback(&m_window, code, reinterpret_cast<std::intptr_t>(record), extra);
     };
-    FolderRecord* alpha = ChildNamed(m_root, "alpha");
-    EXPECT_EQ(ask(ui::kTreeTextColour, files), 0x782828);
-    EXPECT_EQ(ask(ui::kTreeTextColour, alpha), 0);
-    EXPECT_EQ(ask(ui::kTreeTextColour, nullptr), -1);
-    EXPECT_EQ(ask(ui::kTreeTextBackground, alpha), 0xFFFFFF);
-    EXPECT_EQ(ask(ui::kTreeTextBackground, nullptr), -1);
+    FolderRecord* alpha = Child("alpha");
+    ASSERT_NE(FilesItemOf(m_root), nullptr);
     // The selected item (the root here) keeps the control's highlight colours.
-    EXPECT_EQ(ask(ui::kTreeTextColour, m_root), -1);
-    EXPECT_EQ(ask(ui::kTreeTextBackground, m_root), -1);
-    EXPECT_EQ(ask(ui::kTreeMayShow, nullptr), -1);
-    EXPECT_EQ(ask(ui::kTreeMayShow, m_root), 1);
+    const std::tuple<int, FolderRecord*, std::intptr_t> answers[] = {
+        {ui::kTreeTextColour, FilesItemOf(m_root), 0x782828},
+        {ui::kTreeTextColour, alpha, 0},
+        {ui::kTreeTextColour, nullptr, -1},
+        {ui::kTreeTextBackground, alpha, 0xFFFFFF},
+        {ui::kTreeTextBackground, nullptr, -1},
+        {ui::kTreeTextColour, m_root, -1},
+        {ui::kTreeTextBackground, m_root, -1},
+        {ui::kTreeMayShow, nullptr, -1},
+        {ui::kTreeMayShow, m_root, 1},
+        {999, m_root, 0},
+    };
+    for (const auto& [code, record, answer] : answers) {
+        EXPECT_EQ(ask(code, record), answer) << code << " " << (record != nullptr ? record->desc : "null");
+    }
     m_host.ViewOptions().showMode = ShowTemporary;
-    EXPECT_EQ(ask(ui::kTreeMayShow, ChildNamed(m_root, "Beta")), 0);
-    EXPECT_EQ(ask(ui::kTreeMayShow, ChildNamed(m_root, "gamma")), 1);
+    EXPECT_EQ(ask(ui::kTreeMayShow, Child("Beta")), 0);
+    EXPECT_EQ(ask(ui::kTreeMayShow, Child("gamma")), 1);
     m_host.ViewOptions().showMode = ShowAll;
-    EXPECT_EQ(ask(999, m_root), 0);
 
+    // Icons by index: the tenth is the last; none at all without the icon flag.
     int index = -1;
-    EXPECT_NE(ask(ui::kTreeIconForIndex, reinterpret_cast<FolderRecord*>(3), reinterpret_cast<std::intptr_t>(&index)),
-              0);
+    const auto icon = [&](std::intptr_t which) {
+        return ask(ui::kTreeIconForIndex, reinterpret_cast<const void*>(which),
+                   reinterpret_cast<std::intptr_t>(&index));
+    };
+    EXPECT_NE(icon(3), 0);
     EXPECT_EQ(index, 3);
-    EXPECT_EQ(ask(ui::kTreeIconForIndex, reinterpret_cast<FolderRecord*>(10), reinterpret_cast<std::intptr_t>(&index)),
-              0);
+    EXPECT_EQ(icon(10), 0);
     m_host.ViewOptions().titleFlags = 0;
     index = -1;
-    EXPECT_EQ(ask(ui::kTreeIconForIndex, reinterpret_cast<FolderRecord*>(3), reinterpret_cast<std::intptr_t>(&index)),
-              0);
+    EXPECT_EQ(icon(3), 0);
     EXPECT_EQ(index, 0);
 }
 
@@ -406,7 +330,7 @@ TEST_F(ReportWindowTest, RemoveReportSelectsTheFirstItem) {
 }
 
 TEST_F(ReportWindowTest, RefreshOneTitle) {
-    FolderRecord* beta = ChildNamed(m_root, "Beta");
+    FolderRecord* beta = Child("Beta");
     m_host.ViewOptions().titleFlags = TitleNotes;
     WriteText(beta, notes, "keep", false);
     m_window.RefreshTitle(beta);
@@ -422,12 +346,7 @@ class ContextMenuTest : public ReportWindowTest {
     std::vector<std::string> RightClick(POINT screen, int command) {
         std::vector<std::string> entries;
         m_window.SetMenuTracker([&](HMENU menu, POINT) {
-            for (int i = 0; i < GetMenuItemCount(menu); ++i) {
-                char text[128] = {};
-                if (GetMenuStringA(menu, static_cast<UINT>(i), text, sizeof text, MF_BYPOSITION) > 0) {
-                    entries.emplace_back(text);
-                }
-            }
+            entries = test::MenuTexts(menu);
             return command;
         });
         SendMessageA(m_window.Tree().Window(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(TreeHandle()),
@@ -463,7 +382,7 @@ TEST_F(ContextMenuTest, TheSubMenuFollowsThePosition) {
     EXPECT_TRUE(Has(white, "Create Report..."));
     EXPECT_FALSE(Has(white, "Collapse"));
 
-    FolderRecord* alpha = ChildNamed(m_root, "alpha");
+    FolderRecord* alpha = Child("alpha");
     const std::vector<std::string> folder = RightClick(PointOn(alpha), 0);
     EXPECT_TRUE(Has(folder, "Expand All"));
     EXPECT_FALSE(Has(folder, "Save Report..."));
@@ -473,7 +392,7 @@ TEST_F(ContextMenuTest, TheSubMenuFollowsThePosition) {
     EXPECT_TRUE(Has(root, "Save Report..."));
     EXPECT_TRUE(Has(root, "Close Report..."));
 
-    const std::vector<std::string> files = RightClick(PointOn(ChildNamed(m_root, "Beta")), 0);
+    const std::vector<std::string> files = RightClick(PointOn(Child("Beta")), 0);
     EXPECT_TRUE(Has(files, "Browse Folder"));
     EXPECT_FALSE(Has(files, "Collapse"));
     EXPECT_FALSE(Has(files, "Expand All"));
@@ -484,7 +403,7 @@ TEST_F(ContextMenuTest, TheSubMenuFollowsThePosition) {
 TEST_F(ContextMenuTest, CommandsActOnTheRecord) {
     ShowWindow(m_host.Frame(), SW_SHOW);
     RightClick(PointOn(m_root), ID_TREE_EXPAND_ALL);
-    FolderRecord* alpha = ChildNamed(m_root, "alpha");
+    FolderRecord* alpha = Child("alpha");
     const auto expanded = [this](FolderRecord* record) {
         return (TreeView_GetItemState(TreeHandle(), m_window.ItemOf(record), TVIS_EXPANDED) & TVIS_EXPANDED) != 0;
     };
@@ -525,12 +444,7 @@ void CALLBACK ProbeOpenMenu(HWND, UINT, UINT_PTR timer, DWORD) {
     HWND menuWindow = FindWindowA("#32768", nullptr);
     HMENU menu = menuWindow != nullptr ? reinterpret_cast<HMENU>(SendMessageA(menuWindow, MN_GETHMENU, 0, 0)) : nullptr;
     if (menu != nullptr) {
-        for (int i = 0; i < GetMenuItemCount(menu); ++i) {
-            char text[128] = {};
-            if (GetMenuStringA(menu, static_cast<UINT>(i), text, sizeof text, MF_BYPOSITION) > 0) {
-                g_probe.entries.emplace_back(text);
-            }
-        }
+        g_probe.entries = test::MenuTexts(menu);
     }
     if (menu != nullptr || g_probe.ticks > 200) {  // give up after about ten seconds
         KillTimer(nullptr, timer);

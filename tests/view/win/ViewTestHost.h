@@ -1,6 +1,6 @@
 // A stand-in for the main shell in the report window's and info panel's tests: a frame window
 // with the window module, a table of reports scanned from scratch folders, and a log of what
-// the windows asked the shell to do.
+// the windows asked the shell to do; and a fixture with a scanned tree shown in both windows.
 #pragma once
 
 #include <windows.h>
@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "../../TestUtil.h"
+#include "../../app/UiTestUtil.h"
 #include "core/Scanner.h"
 #include "view/win/InfoPanel.h"
 #include "view/win/ReportWindow.h"
@@ -103,21 +104,65 @@ class ViewTestHost : public ReportWindowHost {
     InfoPanel* m_panel = nullptr;
 };
 
-// The text of a window, as another program would read it.
-inline std::string TextOf(HWND window) {
-    char buffer[1024] = {};
-    GetWindowTextA(window, buffer, sizeof buffer);
-    return buffer;
-}
-
-// A child of `record` by its plain name; null when missing.
-inline FolderRecord* ChildNamed(FolderRecord* record, const std::string& name) {
-    for (FolderRecord* child = record->firstChild; child != nullptr; child = child->nextSibling) {
-        if (child->desc != nullptr && name == child->desc) {
-            return child;
-        }
+// A scanned scratch tree in a report window with an info panel beside it:
+//   root: file.txt (50 B)
+//   ├── alpha: a.txt (100 B)
+//   │   ├── deep: d.txt (10 B)
+//   │   └── {alpha files}
+//   ├── Beta: b.bin (5000 B)
+//   ├── gamma: x.tmp (300 B, temporary)
+//   └── {root files}
+// With 4096-byte clusters alpha and Beta take 8 K each, gamma and the root's files 4 K each.
+class ReportViewTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        m_dir.WriteFile("file.txt", 50);
+        m_dir.WriteFile("alpha/a.txt", 100);
+        m_dir.WriteFile("alpha/deep/d.txt", 10);
+        m_dir.WriteFile("Beta/b.bin", 5000);
+        m_dir.WriteFile("gamma/x.tmp", 300);
+        ASSERT_TRUE(m_panel.Create(&m_host, m_host.Frame()));
+        m_host.SetPanel(&m_panel);
+        ASSERT_TRUE(m_window.Create(&m_host, m_host.Frame()));
+        m_window.Resize(560, 600);
+        m_report = AddScanned(m_dir.Path());
+        ASSERT_NE(m_report, nullptr);
+        m_root = m_report->Root();
     }
-    return nullptr;
-}
+
+    Report* AddScanned(const std::string& path) {
+        Report* report = m_host.OpenScanned(path);
+        if (report != nullptr) {
+            m_window.AddReport(report);
+        }
+        return report;
+    }
+    HWND TreeHandle() { return m_window.Tree().Tree(); }
+    FolderRecord* DataOf(HTREEITEM item) {
+        return static_cast<FolderRecord*>(const_cast<void*>(m_window.Tree().Data(item)));
+    }
+    // Selects a record's item as a click does: the tree announces the new selection.
+    void Select(FolderRecord* record) {
+        HTREEITEM item = record != nullptr ? m_window.ItemOf(record) : nullptr;
+        ASSERT_NE(item, nullptr);
+        TreeView_SelectItem(TreeHandle(), item);
+    }
+    FolderRecord* Child(const char* name) { return ChildNamed(m_root, name); }
+    static FolderRecord* FilesItemOf(FolderRecord* record) {
+        for (FolderRecord* child = record->firstChild; child != nullptr; child = child->nextSibling) {
+            if (child->group > 0) {
+                return child;
+            }
+        }
+        return nullptr;
+    }
+
+    ScratchDir m_dir;
+    ViewTestHost m_host;
+    InfoPanel m_panel;
+    ReportWindow m_window;
+    Report* m_report = nullptr;
+    FolderRecord* m_root = nullptr;
+};
 
 }  // namespace qv::test
