@@ -347,6 +347,7 @@ bool MCMain::AddToolTip(HWND control, const char* text, HWND owner) {
     if (m_toolTip == nullptr || control == nullptr) {
         return false;
     }
+    RemoveDeadToolTips();
     TOOLINFOA tool = {};
     tool.cbSize = sizeof(tool);
     tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
@@ -354,6 +355,24 @@ bool MCMain::AddToolTip(HWND control, const char* text, HWND owner) {
     tool.uId = reinterpret_cast<UINT_PTR>(control);
     tool.lpszText = const_cast<char*>(text != nullptr ? text : "");
     return SendMessageA(m_toolTip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool)) != 0;
+}
+
+// Dialogs add their controls to the one shared tool tip window and are destroyed without taking
+// them out again; dropping the tools of windows that no longer exist keeps the list from growing
+// with every dialog opened.
+void MCMain::RemoveDeadToolTips() {
+    const int count = static_cast<int>(SendMessageA(m_toolTip, TTM_GETTOOLCOUNT, 0, 0));
+    for (int i = count - 1; i >= 0; --i) {
+        TOOLINFOA tool = {};
+        tool.cbSize = sizeof(tool);
+        if (!SendMessageA(m_toolTip, TTM_ENUMTOOLSA, i, reinterpret_cast<LPARAM>(&tool))) {
+            continue;
+        }
+        const bool controlGone = (tool.uFlags & TTF_IDISHWND) != 0 && !IsWindow(reinterpret_cast<HWND>(tool.uId));
+        if (!IsWindow(tool.hwnd) || controlGone) {
+            SendMessageA(m_toolTip, TTM_DELTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+        }
+    }
 }
 
 bool MCMain::SetToolTipText(HWND control, const char* text) {

@@ -22,10 +22,10 @@ inline constexpr unsigned kCommandDisabled = 2;
 // as the creation parameter; the class's window procedure attaches it at WM_NCCREATE and hands
 // it every later message. The handler must outlive its window.
 class ModuleWindowHandler {
-public:
+  public:
     virtual LRESULT HandleModuleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) = 0;
 
-protected:
+  protected:
     ~ModuleWindowHandler() = default;
 };
 
@@ -34,7 +34,7 @@ protected:
 // hidden window belong to the module and live from Create to Destroy. The heartbeat calls Tick
 // every 50 ms while the module is active, never re-entering a running Tick.
 class MCMain {
-public:
+  public:
     MCMain();
     MCMain(const MCMain&) = delete;
     MCMain& operator=(const MCMain&) = delete;
@@ -93,13 +93,13 @@ public:
     // and fonts from here.
     static MCMain* Current();
 
-private:
+  private:
     class Monitor : public ModuleWindowHandler {
-    public:
+      public:
         explicit Monitor(MCMain& module) : m_module(module) {}
         LRESULT HandleModuleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
 
-    private:
+      private:
         MCMain& m_module;
     };
 
@@ -107,6 +107,7 @@ private:
     void RecordProgramPath();
     void CreateFonts();
     void CreateToolTipWindow();
+    void RemoveDeadToolTips();
     void OnHeartbeat();
 
     HINSTANCE m_instance = nullptr;

@@ -169,6 +169,14 @@ TEST_F(MCMainTest, ToolTipWindowAddsAndChangesTips) {
     EXPECT_TRUE(m_ui.SetToolTipText(pane, "Changed text"));
     EXPECT_EQ(TipOf(tip, m_window.Handle(), pane), "Changed text");
     EXPECT_FALSE(m_ui.SetToolTipText(other, "never added"));
+
+    // The tips of destroyed controls go when the next one is added; the live ones stay.
+    HWND kept = MakePane(m_window.Handle());
+    ASSERT_TRUE(m_ui.AddToolTip(kept, "Kept", m_window.Handle()));
+    DestroyWindow(pane);
+    ASSERT_TRUE(m_ui.AddToolTip(other, "Other", m_window.Handle()));
+    EXPECT_EQ(SendMessageA(tip, TTM_GETTOOLCOUNT, 0, 0), 2);
+    EXPECT_EQ(TipOf(tip, m_window.Handle(), kept), "Kept");
 }
 
 TEST_F(MCMainTest, LocaleKeepsUtf8BytesAndTheDecimalPoint) {
