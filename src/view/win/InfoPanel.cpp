@@ -139,7 +139,7 @@ bool InfoPanel::Create(ReportWindowHost* host, HWND parent) {
         return true;
     }
     m_dialog = CreateDialogParamA(host->Module().Instance(), MAKEINTRESOURCEA(IDD_INFO_PANEL), parent,
-                                  &InfoPanel::DialogProc, reinterpret_cast<LPARAM>(this));
+                                  &DialogThunk<InfoPanel>, reinterpret_cast<LPARAM>(this));
     if (m_dialog == nullptr) {
         return false;
     }
@@ -181,38 +181,25 @@ int InfoPanel::PreferredWidth() const {
 
 // ---- dialog ----
 
-INT_PTR CALLBACK InfoPanel::DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_INITDIALOG) {
-        auto* self = reinterpret_cast<InfoPanel*>(lParam);
-        SetWindowLongPtrA(dialog, DWLP_USER, lParam);
-        self->m_dialog = dialog;
-        self->OnInit();
-        return FALSE;
-    }
-    auto* self = reinterpret_cast<InfoPanel*>(GetWindowLongPtrA(dialog, DWLP_USER));
-    if (self == nullptr) {
-        return FALSE;
-    }
+INT_PTR InfoPanel::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-        case WM_COMMAND:
-            self->OnCommand(LOWORD(wParam), HIWORD(wParam));
-            return TRUE;
         case WM_NOTIFY:
-            SetWindowLongPtrA(dialog, DWLP_MSGRESULT, self->OnNotify(*reinterpret_cast<const NMHDR*>(lParam)));
+            SetWindowLongPtrA(m_dialog, DWLP_MSGRESULT, OnNotify(*reinterpret_cast<const NMHDR*>(lParam)));
             return TRUE;
         case WM_CTLCOLORSTATIC:
         case WM_CTLCOLOREDIT:
-            return self->OnControlColour(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+            return OnControlColour(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
         case WM_NCDESTROY:
-            self->m_dialog = nullptr;
-            self->m_list = nullptr;
+            m_dialog = nullptr;
+            m_list = nullptr;
             return FALSE;
         default:
             return FALSE;
     }
 }
 
-void InfoPanel::OnInit() {
+void InfoPanel::OnInit(HWND dialog) {
+    m_dialog = dialog;
     ui::MCMain& module = m_host->Module();
     ui::StylePushButton(module, m_dialog, IDC_INFO_PRINT, "Print statistics for current folder", kButtonFont);
     ui::StylePushButton(module, m_dialog, IDC_INFO_NOTES, "Folder's Notes", kButtonFont, kBlack);

@@ -11,6 +11,7 @@
 #include "app/ScrollPane.h"
 #include "core/Report.h"
 #include "view/InfoPanelText.h"
+#include "view/win/DialogThunk.h"
 #include "view/win/ReportWindowHost.h"
 
 namespace qv {
@@ -53,12 +54,13 @@ class InfoPanel {
     void Resize(int width, int height);
 
   private:
-    static INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+    friend INT_PTR CALLBACK DialogThunk<InfoPanel>(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK
     ListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id, DWORD_PTR data);
-    void OnInit();
+    void OnInit(HWND dialog);
     void SetUpList();
     void OnCommand(int id, int notification);
+    INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT OnNotify(const NMHDR& header);
     INT_PTR OnControlColour(HDC dc, HWND control);
     void ApplyVisibility();

@@ -99,35 +99,19 @@ bool ReportToolbar::Create(ReportWindow* owner, ReportWindowHost* host, HWND par
     m_owner = owner;
     m_host = host;
     HWND dialog = CreateDialogParamA(host->Module().Instance(), MAKEINTRESOURCEA(IDD_REPORT_TOOLBAR), parent,
-                                     &ReportToolbar::DialogProc, reinterpret_cast<LPARAM>(this));
+                                     &DialogThunk<ReportToolbar>, reinterpret_cast<LPARAM>(this));
     return dialog != nullptr;
 }
 
-INT_PTR CALLBACK ReportToolbar::DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_INITDIALOG) {
-        auto* self = reinterpret_cast<ReportToolbar*>(lParam);
-        SetWindowLongPtrA(dialog, DWLP_USER, lParam);
-        self->m_dialog = dialog;
-        self->OnInit();
-        return FALSE;
+INT_PTR ReportToolbar::OnMessage(UINT message, WPARAM, LPARAM) {
+    if (message == WM_NCDESTROY) {
+        m_dialog = nullptr;
     }
-    auto* self = reinterpret_cast<ReportToolbar*>(GetWindowLongPtrA(dialog, DWLP_USER));
-    if (self == nullptr) {
-        return FALSE;
-    }
-    switch (message) {
-        case WM_COMMAND:
-            self->OnCommand(LOWORD(wParam), HIWORD(wParam));
-            return TRUE;
-        case WM_NCDESTROY:
-            self->m_dialog = nullptr;
-            return FALSE;
-        default:
-            return FALSE;
-    }
+    return FALSE;
 }
 
-void ReportToolbar::OnInit() {
+void ReportToolbar::OnInit(HWND dialog) {
+    m_dialog = dialog;
     ui::MCMain& module = m_host->Module();
     for (const ToolbarButton& button : kToolbarButtons) {
         ui::StyleButton(module, m_dialog, button.id, button.tip, button.font);

@@ -13,6 +13,7 @@
 #include "app/TreeControl.h"
 #include "core/Report.h"
 #include "view/FolderSelection.h"
+#include "view/win/DialogThunk.h"
 #include "view/win/ReportWindowHost.h"
 
 namespace qv {
@@ -42,9 +43,10 @@ class ReportToolbar {
     int Height() const { return m_height; }
 
   private:
-    static INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
-    void OnInit();
+    friend INT_PTR CALLBACK DialogThunk<ReportToolbar>(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+    void OnInit(HWND dialog);
     void OnCommand(int id, int notification);
+    INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void RunButton(int id);
     void Measure();
 
