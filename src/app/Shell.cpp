@@ -50,6 +50,25 @@ std::string FilterList(const char* description, const char* mask) {
     return filter;
 }
 
+// What an open or save dialog is asked to show; a null text stands for an empty one.
+DialogRequest FileDialogRequest(DialogKind kind,
+                                const char* filterDescription,
+                                const char* filterMask,
+                                const char* defaultExtension,
+                                const std::string& fileName,
+                                const std::string& initialFolder,
+                                const char* title) {
+    DialogRequest request;
+    request.kind = kind;
+    request.title = title != nullptr ? title : "";
+    request.initialFolder = initialFolder;
+    request.initialName = fileName;
+    request.filterDescription = filterDescription != nullptr ? filterDescription : "";
+    request.filterMask = filterMask != nullptr ? filterMask : "";
+    request.defaultExtension = defaultExtension != nullptr ? defaultExtension : "";
+    return request;
+}
+
 // Shows an open or save dialog for `request` (or takes the seam's answer).
 bool RunFileDialog(HWND owner, const DialogRequest& request, DWORD flags, std::string* fileName) {
     DialogAnswer answer;
@@ -165,13 +184,8 @@ bool ShowOpenFileDialog(HWND owner,
                         std::string* fileName,
                         const std::string& initialFolder,
                         const char* title) {
-    DialogRequest request;
-    request.kind = DialogKind::OpenFile;
-    request.title = title != nullptr ? title : "";
-    request.initialFolder = initialFolder;
-    request.initialName = *fileName;
-    request.filterDescription = filterDescription != nullptr ? filterDescription : "";
-    request.filterMask = filterMask != nullptr ? filterMask : "";
+    const DialogRequest request = FileDialogRequest(DialogKind::OpenFile, filterDescription, filterMask, nullptr,
+                                                    *fileName, initialFolder, title);
     return RunFileDialog(owner, request, OFN_FILEMUSTEXIST, fileName);
 }
 
@@ -182,14 +196,8 @@ bool ShowSaveFileDialog(HWND owner,
                         std::string* fileName,
                         const std::string& initialFolder,
                         const char* title) {
-    DialogRequest request;
-    request.kind = DialogKind::SaveFile;
-    request.title = title != nullptr ? title : "";
-    request.initialFolder = initialFolder;
-    request.initialName = *fileName;
-    request.filterDescription = filterDescription != nullptr ? filterDescription : "";
-    request.filterMask = filterMask != nullptr ? filterMask : "";
-    request.defaultExtension = defaultExtension != nullptr ? defaultExtension : "";
+    const DialogRequest request = FileDialogRequest(DialogKind::SaveFile, filterDescription, filterMask,
+                                                    defaultExtension, *fileName, initialFolder, title);
     return RunFileDialog(owner, request, OFN_OVERWRITEPROMPT, fileName);
 }
 
