@@ -14,6 +14,7 @@
 #include <string>
 
 #include "../../res/resource.h"
+#include "app/DemoSupport.h"
 #include "app/MCMain.h"
 #include "app/MessageBox.h"
 #include "app/ShellDemos.h"
@@ -23,6 +24,8 @@
 
 namespace {
 
+using qv::demo::FileExists;
+using qv::demo::TouchFile;
 using qv::ui::MCMain;
 
 // What a demo gets: the module (fonts, tool tips), the frame window and its instance.
@@ -45,17 +48,6 @@ std::string g_readyFile;
 std::string g_quitFile;
 HWND g_shown = nullptr;  // the window the picture is of
 DWORD g_start = 0;
-
-bool FileExists(const std::string& path) {
-    return !path.empty() && GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-void TouchFile(const std::string& path) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file != INVALID_HANDLE_VALUE) {
-        CloseHandle(file);
-    }
-}
 
 // Runs in every message loop of the thread, modal ones included.
 void CALLBACK Poll(HWND, UINT, UINT_PTR, DWORD) {
@@ -194,18 +186,8 @@ constexpr Demo kDemos[] = {
 };
 
 LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-        case WM_SIZE:
-            if (g_toolsDemo != nullptr) {
-                g_toolsDemo->splitter.Resize(LOWORD(lParam), HIWORD(lParam));
-            }
-            return 0;
-        case WM_DESTROY:
-            PostQuitMessage(0);
-            return 0;
-        default:
-            return DefWindowProcA(window, message, wParam, lParam);
-    }
+    qv::ui::MCSplitter* splitter = g_toolsDemo != nullptr ? &g_toolsDemo->splitter : nullptr;
+    return qv::demo::SplitterFrameProc(splitter, window, message, wParam, lParam);
 }
 
 HWND CreateFrame(HINSTANCE instance, const MCMain& defaults) {

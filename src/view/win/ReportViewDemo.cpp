@@ -14,6 +14,7 @@
 #include <memory>
 #include <string>
 
+#include "app/DemoSupport.h"
 #include "app/MCMain.h"
 #include "app/Splitter.h"
 #include "core/Scanner.h"
@@ -24,6 +25,8 @@
 namespace {
 
 using namespace qv;
+using qv::demo::FileExists;
+using qv::demo::TouchFile;
 
 constexpr char kFrameClass[] = "QuarvexReportViewDemo";
 constexpr UINT kOpenMenuMessage = WM_APP + 1;
@@ -44,17 +47,6 @@ struct Demo {
 };
 
 Demo* g_demo = nullptr;
-
-bool FileExists(const std::string& path) {
-    return !path.empty() && GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-void TouchFile(const std::string& path) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file != INVALID_HANDLE_VALUE) {
-        CloseHandle(file);
-    }
-}
 
 bool MenuOpen() {
     HWND menu = FindWindowA("#32768", nullptr);
@@ -101,21 +93,12 @@ void OpenMenuOnSelection() {
 }
 
 LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-        case WM_SIZE:
-            if (g_demo != nullptr) {
-                g_demo->splitter.Resize(LOWORD(lParam), HIWORD(lParam));
-            }
-            return 0;
-        case kOpenMenuMessage:
-            OpenMenuOnSelection();
-            return 0;
-        case WM_DESTROY:
-            PostQuitMessage(0);
-            return 0;
-        default:
-            return DefWindowProcA(window, message, wParam, lParam);
+    if (message == kOpenMenuMessage) {
+        OpenMenuOnSelection();
+        return 0;
     }
+    ui::MCSplitter* splitter = g_demo != nullptr ? &g_demo->splitter : nullptr;
+    return qv::demo::SplitterFrameProc(splitter, window, message, wParam, lParam);
 }
 
 // The child folder of the root with the most allocated space, or the root's files item.
