@@ -36,14 +36,7 @@ void CopyOut(const FileFilter& filter, FilterInfo* out) {
     if (out == nullptr) {
         return;
     }
-    out->id = filter.id;
-    out->name = filter.name;
-    out->masks = filter.masks;
-    out->enabled = filter.enabled;
-    out->temporary = filter.temporary;
-    out->count = filter.count;
-    out->bytes = filter.bytes;
-    out->allocated = filter.allocated;
+    static_cast<FileFilter&>(*out) = filter;
 }
 
 // The file's name without folder and extension, at most 511 bytes, cut at a character boundary.

@@ -11,22 +11,7 @@
 
 namespace qv {
 
-// The record in which filters pass in and out of a set.
-struct FilterInfo {
-    std::int32_t id = 0;
-    std::string name;
-    std::string masks;
-    bool enabled = true;
-    bool temporary = false;
-    std::uint32_t count = 0;
-    std::int64_t bytes = 0;
-    std::int64_t allocated = 0;
-    void Clear() { *this = FilterInfo(); }
-};
-
-// Reasons of the last refused addition.
-enum class FilterError : std::int32_t { None = 0, CannotCreate = 1, NameExists = 2, Empty = 3 };
-
+// One filter of a set, which owns it.
 struct FileFilter {
     std::int32_t id = 0;
     std::string name;
@@ -37,6 +22,14 @@ struct FileFilter {
     std::int64_t bytes = 0;
     std::int64_t allocated = 0;
 };
+
+// The record in which filters pass in and out of a set: a copy of all of a filter's fields.
+struct FilterInfo : FileFilter {
+    void Clear() { *this = FilterInfo(); }
+};
+
+// Reasons of the last refused addition.
+enum class FilterError : std::int32_t { None = 0, CannotCreate = 1, NameExists = 2, Empty = 3 };
 
 // An ordered list of filters. While editing, filters can be added and nothing matches; when
 // editing ends the masks are compiled into the matcher list (one entry per distinct item text).
