@@ -6,6 +6,8 @@
 #include <clocale>
 #include <cstdlib>
 
+#include "app/WindowAttach.h"
+
 namespace qv::ui {
 
 namespace {
@@ -36,11 +38,7 @@ MCMain* g_current = nullptr;
 
 // The one window procedure of the module's class: attach the handler, then forward.
 LRESULT CALLBACK ModuleWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
-        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-    }
-    auto* handler = reinterpret_cast<ModuleWindowHandler*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    auto* handler = AttachedObject<ModuleWindowHandler>(window, message, lParam);
     if (handler == nullptr) {
         return DefWindowProcA(window, message, wParam, lParam);
     }

@@ -8,6 +8,7 @@
 
 #include "../../res/resource.h"
 #include "app/CommandIds.h"
+#include "app/WindowAttach.h"
 
 namespace qv {
 namespace {
@@ -362,23 +363,19 @@ LRESULT CMainFrame::OnViewMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT CALLBACK CMainFrame::FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* frame = ui::AttachedObject<CMainFrame>(window, message, lParam);
     if (message == WM_NCCREATE) {
-        auto* frame = static_cast<CMainFrame*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
         frame->m_frame = window;
-        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(frame));
     }
-    auto* frame = reinterpret_cast<CMainFrame*>(GetWindowLongPtrA(window, GWLP_USERDATA));
     return frame != nullptr ? frame->OnFrameMessage(message, wParam, lParam)
                             : DefWindowProcA(window, message, wParam, lParam);
 }
 
 LRESULT CALLBACK CMainFrame::ViewProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* frame = ui::AttachedObject<CMainFrame>(window, message, lParam);
     if (message == WM_NCCREATE) {
-        auto* frame = static_cast<CMainFrame*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
         frame->m_view = window;
-        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(frame));
     }
-    auto* frame = reinterpret_cast<CMainFrame*>(GetWindowLongPtrA(window, GWLP_USERDATA));
     return frame != nullptr && frame->m_view == window ? frame->OnViewMessage(message, wParam, lParam)
                                                        : DefWindowProcA(window, message, wParam, lParam);
 }

@@ -3,6 +3,8 @@
 
 #include <algorithm>
 
+#include "app/WindowAttach.h"
+
 namespace qv::ui {
 
 namespace {
@@ -178,11 +180,7 @@ void MCScrollPane::ScrollTo(int bar, int request) {
 }
 
 LRESULT CALLBACK MCScrollPane::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
-        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-    }
-    auto* pane = reinterpret_cast<MCScrollPane*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    auto* pane = AttachedObject<MCScrollPane>(window, message, lParam);
     if (pane == nullptr || pane->m_window != window) {
         return DefWindowProcA(window, message, wParam, lParam);
     }

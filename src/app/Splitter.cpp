@@ -5,6 +5,8 @@
 
 #include <algorithm>
 
+#include "app/WindowAttach.h"
+
 namespace qv::ui {
 
 namespace {
@@ -28,15 +30,6 @@ bool RegisterOnce(HINSTANCE instance, const char* name, WNDPROC procedure, HCURS
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     windowClass.lpszClassName = name;
     return RegisterClassExA(&windowClass) != 0;
-}
-
-// Both classes keep their object in GWLP_USERDATA from WM_NCCREATE on.
-MCSplitter* Attach(HWND window, UINT message, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
-        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-    }
-    return reinterpret_cast<MCSplitter*>(GetWindowLongPtrA(window, GWLP_USERDATA));
 }
 
 int ApplyToggle(int request, bool shown) {
@@ -253,7 +246,7 @@ void MCSplitter::Layout() {
 }
 
 LRESULT CALLBACK MCSplitter::ContainerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    MCSplitter* splitter = Attach(window, message, lParam);
+    auto* splitter = AttachedObject<MCSplitter>(window, message, lParam);
     if (splitter == nullptr || splitter->m_container != window) {
         return DefWindowProcA(window, message, wParam, lParam);
     }
@@ -261,7 +254,7 @@ LRESULT CALLBACK MCSplitter::ContainerProc(HWND window, UINT message, WPARAM wPa
 }
 
 LRESULT CALLBACK MCSplitter::BarProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    MCSplitter* splitter = Attach(window, message, lParam);
+    auto* splitter = AttachedObject<MCSplitter>(window, message, lParam);
     if (splitter == nullptr || splitter->m_bar != window) {
         return DefWindowProcA(window, message, wParam, lParam);
     }
