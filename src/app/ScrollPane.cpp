@@ -180,11 +180,7 @@ void MCScrollPane::ScrollTo(int bar, int request) {
 }
 
 LRESULT CALLBACK MCScrollPane::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* pane = AttachedObject<MCScrollPane>(window, message, lParam);
-    if (pane == nullptr || pane->m_window != window) {
-        return DefWindowProcA(window, message, wParam, lParam);
-    }
-    return pane->OnMessage(message, wParam, lParam);
+    return ForwardToObject(window, message, wParam, lParam, &MCScrollPane::m_window, &MCScrollPane::OnMessage);
 }
 
 LRESULT MCScrollPane::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -246,19 +246,11 @@ void MCSplitter::Layout() {
 }
 
 LRESULT CALLBACK MCSplitter::ContainerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* splitter = AttachedObject<MCSplitter>(window, message, lParam);
-    if (splitter == nullptr || splitter->m_container != window) {
-        return DefWindowProcA(window, message, wParam, lParam);
-    }
-    return splitter->OnContainerMessage(message, wParam, lParam);
+    return ForwardToObject(window, message, wParam, lParam, &MCSplitter::m_container, &MCSplitter::OnContainerMessage);
 }
 
 LRESULT CALLBACK MCSplitter::BarProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* splitter = AttachedObject<MCSplitter>(window, message, lParam);
-    if (splitter == nullptr || splitter->m_bar != window) {
-        return DefWindowProcA(window, message, wParam, lParam);
-    }
-    return splitter->OnBarMessage(message, wParam, lParam);
+    return ForwardToObject(window, message, wParam, lParam, &MCSplitter::m_bar, &MCSplitter::OnBarMessage);
 }
 
 LRESULT MCSplitter::OnContainerMessage(UINT message, WPARAM wParam, LPARAM lParam) {
