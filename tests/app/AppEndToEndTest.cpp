@@ -213,8 +213,6 @@ class AppTest : public ::testing::Test {
         return text;
     }
 
-    bool PanelShows(int id) { return IsWindowVisible(GetDlgItem(Shell().Panel()->Dialog(), id)) != FALSE; }
-
     // The settings document in the program folder, as the program finds it.
     SettingsLocation ProgramSettings() {
         SettingsLocation location;
