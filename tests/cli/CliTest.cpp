@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <sstream>
+#include <string>
+#include <vector>
 
 #include "../TestUtil.h"
 #include "cli/Cli.h"
@@ -65,25 +67,18 @@ TEST(Cli, HelpVersionAndBadUsage) {
     EXPECT_EQ(version.status, kExitOk);
     EXPECT_EQ(version.out, "quarvex-cli 0.1.0\n");
 
-    const std::vector<std::vector<std::string>> bad = {
-        {},
-        {"frobnicate"},
-        {"scan"},
-        {"scan", "a", "b"},
-        {"scan", ".", "--cluster", "3000"},
-        {"scan", ".", "--cluster", "-4096"},
-        {"scan", ".", "--cluster"},
-        {"scan", ".", "--filters", "f.mcf", "--no-filters"},
-        {"scan", ".", "--bogus"},
-        {"show"},
-        {"show", "r.mcr", "--titles", "size,colour"},
-        {"show", "r.mcr", "--sort", "height"},
-        {"info"},
-        {"info", "r.mcr", "/a", "/b"},
-    };
-    for (const auto& args : bad) {
+    // Command lines with their arguments separated by blanks.
+    for (const char* line :
+         {"", "frobnicate", "scan", "scan a b", "scan . --cluster 3000", "scan . --cluster -4096", "scan . --cluster",
+          "scan . --filters f.mcf --no-filters", "scan . --bogus", "show", "show r.mcr --titles size,colour",
+          "show r.mcr --sort height", "info", "info r.mcr /a /b"}) {
+        std::vector<std::string> args;
+        std::istringstream words(line);
+        for (std::string word; words >> word;) {
+            args.push_back(word);
+        }
         CliRun run = Cli(args);
-        EXPECT_EQ(run.status, kExitUsage) << (args.empty() ? "" : args[0]) << " " << args.size();
+        EXPECT_EQ(run.status, kExitUsage) << '"' << line << '"';
         EXPECT_NE(run.err.find("Usage:"), std::string::npos);
         EXPECT_EQ(run.out, "");
     }

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "view/FolderSelection.h"
@@ -71,14 +72,11 @@ TEST(CompareFolders, EachModeOrdersAsItsTableSays) {
         {"negative mode", 5, 1, 0, 0, 0, 0, 0, 0, -1, 0},
     };
     for (const Case& c : cases) {
-        WriteStat(a, NFA, c.nfaA, true);
-        WriteStat(b, NFA, c.nfaB, true);
-        WriteStat(a, MFS, c.mfsA, true);
-        WriteStat(b, MFS, c.mfsB, true);
-        WriteStat(a, BTM, c.btmA, true);
-        WriteStat(b, BTM, c.btmB, true);
-        WriteStat(a, ELT, c.eltA, true);
-        WriteStat(b, ELT, c.eltB, true);
+        for (const auto& [key, valueA, valueB] : {std::tuple{NFA, c.nfaA, c.nfaB}, std::tuple{MFS, c.mfsA, c.mfsB},
+                                                  std::tuple{BTM, c.btmA, c.btmB}, std::tuple{ELT, c.eltA, c.eltB}}) {
+            WriteStat(a, key, valueA, true);
+            WriteStat(b, key, valueB, true);
+        }
         const int result = CompareFolders(a, b, c.mode);
         EXPECT_EQ((result > 0) - (result < 0), c.expected) << c.what;
         const int reverse = CompareFolders(b, a, c.mode);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "view/Formatters.h"
@@ -183,15 +184,13 @@ class FilterRowsTest : public ::testing::Test {
 TEST_F(FilterRowsTest, RowsCarryTheFolderTotals) {
     const std::vector<FilterRow> rows = BuildFilterRows(m_filters, m_record);
     ASSERT_EQ(rows.size(), 3u);
-    EXPECT_EQ(rows[0].name, "01. Temporary [temp]");
-    EXPECT_EQ(rows[0].space, "8 K");
-    EXPECT_EQ(rows[0].count, "3");
-    EXPECT_EQ(rows[1].name, "02. Backup");
-    EXPECT_EQ(rows[1].space, "-");
-    EXPECT_EQ(rows[1].count, "-");
-    EXPECT_EQ(rows[1].files, 0);
-    EXPECT_EQ(rows[2].count, "5");  // a 32-bit count reads like a 64-bit one
-    EXPECT_EQ(rows[2].id, 3);
+    // (id, name, space, count, files); Logs' 32-bit count reads like a 64-bit one.
+    const auto row = [&](int i) {
+        return std::make_tuple(rows[i].id, rows[i].name, rows[i].space, rows[i].count, rows[i].files);
+    };
+    EXPECT_EQ(row(0), std::make_tuple(1, "01. Temporary [temp]", "8 K", "3", 3));
+    EXPECT_EQ(row(1), std::make_tuple(2, "02. Backup", "-", "-", 0));
+    EXPECT_EQ(row(2), std::make_tuple(3, "03. Logs", "8 K", "5", 5));
     EXPECT_TRUE(BuildFilterRows(FilterSet(), m_record).empty());
 }
 

@@ -2,6 +2,8 @@
 // the item colours.
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "../TestUtil.h"
 #include "view/ReportWindowRules.h"
 
@@ -53,32 +55,28 @@ TEST_F(ReportRulesTest, FolderExistsOnlyForAnExistingDirectory) {
 }
 
 TEST_F(ReportRulesTest, ToolbarStates) {
-    struct Case {
+    // One character per button, '1' enabled: create, close, open, save, whatsNew, update, print, browse.
+    const struct {
         const char* what;
         int reports;
         FolderRecord* current;
         bool exists;
-        ToolbarStates expected;  // create, close, open, save, whatsNew, update, print, browse
+        const char* expected;
+    } cases[] = {
+        {"nothing open", 0, nullptr, false, "10100000"},
+        {"root on disk", 1, m_root, true, "11111111"},
+        {"root deleted from disk", 2, m_root, false, "11110010"},
+        {"folder below the root", 1, m_sub, true, "10101011"},
+        {"five reports open", 5, m_root, true, "01011111"},
+        {"no record but a stale exists flag", 1, nullptr, true, "10100000"},
     };
-    const Case cases[] = {
-        {"nothing open", 0, nullptr, false, {true, false, true, false, false, false, false, false}},
-        {"root on disk", 1, m_root, true, {true, true, true, true, true, true, true, true}},
-        {"root deleted from disk", 2, m_root, false, {true, true, true, true, false, false, true, false}},
-        {"folder below the root", 1, m_sub, true, {true, false, true, false, true, false, true, true}},
-        {"five reports open", 5, m_root, true, {false, true, false, true, true, true, true, true}},
-        {"no record but a stale exists flag", 1, nullptr, true, {true, false, true, false, false, false, false, false}},
-    };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         const ToolbarStates s = ToolbarStatesFor(c.reports, c.current, c.exists);
-        const ToolbarStates& e = c.expected;
-        EXPECT_EQ(s.create, e.create) << c.what;
-        EXPECT_EQ(s.close, e.close) << c.what;
-        EXPECT_EQ(s.open, e.open) << c.what;
-        EXPECT_EQ(s.save, e.save) << c.what;
-        EXPECT_EQ(s.whatsNew, e.whatsNew) << c.what;
-        EXPECT_EQ(s.update, e.update) << c.what;
-        EXPECT_EQ(s.print, e.print) << c.what;
-        EXPECT_EQ(s.browse, e.browse) << c.what;
+        std::string states;
+        for (bool on : {s.create, s.close, s.open, s.save, s.whatsNew, s.update, s.print, s.browse}) {
+            states += on ? '1' : '0';
+        }
+        EXPECT_EQ(states, c.expected) << c.what;
     }
 }
 
