@@ -215,6 +215,39 @@ std::vector<FolderRecord*> ShownFoldersSorted(FolderRecord* root,
     return shown;
 }
 
+std::vector<FolderRecord*> ShownChildrenSorted(FolderRecord* parent,
+                                               const TreeViewOptions& options,
+                                               int sortMode,
+                                               NameComparison compareNames) {
+    std::vector<FolderRecord*> children;
+    if (parent == nullptr) {
+        return children;
+    }
+    const bool filtering = options.showMode != ShowAll;
+    for (FolderRecord* child = parent->firstChild; child != nullptr; child = child->nextSibling) {
+        if (!filtering || MatchesShowMode(options, child)) {
+            children.push_back(child);
+        }
+    }
+    std::stable_sort(children.begin(), children.end(), [sortMode, compareNames](FolderRecord* a, FolderRecord* b) {
+        return CompareFolders(a, b, sortMode, compareNames) < 0;
+    });
+    return children;
+}
+
+bool HasShownChildren(FolderRecord* parent, const TreeViewOptions& options) {
+    if (parent == nullptr) {
+        return false;
+    }
+    const bool filtering = options.showMode != ShowAll;
+    for (FolderRecord* child = parent->firstChild; child != nullptr; child = child->nextSibling) {
+        if (!filtering || MatchesShowMode(options, child)) {
+            return true;
+        }
+    }
+    return false;
+}
+
 ShowSettingsOutcome ShowSettingsEffect(bool thresholdChanged, bool ageChanged, int selectedEntry) {
     ShowSettingsOutcome outcome;
     outcome.criterionChanged = thresholdChanged || ageChanged;

@@ -75,6 +75,17 @@ std::vector<FolderRecord*> ShownFoldersSorted(FolderRecord* root,
                                               int sortMode,
                                               NameComparison compareNames = &CompareNamesIgnoringCase);
 
+// The children of `parent` that the options' show mode shows (no test in mode 0), ordered by
+// CompareFolders under `sortMode` with ties in the report's order: the items a tree inserts below
+// `parent` when it first opens it. Empty for a null parent.
+std::vector<FolderRecord*> ShownChildrenSorted(FolderRecord* parent,
+                                               const TreeViewOptions& options,
+                                               int sortMode,
+                                               NameComparison compareNames = &CompareNamesIgnoringCase);
+
+// Whether `parent` has a child that the options' show mode shows: whether its item can be opened.
+bool HasShownChildren(FolderRecord* parent, const TreeViewOptions& options);
+
 // What applying the settings changed for "Show folders".
 struct ShowSettingsOutcome {
     bool criterionChanged = false;  // the "Show folders" entries must be rebuilt

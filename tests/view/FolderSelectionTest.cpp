@@ -237,6 +237,56 @@ TEST_F(ShownFoldersTest, SortedListHoldsTheSameFoldersWithSiblingsInOrder) {
     EXPECT_TRUE(ShownFoldersSorted(nullptr, Options(ShowAll), SortByName).empty());
 }
 
+// A tree opened one folder at a time, each folder's shown children in sort order, lists the same
+// folders in the same order as the whole-tree list, and a folder can be opened exactly when it
+// has shown children. The tree mixes case in names and has ties in every statistic.
+TEST(ShownChildrenSorted, OpeningFolderByFolderGivesTheWholeTreeList) {
+    Tree tree;
+    std::vector<FolderRecord*> all = {tree.Root()};
+    std::uint32_t seed = 12345;
+    const auto next = [&seed](std::uint32_t range) {
+        seed = seed * 1103515245u + 12345u;
+        return (seed >> 16) % range;
+    };
+    const char* names[] = {"alpha", "Beta", "beta", "GAMMA", "delta", "Delta", "eps"};
+    for (int i = 0; i < 120; ++i) {
+        FolderRecord* parent = all[next(static_cast<std::uint32_t>(all.size()))];
+        FolderRecord* node = Tree::Add(parent, names[next(7)]);
+        WriteStat(node, NFA, 4096 * static_cast<std::int64_t>(next(4)), false);
+        WriteStat(node, MFS, static_cast<std::int64_t>(next(3)), false);
+        WriteStat(node, BTM, static_cast<std::int64_t>(next(3)), false);
+        WriteStat(node, ELT, static_cast<std::int64_t>(next(4)) * 500 * kDay, false);
+        node->attrs.Set(FCA, AttrValue(static_cast<std::int32_t>(next(2))), false);
+        all.push_back(node);
+    }
+    for (int showMode : {ShowAll, ShowTemporary, ShowLargerThan, ShowNotAccessed}) {
+        TreeViewOptions options = Options(showMode);
+        options.sizeThreshold = 8192;
+        options.accessCutoff = 1000 * kDay;
+        for (int sortMode : {SortByName, SortBySize, SortByCreated, SortByAccess}) {
+            std::vector<FolderRecord*> opened;
+            for (std::vector<FolderRecord*> pending = {tree.Root()}; !pending.empty();) {
+                opened.push_back(pending.back());
+                pending.pop_back();
+                const std::vector<FolderRecord*> children = ShownChildrenSorted(opened.back(), options, sortMode);
+                pending.insert(pending.end(), children.rbegin(), children.rend());
+            }
+            EXPECT_EQ(opened, ShownFoldersSorted(tree.Root(), options, sortMode))
+                << "show " << showMode << " sort " << sortMode;
+        }
+        std::size_t openable = 0;
+        for (FolderRecord* node : all) {
+            const bool hasShown = !ShownChildrenSorted(node, options, SortByName).empty();
+            EXPECT_EQ(HasShownChildren(node, options), hasShown) << node->desc << " show " << showMode;
+            openable += hasShown ? 1 : 0;
+        }
+        EXPECT_GT(openable, 0u) << showMode;  // the tree really has folders to open in every mode
+        EXPECT_LT(openable, all.size()) << showMode;
+    }
+    EXPECT_TRUE(ShownChildrenSorted(nullptr, Options(ShowAll), SortByName).empty());
+    EXPECT_FALSE(HasShownChildren(nullptr, Options(ShowAll)));
+}
+
 TEST(ShownFolders, ASiblingOfTheRootIsNotWalked) {
     Tree tree;
     Tree::Add(tree.Root(), "child");
