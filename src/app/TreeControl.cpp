@@ -94,7 +94,7 @@ int TreeControl::BuildImageList() {
     return m_images != nullptr ? ImageList_GetImageCount(m_images) : 0;
 }
 
-HTREEITEM TreeControl::Insert(HTREEITEM parent, const char* text, const void* data, int image) {
+HTREEITEM TreeControl::Insert(HTREEITEM parent, const char* text, const void* data, int image, bool expandable) {
     if (m_tree == nullptr) {
         return nullptr;
     }
@@ -108,6 +108,10 @@ HTREEITEM TreeControl::Insert(HTREEITEM parent, const char* text, const void* da
         insert.item.mask |= TVIF_IMAGE | TVIF_SELECTEDIMAGE;
         insert.item.iImage = image;
         insert.item.iSelectedImage = image;
+    }
+    if (expandable) {
+        insert.item.mask |= TVIF_CHILDREN;
+        insert.item.cChildren = 1;
     }
     return reinterpret_cast<HTREEITEM>(SendMessageA(m_tree, TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&insert)));
 }
@@ -286,6 +290,15 @@ LRESULT TreeControl::OnNotify(const NMHDR& header) {
             const auto& change = reinterpret_cast<const NMTREEVIEWA&>(header);
             Notify(kTreeSelectionChanged, change.itemNew.lParam);
             return 0;
+        }
+        case TVN_ITEMEXPANDINGA:
+        case TVN_ITEMEXPANDINGW: {
+            // Sent before the item opens, so children inserted by the owner open with it.
+            const auto& change = reinterpret_cast<const NMTREEVIEWA&>(header);
+            if ((change.action & TVE_EXPAND) != 0) {
+                Notify(kTreeExpanding, change.itemNew.lParam, reinterpret_cast<std::intptr_t>(change.itemNew.hItem));
+            }
+            return FALSE;
         }
         case NM_CUSTOMDRAW:
             return OnCustomDraw(reinterpret_cast<NMTVCUSTOMDRAW*>(const_cast<NMHDR*>(&header)));

@@ -25,6 +25,7 @@ enum TreeCode : int {
     kTreeTextBackground = 1004,    // value: data; answer: a COLORREF, or -1 for the default
     kTreeMayShow = 1005,           // value: data; answer 0 leaves the item out, anything else keeps it
     kTreeContextMenu = 1006,       // value: data or none; extra: screen x, y in the low and high 16 bits
+    kTreeExpanding = 1007,         // value: data of the item about to open; extra: its HTREEITEM
 };
 
 // Orders two items by their data under a sort mode: negative, 0 or positive.
@@ -33,7 +34,7 @@ using TreeCompare = int (*)(const void* first, const void* second, int mode);
 // The wrapper. The object must outlive its windows. All notifications go to `notify` with
 // `context` (usually DispatchCallback with the owner's registry entry as context).
 class TreeControl final : public ModuleWindowHandler {
-public:
+  public:
     TreeControl(COLORREF background, CallbackHandler notify, void* context);
     ~TreeControl();
     TreeControl(const TreeControl&) = delete;
@@ -52,8 +53,10 @@ public:
     void SetFiltering(bool on) { m_filtering = on; }
     bool Filtering() const { return m_filtering; }
 
-    // Appends an item below `parent` (null: at the top level); `image` < 0 sets none.
-    HTREEITEM Insert(HTREEITEM parent, const char* text, const void* data, int image);
+    // Appends an item below `parent` (null: at the top level); `image` < 0 sets none. An item
+    // inserted `expandable` shows the expand button before it has children, which its owner then
+    // inserts when answering code 1007.
+    HTREEITEM Insert(HTREEITEM parent, const char* text, const void* data, int image, bool expandable = false);
     // Insert, unless filtering is on and the owner answers 0 to code 1005 (then null).
     HTREEITEM InsertShown(HTREEITEM parent, const char* text, const void* data, int image);
     bool SetText(HTREEITEM item, const char* text);
@@ -87,7 +90,7 @@ public:
 
     LRESULT HandleModuleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
 
-private:
+  private:
     static int CALLBACK CompareItems(LPARAM first, LPARAM second, LPARAM self);
     std::intptr_t Notify(int code, std::intptr_t value, std::intptr_t extra = 0);
     LRESULT OnNotify(const NMHDR& header);

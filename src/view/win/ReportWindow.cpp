@@ -331,6 +331,9 @@ std::intptr_t ReportWindow::Answer(int code, std::intptr_t value, std::intptr_t 
             return static_cast<std::intptr_t>(IsSelected(record) ? kDefaultColour : ItemBackgroundColour(record));
         case ui::kTreeMayShow:
             return record != nullptr ? (MatchesShowMode(m_host->ViewOptions(), record) ? 1 : 0) : -1;
+        case ui::kTreeExpanding:
+            InsertChildren(reinterpret_cast<HTREEITEM>(extra));
+            return 0;
         case ui::kTreeContextMenu:
             ShowContextMenu(record, static_cast<short>(extra & 0xFFFF), static_cast<short>((extra >> 16) & 0xFFFF));
             return 0;
@@ -370,51 +373,62 @@ void ReportWindow::OnSelection(FolderRecord* record) {
 
 // ---- reports in the tree ----
 
-void ReportWindow::Populate(Report* report) {
-    FolderRecord* root = report != nullptr ? report->Root() : nullptr;
-    if (root == nullptr) {
-        return;
-    }
+TreeViewOptions ReportWindow::ShownOptions() const {
     TreeViewOptions options = m_host->ViewOptions();
     options.showMode = m_showMode;
-    const bool icons = TitleIcons();
-    // The list comes parent before children, so the items above a record are on the stack;
-    // an item that leaves the stack with two children or more is one a later sort must reorder.
-    struct Open {
-        FolderRecord* record;
-        HTREEITEM item;
-        int children;
-    };
-    std::vector<Open> path;
-    const auto close = [this, root](const Open& open) {
-        if (open.children >= 2) {
-            m_sortParents.push_back({root, open.item});
-        }
-    };
-    // Filled in the order the current sort gives, so no sorting is needed afterwards.
-    for (FolderRecord* record : ShownFoldersSorted(root, options, m_sortMode, &CompareNamesLikeTheSystem)) {
-        while (!path.empty() && path.back().record != record->parent) {
-            close(path.back());
-            path.pop_back();
-        }
-        const int image = icons ? std::clamp(record->kind, 0, kIconCount - 1) : -1;
-        HTREEITEM item = m_tree.Insert(path.empty() ? nullptr : path.back().item, record->name, record, image);
-        if (item == nullptr) {
-            break;  // the control is out of memory; what is inserted stays usable
-        }
-        if (!path.empty()) {
-            ++path.back().children;
-        }
-        path.push_back({record, item, 0});
+    return options;
+}
+
+HTREEITEM ReportWindow::InsertRecord(HTREEITEM parent, FolderRecord* record, const TreeViewOptions& options) {
+    const int image = TitleIcons() ? std::clamp(record->kind, 0, kIconCount - 1) : -1;
+    return m_tree.Insert(parent, record->name, record, image, HasShownChildren(record, options));
+}
+
+HTREEITEM ReportWindow::InsertRoot(Report* report) {
+    FolderRecord* root = report != nullptr ? report->Root() : nullptr;
+    if (root == nullptr) {
+        return nullptr;
     }
-    for (const Open& open : path) {
-        close(open);
+    m_shownReports.push_back({root, {m_sortMode}});
+    return InsertRecord(nullptr, root, ShownOptions());
+}
+
+void ReportWindow::InsertAllRoots() {
+    for (int index = 0; index < m_host->ReportCount(); ++index) {
+        InsertRoot(m_host->ReportAt(index));
     }
 }
 
-void ReportWindow::PopulateAll() {
-    for (int index = 0; index < m_host->ReportCount(); ++index) {
-        Populate(m_host->ReportAt(index));
+void ReportWindow::InsertChildren(HTREEITEM item) {
+    auto* record = static_cast<FolderRecord*>(const_cast<void*>(m_tree.Data(item)));
+    if (record == nullptr || m_tree.FirstChild(item) != nullptr) {
+        return;  // not one of ours, or its children are in already
+    }
+    FolderRecord* root = record;
+    while (root->parent != nullptr) {
+        root = root->parent;
+    }
+    const auto report = std::find_if(m_shownReports.begin(), m_shownReports.end(),
+                                     [root](const ShownReport& shown) { return shown.root == root; });
+    if (report == m_shownReports.end()) {
+        return;
+    }
+    const TreeViewOptions options = ShownOptions();
+    std::vector<FolderRecord*> children =
+        ShownChildrenSorted(record, options, report->sortModes.front(), &CompareNamesLikeTheSystem);
+    for (auto mode = report->sortModes.begin() + 1; mode != report->sortModes.end(); ++mode) {
+        std::stable_sort(children.begin(), children.end(),
+                         [mode](FolderRecord* a, FolderRecord* b) { return CompareRecords(a, b, *mode) < 0; });
+    }
+    int inserted = 0;
+    for (FolderRecord* child : children) {
+        if (InsertRecord(item, child, options) == nullptr) {
+            break;  // the control is out of memory; what is inserted stays usable
+        }
+        ++inserted;
+    }
+    if (inserted >= 2) {
+        m_sortParents.push_back({root, item});
     }
 }
 
@@ -422,6 +436,7 @@ void ReportWindow::ResetTree() {
     // Emptying the control and rebuilding its image list has the effect of re-creating it:
     // expanded branches and the selection are gone, the icons follow the title flags.
     m_tree.DeleteAll();
+    m_shownReports.clear();
     m_sortParents.clear();
     m_tree.BuildImageList();
     m_tree.SetFiltering(m_showMode != ShowAll);
@@ -434,9 +449,13 @@ int CALLBACK ReportWindow::CompareItems(LPARAM first, LPARAM second, LPARAM self
 
 void ReportWindow::ApplySort() {
     m_tree.SetCompare(&CompareRecords, m_sortMode);
-    // The children of every item at every level, the top level staying as it is. Populating
-    // noted the items with two children or more: most folders are leaves, and walking every item
-    // to find the others would cost more than the sorting itself.
+    for (ShownReport& report : m_shownReports) {
+        std::erase(report.sortModes, m_sortMode);
+        report.sortModes.push_back(m_sortMode);
+    }
+    // The children of every inserted item at every level, the top level staying as it is.
+    // Inserting noted the items with two children or more: most folders are leaves, and walking
+    // every item to find the others would cost more than the sorting itself.
     HWND tree = m_tree.Tree();
     for (const SortParent& parent : m_sortParents) {
         TVSORTCB sort = {parent.item, &ReportWindow::CompareItems, reinterpret_cast<LPARAM>(this)};
@@ -449,8 +468,7 @@ void ReportWindow::AddReport(Report* report) {
         return;
     }
     ShowWindow(m_tree.Window(), SW_HIDE);
-    Populate(report);  // in the current sort order already
-    SelectAndAnnounce(RootItemOf(report->Root()));
+    SelectAndAnnounce(InsertRoot(report));  // the folders below come in as they are opened
     ShowWindow(m_tree.Window(), SW_SHOW);
     SetCursorShape(IDC_ARROW);
     m_toolbar.UpdateButtons();
@@ -463,6 +481,7 @@ void ReportWindow::RemoveReport(Report* report) {
     if (HTREEITEM item = RootItemOf(report->Root()); item != nullptr) {
         GuardScope guard(m_host);  // the control moves its selection while items go
         m_tree.DeleteItem(item);
+        std::erase_if(m_shownReports, [report](const ShownReport& shown) { return shown.root == report->Root(); });
         std::erase_if(m_sortParents, [report](const SortParent& parent) { return parent.root == report->Root(); });
     }
     SelectFirstItem();
@@ -502,7 +521,11 @@ HTREEITEM ReportWindow::RootItemOf(FolderRecord* root) const {
     return nullptr;
 }
 
-HTREEITEM ReportWindow::ItemOf(FolderRecord* record) const {
+HTREEITEM ReportWindow::ItemOf(FolderRecord* record) {
+    return FindItem(record, true);
+}
+
+HTREEITEM ReportWindow::FindItem(FolderRecord* record, bool insertPath) {
     if (record == nullptr) {
         return nullptr;
     }
@@ -512,6 +535,9 @@ HTREEITEM ReportWindow::ItemOf(FolderRecord* record) const {
     }
     HTREEITEM item = RootItemOf(chain.back());
     for (auto step = chain.rbegin() + 1; item != nullptr && step != chain.rend(); ++step) {
+        if (insertPath) {
+            InsertChildren(item);
+        }
         HTREEITEM child = m_tree.FirstChild(item);
         while (child != nullptr && m_tree.Data(child) != *step) {
             child = m_tree.NextSibling(child);
@@ -526,7 +552,8 @@ void ReportWindow::RefreshTitle(FolderRecord* record) {
         return;
     }
     qv::RefreshTitle(m_host->ViewOptions(), record);
-    if (HTREEITEM item = ItemOf(record); item != nullptr) {
+    // An item not inserted yet takes the new title when it is.
+    if (HTREEITEM item = FindItem(record, false); item != nullptr) {
         m_tree.SetText(item, record->name);
     }
 }
@@ -576,7 +603,7 @@ void ReportWindow::Rebuild(bool refreshTitles) {
                 }
             }
         }
-        PopulateAll();  // in the current sort order already
+        InsertAllRoots();
         m_toolbar.UpdateButtons();
         ShowWindow(m_tree.Window(), SW_SHOW);
     }
@@ -638,11 +665,18 @@ int ReportWindow::TrackMenu(HMENU menu, POINT screen) {
 }
 
 void ReportWindow::ExpandBelow(HTREEITEM item, bool expand) {
-    // Pre-order: every parent changes before its children.
+    // Pre-order: every parent changes before its children. Expanding inserts the whole branch;
+    // collapsing visits only what is inserted, as nothing else can be open.
     std::vector<HTREEITEM> pending;
-    for (HTREEITEM child = m_tree.FirstChild(item); child != nullptr; child = m_tree.NextSibling(child)) {
-        pending.push_back(child);
-    }
+    const auto queueChildren = [this, &pending, expand](HTREEITEM parent) {
+        if (expand) {
+            InsertChildren(parent);
+        }
+        for (HTREEITEM child = m_tree.FirstChild(parent); child != nullptr; child = m_tree.NextSibling(child)) {
+            pending.push_back(child);
+        }
+    };
+    queueChildren(item);
     while (!pending.empty()) {
         HTREEITEM current = pending.back();
         pending.pop_back();
@@ -651,9 +685,7 @@ void ReportWindow::ExpandBelow(HTREEITEM item, bool expand) {
         } else {
             m_tree.Collapse(current);
         }
-        for (HTREEITEM child = m_tree.FirstChild(current); child != nullptr; child = m_tree.NextSibling(child)) {
-            pending.push_back(child);
-        }
+        queueChildren(current);
     }
 }
 
@@ -680,6 +712,7 @@ void ReportWindow::RunTreeCommand(int command, FolderRecord* record) {
         case ID_TREE_EXPAND_CHILDREN:
             if (item != nullptr) {
                 BusyOn();
+                InsertChildren(item);
                 for (HTREEITEM child = m_tree.FirstChild(item); child != nullptr; child = m_tree.NextSibling(child)) {
                     m_tree.Expand(child);
                 }

@@ -113,8 +113,9 @@ class ReportWindow {
     int ShowMode() const { return m_showMode; }
     HMENU ContextMenu() const { return m_menu; }
     void SetMenuTracker(MenuTracker tracker) { m_menuTracker = std::move(tracker); }
-    // The tree item that shows `record`, or null when it is not shown.
-    HTREEITEM ItemOf(FolderRecord* record) const;
+    // The tree item that shows `record`, or null when it is not shown. The items above it are
+    // inserted on the way down when they are not yet.
+    HTREEITEM ItemOf(FolderRecord* record);
     // Resizes the whole window (splitter with toolbar and tree).
     void Resize(int width, int height);
 
@@ -125,8 +126,12 @@ class ReportWindow {
     void OnSelection(FolderRecord* record);
     HBITMAP IconFor(int index, int* answeredIndex) const;
 
-    void Populate(Report* report);
-    void PopulateAll();
+    TreeViewOptions ShownOptions() const;
+    HTREEITEM InsertRecord(HTREEITEM parent, FolderRecord* record, const TreeViewOptions& options);
+    HTREEITEM InsertRoot(Report* report);
+    void InsertAllRoots();
+    void InsertChildren(HTREEITEM item);
+    HTREEITEM FindItem(FolderRecord* record, bool insertPath);
     void ResetTree();
     void Rebuild(bool refreshTitles);
     void ApplySort();
@@ -148,6 +153,16 @@ class ReportWindow {
     ui::CallbackEntry m_entry;
     int m_showMode = ShowAll;
     MenuTracker m_menuTracker;
+    // The tree holds a folder's children only from when its item is first opened, or an item
+    // below it is wanted; until then the item shows the expand button when it has shown children.
+    // Each report's sort modes since its root went in, oldest first and each once at its latest
+    // use: the control's sorts keep the order of ties, so children inserted later are ordered by
+    // all of them to come out as if they had been sorted in place.
+    struct ShownReport {
+        FolderRecord* root;
+        std::vector<int> sortModes;
+    };
+    std::vector<ShownReport> m_shownReports;
     // The items with two children or more, with the root of their report.
     struct SortParent {
         FolderRecord* root;

@@ -21,12 +21,14 @@ class ReportWindowTest : public test::ReportViewTest {
   protected:
     HWND Toolbar() { return m_window.ToolbarWindow(); }
 
-    // The items below and including `item` in pre-order.
+    // The items below and including `item` in pre-order, each opened as a click on its button
+    // does, so the tree inserts what it has not yet.
     std::vector<HTREEITEM> ItemsFrom(HTREEITEM item) {
         std::vector<HTREEITEM> items;
         for (std::vector<HTREEITEM> pending = {item}; !pending.empty();) {
             items.push_back(pending.back());
             pending.pop_back();
+            TreeView_Expand(TreeHandle(), items.back(), TVE_EXPAND);
             std::vector<HTREEITEM> children;
             for (HTREEITEM child = TreeView_GetChild(TreeHandle(), items.back()); child != nullptr;
                  child = TreeView_GetNextSibling(TreeHandle(), child)) {
@@ -36,10 +38,12 @@ class ReportWindowTest : public test::ReportViewTest {
         }
         return items;
     }
-    // The plain names of the children of `record`'s item, in the tree's order.
+    // The plain names of the children of `record`'s item, in the tree's order, the item opened.
     std::vector<std::string> ShownChildren(FolderRecord* record) {
         std::vector<std::string> names;
-        for (HTREEITEM child = TreeView_GetChild(TreeHandle(), m_window.ItemOf(record)); child != nullptr;
+        HTREEITEM item = m_window.ItemOf(record);
+        TreeView_Expand(TreeHandle(), item, TVE_EXPAND);
+        for (HTREEITEM child = TreeView_GetChild(TreeHandle(), item); child != nullptr;
              child = TreeView_GetNextSibling(TreeHandle(), child)) {
             names.emplace_back(DataOf(child)->desc);
         }
@@ -335,6 +339,152 @@ TEST_F(ReportWindowTest, RefreshOneTitle) {
     WriteText(beta, notes, "keep", false);
     m_window.RefreshTitle(beta);
     EXPECT_EQ(m_window.Tree().Text(m_window.ItemOf(beta)), "Beta        = <keep>");
+}
+
+// ---- items inserted as their parents open ----
+
+// Whether the item shows the expand button: what the control answers for its children.
+bool HasButton(HWND tree, HTREEITEM item) {
+    TVITEMA tvItem = {};
+    tvItem.mask = TVIF_CHILDREN | TVIF_HANDLE;
+    tvItem.hItem = item;
+    return SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&tvItem)) && tvItem.cChildren != 0;
+}
+
+bool IsExpanded(HWND tree, HTREEITEM item) {
+    return (TreeView_GetItemState(tree, item, TVIS_EXPANDED) & TVIS_EXPANDED) != 0;
+}
+
+TEST_F(ReportWindowTest, AnUnopenedItemHasTheButtonExactlyWhenItHasShownChildren) {
+    m_host.ViewOptions().accessCutoff = 1000 * kDay;
+    for (FolderRecord* record : {m_root, Child("Beta"), Child("gamma")}) {
+        WriteStat(record, ELT, 2000 * kDay, true);
+    }
+    WriteStat(Child("alpha"), ELT, 10 * kDay, true);
+    WriteStat(test::ChildNamed(Child("alpha"), "deep"), ELT, 5 * kDay, true);
+    WriteStat(FilesItemOf(m_root), ELT, 0, true);
+    m_host.ViewOptions().sizeThreshold = 8192;
+    // Each shown folder in pre-order, "+" after those with the button. Above 8 K alpha is shown
+    // but both its children are hidden, so it has none.
+    const std::pair<int, std::vector<std::string>> cases[] = {
+        {ShowAll, {"root+", "{files}", "alpha+", "{files}", "deep", "Beta", "gamma"}},
+        {ShowTemporary, {"root+", "gamma"}},
+        {ShowLargerThan, {"root+", "alpha", "Beta"}},
+        {ShowNotAccessed, {"root+", "alpha+", "deep"}},
+    };
+    for (const auto& [mode, expected] : cases) {
+        ChooseListEntry(IDC_TOOLBAR_SHOW_FOLDERS, mode);
+        std::vector<std::string> shown;
+        for (std::vector<HTREEITEM> pending = {TreeView_GetRoot(TreeHandle())}; !pending.empty();) {
+            HTREEITEM item = pending.back();
+            pending.pop_back();
+            // Nothing below an item is inserted before it opens; opening it brings children
+            // exactly when it had the button.
+            EXPECT_EQ(TreeView_GetChild(TreeHandle(), item), nullptr);
+            const bool button = HasButton(TreeHandle(), item);
+            TreeView_Expand(TreeHandle(), item, TVE_EXPAND);
+            std::vector<HTREEITEM> children;
+            for (HTREEITEM child = TreeView_GetChild(TreeHandle(), item); child != nullptr;
+                 child = TreeView_GetNextSibling(TreeHandle(), child)) {
+                children.push_back(child);
+            }
+            EXPECT_EQ(!children.empty(), button) << DataOf(item)->desc;
+            FolderRecord* record = DataOf(item);
+            shown.push_back((record == m_root    ? "root"
+                             : record->group > 0 ? "{files}"
+                                                 : record->desc) +
+                            std::string(button ? "+" : ""));
+            pending.insert(pending.end(), children.rbegin(), children.rend());
+        }
+        EXPECT_EQ(shown, expected) << "mode " << mode;
+    }
+}
+
+TEST_F(ReportWindowTest, OpeningAnItemInsertsItsChildrenInTheCurrentOrder) {
+    ChooseListEntry(IDC_TOOLBAR_SORT_BY, SortBySize);
+    HTREEITEM root = m_window.ItemOf(m_root);
+    ASSERT_EQ(TreeView_GetSelection(TreeHandle()), root);
+    EXPECT_EQ(TreeView_GetChild(TreeHandle(), root), nullptr);
+    // The keyboard opens the selected item as the user does.
+    SendMessageA(TreeHandle(), WM_KEYDOWN, VK_RIGHT, 0);
+    EXPECT_TRUE(IsExpanded(TreeHandle(), root));
+    std::vector<std::string> names;
+    for (HTREEITEM child = TreeView_GetChild(TreeHandle(), root); child != nullptr;
+         child = TreeView_GetNextSibling(TreeHandle(), child)) {
+        names.push_back(DataOf(child)->group > 0 ? "{files}" : DataOf(child)->desc);
+    }
+    EXPECT_EQ(names, (std::vector<std::string>{"Beta", "alpha", "gamma", "{files}"}));
+
+    ChooseListEntry(IDC_TOOLBAR_SORT_BY, SortByName);
+    HTREEITEM alpha = m_window.ItemOf(Child("alpha"));
+    EXPECT_EQ(TreeView_GetChild(TreeHandle(), alpha), nullptr);
+    TreeView_Expand(TreeHandle(), alpha, TVE_EXPAND);
+    EXPECT_TRUE(IsExpanded(TreeHandle(), alpha));
+    HTREEITEM first = TreeView_GetChild(TreeHandle(), alpha);
+    ASSERT_NE(first, nullptr);
+    HTREEITEM second = TreeView_GetNextSibling(TreeHandle(), first);
+    ASSERT_NE(second, nullptr);
+    EXPECT_EQ(TreeView_GetNextSibling(TreeHandle(), second), nullptr);
+    EXPECT_LT(lstrcmpiA(DataOf(first)->name, DataOf(second)->name), 0);
+    EXPECT_EQ(m_window.Tree().Text(first), DataOf(first)->name);
+}
+
+TEST_F(ReportWindowTest, SelectingADeepRecordFromOutsideInsertsAndSelectsIt) {
+    FolderRecord* alpha = Child("alpha");
+    FolderRecord* deep = test::ChildNamed(alpha, "deep");
+    ASSERT_EQ(TreeView_GetChild(TreeHandle(), TreeView_GetRoot(TreeHandle())), nullptr);
+    ASSERT_TRUE(m_window.SelectRecord(deep));
+    HTREEITEM selected = TreeView_GetSelection(TreeHandle());
+    EXPECT_EQ(DataOf(selected), deep);
+    EXPECT_EQ(m_host.CurrentRecord(), deep);
+    EXPECT_EQ(DataOf(TreeView_GetParent(TreeHandle(), selected)), alpha);
+    // The way down is open, as selecting an item in a fully inserted tree opens it.
+    EXPECT_TRUE(IsExpanded(TreeHandle(), TreeView_GetParent(TreeHandle(), selected)));
+    EXPECT_TRUE(IsExpanded(TreeHandle(), TreeView_GetRoot(TreeHandle())));
+    EXPECT_EQ(m_window.ItemOf(deep), selected);
+
+    // A record the show mode hides has no item, whatever is inserted on the way.
+    m_host.ViewOptions().sizeThreshold = 8192;
+    ChooseListEntry(IDC_TOOLBAR_SHOW_FOLDERS, ShowLargerThan);
+    EXPECT_EQ(m_window.ItemOf(deep), nullptr);
+    EXPECT_FALSE(m_window.SelectRecord(deep));
+    EXPECT_EQ(m_host.CurrentRecord(), m_root);
+}
+
+TEST_F(ReportWindowTest, ResortingOrdersInsertedAndLaterInsertedChildrenAlike) {
+    // Every folder was created at the same time, and each sibling was accessed after the ones
+    // before it in the report: by access date every level turns round, by creation date all tie
+    // and the order of the sort before stays.
+    std::int64_t access = 1;
+    for (std::vector<FolderRecord*> pending = {m_root}; !pending.empty();) {
+        FolderRecord* record = pending.back();
+        pending.pop_back();
+        WriteStat(record, BTM, 5, true);
+        WriteStat(record, ELT, access++, true);
+        for (FolderRecord* child = record->lastChild; child != nullptr; child = child->prevSibling) {
+            pending.push_back(child);
+        }
+    }
+    const auto treeAfterSorts = [this](bool openAllFirst) {
+        ChooseListEntry(IDC_TOOLBAR_SORT_BY, SortByName);
+        m_window.RefreshAll();
+        if (openAllFirst) {
+            m_window.RunTreeCommand(ID_TREE_EXPAND_ALL, m_root);
+        } else {
+            TreeView_Expand(TreeHandle(), m_window.ItemOf(m_root), TVE_EXPAND);
+        }
+        ChooseListEntry(IDC_TOOLBAR_SORT_BY, SortByAccess);
+        ChooseListEntry(IDC_TOOLBAR_SORT_BY, SortByCreated);
+        return ShownTree();
+    };
+    const std::vector<std::string> sortedInPlace = treeAfterSorts(true);
+    EXPECT_EQ(treeAfterSorts(false), sortedInPlace);
+    // alpha's children came in after both sorts and are in access order: report order turned round.
+    std::vector<std::string> reportOrder;
+    for (FolderRecord* child = Child("alpha")->firstChild; child != nullptr; child = child->nextSibling) {
+        reportOrder.insert(reportOrder.begin(), child->desc);
+    }
+    EXPECT_EQ(ShownChildren(Child("alpha")), reportOrder);
 }
 
 // ---- context menu ----
