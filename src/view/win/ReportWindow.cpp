@@ -332,7 +332,7 @@ std::intptr_t ReportWindow::Answer(int code, std::intptr_t value, std::intptr_t 
         case ui::kTreeMayShow:
             return record != nullptr ? (MatchesShowMode(m_host->ViewOptions(), record) ? 1 : 0) : -1;
         case ui::kTreeExpanding:
-            InsertChildren(reinterpret_cast<HTREEITEM>(extra));
+            InsertChildren(reinterpret_cast<HTREEITEM>(extra), record);
             return 0;
         case ui::kTreeContextMenu:
             ShowContextMenu(record, static_cast<short>(extra & 0xFFFF), static_cast<short>((extra >> 16) & 0xFFFF));
@@ -399,10 +399,9 @@ void ReportWindow::InsertAllRoots() {
     }
 }
 
-void ReportWindow::InsertChildren(HTREEITEM item) {
-    auto* record = static_cast<FolderRecord*>(const_cast<void*>(m_tree.Data(item)));
-    if (record == nullptr || m_tree.FirstChild(item) != nullptr) {
-        return;  // not one of ours, or its children are in already
+void ReportWindow::InsertChildren(HTREEITEM item, FolderRecord* record) {
+    if (item == nullptr || record == nullptr || m_tree.FirstChild(item) != nullptr) {
+        return;  // its children are in already
     }
     FolderRecord* root = record;
     while (root->parent != nullptr) {
@@ -495,13 +494,17 @@ void ReportWindow::SelectFirstItem() {
     SelectAndAnnounce(m_tree.FirstRoot());
 }
 
+FolderRecord* ReportWindow::RecordOfItem(HTREEITEM item) const {
+    return static_cast<FolderRecord*>(const_cast<void*>(m_tree.Data(item)));
+}
+
 void ReportWindow::SelectAndAnnounce(HTREEITEM item) {
     if (item == nullptr) {
         OnSelection(nullptr);
         return;
     }
     if (m_tree.Selected() == item) {
-        OnSelection(static_cast<FolderRecord*>(const_cast<void*>(m_tree.Data(item))));
+        OnSelection(RecordOfItem(item));
         return;
     }
     m_tree.Select(item);  // the control announces the new selection
@@ -536,7 +539,7 @@ HTREEITEM ReportWindow::FindItem(FolderRecord* record, bool insertPath) {
     HTREEITEM item = RootItemOf(chain.back());
     for (auto step = chain.rbegin() + 1; item != nullptr && step != chain.rend(); ++step) {
         if (insertPath) {
-            InsertChildren(item);
+            InsertChildren(item, *(step - 1));
         }
         HTREEITEM child = m_tree.FirstChild(item);
         while (child != nullptr && m_tree.Data(child) != *step) {
@@ -665,16 +668,21 @@ int ReportWindow::TrackMenu(HMENU menu, POINT screen) {
 }
 
 void ReportWindow::ExpandBelow(HTREEITEM item, bool expand) {
-    // Pre-order: every parent changes before its children. Expanding inserts the whole branch;
-    // collapsing visits only what is inserted, as nothing else can be open.
+    // Pre-order, first child first: every parent changes before its children. Expanding inserts
+    // the whole branch: an item's first expansion has its children inserted (kTreeExpanding)
+    // before they are walked. Collapsing visits only what is inserted, as nothing else can be
+    // open. Inserting in the order the control later deletes a branch keeps removing it cheap
+    // where the control looks its items up in one list, as Wine's does.
+    if (expand) {
+        InsertChildren(item, RecordOfItem(item));
+    }
     std::vector<HTREEITEM> pending;
-    const auto queueChildren = [this, &pending, expand](HTREEITEM parent) {
-        if (expand) {
-            InsertChildren(parent);
-        }
+    const auto queueChildren = [this, &pending](HTREEITEM parent) {
+        const std::size_t first = pending.size();
         for (HTREEITEM child = m_tree.FirstChild(parent); child != nullptr; child = m_tree.NextSibling(child)) {
             pending.push_back(child);
         }
+        std::reverse(pending.begin() + static_cast<std::ptrdiff_t>(first), pending.end());
     };
     queueChildren(item);
     while (!pending.empty()) {
@@ -712,7 +720,7 @@ void ReportWindow::RunTreeCommand(int command, FolderRecord* record) {
         case ID_TREE_EXPAND_CHILDREN:
             if (item != nullptr) {
                 BusyOn();
-                InsertChildren(item);
+                InsertChildren(item, record);
                 for (HTREEITEM child = m_tree.FirstChild(item); child != nullptr; child = m_tree.NextSibling(child)) {
                     m_tree.Expand(child);
                 }

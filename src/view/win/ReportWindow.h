@@ -130,11 +130,13 @@ class ReportWindow {
     HTREEITEM InsertRecord(HTREEITEM parent, FolderRecord* record, const TreeViewOptions& options);
     HTREEITEM InsertRoot(Report* report);
     void InsertAllRoots();
-    void InsertChildren(HTREEITEM item);
+    // Inserts the shown children of `record`, whose item is `item`, unless they are in already.
+    void InsertChildren(HTREEITEM item, FolderRecord* record);
     HTREEITEM FindItem(FolderRecord* record, bool insertPath);
     void ResetTree();
     void Rebuild(bool refreshTitles);
     void ApplySort();
+    FolderRecord* RecordOfItem(HTREEITEM item) const;
     void SelectAndAnnounce(HTREEITEM item);
     HTREEITEM RootItemOf(FolderRecord* root) const;
     void ExpandBelow(HTREEITEM item, bool expand);
