@@ -1,5 +1,6 @@
-// qv-reportview-bench: how long the report window takes to show a large report, re-sort it and
-// re-populate it under a show mode, and the process's memory with it open. Prints its figures.
+// qv-reportview-bench: how long the report window takes to show a large report, select a deep
+// folder, re-sort it, re-populate it under a show mode and open it whole, and the process's memory
+// with it open. Prints its figures.
 //
 //   qv-reportview-bench.exe [FOLDERS_PER_LEVEL]
 //
@@ -18,6 +19,7 @@
 #include <string>
 
 #include "app/MCMain.h"
+#include "resource.h"
 #include "view/win/InfoPanel.h"
 #include "view/win/ReportWindow.h"
 #include "view/win/SingleReportHost.h"
@@ -110,9 +112,16 @@ int main(int argc, char** argv) {
     start = Clock::now();
     window.AddReport(host.report.get());
     Settle();
-    std::printf("add report (populate, sort by name, select, paint): %.2f s\n", SecondsSince(start));
+    std::printf("add report (insert, select, paint): %.2f s\n", SecondsSince(start));
     std::printf("memory in use with the report shown: %.1f MB (%.1f MB before the report)\n", MegabytesInUse(),
                 memoryBefore);
+
+    FolderRecord* deep = host.report->Root()->lastChild->lastChild->lastChild;
+    start = Clock::now();
+    const bool selected = window.SelectRecord(deep);
+    Settle();
+    std::printf("select a folder three levels down (%s): %.3f s\n", selected ? "selected" : "NOT SELECTED",
+                SecondsSince(start));
 
     start = Clock::now();
     window.SetSortEntry(SortBySize);
@@ -130,6 +139,12 @@ int main(int argc, char** argv) {
     window.SetShowMode(ShowAll);
     Settle();
     std::printf("show mode \"all\" again: %.2f s\n", SecondsSince(start));
+
+    start = Clock::now();
+    window.RunTreeCommand(ID_TREE_EXPAND_ALL, host.report->Root());
+    Settle();
+    std::printf("expand all from the root (every folder inserted and open): %.2f s, %.1f MB in use\n",
+                SecondsSince(start), MegabytesInUse());
 
     start = Clock::now();
     window.RemoveReport(host.report.get());
