@@ -190,26 +190,15 @@ std::vector<FolderRecord*> ShownFoldersSorted(FolderRecord* root,
                                               int sortMode,
                                               NameComparison compareNames) {
     std::vector<FolderRecord*> shown;
-    if (root == nullptr) {
-        return shown;
+    std::vector<FolderRecord*> pending;
+    if (root != nullptr) {
+        pending.push_back(root);
     }
-    const bool filtering = options.showMode != ShowAll;
-    const auto before = [sortMode, compareNames](FolderRecord* a, FolderRecord* b) {
-        return CompareFolders(a, b, sortMode, compareNames) < 0;
-    };
-    std::vector<FolderRecord*> pending = {root};
-    std::vector<FolderRecord*> children;
     while (!pending.empty()) {
         FolderRecord* node = pending.back();
         pending.pop_back();
         shown.push_back(node);
-        children.clear();
-        for (FolderRecord* child = node->firstChild; child != nullptr; child = child->nextSibling) {
-            if (!filtering || MatchesShowMode(options, child)) {
-                children.push_back(child);
-            }
-        }
-        std::stable_sort(children.begin(), children.end(), before);
+        const std::vector<FolderRecord*> children = ShownChildrenSorted(node, options, sortMode, compareNames);
         pending.insert(pending.end(), children.rbegin(), children.rend());
     }
     return shown;
