@@ -2,8 +2,9 @@
 // local date/time text. One interface, a Win32 back end (PlatformWin.cpp) and a POSIX back end
 // (PlatformPosix.cpp); nothing here includes a Windows header.
 //
-// Strings are UTF-8 byte strings throughout. On Windows they go straight to the ...A calls,
-// which carry UTF-8 because every executable's manifest sets the active code page to UTF-8.
+// Strings are UTF-8 byte strings throughout. On Windows paths are converted for the wide (...W)
+// calls, which also take paths beyond 260 characters; the few ...A calls left carry UTF-8
+// because every executable's manifest sets the active code page to UTF-8.
 #pragma once
 
 #include <cstddef>

@@ -1,4 +1,4 @@
-// Win32 back end of the platform layer. Uses the ...A calls; the manifest makes them UTF-8.
+// Win32 back end of the platform layer. Paths go to the ...W calls, converted from UTF-8.
 #include "platform/Platform.h"
 
 #include <windows.h>
@@ -50,9 +50,26 @@ std::string FromWide(const wchar_t* text) {
     return utf8;
 }
 
-// A path for the ...W calls that walk folders. Long absolute paths get the "\\?\" prefix, which
-// lifts the 260-character limit of the ...A calls; the prefix also turns off the system's
-// path clean-up, so separators are made backslashes first.
+// The absolute, normalised form of a path ("." and ".." resolved, separators made backslashes);
+// empty on failure. A pure string operation, so it has no length limit of its own.
+std::wstring FullWidePath(const std::wstring& wide) {
+    const DWORD needed = wide.empty() ? 0 : GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+    if (needed == 0) {
+        return {};
+    }
+    std::wstring full(needed, L'\0');
+    const DWORD length = GetFullPathNameW(wide.c_str(), needed, full.data(), nullptr);
+    if (length == 0 || length >= needed) {
+        return {};
+    }
+    full.resize(length);
+    return full;
+}
+
+// A path for the ...W calls. Long paths get the "\\?\" prefix, which lifts the 260-character
+// limit but also turns off the system's path clean-up: separators are made backslashes first,
+// and a relative path is made absolute. An absolute path is not normalised further, so names
+// ending in a dot or a space (which the clean-up would strip) keep working.
 std::wstring WidePath(const std::string& path) {
     std::wstring wide = ToWide(path);
     if (wide.size() < MAX_PATH - 14 || wide.rfind(L"\\\\?\\", 0) == 0) {
@@ -63,6 +80,10 @@ std::wstring WidePath(const std::string& path) {
             c = L'\\';
         }
     }
+    const bool absolute = (wide.size() > 2 && wide[1] == L':' && wide[2] == L'\\') || wide.rfind(L"\\\\", 0) == 0;
+    if (!absolute) {
+        wide = FullWidePath(wide);
+    }
     if (wide.size() > 2 && wide[1] == L':' && wide[2] == L'\\') {
         return L"\\\\?\\" + wide;
     }
@@ -70,6 +91,20 @@ std::wstring WidePath(const std::string& path) {
         return L"\\\\?\\UNC\\" + wide.substr(2);
     }
     return wide;
+}
+
+DWORD AttributesOf(const std::string& path) {
+    return path.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(WidePath(path).c_str());
+}
+
+// "\\?\C:\dir" -> "C:\dir"; "\\?\UNC\server\share" -> "\\server\share".
+std::string WithoutLongPrefix(std::string path) {
+    if (path.rfind("\\\\?\\UNC\\", 0) == 0) {
+        path.replace(0, 8, "\\\\");
+    } else if (path.rfind("\\\\?\\", 0) == 0) {
+        path.erase(0, 4);
+    }
+    return path;
 }
 
 void FillEntry(const WIN32_FIND_DATAW& data, DirEntry* entry) {
@@ -127,7 +162,8 @@ File File::Open(const std::string& path, FileAccess access, FileDisposition disp
         shareMode = FILE_SHARE_READ | FILE_SHARE_WRITE;
     }
     const DWORD creation = disposition == FileDisposition::CreateAlways ? CREATE_ALWAYS : OPEN_EXISTING;
-    HANDLE h = CreateFileA(path.c_str(), desired, shareMode, nullptr, creation, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE h =
+        CreateFileW(WidePath(path).c_str(), desired, shareMode, nullptr, creation, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h != INVALID_HANDLE_VALUE) {
         file.m_handle = reinterpret_cast<std::intptr_t>(h);
     }
@@ -198,29 +234,30 @@ void File::Close() {
 }
 
 bool RemoveFile(const std::string& path) {
-    return !path.empty() && DeleteFileA(path.c_str()) != 0;
+    return !path.empty() && DeleteFileW(WidePath(path).c_str()) != 0;
 }
 
 bool ReplaceFileWith(const std::string& source, const std::string& target) {
-    return MoveFileExA(source.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+    return MoveFileExW(WidePath(source).c_str(), WidePath(target).c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }
 
 bool FileExists(const std::string& path) {
-    const DWORD attributes = path.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesA(path.c_str());
+    const DWORD attributes = AttributesOf(path);
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
 bool DirectoryExists(const std::string& path) {
-    const DWORD attributes = path.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesA(path.c_str());
+    const DWORD attributes = AttributesOf(path);
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
 bool MakeDirectory(const std::string& path) {
-    return !path.empty() && CreateDirectoryA(path.c_str(), nullptr) != 0;
+    return !path.empty() && CreateDirectoryW(WidePath(path).c_str(), nullptr) != 0;
 }
 
 bool DeleteDirectory(const std::string& path) {
-    return !path.empty() && RemoveDirectoryA(path.c_str()) != 0;
+    return !path.empty() && RemoveDirectoryW(WidePath(path).c_str()) != 0;
 }
 
 std::string GetCurrentDir() {
@@ -237,8 +274,17 @@ std::string GetCurrentDir() {
     return buffer;
 }
 
+// The system keeps the current directory, with a trailing separator, in a buffer of MAX_PATH
+// characters. Windows refuses a longer one; Wine 8 copies it over whatever follows the buffer in
+// the process parameters (the command line, then data that every new thread reads as it
+// starts), so the length is checked here before the system is asked.
 bool SetCurrentDir(const std::string& path) {
-    return !path.empty() && SetCurrentDirectoryA(path.c_str()) != 0;
+    const std::wstring wide = ToWide(path);
+    const std::wstring full = FullWidePath(wide);
+    if (full.empty() || full.size() + (full.back() == L'\\' ? 0 : 1) >= MAX_PATH) {
+        return false;
+    }
+    return SetCurrentDirectoryW(wide.c_str()) != 0;
 }
 
 std::string ProgramFolder() {
@@ -323,20 +369,10 @@ bool StatPath(const std::string& path, DirEntry* entry) {
 }
 
 std::string FullFolderPath(const std::string& path) {
-    if (path.empty()) {
+    const std::wstring full = FullWidePath(ToWide(path));
+    if (full.empty()) {
         return {};
     }
-    const std::wstring wide = ToWide(path);
-    const DWORD needed = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
-    if (needed == 0) {
-        return {};
-    }
-    std::wstring full(needed, L'\0');
-    const DWORD length = GetFullPathNameW(wide.c_str(), needed, full.data(), nullptr);
-    if (length == 0 || length >= needed) {
-        return {};
-    }
-    full.resize(length);
     std::string buffer = FromWide(full.c_str());
     // "C:\" keeps its separator, "C:\dir\" loses it (what the current directory would read).
     while (buffer.size() > 3 && (buffer.back() == '\\' || buffer.back() == '/')) {
@@ -345,11 +381,42 @@ std::string FullFolderPath(const std::string& path) {
     return buffer;
 }
 
+namespace {
+
+// The final path of the open `h` as its path within its volume, joined to the root of the
+// volume that `wide` (the path it was opened by) lies on; empty when the handle is on another
+// volume. Wine's GetFinalPathNameByHandle answers only for paths shorter than MAX_PATH; this
+// answers for any.
+std::wstring FinalPathWithinVolume(HANDLE h, const std::wstring& wide) {
+    std::vector<wchar_t> root(wide.size() + MAX_PATH + 2);
+    DWORD rootSerial = 0;
+    DWORD handleSerial = 0;
+    if (!GetVolumePathNameW(wide.c_str(), root.data(), static_cast<DWORD>(root.size())) ||
+        !GetVolumeInformationW(root.data(), nullptr, 0, &rootSerial, nullptr, nullptr, nullptr, 0) ||
+        !GetVolumeInformationByHandleW(h, nullptr, 0, &handleSerial, nullptr, nullptr, nullptr, 0) ||
+        rootSerial != handleSerial) {
+        return {};
+    }
+    std::vector<char> buffer(sizeof(FILE_NAME_INFO) + 32768 * sizeof(wchar_t));
+    if (!GetFileInformationByHandleEx(h, FileNameInfo, buffer.data(), static_cast<DWORD>(buffer.size()))) {
+        return {};
+    }
+    const auto* info = reinterpret_cast<const FILE_NAME_INFO*>(buffer.data());
+    std::wstring path(root.data());
+    if (!path.empty() && path.back() == L'\\') {
+        path.pop_back();
+    }
+    return path.append(info->FileName, info->FileNameLength / sizeof(wchar_t));
+}
+
+}  // namespace
+
 std::string ResolveFinalPath(const std::string& path) {
     if (path.empty()) {
         return {};
     }
-    HANDLE h = CreateFileW(WidePath(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+    const std::wstring widePath = WidePath(path);
+    HANDLE h = CreateFileW(widePath.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                            OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
         return {};
@@ -360,19 +427,13 @@ std::string ResolveFinalPath(const std::string& path) {
         wide.resize(length + 1);
         length = GetFinalPathNameByHandleW(h, wide.data(), static_cast<DWORD>(wide.size()), 0);
     }
-    CloseHandle(h);
     if (length == 0 || length >= wide.size()) {
-        return {};
+        wide = FinalPathWithinVolume(h, widePath);
+    } else {
+        wide.resize(length);
     }
-    wide.resize(length);
-    std::string buffer = FromWide(wide.c_str());
-    // "\\?\C:\dir" -> "C:\dir"; "\\?\UNC\server\share" -> "\\server\share".
-    if (buffer.rfind("\\\\?\\UNC\\", 0) == 0) {
-        buffer.replace(0, 8, "\\\\");
-    } else if (buffer.rfind("\\\\?\\", 0) == 0) {
-        buffer.erase(0, 4);
-    }
-    return buffer;
+    CloseHandle(h);
+    return WithoutLongPrefix(FromWide(wide.c_str()));
 }
 
 bool CanEnterFolder(const std::string& path) {
@@ -455,15 +516,17 @@ bool QueryVolumeRaw(const std::string& path, VolumeRaw* out) {
     }
     // The volume's root stands in for "the current directory's volume": same answers, and
     // the process's current directory stays where it is.
-    std::vector<char> root(path.size() + MAX_PATH + 2);
-    if (!GetVolumePathNameA(path.c_str(), root.data(), static_cast<DWORD>(root.size()))) {
+    const std::wstring wide = WidePath(path);
+    std::vector<wchar_t> rootWide(wide.size() + MAX_PATH + 2);
+    if (!GetVolumePathNameW(wide.c_str(), rootWide.data(), static_cast<DWORD>(rootWide.size()))) {
         return false;
     }
+    const std::string root = WithoutLongPrefix(FromWide(rootWide.data()));
     char volumeName[512];
     char fileSystem[512];
     DWORD maxComponent = 0;
     DWORD flags = 0;
-    if (!GetVolumeInformationA(root.data(), volumeName, sizeof volumeName, nullptr, &maxComponent, &flags, fileSystem,
+    if (!GetVolumeInformationA(root.c_str(), volumeName, sizeof volumeName, nullptr, &maxComponent, &flags, fileSystem,
                                sizeof fileSystem)) {
         return false;
     }
@@ -471,7 +534,7 @@ bool QueryVolumeRaw(const std::string& path, VolumeRaw* out) {
     DWORD bytesPerSector = 0;
     DWORD freeClusters = 0;
     DWORD totalClusters = 0;
-    if (!GetDiskFreeSpaceA(root.data(), &sectorsPerCluster, &bytesPerSector, &freeClusters, &totalClusters)) {
+    if (!GetDiskFreeSpaceA(root.c_str(), &sectorsPerCluster, &bytesPerSector, &freeClusters, &totalClusters)) {
         return false;
     }
     out->fileSystem = fileSystem;
@@ -480,7 +543,7 @@ bool QueryVolumeRaw(const std::string& path, VolumeRaw* out) {
     out->bytesPerSector = bytesPerSector;
     out->totalClusters = totalClusters;
     out->extendedTotal = 0;
-    out->hasExtendedTotal = ExtendedTotal(path, &out->extendedTotal);
+    out->hasExtendedTotal = ExtendedTotal(root, &out->extendedTotal);
     return true;
 }
 
@@ -490,7 +553,7 @@ bool CompressedFileSize(const std::string& path, std::int64_t* out) {
     }
     DWORD high = 0;
     SetLastError(NO_ERROR);
-    const DWORD low = GetCompressedFileSizeA(path.c_str(), &high);
+    const DWORD low = GetCompressedFileSizeW(WidePath(path).c_str(), &high);
     if (low == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) {
         return false;
     }

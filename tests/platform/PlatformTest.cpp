@@ -4,6 +4,10 @@
 #include <algorithm>
 #include <map>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 #include "../TestUtil.h"
 #include "platform/Platform.h"
 
@@ -102,6 +106,80 @@ TEST(PlatformDir, StatPathReportsTheEntryItself) {
     EXPECT_NE(entry.attributes & kAttrDirectory, 0u);
     EXPECT_FALSE(StatPath(dir.Sub("none"), &entry));
 }
+
+// A folder whose full path is `length` characters, made below `base` from names of `letter`;
+// empty when the system refuses to make it.
+std::string MakeFolderOfLength(const std::string& base, std::size_t length, char letter) {
+    std::string folder = base;
+    while (folder.size() + 1 < length) {
+        const std::size_t remaining = length - folder.size();
+        folder = JoinPath(folder, std::string(remaining > 101 ? 50 : remaining - 1, letter));
+        if (!MakeDirectory(folder)) {
+            return {};
+        }
+    }
+    return folder.size() == length ? folder : std::string();
+}
+
+// Every call that takes a path also takes one beyond the 260 characters of plain Windows paths.
+TEST(PlatformFile, PathsBeyond260CharactersWorkInEveryCall) {
+    test::ScratchDir dir;
+    const std::string base = FullFolderPath(dir.Path());
+    const std::string folder = MakeFolderOfLength(base, base.size() + 320, 'x');
+    ASSERT_FALSE(folder.empty());
+    EXPECT_TRUE(DirectoryExists(folder));
+    EXPECT_EQ(FullFolderPath(folder), folder);
+    EXPECT_EQ(ResolveFinalPath(folder), ResolveFinalPath(base) + folder.substr(base.size()));
+    EXPECT_TRUE(CanEnterFolder(folder));
+    const std::string file = JoinPath(folder, "f.bin");
+    const std::string moved = JoinPath(folder, "g.bin");
+    {
+        File out = File::Open(file, FileAccess::ReadWrite, FileDisposition::CreateAlways, FileShare::Read);
+        ASSERT_TRUE(out.IsOpen());
+        ASSERT_TRUE(out.Write("12345", 5));
+    }
+    EXPECT_TRUE(FileExists(file));
+    std::int64_t allocated = -1;
+    EXPECT_TRUE(CompressedFileSize(file, &allocated));
+    ASSERT_TRUE(ReplaceFileWith(file, moved));
+    std::string back;
+    ASSERT_TRUE(ReadWholeFile(moved, &back));
+    EXPECT_EQ(back, "12345");
+    const auto entries = ListAll(folder);
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries.begin()->first, "g.bin");
+    VolumeRaw volume;
+    EXPECT_TRUE(QueryVolumeRaw(folder, &volume));
+    EXPECT_GT(volume.bytesPerSector, 0u);
+    EXPECT_TRUE(RemoveFile(moved));
+    EXPECT_FALSE(FileExists(moved));
+    EXPECT_TRUE(DeleteDirectory(folder));
+    EXPECT_FALSE(DirectoryExists(folder));
+}
+
+#ifdef _WIN32
+// The system keeps at most 259 characters of current directory, with its trailing separator.
+// A longer one is refused and the current directory stays where it was (Wine took it and wrote
+// it over the command line and the data new threads start from).
+TEST(PlatformDir, CurrentDirectoryTheSystemCannotKeepIsRefused) {
+    test::ScratchDir dir;
+    const std::string base = FullFolderPath(dir.Path());
+    const std::string saved = GetCurrentDir();
+    const struct {
+        std::size_t length;
+        char letter;
+        bool accepted;
+    } cases[] = {{258, 'a', true}, {259, 'b', false}, {600, 'c', false}};
+    for (const auto& c : cases) {
+        const std::string folder = MakeFolderOfLength(base, c.length, c.letter);
+        ASSERT_EQ(folder.size(), c.length);
+        EXPECT_EQ(SetCurrentDir(folder), c.accepted) << c.length;
+        EXPECT_EQ(GetCurrentDir(), c.accepted ? folder : saved) << c.length;
+        ASSERT_TRUE(SetCurrentDir(saved));
+    }
+    EXPECT_NE(std::string(GetCommandLineA()).find("platform_test"), std::string::npos);
+}
+#endif
 
 TEST(PlatformTime, NowIsAfter2020AndTextsAreNotEmpty) {
     const FileTime now = Now();
