@@ -17,7 +17,9 @@
 #include "core/Scanner.h"
 #include "platform/Platform.h"
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -351,59 +353,145 @@ TEST(Scanner, UnicodeAndLongPathsAreScannedLikeAnyOther) {
     EXPECT_EQ(Stat(deepest, MFS), 1234);
 }
 
-// A chain of one-letter folders made by entering each new folder, so the test itself never
-// names a path longer than one letter. Stops at `levels` or when the system refuses.
-int MakeDeepChain(const std::string& base, int levels) {
-    const std::string before = platform::GetCurrentDir();
-    int made = 0;
-    if (platform::SetCurrentDir(base)) {
-        while (made < levels && platform::MakeDirectory("a") && platform::SetCurrentDir("a")) {
-            ++made;
-        }
-        platform::SetCurrentDir(before);
+#ifdef _WIN32
+// Under Wine, the Unix path Wine gives a Windows folder; empty on Windows itself.
+std::string WineUnixPath(const std::string& folder) {
+    const HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+    const HMODULE kernel = GetModuleHandleA("kernel32.dll");
+    if (ntdll == nullptr || kernel == nullptr || GetProcAddress(ntdll, "wine_get_version") == nullptr) {
+        return {};
+    }
+    using UnixNameFn = char*(CDECL*)(const wchar_t*);
+    const auto unixName =
+        reinterpret_cast<UnixNameFn>(reinterpret_cast<void*>(GetProcAddress(kernel, "wine_get_unix_file_name")));
+    const std::wstring wide = ScratchDir::FromUtf8(folder).wstring();
+    char* name = unixName != nullptr ? unixName(wide.c_str()) : nullptr;
+    const std::string path = name != nullptr ? name : "";
+    HeapFree(GetProcessHeap(), 0, name);
+    return path;
+}
+#endif
+
+// How many characters the path of a folder below `base` may add while the folder can still be
+// listed. Linux takes paths of 4095 bytes (4096 with the terminating zero). Wine maps each
+// Windows path to a Unix one, so there the Linux limit applies to the Unix path of the scratch
+// folder, and Wine lists a folder only when its Unix path leaves a byte to spare. Windows takes
+// 32767 characters in "\\?\" form, with room left for the "\*.*" a listing adds.
+int RoomBelow(const std::string& base) {
+#ifdef _WIN32
+    const std::string unixPath = WineUnixPath(base);
+    if (!unixPath.empty()) {
+        return 4094 - static_cast<int>(unixPath.size());
+    }
+    return 32767 - 4 - 4 - 1 - static_cast<int>(base.size());
+#else
+    return 4095 - static_cast<int>(base.size());
+#endif
+}
+
+bool Move(const std::string& from, const std::string& to) {
+    std::error_code error;
+    std::filesystem::rename(ScratchDir::FromUtf8(from), ScratchDir::FromUtf8(to), error);
+    return !error;
+}
+
+// A chain of `levels` folders called `name` below `base`, built from the bottom up: each round
+// moves the chain made so far into a new top folder, so no call names a path longer than two
+// levels. Top-down, every call would name the deepest folder, which costs Wine time growing
+// with the square of the depth (over two minutes for 2,000 levels), and entering each new
+// folder instead stops at the 259 characters Windows keeps of a current directory. Returns the
+// number of levels made.
+int MakeDeepChain(const std::string& base, const std::string& name, int levels) {
+    const std::string top = platform::JoinPath(base, name);
+    const std::string spare = platform::JoinPath(base, "spare");
+    int made = platform::MakeDirectory(top) ? 1 : 0;
+    while (made > 0 && made < levels && platform::MakeDirectory(spare) && Move(top, platform::JoinPath(spare, name)) &&
+           Move(spare, top)) {
+        ++made;
     }
     return made;
+}
+
+// Takes the chain apart the same way: the part below the top moves up beside it, the empty top
+// goes, and the part takes its place.
+bool RemoveDeepChain(const std::string& base, const std::string& name, int levels) {
+    const std::string top = platform::JoinPath(base, name);
+    const std::string spare = platform::JoinPath(base, "spare");
+    for (int level = levels; level > 1; --level) {
+        if (!Move(platform::JoinPath(top, name), spare) || !platform::DeleteDirectory(top) || !Move(spare, top)) {
+            return false;
+        }
+    }
+    return platform::DeleteDirectory(top);
+}
+
+// Scans `path` on a thread with a 1 MB stack: the folder count of the root (-1 without a root),
+// the number of levels below it and the deepest record.
+struct ChainScan {
+    std::int64_t folders = -1;
+    int depth = 0;
+    bool deepestListed = false;
+    bool deepestEntered = false;
+};
+
+ChainScan ScanChainOnSmallStack(const std::string& path) {
+    ChainScan result;
+    test::RunOnSmallStack([&] {
+        auto report = MakeReport(true, 4096);
+        FolderRecord* node = Scan(report.get(), path);
+        if (node == nullptr) {
+            return;
+        }
+        result.folders = Stat(node, OFN);
+        for (; node->firstChild != nullptr; node = node->firstChild) {
+            ++result.depth;
+        }
+        result.deepestListed = HasKey(node, LFN);
+        result.deepestEntered = HasKey(node, ALC);
+    });
+    return result;
 }
 
 TEST(Scanner, TreeAsDeepAsThePathLimitAllowsOnASmallStack) {
     ScratchDir dir;
     const std::string base = platform::FullFolderPath(dir.Path());
-    // Linux allows about 4096 bytes per path: "/a" per level. Wine's own path handling slows
-    // down sharply with depth (a 400-level chain takes minutes to make), so there the chain
-    // stops at 250 levels, paths of about 540 characters, well beyond the 260 of plain paths.
+    // "/a" per level, as deep as the longest path allows: about 2,030 levels on Linux and 2,000
+    // under Wine, depending on the scratch folder's path. Wine opens a folder in time that grows
+    // with the square of its depth (its server resolves the opened path link by link), so a
+    // whole scan grows with the cube: 1,500 levels take it about 30 s, 2,000 about a minute.
+    // There (and on Windows, whose paths would allow 16,000 levels) the chain stops at 1,900.
 #ifdef _WIN32
-    const int wanted = 250;
+    const int wanted = std::min(1900, RoomBelow(base) / 2);
 #else
-    const int wanted = std::min(2000, static_cast<int>((4000 - base.size()) / 2));
+    const int wanted = RoomBelow(base) / 2;
 #endif
-    const int made = MakeDeepChain(base, wanted);
-    ASSERT_GT(made, 50);
-    std::int64_t folders = -1;
-    int depth = 0;
-    test::RunOnSmallStack([&] {
-        auto report = MakeReport(true, 4096);
-        FolderRecord* root = Scan(report.get(), dir.Path());
-        if (root != nullptr) {
-            folders = Stat(root, OFN);
-            for (FolderRecord* node = root; node->firstChild; node = node->firstChild) {
-                ++depth;
-            }
-        }
-    });
-    std::printf("deep tree: %d levels made, %d scanned\n", made, depth);
-    EXPECT_EQ(folders, made);
-    EXPECT_EQ(depth, made);
-    // Remove it the way it was made: down by entering, then up deleting one level at a time.
-    const std::string before = platform::GetCurrentDir();
-    ASSERT_TRUE(platform::SetCurrentDir(base));
-    for (int level = 1; level < made; ++level) {
-        ASSERT_TRUE(platform::SetCurrentDir("a"));
-    }
-    for (int level = made; level > 0; --level) {
-        EXPECT_TRUE(platform::DeleteDirectory("a"));
-        ASSERT_TRUE(platform::SetCurrentDir(".."));
-    }
-    platform::SetCurrentDir(before);
+    const int made = MakeDeepChain(base, "a", wanted);
+    ASSERT_EQ(made, wanted);
+    const ChainScan scan = ScanChainOnSmallStack(dir.Path());
+    std::printf("deep tree: %d levels made, %d scanned\n", made, scan.depth);
+    EXPECT_EQ(scan.folders, made);
+    EXPECT_EQ(scan.depth, made);
+    EXPECT_TRUE(scan.deepestListed);
+    EXPECT_TRUE(RemoveDeepChain(base, "a", made));
+}
+
+// A folder beyond the longest path cannot be listed or entered; it is recorded like a folder
+// that refuses access, and the scan keeps everything above it. The chain is deeper than the 64
+// levels whose listings stay open, so the folders near the limit are opened by their full paths.
+TEST(Scanner, FolderBeyondThePathLimitKeepsTheTreeAboveIt) {
+    ScratchDir dir;
+    const std::string base = platform::FullFolderPath(dir.Path());
+    const std::string name(60, 'n');
+    const int reachable = RoomBelow(base) / static_cast<int>(name.size() + 1);
+    ASSERT_GT(reachable, 64);
+    const int made = MakeDeepChain(base, name, reachable + 3);
+    ASSERT_EQ(made, reachable + 3);
+    const ChainScan scan = ScanChainOnSmallStack(dir.Path());
+    EXPECT_EQ(scan.folders, reachable + 1);
+    EXPECT_EQ(scan.depth, reachable + 1);
+    EXPECT_FALSE(scan.deepestEntered);
+    EXPECT_FALSE(scan.deepestListed);
+    EXPECT_TRUE(RemoveDeepChain(base, name, made));
 }
 
 #ifndef _WIN32
