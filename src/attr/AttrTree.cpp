@@ -527,10 +527,10 @@ constexpr std::size_t kMaxEntries = 0x0FFFFFFFu;
 
 }  // namespace
 
-struct AttrList::Block {
+// Aligned to 8 so the values behind the header are too, with 4- and 8-byte pointers alike.
+struct alignas(8) AttrList::Block {
     NameTableOfList* names;
     std::uint32_t capacity;  // values allocated behind the header
-    std::uint32_t unused;
 
     unsigned char* Slot(std::size_t index) { return reinterpret_cast<unsigned char*>(this + 1) + index * 8; }
 };
@@ -579,7 +579,7 @@ bool AttrList::EnsureRoom(std::size_t count) {
     if (m_block != nullptr && count <= m_block->capacity) {
         return true;
     }
-    static_assert(sizeof(Block) == 16, "values behind the block header stay 8-byte aligned");
+    static_assert(sizeof(Block) % 8 == 0, "values behind the block header stay 8-byte aligned");
     if (count > kMaxEntries) {
         return false;
     }
@@ -590,7 +590,6 @@ bool AttrList::EnsureRoom(std::size_t count) {
     }
     if (m_block == nullptr) {
         block->names = nullptr;
-        block->unused = 0;
     }
     block->capacity = static_cast<std::uint32_t>(count);
     m_block = block;
