@@ -168,15 +168,23 @@ int CompareFolders(FolderRecord* a, FolderRecord* b, int mode, NameComparison co
     }
 }
 
+namespace {
+
+// Whether a folder below the root appears under the options' show mode (mode 0 tests nothing).
+bool IsShown(const TreeViewOptions& options, FolderRecord* record) {
+    return options.showMode == ShowAll || MatchesShowMode(options, record);
+}
+
+}  // namespace
+
 std::vector<FolderRecord*> ShownFolders(FolderRecord* root, const TreeViewOptions& options) {
     std::vector<FolderRecord*> shown;
     if (root == nullptr) {
         return shown;
     }
     shown.push_back(root);
-    const bool filtering = options.showMode != ShowAll;
     for (FolderRecord* node = NextInSubtree(root, root, true); node != nullptr;) {
-        const bool qualifies = !filtering || MatchesShowMode(options, node);
+        const bool qualifies = IsShown(options, node);
         if (qualifies) {
             shown.push_back(node);
         }
@@ -212,9 +220,8 @@ std::vector<FolderRecord*> ShownChildrenSorted(FolderRecord* parent,
     if (parent == nullptr) {
         return children;
     }
-    const bool filtering = options.showMode != ShowAll;
     for (FolderRecord* child = parent->firstChild; child != nullptr; child = child->nextSibling) {
-        if (!filtering || MatchesShowMode(options, child)) {
+        if (IsShown(options, child)) {
             children.push_back(child);
         }
     }
@@ -228,9 +235,8 @@ bool HasShownChildren(FolderRecord* parent, const TreeViewOptions& options) {
     if (parent == nullptr) {
         return false;
     }
-    const bool filtering = options.showMode != ShowAll;
     for (FolderRecord* child = parent->firstChild; child != nullptr; child = child->nextSibling) {
-        if (!filtering || MatchesShowMode(options, child)) {
+        if (IsShown(options, child)) {
             return true;
         }
     }
