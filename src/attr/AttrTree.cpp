@@ -565,6 +565,10 @@ void AttrList::TakePayload(std::size_t index, AttrValue& value) {
     std::memcpy(m_block->Slot(index), taken.m_payload, 8);
 }
 
+std::uint32_t AttrList::NameIdAt(std::size_t index) const {
+    return NameIdOfKey(Key(index));
+}
+
 AttrEntry AttrList::Entry(std::size_t index) const {
     const std::uint32_t key = Key(index);
     AttrEntry entry;

@@ -119,6 +119,8 @@ class AttrList {
     std::size_t Count() const { return m_count; }
     // The entry at `index` (below Count()) for walks; touches neither cursor nor error state.
     AttrEntry Entry(std::size_t index) const;
+    // The name id of the entry at `index` (below Count()), for lookups by id.
+    std::uint32_t NameIdAt(std::size_t index) const;
     // Entry at index, or none (and error NotFound) past the end.
     AttrEntry At(std::size_t index);
     // Cursor search (exact, case-sensitive); none and error NotFound when missing.

@@ -174,11 +174,11 @@ constexpr std::size_t kMissing = static_cast<std::size_t>(-1);
 std::size_t IndexOf(const FolderRecord* record, std::uint32_t id, std::size_t hint) {
     const AttrList& attrs = record->attrs;
     const std::size_t count = attrs.Count();
-    if (hint < count && attrs.Entry(hint).nameId == id) {
+    if (hint < count && attrs.NameIdAt(hint) == id) {
         return hint;
     }
     for (std::size_t i = 0; i < count; ++i) {
-        if (attrs.Entry(i).nameId == id) {
+        if (attrs.NameIdAt(i) == id) {
             return i;
         }
     }
