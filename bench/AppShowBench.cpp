@@ -13,8 +13,8 @@
 #include <memory>
 #include <string>
 
-#include "app/QuarvexApp.h"
-#include "app/ScanJob.h"
+#include "app/win/QuarvexApp.h"
+#include "core/win/ScanJob.h"
 #include "platform/Platform.h"
 
 namespace {
@@ -80,7 +80,7 @@ int main(int argc, char** argv) {
     for (int round = 1; round <= repetitions; ++round) {
         qv::ScanJobContext context;
         context.owner = app.Frame().Window();
-        context.settings = shell.SettingsDocument();
+        context.userClusterSize = shell.SettingsDocument()->GetValue("common:cluster");
         context.ui = &shell;
         const Clock::time_point scanStart = Clock::now();
         std::unique_ptr<qv::Report> report =

@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include "core/ReportFile.h"
+#include "view/ItemTitle.h"
 #include "platform/Platform.h"
 
 namespace {
@@ -30,12 +31,12 @@ std::string SaveAndRead(qv::Report* report, const std::string& path) {
 
 // Opens saved bytes again, from memory: the file path of opening is covered by the unit tests.
 bool Reopen(qv::Report* report, const std::string& text) {
-    return qv::OpenReportFromMemory(report, text.data(), text.size(), qv::TreeViewOptions());
+    return qv::OpenReportFromMemory(report, text.data(), text.size(), qv::ComposeTitlesWith(qv::TreeViewOptions()));
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     qv::Report report;
-    if (!qv::OpenReportFromMemory(&report, reinterpret_cast<const char*>(data), size, qv::TreeViewOptions())) {
+    if (!qv::OpenReportFromMemory(&report, reinterpret_cast<const char*>(data), size, qv::ComposeTitlesWith(qv::TreeViewOptions()))) {
         return 0;
     }
     // The first save settles what the input left loose (trailing separators, refused filters,

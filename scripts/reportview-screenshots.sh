@@ -27,7 +27,7 @@ if [ "${QV_SCREENSHOT_INNER:-}" = 1 ]; then
     head -c 700 /dev/zero >"$tree/readme.txt"
     for mode in "${items[@]}"; do
         qv_shot "$out/reportview-$mode.png" 300 "mode '$mode' did not show" \
-            "$build/src/view/win/qv-reportview-demo.exe" "$mode" "Z:${tree//\//\\}"  # up to 30 s
+            "$build/demos/qv-reportview-demo.exe" "$mode" "Z:${tree//\//\\}"  # up to 30 s
     done
     exit $status
 fi

@@ -14,7 +14,7 @@ if [ "${QV_SCREENSHOT_INNER:-}" = 1 ]; then
     winfolder=$(winepath -w "${items[0]}")
     for mode in window menu; do
         qv_shot "$out/main-$mode.png" 600 "the main window ($mode) did not show" \
-            "$build/src/app/qv-main-demo.exe" "$winfolder" "$mode"  # up to 60 s: the scan comes first
+            "$build/demos/qv-main-demo.exe" "$winfolder" "$mode"  # up to 60 s: the scan comes first
     done
     exit $status
 fi

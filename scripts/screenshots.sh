@@ -4,7 +4,7 @@
 #
 #   scripts/screenshots.sh OUTDIR [WINDOW...]
 #
-# WINDOW names a demo of src/app/ToolkitDemo.cpp (default: message tools progress settings); a
+# WINDOW names a demo of demos/ToolkitDemo.cpp (default: message tools progress settings); a
 # name the demo does not know is reported and skipped, a window that never shows fails the run. Builds the win64 preset first when
 # needed; QV_BUILD_DIR picks another build folder.
 set -euo pipefail
@@ -16,7 +16,7 @@ qv_shot_args "OUTDIR [WINDOW...]" "message tools progress settings" "$@"
 if [ "${QV_SCREENSHOT_INNER:-}" = 1 ]; then
     qv_shot_inner
     for name in "${items[@]}"; do
-        qv_shot "$out/$name.png" 300 "'$name' did not show" "$build/src/app/qv-demo.exe" "$name"  # up to 30 s
+        qv_shot "$out/$name.png" 300 "'$name' did not show" "$build/demos/qv-demo.exe" "$name"  # up to 30 s
     done
     exit $status
 fi

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "attr/AttrTree.h"
+#include "platform/SystemFolders.h"
 #include "view/ItemTitle.h"
 
 namespace qv {
@@ -19,20 +20,6 @@ constexpr const char* kSettingsFileName = "settings.dat";
 constexpr std::int64_t kMaxSettingsFileBytes = 16 << 20;
 // Deeper nesting than this is refused before parsing (the real document is three levels deep).
 constexpr int kMaxSettingsDepth = 64;
-
-// The folders of the system that the defaults and the protected-folder rule need. Paths carry
-// no trailing separator. The Windows and system folders are empty on POSIX.
-struct SystemFolders {
-    std::string temp;
-    std::string windows;
-    std::string system;
-    // True when the path lies on a network drive; null answers false.
-    bool (*isNetworkDrive)(const std::string& path) = nullptr;
-};
-
-// Asks the running system (Windows: GetTempPath, GetWindowsDirectory, GetSystemDirectory,
-// GetDriveType; POSIX: $TMPDIR or /tmp).
-SystemFolders QuerySystemFolders();
 
 // A folder the user should not empty as a temporary folder: an existing folder that is a drive
 // root (shorter than 4 characters), on a network drive, the system or Windows folder or

@@ -343,7 +343,7 @@ int RunScan(const std::vector<std::string>& words, const CliIo& io) {
     TreeViewOptions options;
     options.titleFlags = kDefaultTitles;
     ScanControl control;
-    control.options = &options;
+    control.titles = ComposeTitlesWith(options);
     if (io.progress) {
         control.progress = [&io](const char* text, bool) { io.progress(text); };
     }
@@ -381,7 +381,7 @@ int RunScan(const std::vector<std::string>& words, const CliIo& io) {
 
 int OpenForCommand(const std::string& path, const TreeViewOptions& options, Report* report, const CliIo& io) {
     ReportFileError error = ReportFileError::None;
-    if (!OpenReport(report, path, options, &error)) {
+    if (!OpenReport(report, path, ComposeTitlesWith(options), &error)) {
         return FileError(io, ReportFileErrorText(error, path));
     }
     return kExitOk;

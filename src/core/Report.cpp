@@ -1,7 +1,8 @@
 // The report object: ownership of the tree, the filter copy and the cluster policy.
 #include "core/Report.h"
 
-#include "view/Formatters.h"
+#include <cmath>
+
 
 namespace qv {
 
@@ -77,11 +78,10 @@ void Report::Clear() {
 }
 
 std::string CreatedText(platform::FileTime time) {
-    std::string date;
-    std::string clock;
-    FormatDate(time, &date);
-    FormatTime(time, &clock);
-    return date + " at " + clock;
+    if (time == 0) {
+        return " at ";
+    }
+    return platform::LocalDateText(time) + " at " + platform::LocalTimeText(time);
 }
 
 AttrValue CreatedValue(const Report* report) {
@@ -89,6 +89,24 @@ AttrValue CreatedValue(const Report* report) {
     const std::uint32_t id = text.empty() ? 0 : InternAttrName(text.c_str());
     const char* shared = id != 0 ? AttrNameText(id) : nullptr;
     return shared != nullptr ? AttrValue::Borrowed(shared) : AttrValue(text.c_str());
+}
+
+int SizeClass(std::int64_t allocated, std::int64_t parentAllocated, bool hasParent) {
+    // Upper bounds of n = truncate(share in percent + 1) for classes 0..9.
+    static constexpr double kBounds[] = {0, 3, 5, 7, 10, 15, 25, 50, 80, 101};
+    if (!hasParent) {
+        return 9;
+    }
+    if (allocated == 0 || parentAllocated == 0) {
+        return 0;
+    }
+    const double n = std::trunc(static_cast<double>(allocated) * 100.0 / static_cast<double>(parentAllocated) + 1.0);
+    for (int i = 0; i < 10; ++i) {
+        if (n <= kBounds[i]) {
+            return i;
+        }
+    }
+    return 9;  // a folder larger than its parent only comes from a damaged report file
 }
 
 }  // namespace qv

@@ -72,4 +72,8 @@ std::string CreatedText(platform::FileTime time);
 // one copy instead of holding one each. An own copy when the table refuses the text.
 AttrValue CreatedValue(const Report* report);
 
+// Size class 0..9 of a folder: 9 for the root, 0 when its or its parent's allocated space is 0,
+// otherwise by its share of the parent's allocated space (class 1 below 3 %, 9 from 80 %).
+int SizeClass(std::int64_t allocated, std::int64_t parentAllocated, bool hasParent);
+
 }  // namespace qv

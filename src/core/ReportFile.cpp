@@ -502,7 +502,7 @@ void LoadFilters(Report* report, AttrNode* marker) {
 bool RebuildReport(Report* report,
                    AttrNode* top,
                    std::size_t inputLength,
-                   const TreeViewOptions& options,
+                   const TitleComposer& titles,
                    ReportFileError* error) {
     if (top->desc != nullptr) {
         report->SetVersion(top->desc);
@@ -533,7 +533,7 @@ bool RebuildReport(Report* report,
         return false;
     }
     ScanControl control;
-    control.options = &options;
+    control.titles = titles;
     for (FolderRecord* top = root; top != nullptr; top = top->nextSibling) {
         FinishTree(report, top, control);
     }
@@ -547,13 +547,13 @@ bool RebuildReport(Report* report,
 bool OpenFromTree(Report* report,
                   AttrNode* top,
                   std::size_t inputLength,
-                  const TreeViewOptions& options,
+                  const TitleComposer& titles,
                   ReportFileError* error) {
     if (top == nullptr) {
         SetError(error, ReportFileError::NothingRead);
         return false;
     }
-    const bool opened = RebuildReport(report, top, inputLength, options, error);
+    const bool opened = RebuildReport(report, top, inputLength, titles, error);
     DeleteTopLevel(top);
     return opened;
 }
@@ -576,7 +576,7 @@ bool SaveReport(Report* report, const std::string& path, ReportFileError* error)
     return saved;
 }
 
-bool OpenReport(Report* report, const std::string& path, const TreeViewOptions& options, ReportFileError* error) {
+bool OpenReport(Report* report, const std::string& path, const TitleComposer& titles, ReportFileError* error) {
     SetError(error, ReportFileError::None);
     if (report == nullptr || path.empty()) {
         SetError(error, ReportFileError::MissingPath);
@@ -592,13 +592,13 @@ bool OpenReport(Report* report, const std::string& path, const TreeViewOptions& 
     const std::int64_t size = file.Size();
     AttrNode* top = ReadTree(&file);
     file.Close();
-    return OpenFromTree(report, top, size > 0 ? static_cast<std::size_t>(size) : 0, options, error);
+    return OpenFromTree(report, top, size > 0 ? static_cast<std::size_t>(size) : 0, titles, error);
 }
 
 bool OpenReportFromMemory(Report* report,
                           const char* text,
                           std::size_t length,
-                          const TreeViewOptions& options,
+                          const TitleComposer& titles,
                           ReportFileError* error) {
     SetError(error, ReportFileError::None);
     if (report == nullptr) {
@@ -607,7 +607,7 @@ bool OpenReportFromMemory(Report* report,
     }
     report->SetVersion(kReportVersion);
     AttrNode* top = text != nullptr && length > 0 ? ReadTreeFromMemory(text, length) : nullptr;
-    return OpenFromTree(report, top, length, options, error);
+    return OpenFromTree(report, top, length, titles, error);
 }
 
 std::string ReportFileErrorText(ReportFileError error, const std::string& path) {

@@ -29,7 +29,7 @@
 #include <string>
 
 #include "core/Report.h"
-#include "view/ItemTitle.h"
+#include "core/TitleComposer.h"
 
 namespace qv {
 
@@ -53,19 +53,19 @@ enum class ReportFileError {
 bool SaveReport(Report* report, const std::string& path, ReportFileError* error = nullptr);
 
 // Reads the report file `path` into `report` (which should be new): filters, cluster policy,
-// created text, version and the folder tree, then runs the finishing pass with `options`. The
+// created text, version and the folder tree, then runs the finishing pass, naming the records with `titles`. The
 // file is opened for reading and writing, so a read-only file is refused. False, with the reason
 // in `error`, when nothing usable was read.
 bool OpenReport(Report* report,
                 const std::string& path,
-                const TreeViewOptions& options,
+                const TitleComposer& titles,
                 ReportFileError* error = nullptr);
 
 // The same from a report file's bytes in memory.
 bool OpenReportFromMemory(Report* report,
                           const char* text,
                           std::size_t length,
-                          const TreeViewOptions& options,
+                          const TitleComposer& titles,
                           ReportFileError* error = nullptr);
 
 // The message for a failed open of `path` with `error`, for front ends: the program's own text

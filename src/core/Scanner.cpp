@@ -8,7 +8,6 @@
 #include <memory>
 #include <vector>
 
-#include "view/Formatters.h"
 
 namespace qv {
 
@@ -23,16 +22,8 @@ std::atomic<std::uint32_t> g_folderCounter{0};
 // Levels whose listings stay open while their sub-folders are walked.
 constexpr std::size_t kOpenListingLevels = 64;
 
-// Title buffers are 512 bytes, like the callers of the title composer expect.
-constexpr std::size_t kTitleBuffer = 512;
-
 bool Cancelled(const ScanControl& control) {
     return control.cancel != nullptr && control.cancel->load(std::memory_order_relaxed) != 0;
-}
-
-const TreeViewOptions& OptionsOf(const ScanControl& control) {
-    static const TreeViewOptions kDefaults;
-    return control.options != nullptr ? *control.options : kDefaults;
 }
 
 // The filter set of a report when its filters take part in the scan, else null.
@@ -722,14 +713,7 @@ struct FinishFrame {
     bool temporary = false;
 };
 
-void StoreTitle(FolderRecord* node, const TreeViewOptions& options) {
-    char title[kTitleBuffer];
-    if (FormatItemTitle(options, node, title, sizeof title)) {
-        node->SetName(title);
-    }
-}
-
-void FinishNode(Report* report, const Layout& layout, const FinishFrame& frame, const TreeViewOptions& options) {
+void FinishNode(Report* report, const Layout& layout, const FinishFrame& frame, const TitleComposer& titles) {
     FolderRecord* node = frame.node;
     FolderRecord* parent = node->parent;
     const FixedKeys& keys = Keys();
@@ -740,7 +724,9 @@ void FinishNode(Report* report, const Layout& layout, const FinishFrame& frame, 
     }
     StoreStat(node, keys.elt, layout.Fixed(4), AttrValue(frame.latest));
     StoreStat(node, keys.crp, layout.Drm() + 1, AttrValue(std::int32_t{report->Serial()}));
-    StoreTitle(node, options);
+    if (titles) {
+        titles(node);
+    }
 }
 
 }  // namespace
@@ -765,7 +751,6 @@ FolderRecord* FinishTree(Report* report, FolderRecord* record, const ScanControl
     if (report == nullptr || record == nullptr || Cancelled(control)) {
         return nullptr;
     }
-    const TreeViewOptions& options = OptionsOf(control);
     const FilterSet* filters = ActiveFilters(report);
     const Layout layout(filters != nullptr ? static_cast<std::size_t>(filters->Count()) : 0);
     const FixedKeys& keys = Keys();
@@ -782,7 +767,7 @@ FolderRecord* FinishTree(Report* report, FolderRecord* record, const ScanControl
             stack.push_back({child, child->firstChild, StatOf(child, keys.elt, layout.Fixed(4)), false});
             continue;
         }
-        FinishNode(report, layout, frame, options);
+        FinishNode(report, layout, frame, control.titles);
         FolderRecord* done = frame.node;
         stack.pop_back();
         if (Cancelled(control)) {

@@ -20,7 +20,7 @@
 
 #include "core/FolderRecord.h"
 #include "core/Report.h"
-#include "view/ItemTitle.h"
+#include "core/TitleComposer.h"
 
 namespace qv {
 
@@ -33,7 +33,7 @@ using ScanProgress = std::function<void(const char* text, bool cancelEnabled)>;
 struct ScanControl {
     const std::atomic<int>* cancel = nullptr;  // non-zero asks the passes to stop
     ScanProgress progress;                     // the path of every fourth folder entered
-    const TreeViewOptions* options = nullptr;  // title options of the finishing pass; defaults when null
+    TitleComposer titles;                      // names the records in the finishing pass; none keeps names
 };
 
 // Walks the folder `path` into `record` (already linked into the tree) and everything below it:

@@ -112,22 +112,4 @@ void FormatAge(std::int32_t days, std::string* number, std::string* unit) {
     *unit = age.count == 1 ? age.singular : age.plural;
 }
 
-int SizeClass(std::int64_t allocated, std::int64_t parentAllocated, bool hasParent) {
-    // Upper bounds of n = truncate(share in percent + 1) for classes 0..9.
-    static constexpr double kBounds[] = {0, 3, 5, 7, 10, 15, 25, 50, 80, 101};
-    if (!hasParent) {
-        return 9;
-    }
-    if (allocated == 0 || parentAllocated == 0) {
-        return 0;
-    }
-    const double n = std::trunc(static_cast<double>(allocated) * 100.0 / static_cast<double>(parentAllocated) + 1.0);
-    for (int i = 0; i < 10; ++i) {
-        if (n <= kBounds[i]) {
-            return i;
-        }
-    }
-    return 9;  // a folder larger than its parent only comes from a damaged report file
-}
-
 }  // namespace qv

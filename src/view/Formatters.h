@@ -31,8 +31,4 @@ bool FormatTime(platform::FileTime time, std::string* out);
 // An age in days as a count and a unit word: 14 -> "2" "weeks", 365 -> "one" "year".
 void FormatAge(std::int32_t days, std::string* number, std::string* unit);
 
-// Size class 0..9 of a folder: 9 for the root, 0 when its or its parent's allocated space is 0,
-// otherwise by its share of the parent's allocated space (class 1 below 3 %, 9 from 80 %).
-int SizeClass(std::int64_t allocated, std::int64_t parentAllocated, bool hasParent);
-
 }  // namespace qv

@@ -215,4 +215,13 @@ void RefreshTitles(const TreeViewOptions& options, FolderRecord* top) {
     }
 }
 
+TitleComposer ComposeTitlesWith(const TreeViewOptions& options) {
+    return [options](FolderRecord* record) {
+        char title[kTitleBufferBytes];
+        if (FormatItemTitle(options, record, title, sizeof title)) {
+            record->SetName(title);
+        }
+    };
+}
+
 }  // namespace qv

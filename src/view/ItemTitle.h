@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "core/FolderRecord.h"
+#include "core/TitleComposer.h"
 #include "platform/Platform.h"
 
 namespace qv {
@@ -49,6 +50,10 @@ bool FormatItemTitle(const TreeViewOptions& options, FolderRecord* record, char*
 
 // Callers keep titles in buffers of this size.
 constexpr std::size_t kTitleBufferBytes = 512;
+
+// The composer that the report engine's finishing pass calls for each record: it stores the
+// title FormatItemTitle gives with a copy of `options` as the record's name.
+TitleComposer ComposeTitlesWith(const TreeViewOptions& options);
 
 // Resets the record's name to its plain name (desc) and stores its composed title as the name.
 void RefreshTitle(const TreeViewOptions& options, FolderRecord* record);

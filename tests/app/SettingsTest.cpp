@@ -5,7 +5,7 @@
 #include <climits>
 #include <string>
 
-#include "../TestUtil.h"
+#include "TestUtil.h"
 #include "app/Settings.h"
 #include "app/SettingsRules.h"
 #include "attr/AttrXml.h"

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "../TestUtil.h"
+#include "TestUtil.h"
 #include "app/CommandIds.h"
 #include "app/ShellRules.h"
 

@@ -7,8 +7,8 @@
 #include <string>
 #include <string_view>
 
-#include "../RunWithStack.h"
-#include "../TestUtil.h"
+#include "RunWithStack.h"
+#include "TestUtil.h"
 #include "attr/AttrXml.h"
 
 namespace qv {

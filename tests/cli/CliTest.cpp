@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "../TestUtil.h"
+#include "TestUtil.h"
 #include "cli/Cli.h"
 #include "filters/FilterSet.h"
 #include "platform/Platform.h"

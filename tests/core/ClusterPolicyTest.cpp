@@ -4,7 +4,7 @@
 #include <cstring>
 #include <string>
 
-#include "../TestUtil.h"
+#include "TestUtil.h"
 #include "core/ClusterPolicy.h"
 
 namespace qv {

@@ -6,8 +6,8 @@
 #include <filesystem>
 #include <functional>
 
-#include "../TestUtil.h"
-#include "ScanTestUtil.h"
+#include "TestUtil.h"
+#include "core/ScanTestUtil.h"
 #include "core/ReportFile.h"
 #include "core/Scanner.h"
 
@@ -130,7 +130,7 @@ TEST(ReportFile, GoldenOpensWithEveryFigureAndSavesIdentically) {
     Report report;
     TreeViewOptions options;
     ReportFileError error = ReportFileError::NoFolders;
-    ASSERT_TRUE(OpenReport(&report, dir.Sub("in.mcr"), options, &error));
+    ASSERT_TRUE(OpenReport(&report, dir.Sub("in.mcr"), ComposeTitlesWith(options), &error));
     EXPECT_EQ(error, ReportFileError::None);
     EXPECT_EQ(report.Version(), "0.0.4");
     EXPECT_EQ(report.Created(), "1/2/2024 at 10:00");
@@ -188,7 +188,7 @@ TEST(ReportFile, ScannedTreeRoundTrips) {
     ScratchDir dir;
     ASSERT_TRUE(SaveReport(report.get(), dir.Sub("a.mcr")));
     Report reopened;
-    ASSERT_TRUE(OpenReport(&reopened, dir.Sub("a.mcr"), TreeViewOptions()));
+    ASSERT_TRUE(OpenReport(&reopened, dir.Sub("a.mcr"), ComposeTitlesWith(TreeViewOptions())));
     ASSERT_TRUE(SaveReport(&reopened, dir.Sub("b.mcr")));
     EXPECT_EQ(ReadAll(dir.Sub("a.mcr")), ReadAll(dir.Sub("b.mcr")));
     EXPECT_EQ(reopened.Created(), report->Created());
@@ -261,7 +261,7 @@ TEST(ReportFile, PerFilterTextHasThreeFourOrSixNumbers) {
                   std::string::npos)
             << c.text;
         Report back;
-        ASSERT_TRUE(OpenReport(&back, dir.Sub("r.mcr"), TreeViewOptions()));
+        ASSERT_TRUE(OpenReport(&back, dir.Sub("r.mcr"), ComposeTitlesWith(TreeViewOptions())));
         FolderRecord* r = back.Root();
         EXPECT_EQ(Stat(r, FilterKey(kFilterFiles, f)), c.n1);
         EXPECT_EQ(Stat(r, FilterKey(kFilterSize, f)), c.s2);
@@ -297,7 +297,7 @@ TEST(ReportFile, RootPathsSaveAndReopen) {
         ASSERT_TRUE(SaveReport(report.get(), dir.Sub("r.mcr")));
         EXPECT_NE(ReadAll(dir.Sub("r.mcr")).find("<node name=\"" + std::string(c.saved) + "\""), std::string::npos);
         Report back;
-        ASSERT_TRUE(OpenReport(&back, dir.Sub("r.mcr"), TreeViewOptions()));
+        ASSERT_TRUE(OpenReport(&back, dir.Sub("r.mcr"), ComposeTitlesWith(TreeViewOptions())));
         EXPECT_STREQ(ReadText(back.Root(), ALC), c.rootPath);
         EXPECT_STREQ(ReadText(back.Root()->firstChild, ALC), c.childPath);
     }
@@ -309,7 +309,7 @@ TEST(ReportFile, RootPathsSaveAndReopen) {
     ScratchDir dir;
     ASSERT_TRUE(SaveReport(report.get(), dir.Sub("r.mcr")));
     Report back;
-    ASSERT_TRUE(OpenReport(&back, dir.Sub("r.mcr"), TreeViewOptions()));
+    ASSERT_TRUE(OpenReport(&back, dir.Sub("r.mcr"), ComposeTitlesWith(TreeViewOptions())));
     EXPECT_STREQ(back.Root()->firstChild->desc, "odd\\");
 }
 
@@ -325,7 +325,7 @@ TEST(ReportFile, OlderVersionAndMissingMarkers) {
                       "\" val=\"8192\"><attr name=\"info\">4;1000;8192;2;123456789;987654321</attr>"
                       "<attr name=\"date\">yesterday</attr><node name=\"x\"/></node></node>");
     Report old;
-    ASSERT_TRUE(OpenReport(&old, dir.Sub("old.mcr"), TreeViewOptions()));
+    ASSERT_TRUE(OpenReport(&old, dir.Sub("old.mcr"), ComposeTitlesWith(TreeViewOptions())));
     EXPECT_EQ(old.Version(), "0.0.3");
     FolderRecord* root = old.Root();
     EXPECT_EQ(Stat(root, LFN), 4);
@@ -346,7 +346,7 @@ TEST(ReportFile, OlderVersionAndMissingMarkers) {
                   "<node name=\"report\"><node name=\"?drive?\" desc=\"0;0;12;1\"/>"
                   "<node name=\"r\" val=\"4096\"><attr name=\"info\">1;96;0;1234567890</attr></node></node>");
     Report plain;
-    ASSERT_TRUE(OpenReport(&plain, dir.Sub("plain.mcr"), TreeViewOptions()));
+    ASSERT_TRUE(OpenReport(&plain, dir.Sub("plain.mcr"), ComposeTitlesWith(TreeViewOptions())));
     EXPECT_EQ(plain.Version(), "0.0.4");
     EXPECT_EQ(Stat(plain.Root(), MFS), 4000);
     EXPECT_EQ(Stat(plain.Root(), BTM), 12345678900000000);
@@ -360,7 +360,7 @@ TEST(ReportFile, FurtherTopLevelFoldersStandBesideTheRoot) {
         "<node name=\"report\"><node name=\"?drive?\" desc=\"0;0;12;1\"/><node name=\"/a\" val=\"1\"/>"
         "<node name=\"/b\" val=\"2\"><node name=\"c\"/></node></node>";
     Report report;
-    ASSERT_TRUE(OpenReportFromMemory(&report, text.data(), text.size(), TreeViewOptions()));
+    ASSERT_TRUE(OpenReportFromMemory(&report, text.data(), text.size(), ComposeTitlesWith(TreeViewOptions())));
     FolderRecord* first = report.Root();
     ASSERT_NE(first, nullptr);
     ASSERT_NE(first->nextSibling, nullptr);
@@ -394,14 +394,14 @@ TEST(ReportFile, OpenFailuresSayWhatWentWrong) {
         }
         Report report;
         ReportFileError error = ReportFileError::None;
-        EXPECT_FALSE(OpenReport(&report, dir.Sub(c.file), options, &error)) << c.file;
+        EXPECT_FALSE(OpenReport(&report, dir.Sub(c.file), ComposeTitlesWith(options), &error)) << c.file;
         EXPECT_EQ(error, c.error) << c.file;
         EXPECT_EQ(report.Root(), nullptr);
     }
     EXPECT_EQ(ReportFileErrorText(ReportFileError::NoFolders, "x.mcr"), "Error reading file: x.mcr");
     Report report;
     ReportFileError error = ReportFileError::None;
-    EXPECT_FALSE(OpenReport(&report, "", options, &error));
+    EXPECT_FALSE(OpenReport(&report, "", ComposeTitlesWith(options), &error));
     EXPECT_EQ(error, ReportFileError::MissingPath);
 }
 
@@ -413,14 +413,14 @@ TEST(ReportFile, DamagedFilesOpenPartlyOrNotAtAll) {
     int opened = 0;
     for (std::size_t length = 0; length <= golden.size(); length += 7) {
         Report report;
-        opened += OpenReportFromMemory(&report, golden.data(), length, options) ? 1 : 0;
+        opened += OpenReportFromMemory(&report, golden.data(), length, ComposeTitlesWith(options)) ? 1 : 0;
     }
     EXPECT_GT(opened, 0);
     std::string garbled = golden;
     for (std::size_t i = 0; i < garbled.size(); i += 13) {
         garbled[i] = static_cast<char>(garbled[i] ^ 0x5A);
         Report report;
-        OpenReportFromMemory(&report, garbled.data(), garbled.size(), options);
+        OpenReportFromMemory(&report, garbled.data(), garbled.size(), ComposeTitlesWith(options));
     }
 }
 
@@ -480,7 +480,7 @@ TEST(ReportFile, EmptyFilesAndTruncatedTimes) {
     EXPECT_NE(text.find("<node name=\"/zero\">"), std::string::npos) << text;  // no val
     EXPECT_NE(text.find("<attr name=\"info\">3;0;0;1234567890;0</attr>"), std::string::npos) << text;
     Report back;
-    ASSERT_TRUE(OpenReport(&back, dir.Sub("z.mcr"), TreeViewOptions()));
+    ASSERT_TRUE(OpenReport(&back, dir.Sub("z.mcr"), ComposeTitlesWith(TreeViewOptions())));
     EXPECT_EQ(Stat(back.Root(), MFS), 0);
     EXPECT_EQ(Stat(back.Root(), NFA), 0);
     EXPECT_EQ(Stat(back.Root(), BTM), 12345678900000000);
@@ -516,7 +516,7 @@ TEST(ReportFile, TenThousandLevelsOnASmallStack) {
             DeleteNode(root);
         }
         Report back;
-        opened = OpenReport(&back, path, TreeViewOptions());
+        opened = OpenReport(&back, path, ComposeTitlesWith(TreeViewOptions()));
         if (opened) {
             reopenedFiles = Stat(back.Root(), LFN);
             for (FolderRecord* node = back.Root(); node->firstChild; node = node->firstChild) {

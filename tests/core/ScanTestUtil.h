@@ -11,6 +11,7 @@
 
 #include "core/Report.h"
 #include "core/Scanner.h"
+#include "view/ItemTitle.h"
 
 namespace qv::test {
 
@@ -34,8 +35,12 @@ inline std::unique_ptr<Report> MakeReport(bool builtInFilters, std::int64_t clus
     return report;
 }
 
-// Scans `path` into `report` with all three passes; the new root or null.
-inline FolderRecord* Scan(Report* report, const std::string& path, const ScanControl& control = {}) {
+// Scans `path` into `report` with all three passes, titles by default options unless the control
+// names its own; the new root or null.
+inline FolderRecord* Scan(Report* report, const std::string& path, ScanControl control = {}) {
+    if (!control.titles) {
+        control.titles = ComposeTitlesWith(TreeViewOptions());
+    }
     return ScanReport(report, path, control);
 }
 

@@ -12,8 +12,8 @@
 #include <set>
 #include <vector>
 
-#include "../TestUtil.h"
-#include "ScanTestUtil.h"
+#include "TestUtil.h"
+#include "core/ScanTestUtil.h"
 #include "core/Scanner.h"
 #include "platform/Platform.h"
 

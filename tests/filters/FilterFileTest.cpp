@@ -5,7 +5,7 @@
 #include <string>
 #include <tuple>
 
-#include "../TestUtil.h"
+#include "TestUtil.h"
 #include "filters/FilterSet.h"
 #include "platform/Platform.h"
 

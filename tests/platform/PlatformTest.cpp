@@ -8,7 +8,7 @@
 #include <windows.h>
 #endif
 
-#include "../TestUtil.h"
+#include "TestUtil.h"
 #include "platform/Platform.h"
 
 namespace qv::platform {

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "core/Report.h"
 #include "view/Formatters.h"
 #include "view/ItemTitle.h"
 

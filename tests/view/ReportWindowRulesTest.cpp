@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "../TestUtil.h"
+#include "TestUtil.h"
 #include "view/ReportWindowRules.h"
 
 namespace qv {

@@ -6,7 +6,7 @@
 
 #include <algorithm>
 
-#include "app/StyledControls.h"
+#include "ui/StyledControls.h"
 #include "resource.h"
 #include "view/FolderSelection.h"
 

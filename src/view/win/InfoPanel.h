@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "app/ScrollPane.h"
+#include "ui/ScrollPane.h"
 #include "core/Report.h"
 #include "view/InfoPanelText.h"
-#include "view/win/DialogThunk.h"
+#include "ui/DialogThunk.h"
 #include "view/win/ReportWindowHost.h"
 
 namespace qv {

@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "app/StyledControls.h"
+#include "ui/StyledControls.h"
 #include "resource.h"
 #include "view/ReportWindowRules.h"
 #include "view/win/InfoPanel.h"

@@ -8,12 +8,12 @@
 #include <functional>
 #include <vector>
 
-#include "app/CallbackRegistry.h"
-#include "app/Splitter.h"
-#include "app/TreeControl.h"
+#include "ui/CallbackRegistry.h"
+#include "ui/Splitter.h"
+#include "ui/TreeControl.h"
 #include "core/Report.h"
 #include "view/FolderSelection.h"
-#include "view/win/DialogThunk.h"
+#include "ui/DialogThunk.h"
 #include "view/win/ReportWindowHost.h"
 
 namespace qv {

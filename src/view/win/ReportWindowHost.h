@@ -7,7 +7,7 @@
 
 #include <cstdint>
 
-#include "app/MCMain.h"
+#include "ui/MCMain.h"
 #include "core/Report.h"
 #include "view/ItemTitle.h"
 

@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "../../TestUtil.h"
-#include "../../app/UiTestUtil.h"
+#include "TestUtil.h"
+#include "ui/UiTestUtil.h"
 #include "core/Scanner.h"
 #include "view/win/InfoPanel.h"
 #include "view/win/ReportWindow.h"
@@ -48,7 +48,7 @@ class ViewTestHost : public ReportWindowHost {
         policy->ComputeFromUserSize(4096);
         report->SetPolicy(std::move(policy));
         ScanControl control;
-        control.options = &m_options;
+        control.titles = ComposeTitlesWith(m_options);
         if (ScanReport(report.get(), path, control) == nullptr) {
             ADD_FAILURE() << "scan of " << path << " failed";
             return nullptr;

@@ -1,0 +1,497 @@
+// Tests of the shell operations under Windows (run under Wine): deleting into the recycle bin and
+// for good, shortcuts, the drag data object and drop source, dropped files, item-id lists, the
+// dialogs' seam and the real folder dialog.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <atomic>
+#include <cstring>
+#include <thread>
+
+#include "TestUtil.h"
+#include "shell/win/DragDrop.h"
+#include "shell/win/Shell.h"
+#include "shell/win/ShellSeam.h"
+
+namespace qv::shell {
+namespace {
+
+using test::ScratchDir;
+
+// Each test starts with a clean seam and OLE for its thread.
+class ShellTest : public testing::Test {
+  protected:
+    void SetUp() override { Seam::Get().Reset(); }
+    void TearDown() override { Seam::Get().Reset(); }
+    OleScope m_ole;
+};
+
+bool RunningUnderWine() {
+    return GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr;
+}
+
+// Wine's recycle bin is the desktop's trash folder in the Unix home, which Wine names in
+// WINEHOMEDIR in the NT form (a "\??\" prefix, then "Z:\home\user").
+std::string WineTrashFile(const std::string& name) {
+    char home[MAX_PATH] = {};
+    if (GetEnvironmentVariableA("WINEHOMEDIR", home, sizeof home) == 0) {
+        return {};
+    }
+    std::string path = home;
+    if (path.rfind(R"(\??\)", 0) == 0) {
+        path.erase(0, 4);
+    }
+    return path + "\\.local\\share\\Trash\\files\\" + name;
+}
+
+std::string UniqueName(const char* stem) {
+    return std::string(stem) + "-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(GetTickCount64()) +
+           ".txt";
+}
+
+bool SamePath(const std::string& a, const std::string& b) {
+    return lstrcmpiA(a.c_str(), b.c_str()) == 0;
+}
+
+TEST_F(ShellTest, DeleteIntoTheRecycleBin) {
+    ScratchDir dir;
+    const std::string name = UniqueName("recycle");
+    dir.WriteFile(name, 100);
+    PathList paths;
+    paths.Add(dir.Sub(name));
+    const DeleteResult result = DeleteFiles(nullptr, paths, true, false, false);
+    EXPECT_TRUE(result.succeeded);
+    EXPECT_FALSE(result.aborted);
+    EXPECT_FALSE(platform::FileExists(dir.Sub(name)));
+    if (RunningUnderWine()) {
+        const std::string trashed = WineTrashFile(name);
+        ASSERT_FALSE(trashed.empty());
+        EXPECT_TRUE(platform::FileExists(trashed)) << trashed;
+        EXPECT_TRUE(DeleteFileA(trashed.c_str())) << GetLastError();
+        std::string info = trashed;
+        info.replace(info.find("\\files\\"), 7, "\\info\\");
+        EXPECT_TRUE(DeleteFileA((info + ".trashinfo").c_str())) << GetLastError();
+    }
+}
+
+TEST_F(ShellTest, DeletePermanentlyAllPathsAtOnceAndRefuseMissingOnes) {
+    ScratchDir dir;
+    const std::string first = UniqueName("gone-a");
+    const std::string second = UniqueName("gone-b");
+    dir.WriteFile(first, 10);
+    dir.WriteFile(second, 0);
+    dir.WriteFile("stays.txt", 5);
+    PathList paths;
+    paths.Add(dir.Sub(first));
+    paths.Add(dir.Sub(second));
+    EXPECT_TRUE(DeleteFiles(nullptr, paths, true, false, true).succeeded);
+    EXPECT_FALSE(platform::FileExists(dir.Sub(first)));
+    EXPECT_FALSE(platform::FileExists(dir.Sub(second)));
+    EXPECT_TRUE(platform::FileExists(dir.Sub("stays.txt")));
+    if (RunningUnderWine()) {
+        EXPECT_FALSE(platform::FileExists(WineTrashFile(first)));
+    }
+    PathList missing;
+    missing.Add(dir.Sub("no-such-file.txt"));
+    EXPECT_FALSE(DeleteFiles(nullptr, missing, true, false, true).succeeded);
+    EXPECT_FALSE(DeleteFiles(nullptr, PathList(), true, false, true).succeeded);
+}
+
+TEST_F(ShellTest, ShortcutResolvesToItsTarget) {
+    ScratchDir dir;
+    dir.WriteText("target file.txt", "hello");
+    const std::string link = dir.Sub("Target.LNK");
+    ASSERT_TRUE(CreateShortcut(link, dir.Sub("target file.txt")));
+    EXPECT_TRUE(IsShortcut(link));
+
+    std::string target;
+    ASSERT_TRUE(ResolveShortcut(nullptr, link, &target));
+    EXPECT_TRUE(SamePath(target, dir.Sub("target file.txt"))) << target;
+
+    // The output may be the input.
+    std::string inPlace = link;
+    EXPECT_TRUE(ResolveShortcut(nullptr, inPlace, &inPlace));
+    EXPECT_TRUE(SamePath(inPlace, dir.Sub("target file.txt"))) << inPlace;
+
+    // A deleted target does not resolve, and neither does a file that is no shortcut.
+    ASSERT_TRUE(DeleteFileA(dir.Sub("target file.txt").c_str()));
+    EXPECT_FALSE(ResolveShortcut(nullptr, link, &target));
+    EXPECT_TRUE(target.empty());
+    dir.WriteText("plain.lnk", "not a link");
+    EXPECT_FALSE(ResolveShortcut(nullptr, dir.Sub("plain.lnk"), &target));
+}
+
+FORMATETC Format(UINT format, DWORD aspect = DVASPECT_CONTENT, DWORD tymed = TYMED_HGLOBAL) {
+    return {static_cast<CLIPFORMAT>(format), nullptr, aspect, -1, tymed};
+}
+
+// The paths named by a CF_HDROP block, read back the way a drop target reads them.
+std::vector<std::string> DroppedPaths(HGLOBAL block) {
+    std::vector<std::string> paths;
+    auto drop = static_cast<HDROP>(block);
+    const UINT count = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
+    for (UINT i = 0; i < count; ++i) {
+        char path[MAX_PATH] = {};
+        DragQueryFileA(drop, i, path, sizeof path);
+        paths.emplace_back(path);
+    }
+    return paths;
+}
+
+// The full paths named by a "Shell IDList Array" block: parent list joined with each item list.
+std::vector<std::string> IdListArrayPaths(HGLOBAL block) {
+    std::vector<std::string> paths;
+    auto* array = static_cast<const CIDA*>(GlobalLock(block));
+    if (array == nullptr) {
+        return paths;
+    }
+    auto* base = reinterpret_cast<const BYTE*>(array);
+    auto parent = reinterpret_cast<LPCITEMIDLIST>(base + array->aoffset[0]);
+    for (UINT i = 1; i <= array->cidl; ++i) {
+        LPITEMIDLIST full = ILCombine(parent, reinterpret_cast<LPCITEMIDLIST>(base + array->aoffset[i]));
+        char path[MAX_PATH] = {};
+        if (full != nullptr && SHGetPathFromIDListA(full, path)) {
+            paths.emplace_back(path);
+        }
+        ILFree(full);
+    }
+    GlobalUnlock(block);
+    return paths;
+}
+
+TEST_F(ShellTest, DataObjectOffersAndRendersBothFormats) {
+    ScratchDir dir;
+    dir.WriteText("one.txt", "1");
+    dir.WriteText("two.txt", "22");
+    PathList paths;
+    paths.Add(dir.Sub("one.txt"));
+    paths.Add(dir.Sub("two.txt"));
+    PathListProvider provider(paths);
+    CImpIDataObject* data = CreateDragDataObject(&provider);
+    ASSERT_NE(data, nullptr);
+    const UINT idList = IdListArrayFormat();
+
+    const struct {
+        FORMATETC format;
+        HRESULT expected;
+    } queries[] = {
+        {Format(CF_HDROP), S_OK},
+        {Format(idList), S_OK},
+        {Format(CF_HDROP, DVASPECT_CONTENT, TYMED_HGLOBAL | TYMED_ISTREAM), S_OK},
+        {Format(CF_TEXT), DV_E_FORMATETC},
+        {Format(CF_HDROP, DVASPECT_ICON), DV_E_FORMATETC},
+        {Format(CF_HDROP, DVASPECT_CONTENT, TYMED_ISTREAM), DV_E_FORMATETC},
+    };
+    for (const auto& q : queries) {
+        FORMATETC format = q.format;
+        EXPECT_EQ(data->QueryGetData(&format), q.expected) << format.cfFormat << " " << format.dwAspect;
+    }
+
+    FORMATETC hdrop = Format(CF_HDROP);
+    STGMEDIUM medium = {};
+    ASSERT_EQ(data->GetData(&hdrop, &medium), S_OK);
+    EXPECT_EQ(medium.tymed, static_cast<DWORD>(TYMED_HGLOBAL));
+    EXPECT_EQ(DroppedPaths(medium.hGlobal), paths.Paths());
+    ReleaseStgMedium(&medium);
+
+    FORMATETC ids = Format(idList);
+    ASSERT_EQ(data->GetData(&ids, &medium), S_OK);
+    const std::vector<std::string> idPaths = IdListArrayPaths(medium.hGlobal);
+    ASSERT_EQ(idPaths.size(), 2u);
+    EXPECT_TRUE(SamePath(idPaths[0], dir.Sub("one.txt"))) << idPaths[0];
+    EXPECT_TRUE(SamePath(idPaths[1], dir.Sub("two.txt"))) << idPaths[1];
+    ReleaseStgMedium(&medium);
+
+    FORMATETC text = Format(CF_TEXT);
+    EXPECT_EQ(data->GetData(&text, &medium), DV_E_FORMATETC);
+    EXPECT_EQ(data->GetData(nullptr, &medium), E_INVALIDARG);
+    EXPECT_EQ(data->GetDataHere(&hdrop, &medium), E_NOTIMPL);
+    EXPECT_EQ(data->GetDataHere(&hdrop, nullptr), E_INVALIDARG);
+    FORMATETC canonical = {};
+    EXPECT_EQ(data->GetCanonicalFormatEtc(&hdrop, &canonical), DATA_S_SAMEFORMATETC);
+    DWORD connection = 0;
+    EXPECT_EQ(data->DAdvise(&hdrop, 0, nullptr, &connection), OLE_E_ADVISENOTSUPPORTED);
+    EXPECT_EQ(data->DUnadvise(0), OLE_E_ADVISENOTSUPPORTED);
+    EXPECT_EQ(data->EnumDAdvise(nullptr), OLE_E_ADVISENOTSUPPORTED);
+
+    IUnknown* unknown = nullptr;
+    EXPECT_EQ(data->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&unknown)), S_OK);
+    unknown->Release();
+    void* source = nullptr;
+    EXPECT_EQ(data->QueryInterface(IID_IDropSource, &source), E_NOINTERFACE);
+    EXPECT_EQ(data->Release(), 0u);
+}
+
+TEST_F(ShellTest, FormatEnumeratorWalksTheStoredFormats) {
+    PathListProvider provider{PathList()};
+    CImpIDataObject* data = CreateDragDataObject(&provider);
+    IEnumFORMATETC* formats = nullptr;
+    EXPECT_EQ(data->EnumFormatEtc(DATADIR_SET, &formats), E_NOTIMPL);
+    ASSERT_EQ(data->EnumFormatEtc(DATADIR_GET, &formats), S_OK);
+
+    FORMATETC got[4] = {};
+    ULONG fetched = 0;
+    EXPECT_EQ(formats->Next(4, got, &fetched), S_FALSE);
+    ASSERT_EQ(fetched, 2u);
+    EXPECT_EQ(got[0].cfFormat, CF_HDROP);
+    EXPECT_EQ(got[1].cfFormat, IdListArrayFormat());
+    EXPECT_EQ(got[0].tymed, static_cast<DWORD>(TYMED_HGLOBAL));
+    EXPECT_EQ(got[1].dwAspect, static_cast<DWORD>(DVASPECT_CONTENT));
+
+    EXPECT_EQ(formats->Reset(), S_OK);
+    EXPECT_EQ(formats->Skip(3), S_FALSE);  // past the end
+    EXPECT_EQ(formats->Next(1, got, nullptr), S_FALSE);
+    formats->Reset();
+    EXPECT_EQ(formats->Skip(1), S_OK);
+    IEnumFORMATETC* clone = nullptr;
+    ASSERT_EQ(formats->Clone(&clone), S_OK);  // the clone starts at the same place
+    EXPECT_EQ(clone->Next(1, got, nullptr), S_OK);
+    EXPECT_EQ(got[0].cfFormat, IdListArrayFormat());
+    EXPECT_EQ(clone->Release(), 0u);
+    EXPECT_EQ(formats->Release(), 0u);
+    data->Release();
+}
+
+TEST_F(ShellTest, DataObjectStoresAtMostFiveFormats) {
+    CImpIDataObject* data = CreateDragDataObject(nullptr);
+    STGMEDIUM medium = {};
+    medium.tymed = TYMED_HGLOBAL;
+    for (UINT format : {static_cast<UINT>(CF_TEXT), static_cast<UINT>(CF_BITMAP), static_cast<UINT>(CF_DIB)}) {
+        FORMATETC description = Format(format);
+        EXPECT_EQ(data->SetData(&description, &medium, FALSE), S_OK) << format;
+    }
+    FORMATETC sixth = Format(CF_OEMTEXT);
+    EXPECT_EQ(data->SetData(&sixth, &medium, FALSE), E_OUTOFMEMORY);
+    FORMATETC again = Format(CF_TEXT, DVASPECT_CONTENT, TYMED_ISTREAM);  // replaces the CF_TEXT entry
+    EXPECT_EQ(data->SetData(&again, &medium, FALSE), S_OK);
+    FORMATETC oldText = Format(CF_TEXT);
+    EXPECT_EQ(data->QueryGetData(&oldText), DV_E_FORMATETC);
+    FORMATETC newText = Format(CF_TEXT, DVASPECT_CONTENT, TYMED_ISTREAM);
+    EXPECT_EQ(data->QueryGetData(&newText), S_OK);
+    // Without a provider nothing renders.
+    FORMATETC hdrop = Format(CF_HDROP);
+    EXPECT_NE(data->GetData(&hdrop, &medium), S_OK);
+    data->Release();
+}
+
+TEST_F(ShellTest, DropSourceFollowsEscapeAndTheLeftButton) {
+    auto* source = new CDropSource;
+    EXPECT_EQ(source->QueryContinueDrag(TRUE, MK_LBUTTON), DRAGDROP_S_CANCEL);
+    EXPECT_EQ(source->QueryContinueDrag(FALSE, 0), DRAGDROP_S_DROP);
+    EXPECT_EQ(source->QueryContinueDrag(FALSE, MK_RBUTTON), DRAGDROP_S_DROP);
+    EXPECT_EQ(source->QueryContinueDrag(FALSE, MK_LBUTTON), S_OK);
+    EXPECT_EQ(source->GiveFeedback(DROPEFFECT_COPY), DRAGDROP_S_USEDEFAULTCURSORS);
+    EXPECT_EQ(source->Release(), 0u);
+}
+
+TEST_F(ShellTest, DroppedFilesArriveInDropOrder) {
+    PathList paths;
+    paths.Add("C:\\b\\second.txt");
+    paths.Add("C:\\a\\first.txt");
+    paths.Add("D:\\third");
+    const PathList taken = TakeDroppedFiles(static_cast<HDROP>(RenderFileDrop(paths)));
+    EXPECT_EQ(taken.Paths(), paths.Paths());
+    EXPECT_TRUE(TakeDroppedFiles(nullptr).Empty());
+}
+
+TEST_F(ShellTest, IdListsOfPaths) {
+    ScratchDir dir;
+    dir.WriteText("file.txt", "x");
+    LPITEMIDLIST folder = PathToIdList(dir.Path());
+    ASSERT_NE(folder, nullptr);
+    EXPECT_EQ(IdListSize(folder), ILGetSize(folder));
+    IShellFolder* shellFolder = BindToFolder(folder);
+    ASSERT_NE(shellFolder, nullptr);
+    LPITEMIDLIST child = ParseNameInFolder(shellFolder, "file.txt");
+    ASSERT_NE(child, nullptr);
+    LPITEMIDLIST full = ILCombine(folder, child);
+    char path[MAX_PATH] = {};
+    ASSERT_TRUE(SHGetPathFromIDListA(full, path));
+    EXPECT_TRUE(SamePath(path, dir.Sub("file.txt"))) << path;
+    EXPECT_EQ(IdListSize(full), IdListSize(folder) + IdListSize(child) - 2);
+    EXPECT_EQ(IdListSize(nullptr), 0u);
+    ILFree(full);
+    CoTaskMemFree(child);
+    shellFolder->Release();
+    CoTaskMemFree(folder);
+    EXPECT_EQ(PathToIdList(dir.Sub("missing\\nothing.txt")), nullptr);
+}
+
+TEST_F(ShellTest, DisplayNameAndStartupResources) {
+    ScratchDir dir;
+    dir.WriteText("shown.txt", "x");
+    std::string full;
+    std::string shown;
+    ASSERT_TRUE(GetDisplayName(dir.Sub("shown.txt"), &full, &shown));
+    EXPECT_TRUE(SamePath(full, dir.Sub("shown.txt"))) << full;
+    EXPECT_TRUE(shown == "shown.txt" || shown == "shown") << shown;
+
+    const StartupResources resources = TakeStartupResources();
+    EXPECT_NE(resources.smallIcons, nullptr);
+    EXPECT_GE(resources.idListFormat, 0xC000u);
+    EXPECT_EQ(resources.idListFormat, IdListArrayFormat());
+}
+
+TEST_F(ShellTest, BrowseAndOpenGoThroughTheSeam) {
+    Seam::Get().InterceptExecute(true);
+    EXPECT_TRUE(BrowseFolder(nullptr, "C:\\Data", nullptr, false));
+    AttrNode* record = CreateNode(nullptr, "record");
+    WriteText(record, ALC, "C:\\From\\Record", false);
+    EXPECT_TRUE(BrowseFolder(record, "C:\\Ignored", nullptr, true));
+    EXPECT_TRUE(BrowseFolder(nullptr, "C:\\Seven", nullptr, true));
+    EXPECT_FALSE(BrowseFolder(nullptr, "", nullptr, true));
+    AttrNode* pathless = CreateNode(nullptr, "pathless");
+    EXPECT_FALSE(BrowseFolder(pathless, "C:\\Ignored", nullptr, true));
+    EXPECT_TRUE(OpenDocument("C:\\prog\\helpidx.htm"));
+    DeleteNode(record);
+    DeleteNode(pathless);
+
+    std::vector<std::pair<std::string, std::string>> calls;
+    for (const ExecuteCall& call : Seam::Get().Executed()) {
+        calls.emplace_back(call.verb, call.path);
+    }
+    EXPECT_EQ(calls, (std::vector<std::pair<std::string, std::string>>{{"open", "C:\\Data"},
+                                                                       {"explore", "C:\\From\\Record"},
+                                                                       {"explore", "C:\\Seven"},
+                                                                       {"open", "C:\\prog\\helpidx.htm"}}));
+}
+
+TEST_F(ShellTest, ScriptedDialogAnswers) {
+    const std::string before = platform::GetCurrentDir();
+    Seam::Get().QueueAnswer(DialogAnswer::Choose("C:\\Chosen"));
+    Seam::Get().QueueAnswer(DialogAnswer::Cancel());
+    Seam::Get().QueueAnswer(DialogAnswer::Choose("C:\\Reports\\a.mcr"));
+    Seam::Get().QueueAnswer(DialogAnswer::Choose("C:\\Reports\\b.mcr"));
+    Seam::Get().QueueAnswer(DialogAnswer::Cancel());
+
+    std::string folder = "old";
+    EXPECT_TRUE(ChooseFolder(nullptr, "C:\\", &folder, "Choose folder for report:"));
+    EXPECT_EQ(folder, "C:\\Chosen");
+    EXPECT_FALSE(ChooseFolder(nullptr, "", &folder));
+    EXPECT_TRUE(folder.empty());
+
+    std::string file;
+    EXPECT_TRUE(ShowOpenFileDialog(nullptr, "Talvorn Quarvex report file (*.mcr)", "*.mcr", &file, "C:\\Reports",
+                                   "Open Report File"));
+    EXPECT_EQ(file, "C:\\Reports\\a.mcr");
+    file = "D#Windows^System";
+    EXPECT_TRUE(ShowSaveFileDialog(nullptr, "Talvorn Quarvex report file (*.mcr)", "*.mcr", "mcr", &file, "C:\\Reports",
+                                   "Save Report to file"));
+    EXPECT_EQ(file, "C:\\Reports\\b.mcr");
+    HDC dc = reinterpret_cast<HDC>(1);
+    EXPECT_FALSE(ShowPrintDialog(false, 0, nullptr, nullptr, &dc));
+    EXPECT_EQ(dc, nullptr);
+    EXPECT_EQ(platform::GetCurrentDir(), before);
+
+    const std::vector<DialogRequest> requests = Seam::Get().Requests();
+    ASSERT_EQ(requests.size(), 5u);
+    EXPECT_EQ(requests[0].kind, DialogKind::Folder);
+    EXPECT_EQ(requests[0].title, "Choose folder for report:");
+    EXPECT_EQ(requests[0].initialFolder, "C:\\");
+    EXPECT_EQ(requests[1].title, "Choose a folder");
+    EXPECT_EQ(requests[2].kind, DialogKind::OpenFile);
+    EXPECT_EQ(requests[2].filterDescription, "Talvorn Quarvex report file (*.mcr)");
+    EXPECT_EQ(requests[2].filterMask, "*.mcr");
+    EXPECT_EQ(requests[2].title, "Open Report File");
+    EXPECT_EQ(requests[3].kind, DialogKind::SaveFile);
+    EXPECT_EQ(requests[3].initialName, "D#Windows^System");
+    EXPECT_EQ(requests[3].defaultExtension, "mcr");
+    EXPECT_EQ(requests[4].kind, DialogKind::Print);
+}
+
+TEST_F(ShellTest, PrintSeamHandsOverItsDeviceContext) {
+    HDC memory = CreateCompatibleDC(nullptr);
+    Seam::Get().QueueAnswer({true, "", memory});
+    Seam::Get().QueueAnswer({true, "", memory});
+    HDC dc = nullptr;
+    EXPECT_TRUE(ShowPrintDialog(false, 0, nullptr, nullptr, &dc));
+    EXPECT_EQ(dc, memory);
+    EXPECT_TRUE(ShowPrintDialog(true, 0, nullptr, nullptr, &dc));  // setup gives no device context
+    EXPECT_EQ(dc, nullptr);
+    EXPECT_TRUE(Seam::Get().Requests()[1].setupOnly);
+    DeleteDC(memory);
+}
+
+// Answers the real folder dialog from a second thread.
+class DialogPresser {
+  public:
+    DialogPresser(DWORD uiThread, std::string expected)
+        : m_thread([this, uiThread, expected] { Run(uiThread, expected); }) {}
+    ~DialogPresser() {
+        m_stop = true;
+        m_thread.join();
+    }
+    bool Pressed() const { return m_pressed; }
+
+  private:
+    static BOOL CALLBACK FindDialog(HWND window, LPARAM found) {
+        char name[16] = {};
+        GetClassNameA(window, name, sizeof name);
+        if (std::strcmp(name, "#32770") == 0 && IsWindowVisible(window)) {
+            *reinterpret_cast<HWND*>(found) = window;
+            return FALSE;
+        }
+        return TRUE;
+    }
+
+    // The text of the folder tree's selected item.
+    static std::string SelectedFolder(HWND dialog) {
+        HWND tree = FindWindowExA(dialog, nullptr, "SysTreeView32", nullptr);
+        auto item = reinterpret_cast<HTREEITEM>(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
+        char text[MAX_PATH] = {};
+        TVITEMA data = {};
+        data.mask = TVIF_TEXT;
+        data.hItem = item;
+        data.pszText = text;
+        data.cchTextMax = sizeof text;
+        if (tree == nullptr || item == nullptr ||
+            !SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&data))) {
+            return {};
+        }
+        return text;
+    }
+
+    // Presses OK once the tree shows the expected folder selected; Cancel when it never does.
+    void Run(DWORD uiThread, const std::string& expected) {
+        const ULONGLONG deadline = GetTickCount64() + 20000;
+        HWND dialog = nullptr;
+        while (!m_stop && GetTickCount64() < deadline) {
+            dialog = nullptr;
+            EnumThreadWindows(uiThread, &FindDialog, reinterpret_cast<LPARAM>(&dialog));
+            if (dialog != nullptr && SelectedFolder(dialog) == expected) {
+                PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+                m_pressed = true;
+                return;
+            }
+            Sleep(20);  // polling for the dialog's state, bounded by the deadline
+        }
+        if (dialog != nullptr) {
+            PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+        }
+    }
+    std::atomic<bool> m_stop{false};
+    std::atomic<bool> m_pressed{false};
+    std::thread m_thread;
+};
+
+TEST_F(ShellTest, RealFolderDialogStartsAtTheInitialFolderAndKeepsTheCurrentDirectory) {
+    ScratchDir dir;
+    dir.MakeDir("start here");
+    const std::string before = platform::GetCurrentDir();
+    std::string chosen;
+    bool result = false;
+    {
+        DialogPresser presser(GetCurrentThreadId(), "start here");
+        result = ChooseFolder(nullptr, dir.Sub("start here"), &chosen, "Pick the start folder");
+        EXPECT_TRUE(presser.Pressed());
+    }
+    EXPECT_TRUE(result);
+    EXPECT_TRUE(SamePath(chosen, dir.Sub("start here"))) << chosen;
+    EXPECT_EQ(platform::GetCurrentDir(), before);
+}
+
+}  // namespace
+}  // namespace qv::shell

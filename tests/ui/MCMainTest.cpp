@@ -1,0 +1,236 @@
+// The window module: fonts, module class and hidden window, heartbeat and its guard, running
+// time, menu states, tool tips, the process locale, teardown.
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cctype>
+#include <clocale>
+#include <cstdio>
+#include <string>
+#include <tuple>
+
+#include "ui/UiTestUtil.h"
+#include "ui/MCMain.h"
+
+namespace qv::test {
+namespace {
+
+using MCMainTest = UiTest;
+
+TEST_F(MCMainTest, FontsHaveTheTableFacesHeightsWeightsAndQuality) {
+    using Font = std::tuple<std::string, LONG, LONG, bool, BYTE, BYTE>;  // face, height, weight, italic, quality, set
+    const Font expected[] = {
+        {"Tahoma", -12, 400, false, 2, DEFAULT_CHARSET},        {"MS Sans Serif", -11, 400, false, 1, DEFAULT_CHARSET},
+        {"MS Sans Serif", -12, 700, false, 1, DEFAULT_CHARSET}, {"MS Sans Serif", -11, 400, true, 2, DEFAULT_CHARSET},
+        {"Courier", -12, 400, false, 2, DEFAULT_CHARSET},       {"Tahoma", -9, 400, false, 1, DEFAULT_CHARSET},
+    };
+    for (int i = 0; i < 6; ++i) {
+        LOGFONTA font = {};
+        ASSERT_EQ(GetObjectA(m_ui.GetFont(i), sizeof(font), &font), static_cast<int>(sizeof(font)));
+        EXPECT_EQ(
+            Font(font.lfFaceName, font.lfHeight, font.lfWeight, font.lfItalic != 0, font.lfQuality, font.lfCharSet),
+            expected[i])
+            << i;
+    }
+    EXPECT_EQ(m_ui.GetFont(6), nullptr);
+    EXPECT_EQ(m_ui.GetFont(-1), nullptr);
+}
+
+TEST_F(MCMainTest, HiddenMonitorWindowOfTheModuleClass) {
+    const std::string expectedClass =
+        "MCMain:" + std::to_string(reinterpret_cast<std::intptr_t>(GetModuleHandleA(nullptr)));
+    EXPECT_EQ(m_ui.ClassName(), expectedClass);
+    HWND monitor = m_ui.MonitorWindow();
+    ASSERT_NE(monitor, nullptr);
+    char className[64] = {};
+    GetClassNameA(monitor, className, sizeof(className));
+    EXPECT_EQ(std::string(className), expectedClass);
+    EXPECT_EQ(TextOf(monitor), "Monitor");
+    EXPECT_EQ(GetParent(monitor), m_window.Handle());
+    EXPECT_FALSE(IsWindowVisible(monitor));
+    RECT rect = {};
+    GetWindowRect(monitor, &rect);
+    EXPECT_EQ(rect.right - rect.left, 1);
+    EXPECT_EQ(rect.bottom - rect.top, 1);
+}
+
+// Counts ticks; optionally runs a nested message loop inside a tick, as a modal box would.
+class CountingModule : public ui::MCMain {
+  public:
+    void Tick() override {
+        ++ticks;
+        ++depth;
+        maxDepth = std::max(maxDepth, depth);
+        if (nestedLoop && ticks == 1) {
+            const long target = Heartbeats() + 3;
+            nestedLoopSawHeartbeats = PumpUntil([&] { return Heartbeats() >= target; });
+        }
+        ui::MCMain::Tick();
+        --depth;
+    }
+    unsigned GetCommandState(int commandId) override {
+        switch (commandId) {
+            case 100:
+                return ui::kCommandChecked;
+            case 101:
+                return ui::kCommandDisabled;
+            case 200:
+                return ui::kCommandChecked | ui::kCommandDisabled;
+            default:
+                return 0;
+        }
+    }
+
+    int ticks = 0;
+    int depth = 0;
+    int maxDepth = 0;
+    bool nestedLoop = false;
+    bool nestedLoopSawHeartbeats = false;
+};
+
+class MCMainHeartbeatTest : public ::testing::Test {
+  protected:
+    // The host is a child window, as the main frame's view is in the program.
+    void SetUp() override { ASSERT_TRUE(m_ui.Create(GetModuleHandleA(nullptr), MakePane(m_window.Handle()), nullptr)); }
+
+    TestWindow m_window;
+    CountingModule m_ui;
+};
+
+TEST_F(MCMainHeartbeatTest, TicksOnlyWhileActive) {
+    ASSERT_TRUE(PumpUntil([&] { return m_ui.Heartbeats() >= 2; }));
+    EXPECT_EQ(m_ui.ticks, 0);
+    m_ui.Activate(true);
+    EXPECT_EQ(m_ui.ActiveFlag(), 1);
+    ASSERT_TRUE(PumpUntil([&] { return m_ui.ticks >= 3; }));
+    m_ui.Activate(false);
+    const int ticks = m_ui.ticks;
+    const long heartbeats = m_ui.Heartbeats();
+    ASSERT_TRUE(PumpUntil([&] { return m_ui.Heartbeats() >= heartbeats + 2; }));
+    EXPECT_EQ(m_ui.ticks, ticks);
+}
+
+TEST_F(MCMainHeartbeatTest, TickIsNotReenteredByHeartbeatsDuringIt) {
+    m_ui.nestedLoop = true;
+    m_ui.Activate(true);
+    ASSERT_TRUE(PumpUntil([&] { return m_ui.ticks >= 2; }));
+    EXPECT_TRUE(m_ui.nestedLoopSawHeartbeats);
+    EXPECT_EQ(m_ui.maxDepth, 1);
+}
+
+TEST_F(MCMainHeartbeatTest, RunningTimeCountsWholeSecondsOnlyWhileRunning) {
+    m_ui.Activate(true);
+    ASSERT_TRUE(PumpUntil([&] { return m_ui.ticks >= 2; }));
+    EXPECT_EQ(m_ui.RunningSeconds(), 0);
+    m_ui.SetRunning(true);
+    ASSERT_TRUE(PumpUntil([&] { return m_ui.RunningSeconds() >= 1; }, 5000));
+    m_ui.SetRunning(false);
+    const std::int32_t seconds = m_ui.RunningSeconds();
+    const int ticks = m_ui.ticks;
+    ASSERT_TRUE(PumpUntil([&] { return m_ui.ticks >= ticks + 3; }));
+    EXPECT_EQ(m_ui.RunningSeconds(), seconds);
+}
+
+TEST_F(MCMainHeartbeatTest, MenuStatesFollowGetCommandStateInSubmenusToo) {
+    HMENU menu = CreateMenu();
+    HMENU sub = CreatePopupMenu();
+    AppendMenuA(menu, MF_STRING, 100, "checked");
+    AppendMenuA(menu, MF_STRING | MF_GRAYED | MF_CHECKED, 102, "plain");
+    AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+    AppendMenuA(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(sub), "sub");
+    AppendMenuA(sub, MF_STRING, 101, "disabled");
+    AppendMenuA(sub, MF_STRING, 200, "both");
+    m_ui.UpdateMenuStates(menu);
+    const std::tuple<HMENU, UINT, UINT> expected[] = {
+        {menu, 100, MF_CHECKED}, {menu, 102, 0}, {sub, 101, MF_GRAYED}, {sub, 200, MF_CHECKED | MF_GRAYED}};
+    for (const auto& [owner, id, state] : expected) {
+        EXPECT_EQ(GetMenuState(owner, id, MF_BYCOMMAND) & (MF_CHECKED | MF_GRAYED), state) << id;
+    }
+    DestroyMenu(menu);
+}
+
+TEST_F(MCMainTest, ToolTipWindowAddsAndChangesTips) {
+    HWND tip = m_ui.ToolTipWindow();
+    ASSERT_NE(tip, nullptr);
+    char className[64] = {};
+    GetClassNameA(tip, className, sizeof(className));
+    EXPECT_STREQ(className, "tooltips_class32");
+    const LONG style = GetWindowLongA(tip, GWL_STYLE);
+    EXPECT_EQ(style & (TTS_ALWAYSTIP | TTS_NOPREFIX), TTS_ALWAYSTIP | TTS_NOPREFIX);
+    EXPECT_NE(GetWindowLongA(tip, GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
+    EXPECT_EQ(SendMessageA(tip, TTM_GETDELAYTIME, TTDT_INITIAL, 0), 500);
+
+    HWND pane = MakePane(m_window.Handle());
+    HWND other = MakePane(m_window.Handle());
+    ASSERT_TRUE(m_ui.AddToolTip(pane, "First text", m_window.Handle()));
+    EXPECT_EQ(TipOf(tip, m_window.Handle(), pane), "First text");
+    EXPECT_TRUE(m_ui.SetToolTipText(pane, "Changed text"));
+    EXPECT_EQ(TipOf(tip, m_window.Handle(), pane), "Changed text");
+    EXPECT_FALSE(m_ui.SetToolTipText(other, "never added"));
+
+    // The tips of destroyed controls go when the next one is added; the live ones stay.
+    HWND kept = MakePane(m_window.Handle());
+    ASSERT_TRUE(m_ui.AddToolTip(kept, "Kept", m_window.Handle()));
+    DestroyWindow(pane);
+    ASSERT_TRUE(m_ui.AddToolTip(other, "Other", m_window.Handle()));
+    EXPECT_EQ(SendMessageA(tip, TTM_GETTOOLCOUNT, 0, 0), 2);
+    EXPECT_EQ(TipOf(tip, m_window.Handle(), kept), "Kept");
+}
+
+TEST_F(MCMainTest, LocaleKeepsUtf8BytesAndTheDecimalPoint) {
+    // ".OCP" maps bytes >= 0x80 to OEM letters; UTF-8 lead and continuation bytes must survive.
+    for (int byte : {0x80, 0x8E, 0x9A, 0xC3, 0xC4, 0xD0, 0xE2}) {
+        SCOPED_TRACE(byte);
+        EXPECT_EQ(std::tolower(byte), byte);
+        EXPECT_EQ(std::toupper(byte), byte);
+    }
+    char number[32] = {};
+    std::snprintf(number, sizeof(number), "%.2f", 1.5);
+    EXPECT_STREQ(number, "1.50");
+    EXPECT_STRNE(std::setlocale(LC_COLLATE, nullptr), "C");
+}
+
+TEST_F(MCMainTest, SetTitleShowsInTheHost) {
+    EXPECT_EQ(m_ui.Title(), "Talvorn Quarvex");
+    m_ui.SetTitle("Another title");
+    EXPECT_EQ(TextOf(m_window.Handle()), "Another title");
+}
+
+TEST(MCMainTeardownTest, DestroyRemovesWindowClassFontsAndTips) {
+    TestWindow window;
+    ui::MCMain module;
+    ASSERT_TRUE(module.Create(GetModuleHandleA(nullptr), window.Handle(), "C:\\start"));
+    EXPECT_EQ(module.StartPath(), "C:\\start");
+    EXPECT_EQ(ui::MCMain::Current(), &module);
+    const std::string className = module.ClassName();
+    HWND monitor = module.MonitorWindow();
+    HWND tip = module.ToolTipWindow();
+    module.Destroy();
+    WNDCLASSEXA windowClass = {};
+    windowClass.cbSize = sizeof(windowClass);
+    EXPECT_FALSE(GetClassInfoExA(GetModuleHandleA(nullptr), className.c_str(), &windowClass));
+    EXPECT_FALSE(IsWindow(monitor));
+    EXPECT_FALSE(IsWindow(tip));
+    EXPECT_EQ(module.GetFont(0), nullptr);
+    EXPECT_TRUE(module.StartPath().empty());
+    EXPECT_EQ(ui::MCMain::Current(), nullptr);
+    module.Destroy();  // a second teardown is harmless
+}
+
+TEST(MCMainTeardownTest, FailedClassRegistrationLeavesNoHeartbeat) {
+    TestWindow window;
+    ui::MCMain first;
+    ASSERT_TRUE(first.Create(GetModuleHandleA(nullptr), window.Handle(), nullptr));
+    ui::MCMain second;  // same instance, so the same class name: registering fails
+    EXPECT_TRUE(second.Create(GetModuleHandleA(nullptr), window.Handle(), nullptr));
+    EXPECT_TRUE(second.ClassName().empty());
+    EXPECT_EQ(second.MonitorWindow(), nullptr);
+    EXPECT_NE(second.GetFont(0), nullptr);
+    second.Destroy();
+    first.Destroy();
+}
+
+}  // namespace
+}  // namespace qv::test

@@ -1,0 +1,104 @@
+// The scrolling pane: which bars a child needs, and a real pane whose bars come and go with its
+// size while the child keeps or resets its position.
+#include "ui/UiTestUtil.h"
+#include "ui/ScrollPane.h"
+
+namespace qv::test {
+namespace {
+
+TEST(LayoutScrollTest, BarsOnlyWhereTheChildIsLarger) {
+    struct Case {
+        const char* name;
+        int childWidth, childHeight, outerWidth, outerHeight;
+        POINT position;
+        bool horizontal, vertical;
+        int x, y;
+    };
+    const Case cases[] = {
+        {"fits", 200, 100, 300, 300, {0, 0}, false, false, 0, 0},
+        {"exactly fits", 300, 300, 300, 300, {0, 0}, false, false, 0, 0},
+        {"wider only", 500, 100, 200, 300, {40, 0}, true, false, 40, 0},
+        {"taller only", 100, 500, 300, 200, {0, 60}, false, true, 0, 60},
+        {"the horizontal bar makes the vertical one needed", 500, 290, 200, 300, {0, 0}, true, true, 0, 0},
+        {"the vertical bar makes the horizontal one needed", 290, 500, 300, 200, {0, 0}, true, true, 0, 0},
+        {"position kept within the range", 500, 100, 200, 300, {1000, 0}, true, false, 300, 0},
+        {"hidden bar resets its position", 100, 100, 300, 300, {40, 50}, false, false, 0, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const ui::ScrollLayout layout =
+            ui::LayoutScroll(c.childWidth, c.childHeight, c.outerWidth, c.outerHeight, 17, 17, c.position);
+        EXPECT_EQ(layout.horizontal.shown, c.horizontal);
+        EXPECT_EQ(layout.vertical.shown, c.vertical);
+        EXPECT_EQ(layout.horizontal.position, c.x);
+        EXPECT_EQ(layout.vertical.position, c.y);
+        EXPECT_EQ(layout.horizontal.range, c.childWidth);
+        EXPECT_EQ(layout.horizontal.page, c.outerWidth - (c.vertical ? 17 : 0));
+    }
+}
+
+class ScrollPaneTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_child = CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE, 0, 0, 400, 100, m_window.Handle(), nullptr,
+                                  GetModuleHandleA(nullptr), nullptr);
+        ASSERT_TRUE(m_pane.Create(m_window.Handle(), {0, 0, 200, 150}, m_child));
+    }
+    bool HasBar(LONG bar) const { return (GetWindowLongA(m_pane.Window(), GWL_STYLE) & bar) != 0; }
+    POINT ChildOrigin() const {
+        const RECT rect = RectInParent(m_child);
+        return {rect.left, rect.top};
+    }
+
+    TestWindow m_window;
+    HWND m_child = nullptr;
+    ui::MCScrollPane m_pane;
+};
+
+TEST_F(ScrollPaneTest, BarAppearsOnlyInTheLargerDirection) {
+    EXPECT_EQ(GetParent(m_child), m_pane.Window());
+    EXPECT_TRUE(HasBar(WS_HSCROLL));
+    EXPECT_FALSE(HasBar(WS_VSCROLL));
+    SCROLLINFO info = {};
+    info.cbSize = sizeof(info);
+    info.fMask = SIF_ALL;
+    ASSERT_TRUE(GetScrollInfo(m_pane.Window(), SB_HORZ, &info));
+    EXPECT_EQ(info.nMax + 1, 400);
+    EXPECT_EQ(static_cast<int>(info.nPage), 200);
+}
+
+TEST_F(ScrollPaneTest, ScrollingMovesTheChildAndResizingKeepsOrResetsIt) {
+    for (int i = 0; i < 3; ++i) {
+        SendMessageA(m_pane.Window(), WM_HSCROLL, SB_LINEDOWN, 0);
+    }
+    EXPECT_EQ(GetScrollPos(m_pane.Window(), SB_HORZ), 48);
+    EXPECT_EQ(ChildOrigin().x, -48);
+
+    m_pane.Resize(250, 150);  // still narrower than the child: the position stays
+    EXPECT_TRUE(HasBar(WS_HSCROLL));
+    EXPECT_EQ(ChildOrigin().x, -48);
+
+    SendMessageA(m_pane.Window(), WM_HSCROLL, SB_BOTTOM, 0);
+    EXPECT_EQ(ChildOrigin().x, -150);  // no further than the child's right edge
+
+    m_pane.Resize(500, 150);  // the child fits: the bar goes and the child returns to 0
+    EXPECT_FALSE(HasBar(WS_HSCROLL));
+    EXPECT_EQ(ChildOrigin().x, 0);
+
+    m_pane.Resize(200, 150);
+    EXPECT_TRUE(HasBar(WS_HSCROLL));
+    EXPECT_EQ(GetScrollPos(m_pane.Window(), SB_HORZ), 0);
+}
+
+TEST_F(ScrollPaneTest, ShortPaneGetsBothBarsWhenTheHorizontalOneTakesItsRoom) {
+    // 100 high child in a pane whose client is 110 high: the horizontal bar leaves less than 100.
+    const int barHeight = GetSystemMetrics(SM_CYHSCROLL);
+    m_pane.Resize(200, 100 + barHeight / 2);
+    EXPECT_TRUE(HasBar(WS_HSCROLL));
+    EXPECT_TRUE(HasBar(WS_VSCROLL));
+    SendMessageA(m_pane.Window(), WM_VSCROLL, SB_BOTTOM, 0);
+    EXPECT_EQ(ChildOrigin().y, -(100 - (100 + barHeight / 2 - barHeight)));
+}
+
+}  // namespace
+}  // namespace qv::test

@@ -1,0 +1,293 @@
+// The tree-view wrapper and the callback registry: the control's notifications reach the
+// registered owner with the right codes and arguments; image list, filtering and sorting.
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "resource.h"
+#include "ui/UiTestUtil.h"
+#include "ui/CallbackRegistry.h"
+#include "ui/TreeControl.h"
+
+namespace qv::test {
+namespace {
+
+struct Call {
+    int code;
+    std::intptr_t value;
+    std::intptr_t extra;
+};
+
+// The owner of a tree: registered in the registry, records every call and answers like the
+// report window would.
+struct Owner {
+    Owner() { ui::RegisterCallback(&entry); }
+    ~Owner() { ui::UnregisterCallback(&entry); }
+
+    static std::intptr_t Handle(void* self, int code, std::intptr_t value, std::intptr_t extra) {
+        auto* owner = static_cast<Owner*>(self);
+        owner->calls.push_back({code, value, extra});
+        switch (code) {
+            case ui::kTreeIconForIndex:
+                if (value >= owner->iconCount) {
+                    return 0;
+                }
+                *reinterpret_cast<int*>(extra) = static_cast<int>(value);
+                return reinterpret_cast<std::intptr_t>(owner->icons[value]);
+            case ui::kTreeMayShow:
+                return value == reinterpret_cast<std::intptr_t>(owner->hidden) ? 0 : -1;
+            case ui::kTreeTextColour:
+                return value == 0 ? -1 : 0x782828;
+            case ui::kTreeTextBackground:
+                return value == 0 ? -1 : 0xFFFFFF;
+            default:
+                return 0;
+        }
+    }
+    std::vector<Call> Of(int code) const {
+        std::vector<Call> found;
+        for (const Call& call : calls) {
+            if (call.code == code) {
+                found.push_back(call);
+            }
+        }
+        return found;
+    }
+
+    ui::CallbackEntry entry{this, &Owner::Handle, nullptr};
+    std::vector<Call> calls;
+    HBITMAP icons[10] = {};
+    int iconCount = 10;
+    const void* hidden = nullptr;
+};
+
+class TreeControlTest : public UiTest {
+  protected:
+    void SetUp() override {
+        UiTest::SetUp();
+        for (int i = 0; i < 10; ++i) {
+            m_owner.icons[i] = LoadBitmapA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDB_SIZE0 + i));
+            ASSERT_NE(m_owner.icons[i], nullptr);
+        }
+        ASSERT_TRUE(m_tree.Create(m_ui, m_window.Handle(), {0, 0, 400, 300}, m_ui.GetFont(4)));
+    }
+    void TearDown() override {
+        m_tree.Destroy();
+        for (HBITMAP icon : m_owner.icons) {
+            DeleteObject(icon);
+        }
+        UiTest::TearDown();
+    }
+    // A root item with one child, expanded and with the owner's log cleared.
+    void InsertRootAndChild() {
+        m_rootItem = m_tree.Insert(nullptr, "root", &m_root, 9);
+        m_childItem = m_tree.Insert(m_rootItem, "child", &m_child, 3);
+        m_tree.Expand(m_rootItem);
+        m_owner.calls.clear();
+    }
+    static std::intptr_t AsValue(const void* data) { return reinterpret_cast<std::intptr_t>(data); }
+    // A screen position packed into one value as WM_CONTEXTMENU packs it.
+    static std::pair<LONG, LONG> Unpacked(std::intptr_t packed) {
+        return {static_cast<short>(LOWORD(packed)), static_cast<short>(HIWORD(packed))};
+    }
+    // The screen position of an item's middle.
+    POINT MiddleOf(HTREEITEM item) const {
+        RECT rect = {};
+        TreeView_GetItemRect(m_tree.Tree(), item, &rect, TRUE);
+        POINT point = {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+        ClientToScreen(m_tree.Tree(), &point);
+        return point;
+    }
+
+    Owner m_owner;
+    ui::TreeControl m_tree{0xF0F0F0, &ui::DispatchCallback, &m_owner};
+    const char m_root = 'r', m_child = 'c', m_other = 'o';
+    HTREEITEM m_rootItem = nullptr;
+    HTREEITEM m_childItem = nullptr;
+};
+
+TEST_F(TreeControlTest, ControlHasTheStylesFontAndBackground) {
+    char className[32] = {};
+    GetClassNameA(m_tree.Tree(), className, sizeof(className));
+    EXPECT_STREQ(className, "SysTreeView32");
+    char hostClass[64] = {};
+    GetClassNameA(m_tree.Window(), hostClass, sizeof(hostClass));
+    EXPECT_EQ(std::string(hostClass), m_ui.ClassName());
+    const LONG style = GetWindowLongA(m_tree.Tree(), GWL_STYLE);
+    const LONG expected = TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT | TVS_SHOWSELALWAYS;
+    EXPECT_EQ(style & expected, expected);
+    EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageA(m_tree.Tree(), WM_GETFONT, 0, 0)), m_ui.GetFont(4));
+    EXPECT_EQ(TreeView_GetBkColor(m_tree.Tree()), static_cast<COLORREF>(0xF0F0F0));
+}
+
+TEST_F(TreeControlTest, ImageListHoldsTheIconsAskedForUntilNone) {
+    const auto asked = m_owner.Of(ui::kTreeIconForIndex);
+    ASSERT_EQ(asked.size(), 11u);  // 0..9 answered, 10 answered none
+    for (int i = 0; i < 11; ++i) {
+        EXPECT_EQ(asked[i].value, i);
+    }
+    HIMAGELIST images = TreeView_GetImageList(m_tree.Tree(), TVSIL_NORMAL);
+    ASSERT_NE(images, nullptr);
+    EXPECT_EQ(ImageList_GetImageCount(images), 10);
+    int width = 0;
+    int height = 0;
+    ImageList_GetIconSize(images, &width, &height);
+    EXPECT_EQ(std::make_pair(width, height), std::make_pair(16, 16));
+
+    m_owner.iconCount = 0;  // icons switched off: the tree gets no images at all
+    EXPECT_EQ(m_tree.BuildImageList(), 0);
+    EXPECT_EQ(TreeView_GetImageList(m_tree.Tree(), TVSIL_NORMAL), nullptr);
+}
+
+TEST_F(TreeControlTest, SelectionIsAnnouncedWithTheItemData) {
+    InsertRootAndChild();
+    ASSERT_TRUE(m_tree.Select(m_childItem));
+    ASSERT_TRUE(m_tree.Select(m_rootItem));
+    const auto changes = m_owner.Of(ui::kTreeSelectionChanged);
+    ASSERT_EQ(changes.size(), 2u);
+    EXPECT_EQ(changes[0].value, AsValue(&m_child));
+    EXPECT_EQ(changes[1].value, AsValue(&m_root));
+    EXPECT_EQ(m_tree.Data(m_tree.Selected()), &m_root);
+    EXPECT_EQ(m_tree.Text(m_childItem), "child");
+}
+
+TEST_F(TreeControlTest, ContextMenuCarriesTheItemAndThePackedScreenPosition) {
+    InsertRootAndChild();
+    m_tree.Select(m_rootItem);
+    m_owner.calls.clear();
+    const POINT onChild = MiddleOf(m_childItem);
+    SendMessageA(m_tree.Window(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(m_tree.Tree()),
+                 MAKELPARAM(onChild.x, onChild.y));
+    POINT empty = {200, 250};  // below the two items
+    ClientToScreen(m_tree.Tree(), &empty);
+    SendMessageA(m_tree.Window(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(m_tree.Tree()),
+                 MAKELPARAM(empty.x, empty.y));
+    SendMessageA(m_tree.Window(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(m_tree.Tree()), MAKELPARAM(-1, -1));
+
+    const auto menus = m_owner.Of(ui::kTreeContextMenu);
+    ASSERT_EQ(menus.size(), 3u);
+    EXPECT_EQ(menus[0].value, AsValue(&m_child));
+    EXPECT_EQ(Unpacked(menus[0].extra), std::make_pair(onChild.x, onChild.y));
+    EXPECT_EQ(menus[1].value, 0);                 // white space
+    EXPECT_EQ(menus[2].value, AsValue(&m_root));  // the menu key: the selected item
+    const POINT keyPosition = m_tree.ContextMenuPosition(m_rootItem);
+    EXPECT_EQ(Unpacked(menus[2].extra), std::make_pair(keyPosition.x, keyPosition.y));
+}
+
+TEST_F(TreeControlTest, DrawingAsksForTheColoursOfEveryVisibleItem) {
+    InsertRootAndChild();
+    RedrawWindow(m_tree.Tree(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    for (int code : {ui::kTreeTextColour, ui::kTreeTextBackground}) {
+        SCOPED_TRACE(code);
+        std::vector<std::intptr_t> values;
+        for (const Call& call : m_owner.Of(code)) {
+            values.push_back(call.value);
+        }
+        for (const void* data : {&m_root, &m_child}) {
+            EXPECT_NE(std::find(values.begin(), values.end(), AsValue(data)), values.end());
+        }
+    }
+}
+
+TEST_F(TreeControlTest, FilteringAsksTheOwnerBeforeInserting) {
+    m_owner.hidden = &m_other;
+    EXPECT_NE(m_tree.InsertShown(nullptr, "unfiltered", &m_other, 0), nullptr);  // filtering off: no question
+    EXPECT_TRUE(m_owner.Of(ui::kTreeMayShow).empty());
+    m_tree.SetFiltering(true);
+    EXPECT_EQ(m_tree.InsertShown(nullptr, "hidden", &m_other, 0), nullptr);
+    EXPECT_NE(m_tree.InsertShown(nullptr, "shown", &m_child, 0), nullptr);
+    const auto asked = m_owner.Of(ui::kTreeMayShow);
+    ASSERT_EQ(asked.size(), 2u);
+    EXPECT_EQ(asked[0].value, AsValue(&m_other));
+    EXPECT_EQ(TreeView_GetCount(m_tree.Tree()), 2u);
+}
+
+TEST_F(TreeControlTest, UnregisteredOwnerIsNotCalled) {
+    InsertRootAndChild();
+    ui::UnregisterCallback(&m_owner.entry);
+    m_tree.Select(m_childItem);
+    EXPECT_TRUE(m_owner.calls.empty());
+    EXPECT_EQ(ui::DispatchCallback(&m_owner, ui::kTreeTextColour, 0, 0), 0);
+    ui::RegisterCallback(&m_owner.entry);
+}
+
+int CompareNames(const void* first, const void* second, int mode) {
+    const int order = std::strcmp(static_cast<const char*>(first), static_cast<const char*>(second));
+    return mode == 1 ? -order : order;
+}
+
+TEST_F(TreeControlTest, SortOrdersChildrenAtEveryLevelButKeepsTheTopLevel) {
+    static const char names[][8] = {"zeta", "alpha", "mid", "b", "a"};
+    HTREEITEM top1 = m_tree.Insert(nullptr, "top1", names[0], 0);
+    m_tree.Insert(nullptr, "top0", names[1], 0);
+    m_tree.Insert(top1, "mid", names[2], 0);
+    HTREEITEM inner = m_tree.Insert(top1, "alpha", names[1], 0);
+    m_tree.Insert(inner, "b", names[3], 0);
+    m_tree.Insert(inner, "a", names[4], 0);
+    m_tree.SetCompare(&CompareNames, 0);
+    m_tree.SortAll();
+    auto texts = [&](HTREEITEM parent) {
+        std::vector<std::string> found;
+        for (HTREEITEM item = parent != nullptr ? m_tree.FirstChild(parent) : m_tree.FirstRoot(); item != nullptr;
+             item = m_tree.NextSibling(item)) {
+            found.push_back(m_tree.Text(item));
+        }
+        return found;
+    };
+    EXPECT_EQ(texts(nullptr), (std::vector<std::string>{"top1", "top0"}));
+    EXPECT_EQ(texts(top1), (std::vector<std::string>{"alpha", "mid"}));
+    EXPECT_EQ(texts(inner), (std::vector<std::string>{"a", "b"}));
+    m_tree.SetCompare(&CompareNames, 1);
+    m_tree.SortAll();
+    EXPECT_EQ(texts(inner), (std::vector<std::string>{"b", "a"}));
+}
+
+TEST(CallbackRegistryTest, DispatchFindsTheOwnersEntry) {
+    struct Counter {
+        static std::intptr_t Handle(void* self, int code, std::intptr_t value, std::intptr_t) {
+            static_cast<Counter*>(self)->last = code + value;
+            return code + value;
+        }
+        std::intptr_t last = 0;
+    };
+    Counter first;
+    Counter second;
+    ui::CallbackEntry firstEntry{&first, &Counter::Handle, nullptr};
+    ui::CallbackEntry secondEntry{&second, &Counter::Handle, nullptr};
+    ui::RegisterCallback(&firstEntry);
+    ui::RegisterCallback(&secondEntry);
+    ui::RegisterCallback(&firstEntry);  // already there: no second link, no cycle
+    EXPECT_EQ(ui::DispatchCallback(&second, 1000, 5, 0), 1005);
+    EXPECT_EQ(second.last, 1005);
+    EXPECT_EQ(first.last, 0);
+    ui::UnregisterCallback(&firstEntry);
+    EXPECT_EQ(ui::DispatchCallback(&first, 1000, 1, 0), 0);
+    EXPECT_EQ(ui::DispatchCallback(&second, 1003, 0, 0), 1003);  // the entry after the removed one
+    ui::UnregisterCallback(&secondEntry);
+    ui::UnregisterCallback(&secondEntry);  // not in the list: nothing happens
+    EXPECT_EQ(ui::DispatchCallback(&second, 1000, 0, 0), 0);
+}
+
+TEST(ImageListFromStripTest, CutsEqualCellsWithTheTopLeftColourTransparent) {
+    HDC screen = GetDC(nullptr);
+    HBITMAP strip = CreateCompatibleBitmap(screen, 48, 16);
+    ReleaseDC(nullptr, screen);
+    HIMAGELIST list = ui::ImageListFromStrip(strip, 16);
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(ImageList_GetImageCount(list), 3);
+    IMAGEINFO info = {};
+    ASSERT_TRUE(ImageList_GetImageInfo(list, 0, &info));
+    EXPECT_NE(info.hbmMask, nullptr);
+    ImageList_Destroy(list);
+    EXPECT_EQ(ui::ImageListFromStrip(strip, 64), nullptr);  // narrower than one cell
+    EXPECT_EQ(ui::ImageListFromStrip(strip, 0), nullptr);
+    DeleteObject(strip);
+}
+
+}  // namespace
+}  // namespace qv::test

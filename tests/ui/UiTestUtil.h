@@ -1,0 +1,226 @@
+// Shared helpers of the window tests: pumping messages until a condition holds, a plain
+// top-level window to put controls in, a fixture with a created window module, and readers of
+// what windows show (texts, tips, list and menu entries, owner-drawn pixels, drops).
+#pragma once
+
+#include <windows.h>
+
+#include <commctrl.h>
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "ui/MCMain.h"
+
+namespace qv::test {
+
+// Dispatches whatever is waiting now.
+inline void PumpPending() {
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+}
+
+// Dispatches this thread's messages until `done()` is true or `timeoutMs` has passed; returns
+// done(). Waits for messages rather than sleeping.
+template <typename Condition>
+bool PumpUntil(Condition done, DWORD timeoutMs = 5000) {
+    const DWORD start = GetTickCount();
+    while (!done()) {
+        const DWORD elapsed = GetTickCount() - start;
+        if (elapsed >= timeoutMs) {
+            return false;
+        }
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, timeoutMs - elapsed, QS_ALLINPUT);
+        PumpPending();
+    }
+    return true;
+}
+
+// A visible top-level window with a client area of `width` x `height`; destroyed with the object.
+class TestWindow {
+  public:
+    TestWindow(int width = 640, int height = 480) {
+        WNDCLASSEXA windowClass = {};
+        windowClass.cbSize = sizeof(windowClass);
+        if (!GetClassInfoExA(GetModuleHandleA(nullptr), kClass, &windowClass)) {
+            windowClass.lpfnWndProc = &DefWindowProcA;
+            windowClass.hInstance = GetModuleHandleA(nullptr);
+            windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
+            windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+            windowClass.lpszClassName = kClass;
+            RegisterClassExA(&windowClass);
+        }
+        // A pop-up without a caption: Wine hands it to no window manager, so showing and
+        // destroying it never waits for one (there is none under Xvfb).
+        m_window = CreateWindowExA(0, kClass, "Quarvex test", WS_POPUP | WS_CLIPCHILDREN, 20, 20, width, height,
+                                   nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+        ShowWindow(m_window, SW_SHOWNOACTIVATE);
+    }
+    ~TestWindow() { DestroyWindow(m_window); }
+    TestWindow(const TestWindow&) = delete;
+    TestWindow& operator=(const TestWindow&) = delete;
+
+    HWND Handle() const { return m_window; }
+
+  private:
+    static constexpr char kClass[] = "QuarvexTestWindow";
+    HWND m_window = nullptr;
+};
+
+// A child window to use as a pane.
+inline HWND MakePane(HWND parent) {
+    return CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE, 0, 0, 10, 10, parent, nullptr,
+                           GetModuleHandleA(nullptr), nullptr);
+}
+
+// The rectangle of a child in its parent's client coordinates.
+inline RECT RectInParent(HWND child) {
+    RECT rect = {};
+    GetWindowRect(child, &rect);
+    MapWindowPoints(nullptr, GetParent(child), reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+// The text of a window, as another program would read it.
+inline std::string TextOf(HWND window) {
+    char buffer[1024] = {};
+    GetWindowTextA(window, buffer, sizeof(buffer));
+    return buffer;
+}
+
+// The tip a tool tip window holds for `control`, registered by `owner`.
+inline std::string TipOf(HWND toolTip, HWND owner, HWND control) {
+    char buffer[256] = {};
+    TOOLINFOA tool = {};
+    tool.cbSize = sizeof(tool);
+    tool.hwnd = owner;
+    tool.uId = reinterpret_cast<UINT_PTR>(control);
+    tool.lpszText = buffer;
+    SendMessageA(toolTip, TTM_GETTEXTA, sizeof(buffer), reinterpret_cast<LPARAM>(&tool));
+    return buffer;
+}
+
+// Every entry of a combo box, in its order.
+inline std::vector<std::string> ComboEntries(HWND list) {
+    std::vector<std::string> texts;
+    const int count = static_cast<int>(SendMessageA(list, CB_GETCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+        char text[256] = {};
+        SendMessageA(list, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
+        texts.emplace_back(text);
+    }
+    return texts;
+}
+
+// The texts of a menu's items by position; separators give "".
+inline std::vector<std::string> MenuTexts(HMENU menu) {
+    std::vector<std::string> texts;
+    for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+        char text[128] = {};
+        GetMenuStringA(menu, static_cast<UINT>(i), text, sizeof(text), MF_BYPOSITION);
+        texts.emplace_back(text);
+    }
+    return texts;
+}
+
+// A drop handle as the shell builds it: DROPFILES, then the ANSI paths, double-zero ended.
+// WM_DROPFILES releases it.
+inline HDROP MakeDrop(const std::vector<std::string>& paths) {
+    std::string list;
+    for (const std::string& path : paths) {
+        list.append(path).append(1, '\0');
+    }
+    list.append(1, '\0');
+    HGLOBAL memory = GlobalAlloc(GHND, sizeof(DROPFILES) + list.size());
+    auto* header = static_cast<DROPFILES*>(GlobalLock(memory));
+    header->pFiles = sizeof(DROPFILES);
+    std::memcpy(reinterpret_cast<char*>(header) + sizeof(DROPFILES), list.data(), list.size());
+    GlobalUnlock(memory);
+    return static_cast<HDROP>(memory);
+}
+
+// A child of a tree node by its plain name (desc); null when missing.
+template <typename Node>
+Node* ChildNamed(Node* parent, const std::string& desc) {
+    for (Node* child = parent->firstChild; child != nullptr; child = child->nextSibling) {
+        if (child->desc != nullptr && desc == child->desc) {
+            return child;
+        }
+    }
+    return nullptr;
+}
+
+// An owner-drawn control of `dialog` drawn by the dialog's WM_DRAWITEM into a 32-bit DIB, so
+// colours stay exact whatever the screen's depth.
+class DrawnControl {
+  public:
+    DrawnControl(HWND dialog, int id, UINT state = 0) {
+        HWND control = GetDlgItem(dialog, id);
+        GetClientRect(control, &m_rect);
+        BITMAPINFO info = {};
+        info.bmiHeader.biSize = sizeof(info.bmiHeader);
+        info.bmiHeader.biWidth = m_rect.right;
+        info.bmiHeader.biHeight = m_rect.bottom;
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        void* bits = nullptr;
+        m_dc = CreateCompatibleDC(nullptr);
+        m_bitmap = CreateDIBSection(m_dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+        m_old = SelectObject(m_dc, m_bitmap);
+        DRAWITEMSTRUCT item = {};
+        item.CtlType = ODT_BUTTON;
+        item.CtlID = static_cast<UINT>(id);
+        item.itemAction = ODA_DRAWENTIRE;
+        item.itemState = state;
+        item.hwndItem = control;
+        item.hDC = m_dc;
+        item.rcItem = m_rect;
+        handled = SendMessageA(dialog, WM_DRAWITEM, static_cast<WPARAM>(id), reinterpret_cast<LPARAM>(&item)) != 0;
+    }
+    ~DrawnControl() {
+        SelectObject(m_dc, m_old);
+        DeleteObject(m_bitmap);
+        DeleteDC(m_dc);
+    }
+    DrawnControl(const DrawnControl&) = delete;
+    DrawnControl& operator=(const DrawnControl&) = delete;
+
+    COLORREF Pixel(int x, int y) const { return GetPixel(m_dc, x, y); }
+    int Count(COLORREF colour) const {
+        int count = 0;
+        for (int y = 0; y < m_rect.bottom; ++y) {
+            for (int x = 0; x < m_rect.right; ++x) {
+                count += Pixel(x, y) == colour ? 1 : 0;
+            }
+        }
+        return count;
+    }
+
+    bool handled = false;  // whether the dialog answered WM_DRAWITEM
+
+  private:
+    RECT m_rect = {};
+    HDC m_dc = nullptr;
+    HBITMAP m_bitmap = nullptr;
+    HGDIOBJ m_old = nullptr;
+};
+
+// A test window with the window module created on it.
+class UiTest : public ::testing::Test {
+  protected:
+    void SetUp() override { ASSERT_TRUE(m_ui.Create(GetModuleHandleA(nullptr), m_window.Handle(), nullptr)); }
+    void TearDown() override { m_ui.Destroy(); }
+
+    TestWindow m_window;
+    ui::MCMain m_ui;
+};
+
+}  // namespace qv::test
