@@ -39,6 +39,7 @@ EOF
 fi
 
 prefix=$root/$build/wineprefix
+bash scripts/desktop-home.sh
 export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 wintree=$(winepath -w "$tree" 2>/dev/null) || wintree=$tree
 # The prefix is prepared on the display the program will use: Wine's desktop process keeps the

@@ -101,6 +101,7 @@ if [ "$wine" = 1 ]; then
             -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
     fi
     cmake --build "$win_build" -j2 --target quarvex-cli >/dev/null
+    bash "$root/scripts/desktop-home.sh"
     export WINEPREFIX=$wine_prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
     [ -f "$wine_prefix/system.reg" ] || wineboot -i >/dev/null 2>&1 || true
     wineserver -p  # one server for all runs, so each start is cheap

@@ -21,6 +21,7 @@ if [ -n "${DISPLAY:-}" ]; then
     cmake --preset win64 >/dev/null
     cmake --build build/win64 --target ZIVazado -j "$jobs" >/dev/null
     prefix=$root/build/win64/wineprefix
+    bash scripts/desktop-home.sh
     export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
     if [ ! -f "$prefix/system.reg" ]; then
         echo "run: preparing the Wine prefix (first start only)" >&2
@@ -28,7 +29,7 @@ if [ -n "${DISPLAY:-}" ]; then
     fi
     # Wine sees the Linux file system under Z:, so the folder goes in its Windows form.
     winfolder=$(winepath -w "$folder" 2>/dev/null) || winfolder=$folder
-    exec scripts/wine-run.sh "$prefix" "$root/build/win64/src/app/ZIVazado.exe" "$winfolder"
+    exec scripts/wine-run.sh "$prefix" "$root/build/win64/src/app/win/ZIVazado.exe" "$winfolder"
 fi
 
 cat >&2 <<'EOF'

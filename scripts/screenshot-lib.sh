@@ -29,6 +29,7 @@ qv_shot_args() {
 }
 
 qv_wine_env() {
+    bash "$root/scripts/desktop-home.sh"
     export WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 }
 

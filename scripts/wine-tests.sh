@@ -10,6 +10,7 @@ set -u
 cd "$(dirname "$0")/.."
 build=${1:-build/win64}
 export WINEPREFIX="$PWD/$build/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+bash scripts/desktop-home.sh || exit 1
 wineserver -k >/dev/null 2>&1 || true
 wineserver -p >/dev/null 2>&1 || true
 wineboot -u >/dev/null 2>&1 </dev/null || true

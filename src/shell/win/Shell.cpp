@@ -269,8 +269,11 @@ DeleteResult DeleteFiles(HWND owner, const PathList& paths, bool quiet, bool con
     operation.hwnd = owner;
     operation.wFunc = FO_DELETE;
     operation.pFrom = paths.Data();
-    operation.fFlags = static_cast<FILEOP_FLAGS>((permanent ? 0 : FOF_ALLOWUNDO) | (quiet ? FOF_SILENT : 0) |
-                                                 (confirm ? 0 : FOF_NOCONFIRMATION));
+    // A move to the recycle bin must never silently become a permanent delete: when the shell
+    // cannot recycle (no recycle bin on that drive, or none could be made), it asks first, even
+    // for quiet and unconfirmed deletes.
+    const UINT recycle = permanent ? 0 : FOF_ALLOWUNDO | FOF_WANTNUKEWARNING;
+    operation.fFlags = static_cast<FILEOP_FLAGS>(recycle | (quiet ? FOF_SILENT : 0) | (confirm ? 0 : FOF_NOCONFIRMATION));
     result.succeeded = SHFileOperationA(&operation) == 0;
     result.aborted = operation.fAnyOperationsAborted != FALSE;
     return result;

@@ -76,7 +76,8 @@ struct DeleteResult {
 };
 
 // One shell delete of every path of the list: into the recycle bin unless `permanent`; without
-// a progress window when `quiet`; without any question unless `confirm`.
+// a progress window when `quiet`; without any question unless `confirm` (a move to the recycle
+// bin that cannot be done still asks before it deletes for good).
 DeleteResult DeleteFiles(HWND owner, const PathList& paths, bool quiet, bool confirm, bool permanent);
 
 // Lets a window accept dropped files (or stop accepting them).

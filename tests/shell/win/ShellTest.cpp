@@ -56,7 +56,20 @@ bool SamePath(const std::string& a, const std::string& b) {
     return lstrcmpiA(a.c_str(), b.c_str()) == 0;
 }
 
+// The recycle bin's folder under Wine, or empty when the account has none yet. A desktop
+// session has one; a new account on a fresh machine does not, and Wine then cannot recycle.
+std::string WineTrashFolder() {
+    const std::string file = WineTrashFile("x");
+    const std::string folder = file.empty() ? file : file.substr(0, file.size() - 2);
+    return !folder.empty() && platform::DirectoryExists(folder) ? folder : std::string();
+}
+
 TEST_F(ShellTest, DeleteIntoTheRecycleBin) {
+    if (RunningUnderWine()) {
+        ASSERT_FALSE(WineTrashFolder().empty())
+            << "the account that runs Wine has no recycle bin folder (~/.local/share/Trash/files): "
+               "run scripts/desktop-home.sh first, as the test command does";
+    }
     ScratchDir dir;
     const std::string name = UniqueName("recycle");
     dir.WriteFile(name, 100);
@@ -75,6 +88,118 @@ TEST_F(ShellTest, DeleteIntoTheRecycleBin) {
         info.replace(info.find("\\files\\"), 7, "\\info\\");
         EXPECT_TRUE(DeleteFileA((info + ".trashinfo").c_str())) << GetLastError();
     }
+}
+
+// Answers the first dialog of this process whose texts mention deleting with "No", and keeps
+// what it showed.
+class NoToTheDeleteWarning {
+  public:
+    NoToTheDeleteWarning() : m_thread([this] { Watch(); }) {}
+    ~NoToTheDeleteWarning() { Seen(); }
+    std::string Seen() {
+        m_stop = true;
+        if (m_thread.joinable()) {
+            m_thread.join();
+        }
+        return m_seen;
+    }
+
+  private:
+    static BOOL CALLBACK CollectText(HWND child, LPARAM param) {
+        char text[512] = {};
+        GetWindowTextA(child, text, sizeof text);
+        *reinterpret_cast<std::string*>(param) += std::string(text) + "|";
+        return TRUE;
+    }
+    static BOOL CALLBACK FindDialog(HWND window, LPARAM param) {
+        DWORD process = 0;
+        GetWindowThreadProcessId(window, &process);
+        char className[32] = {};
+        GetClassNameA(window, className, sizeof className);
+        if (process == GetCurrentProcessId() && IsWindowVisible(window) && std::strcmp(className, "#32770") == 0) {
+            *reinterpret_cast<HWND*>(param) = window;
+            return FALSE;
+        }
+        return TRUE;
+    }
+    void Watch() {
+        const ULONGLONG deadline = GetTickCount64() + 30000;
+        while (!m_stop && GetTickCount64() < deadline) {
+            HWND dialog = nullptr;
+            EnumWindows(&FindDialog, reinterpret_cast<LPARAM>(&dialog));
+            if (dialog != nullptr) {
+                Sleep(300);  // the question's text is set after the window shows
+                std::string texts;
+                CollectText(dialog, reinterpret_cast<LPARAM>(&texts));
+                EnumChildWindows(dialog, &CollectText, reinterpret_cast<LPARAM>(&texts));
+                m_seen = texts;
+                PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDNO, BN_CLICKED), 0);
+                return;
+            }
+            Sleep(20);
+        }
+    }
+    std::atomic<bool> m_stop{false};
+    std::string m_seen;
+    std::thread m_thread;
+};
+
+// Run as a child of the test below, with a recycle bin that cannot be made: the shell must ask
+// before it deletes for good, even for a quiet unconfirmed delete, and "No" keeps the file.
+TEST_F(ShellTest, RecycleChildKeepsTheFileWhenTheWarningIsAnsweredNo) {
+    char file[MAX_PATH] = {};
+    if (GetEnvironmentVariableA("QV_RECYCLE_CHILD_FILE", file, sizeof file) == 0) {
+        GTEST_SKIP() << "runs only as the child of KeepsTheFileWhenTheRecycleBinCannotBeUsed";
+    }
+    PathList paths;
+    paths.Add(file);
+    NoToTheDeleteWarning answer;
+    const DeleteResult result = DeleteFiles(nullptr, paths, true, false, false);
+    const std::string seen = answer.Seen();
+    EXPECT_NE(seen.find("delet"), std::string::npos) << "no warning before a permanent delete: '" << seen << "'";
+    EXPECT_TRUE(platform::FileExists(file)) << "the file was deleted for good";
+    EXPECT_TRUE(result.aborted || !result.succeeded);
+}
+
+TEST_F(ShellTest, KeepsTheFileWhenTheRecycleBinCannotBeUsed) {
+    if (!RunningUnderWine()) {
+        GTEST_SKIP() << "needs Wine: its recycle bin lives where the environment says";
+    }
+    ScratchDir dir;
+    const std::string name = UniqueName("no-bin");
+    dir.WriteFile(name, 10);
+    // The recycle bin goes below /dev/null, where no folder can ever be made.
+    std::string environment;
+    for (const char* entry : {"XDG_DATA_HOME=/dev/null/qv", "WINEHOMEDIR=\\??\\Z:\\dev\\null\\qv"}) {
+        environment += entry;
+        environment += '\0';
+    }
+    environment += "QV_RECYCLE_CHILD_FILE=" + dir.Sub(name) + '\0';
+    for (LPCH block = GetEnvironmentStringsA(), entry = block; *entry != '\0'; entry += std::strlen(entry) + 1) {
+        const std::string text = entry;
+        if (text.rfind("XDG_DATA_HOME=", 0) != 0 && text.rfind("WINEHOMEDIR=", 0) != 0 &&
+            text.rfind("QV_RECYCLE_CHILD_FILE=", 0) != 0) {
+            environment += text + '\0';
+        }
+    }
+    environment += '\0';
+    char exe[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, exe, sizeof exe);
+    std::string command = std::string("\"") + exe +
+                          "\" --gtest_filter=ShellTest.RecycleChildKeepsTheFileWhenTheWarningIsAnsweredNo";
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    ASSERT_TRUE(CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, environment.data(), nullptr,
+                               &startup, &process))
+        << GetLastError();
+    ASSERT_EQ(WaitForSingleObject(process.hProcess, 60000), WAIT_OBJECT_0);
+    DWORD exitCode = 1;
+    GetExitCodeProcess(process.hProcess, &exitCode);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    EXPECT_EQ(exitCode, 0u) << "the child's checks failed (see its output above)";
+    EXPECT_TRUE(platform::FileExists(dir.Sub(name)));
 }
 
 TEST_F(ShellTest, DeletePermanentlyAllPathsAtOnceAndRefuseMissingOnes) {
