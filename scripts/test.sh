@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Runs every test of Quarvex from nothing: installs the tools, then builds and tests
+# Runs every test of Quarvex from nothing: installs the tools, checks the layer order of the
+# includes, then builds and tests
 #   1. native (g++), 2. native with AddressSanitizer + UBSan, 3. the 32-bit Windows build
 #   (built; its tests need a 32-bit Wine), 4. a libFuzzer smoke run of every fuzz target,
 #   5. the 64-bit Windows build with its tests under Wine (and Xvfb for windows).
@@ -20,6 +21,9 @@ configure() {  # configure PRESET [extra cmake args]
     cmake --preset "$preset" -DQV_WERROR=ON "$@" >"build-$preset.log" 2>&1 || { cat "build-$preset.log"; exit 1; }
     rm -f "build-$preset.log"
 }
+
+step "layer order"
+bash scripts/check-layers.sh
 
 step "native build"
 configure native
