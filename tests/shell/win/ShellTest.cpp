@@ -581,7 +581,7 @@ class DialogPresser {
 
     // Presses OK once the tree shows the expected folder selected; Cancel when it never does.
     void Run(DWORD uiThread, const std::string& expected) {
-        const ULONGLONG deadline = GetTickCount64() + 20000;
+        const ULONGLONG deadline = GetTickCount64() + 60000;  // generous: a loaded machine fills the tree slowly
         HWND dialog = nullptr;
         while (!m_stop && GetTickCount64() < deadline) {
             dialog = nullptr;
