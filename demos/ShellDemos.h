@@ -1,4 +1,4 @@
-// The windows of the settings and scan job parts that qv-demo (ToolkitDemo.cpp) can show for the
+// The settings and scan job windows that qv-demo (ToolkitDemo.cpp) can show for the
 // screenshot script: the progress window of a running scan and the settings dialog.
 #pragma once
 

@@ -57,7 +57,7 @@ void SetMenuItemState(HMENU menu, int position, unsigned state) {
 }  // namespace
 
 std::string SetProgramLocale() {
-    // The user's default locale with the OEM code page, as the program has always run. Under the
+    // The user's default locale with the OEM code page, so dates and collation follow the user. Under the
     // manifest's UTF-8 code page all our strings are UTF-8, but ".OCP" makes the C runtime treat
     // bytes as OEM characters: tolower() then rewrites UTF-8 lead and continuation bytes, and a
     // comma decimal point would leak into the documents we write. So character classification

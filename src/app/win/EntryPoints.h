@@ -1,4 +1,4 @@
-// Entry points of the main shell for windows that later parts of the program provide: the filter
+// Entry points through which the main shell opens windows that it does not own: the filter
 // editor, the four file tools, printing and the comparison. Until one is set, its command does
 // nothing visible; tests set them to see what the shell asks for.
 #pragma once

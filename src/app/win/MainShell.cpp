@@ -1,4 +1,4 @@
-// The main shell's start-up and shutdown, in the order the program has always followed.
+// The main shell's start-up (windows, then settings, filters and file menus) and its shutdown.
 #include "app/win/MainShell.h"
 
 #include <cstring>

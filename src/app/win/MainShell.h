@@ -45,7 +45,7 @@ class MainShell : public ui::MCMain, public ReportWindowHost, public FrameClient
     void SetProgramFolder(const std::string& folder) { m_programFolder = folder; }
     const std::string& ProgramFolder() const { return m_programFolder; }
     void AttachFrame(CMainFrame* frame) { m_mainFrame = frame; }
-    // Windows of later parts of the program; until set their commands do nothing visible.
+    // Windows that the shell does not own; a command whose entry point is unset does nothing visible.
     ShellEntryPoints& EntryPoints() { return m_entryPoints; }
 
     // The window module's slots.

@@ -45,7 +45,7 @@ class ReportWindowHost {
     // The window module (the shell's MCMain): shared fonts, colours, tool tips, window class.
     virtual ui::MCMain& Module() = 0;
 
-    // Operations that other parts of the program provide; until they are wired, nothing happens.
+    // Operations that the host may provide; a host that does not override one leaves it doing nothing.
     // Opens the record's folder in a shell window ("Browse", "Browse Folder").
     virtual void BrowseFolder(FolderRecord* /*record*/) {}
     // "What's new": compares the record's folder with the disk.
