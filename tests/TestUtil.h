@@ -1,11 +1,13 @@
-// Shared helpers for tests: scratch folders and small file writers.
+// Shared helpers for tests: scratch folders, small file writers and readers, filter sets.
 #pragma once
 
 #include <atomic>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
+#include "filters/FilterSet.h"
 #include "platform/Platform.h"
 
 namespace qv::test {
@@ -64,5 +66,40 @@ public:
 private:
     std::filesystem::path m_path;
 };
+
+// The whole file at `path`; empty when it cannot be read.
+inline std::string ReadAll(const std::string& path) {
+    std::string text;
+    platform::ReadWholeFile(path, &text);
+    return text;
+}
+
+// A filter as a set takes it in (id 0: the set picks one).
+inline FilterInfo Filter(const std::string& name, const std::string& masks, bool temporary = false,
+                         std::int32_t id = 0, bool enabled = true) {
+    FilterInfo info;
+    info.name = name;
+    info.masks = masks;
+    info.temporary = temporary;
+    info.id = id;
+    info.enabled = enabled;
+    return info;
+}
+
+// Adds `filters` to `set` and compiles it; false when the set refused one.
+inline bool FillFilters(FilterSet* set, const std::vector<FilterInfo>& filters) {
+    set->SetEditing(true);
+    bool all = true;
+    for (const FilterInfo& info : filters) {
+        all = set->AddFilter(info) != 0 && all;
+    }
+    set->SetEditing(false);
+    return all;
+}
+
+// Matches a file `name` of `size` bytes (twice that allocated); the set folds a copy of the name.
+inline bool MatchName(FilterSet* set, std::string name, std::int64_t size = 1, bool* temporary = nullptr) {
+    return set->MatchFile(name.data(), size, size * 2, temporary);
+}
 
 }  // namespace qv::test

@@ -7,8 +7,8 @@
 #include <functional>
 
 #include "TestUtil.h"
-#include "core/ScanTestUtil.h"
 #include "core/ReportFile.h"
+#include "core/ScanTestUtil.h"
 #include "core/Scanner.h"
 
 #ifndef _WIN32
@@ -21,20 +21,13 @@
 namespace qv {
 namespace {
 
+using test::AddFolder;
 using test::Child;
 using test::HasKey;
 using test::MakeReport;
+using test::ReadAll;
 using test::ScratchDir;
-
-std::string ReadAll(const std::string& path) {
-    std::string text;
-    platform::ReadWholeFile(path, &text);
-    return text;
-}
-
-std::int64_t Stat(FolderRecord* node, const std::string& key) {
-    return ReadStat(node, key.c_str());
-}
+using test::Stat;
 
 void SetStats(FolderRecord* node, std::initializer_list<std::pair<std::string, std::int64_t>> stats) {
     for (const auto& [key, value] : stats) {
@@ -42,70 +35,50 @@ void SetStats(FolderRecord* node, std::initializer_list<std::pair<std::string, s
     }
 }
 
-FolderRecord* AddFolder(FolderRecord* parent, const char* name) {
-    FolderRecord* node = CreateNode(parent, name);
-    node->SetDesc(name);
-    return node;
+constexpr const char* kFilterCodes[] = {kFilterFiles,       kFilterSize,       kFilterAllocated,
+                                        kFilterDirectFiles, kFilterDirectSize, kFilterDirectAllocated};
+
+// Sets the first values.size() of a filter's six figures (files, size, allocated, then direct).
+void SetFilterStats(FolderRecord* node, const std::string& filter, std::initializer_list<std::int64_t> values) {
+    const char* const* code = kFilterCodes;
+    for (std::int64_t value : values) {
+        WriteStat(node, FilterKey(*code++, filter).c_str(), value, true);
+    }
+}
+
+TitleComposer Titles() {
+    return ComposeTitlesWith(TreeViewOptions());
 }
 
 // The report of tests/core/data/small.mcr, built in memory the way the passes leave it.
 std::unique_ptr<Report> SmallReport() {
     auto report = std::make_unique<Report>();
     FilterSet source;
-    source.SetEditing(true);
-    FilterInfo docs;
-    docs.name = "Docs";
-    docs.masks = "*.txt;";
-    source.AddFilter(docs);
-    FilterInfo temp;
-    temp.name = "Temp";
-    temp.masks = "*.tmp;";
-    temp.temporary = true;
-    source.AddFilter(temp);
-    source.SetEditing(false);
+    test::FillFilters(&source, {test::Filter("Docs", "*.txt;"), test::Filter("Temp", "*.tmp;", true)});
     report->SetFilters(&source);
     auto policy = std::make_unique<ClusterPolicy>();
     policy->ComputeFromUserSize(4096);
     report->SetPolicy(std::move(policy));
     report->SetCreated("1/2/2024 at 10:00");
 
-    const std::string d = "Docs", t = "Temp";
     FolderRecord* root = AddFolder(nullptr, "C:\\");
     root->kind = 9;
     SetStats(root,
              {{LFN, 3}, {MFS, 5000}, {NFA, 12288}, {OFN, 1}, {BTM, 132000000001234567}, {ELT, 133000000009999999}});
-    SetStats(root, {{FilterKey(kFilterFiles, d), 2},
-                    {FilterKey(kFilterSize, d), 4000},
-                    {FilterKey(kFilterAllocated, d), 8192},
-                    {FilterKey(kFilterDirectFiles, d), 1},
-                    {FilterKey(kFilterDirectSize, d), 1000},
-                    {FilterKey(kFilterDirectAllocated, d), 4096}});
-    SetStats(
-        root,
-        {{FilterKey(kFilterFiles, t), 1}, {FilterKey(kFilterSize, t), 1000}, {FilterKey(kFilterAllocated, t), 4096}});
+    SetFilterStats(root, "Docs", {2, 4000, 8192, 1, 1000, 4096});
+    SetFilterStats(root, "Temp", {1, 1000, 4096});
     WriteText(root, DRM, "1/2/2024 at 10:00", true);
     WriteText(root, notes, "a<b>&#60;&c", true);
-
     FolderRecord* sub = AddFolder(root, "Docs");
     sub->kind = 8;
     SetStats(sub, {{LFN, 2}, {MFS, 4000}, {NFA, 8192}, {OFN, 0}});
-    SetStats(sub, {{FilterKey(kFilterFiles, d), 1},
-                   {FilterKey(kFilterSize, d), 3000},
-                   {FilterKey(kFilterAllocated, d), 4096},
-                   {FilterKey(kFilterDirectFiles, d), 1}});
-    SetStats(sub, {{FilterKey(kFilterFiles, t), 1},
-                   {FilterKey(kFilterSize, t), 1000},
-                   {FilterKey(kFilterAllocated, t), 4096},
-                   {FilterKey(kFilterDirectFiles, t), 1}});
-
+    SetFilterStats(sub, "Docs", {1, 3000, 4096, 1});
+    SetFilterStats(sub, "Temp", {1, 1000, 4096, 1});
     FolderRecord* item = AddFolder(root, "{C:\\ files}");
     item->kind = 7;
     item->group = 1;
     SetStats(item, {{LFN, 1}, {MFS, 1000}, {NFA, 4096}, {OFN, 1}});
-    SetStats(item, {{FilterKey(kFilterFiles, d), 1},
-                    {FilterKey(kFilterSize, d), 1000},
-                    {FilterKey(kFilterAllocated, d), 4096},
-                    {FilterKey(kFilterDirectFiles, d), 1}});
+    SetFilterStats(item, "Docs", {1, 1000, 4096, 1});
     report->SetRoot(root);
     return report;
 }
@@ -124,53 +97,72 @@ TEST(ReportFile, SavesTheExactGoldenBytes) {
     EXPECT_FALSE(platform::FileExists(dir.Sub("small.mcr.saving~")));
 }
 
-TEST(ReportFile, GoldenOpensWithEveryFigureAndSavesIdentically) {
+// What opening adds to the file's figures; the rest shows in the bytes saved again.
+TEST(ReportFile, GoldenOpensWithDerivedFiguresAndSavesIdentically) {
     ScratchDir dir;
     dir.WriteText("in.mcr", Golden());
     Report report;
-    TreeViewOptions options;
     ReportFileError error = ReportFileError::NoFolders;
-    ASSERT_TRUE(OpenReport(&report, dir.Sub("in.mcr"), ComposeTitlesWith(options), &error));
+    ASSERT_TRUE(OpenReport(&report, dir.Sub("in.mcr"), Titles(), &error));
     EXPECT_EQ(error, ReportFileError::None);
     EXPECT_EQ(report.Version(), "0.0.4");
     EXPECT_EQ(report.Created(), "1/2/2024 at 10:00");
     ASSERT_NE(report.Policy(), nullptr);
     EXPECT_EQ(report.Policy()->clusterShift, 12);
-    EXPECT_EQ(report.Policy()->automatic, 0);
-    ASSERT_EQ(report.Filters().Count(), 2);
+    EXPECT_EQ(report.Filters().Count(), 2);
 
     FolderRecord* root = report.Root();
     ASSERT_NE(root, nullptr);
+    FolderRecord* sub = Child(root, "Docs");
+    ASSERT_NE(sub, nullptr);
     EXPECT_STREQ(root->desc, "C:");
     EXPECT_STREQ(ReadText(root, ALC), "C:\\");
+    EXPECT_STREQ(ReadText(sub, ALC), "C:\\Docs");
+    EXPECT_STREQ(ReadText(root->lastChild, ALC), "C:\\");
     EXPECT_STREQ(ReadText(root, notes), "a<b>&#60;&c");
-    EXPECT_STREQ(ReadText(root, DRM), "1/2/2024 at 10:00");
-    EXPECT_EQ(Stat(root, LFN), 3);
-    EXPECT_EQ(Stat(root, MFS), 5000);
-    EXPECT_EQ(Stat(root, NFA), 12288);
-    EXPECT_EQ(Stat(root, OFN), 1);
     EXPECT_EQ(Stat(root, BTM), 132000000000000000);  // whole seconds survive
     EXPECT_EQ(Stat(root, ELT), 133000000000000000);
     EXPECT_EQ(Stat(root, FCA), 1);  // a temporary filter has hits below
-    EXPECT_EQ(Stat(root, FilterKey(kFilterDirectSize, "Docs")), 1000);
     EXPECT_EQ(Stat(root, FilterKey(kFilterDirectAllocated, "Docs")), 4096);
-    EXPECT_FALSE(HasKey(root, FilterKey(kFilterDirectFiles, "Temp").c_str()));
-    FolderRecord* sub = Child(root, "Docs");
-    ASSERT_NE(sub, nullptr);
-    EXPECT_STREQ(ReadText(sub, ALC), "C:\\Docs");
+    EXPECT_FALSE(HasKey(root, FilterKey(kFilterDirectFiles, "Temp")));
     EXPECT_EQ(Stat(sub, FilterKey(kFilterDirectSize, "Docs")), 3000);  // all direct: copied
-    EXPECT_EQ(Stat(sub, FilterKey(kFilterDirectAllocated, "Docs")), 4096);
-    FolderRecord* item = root->lastChild;
-    EXPECT_EQ(item->group, 1);
-    EXPECT_STREQ(ReadText(item, ALC), "C:\\");
-    EXPECT_EQ(Stat(item, CRP), report.Serial());
+    EXPECT_EQ(Stat(root->lastChild, CRP), report.Serial());
 
     ASSERT_TRUE(SaveReport(&report, dir.Sub("out.mcr")));
     EXPECT_EQ(ReadAll(dir.Sub("out.mcr")), Golden());
 }
 
-// Every figure of a scanned tree survives save and open (times in whole seconds), and a second
-// save writes the same bytes.
+// All a saved report keeps of a record: kind, group, title, figures, per-filter figures, times
+// in whole seconds, the temporary mark of a folder and its notes.
+std::string Describe(FolderRecord* node, const FilterSet& filters) {
+    std::string text = std::to_string(node->kind) + " " + std::to_string(node->group) + " " + node->name + " " +
+                       test::Figures(node) + " " + std::to_string(Stat(node, BTM) / 10000000) + " " +
+                       std::to_string(Stat(node, ELT) / 10000000) + " " +
+                       std::to_string(node->group == 0 ? Stat(node, FCA) : 0);
+    FilterInfo info;
+    for (int position = 1; filters.GetFilterAt(position, &info); ++position) {
+        for (const char* code : kFilterCodes) {
+            text += " " + std::to_string(Stat(node, FilterKey(code, info.name)));
+        }
+    }
+    return text + " " + (ReadText(node, notes) ? ReadText(node, notes) : "-");
+}
+
+// Every record of a tree described, in pre-order.
+std::vector<std::string> DescribeTree(FolderRecord* root, const FilterSet& filters) {
+    std::vector<std::string> lines;
+    for (std::vector<FolderRecord*> stack = {root}; !stack.empty();) {
+        FolderRecord* node = stack.back();
+        stack.pop_back();
+        lines.push_back(Describe(node, filters));
+        for (FolderRecord* child = node->firstChild; child; child = child->nextSibling) {
+            stack.push_back(child);
+        }
+    }
+    return lines;
+}
+
+// Every figure of a scanned tree survives save and open, and a second save writes the same bytes.
 TEST(ReportFile, ScannedTreeRoundTrips) {
     ScratchDir tree;
     tree.WriteFile("a.txt", 100);
@@ -188,169 +180,110 @@ TEST(ReportFile, ScannedTreeRoundTrips) {
     ScratchDir dir;
     ASSERT_TRUE(SaveReport(report.get(), dir.Sub("a.mcr")));
     Report reopened;
-    ASSERT_TRUE(OpenReport(&reopened, dir.Sub("a.mcr"), ComposeTitlesWith(TreeViewOptions())));
+    ASSERT_TRUE(OpenReport(&reopened, dir.Sub("a.mcr"), Titles()));
     ASSERT_TRUE(SaveReport(&reopened, dir.Sub("b.mcr")));
     EXPECT_EQ(ReadAll(dir.Sub("a.mcr")), ReadAll(dir.Sub("b.mcr")));
     EXPECT_EQ(reopened.Created(), report->Created());
-
-    std::vector<std::string> keys = {LFN, MFS, NFA, OFN};
-    FilterInfo info;
-    for (int position = 1; report->Filters().GetFilterAt(position, &info); ++position) {
-        for (const char* code : {kFilterFiles, kFilterSize, kFilterAllocated, kFilterDirectFiles, kFilterDirectSize,
-                                 kFilterDirectAllocated}) {
-            keys.push_back(FilterKey(code, info.name));
-        }
-    }
-    std::vector<std::pair<FolderRecord*, FolderRecord*>> stack = {{scanned, reopened.Root()}};
-    int compared = 0;
-    while (!stack.empty()) {
-        auto [a, b] = stack.back();
-        stack.pop_back();
-        ASSERT_NE(b, nullptr);
-        SCOPED_TRACE(a->desc);
-        EXPECT_EQ(a->group, b->group);
-        EXPECT_EQ(a->kind, b->kind);
-        for (const std::string& key : keys) {
-            EXPECT_EQ(Stat(a, key), Stat(b, key)) << key;
-        }
-        EXPECT_EQ(Stat(a, BTM) / 10000000, Stat(b, BTM) / 10000000);
-        EXPECT_EQ(Stat(a, ELT) / 10000000, Stat(b, ELT) / 10000000);
-        if (a->group == 0) {
-            EXPECT_EQ(Stat(a, FCA), Stat(b, FCA));
-        }
-        EXPECT_EQ(std::string(a->name), std::string(b->name));
-        const char* noteA = ReadText(a, notes);
-        const char* noteB = ReadText(b, notes);
-        EXPECT_EQ(noteA == nullptr, noteB == nullptr);
-        if (noteA && noteB) {
-            EXPECT_STREQ(noteA, noteB);
-        }
-        ++compared;
-        FolderRecord* childB = b->firstChild;
-        for (FolderRecord* childA = a->firstChild; childA; childA = childA->nextSibling) {
-            stack.emplace_back(childA, childB);
-            childB = childB != nullptr ? childB->nextSibling : nullptr;
-        }
-    }
-    EXPECT_EQ(compared, 7);  // root, s1, deep, s1's files item, s2, s3, the root's files item
+    const std::vector<std::string> lines = DescribeTree(scanned, report->Filters());
+    EXPECT_EQ(DescribeTree(reopened.Root(), report->Filters()), lines);
+    EXPECT_EQ(lines.size(), 7u);  // root, s1, deep, s1's files item, s2, s3, the root's files item
 }
 
-TEST(ReportFile, PerFilterTextHasThreeFourOrSixNumbers) {
-    struct Case {
-        std::int64_t n1, s2, a3, n4, s5, a6;
-        const char* text;
-    } cases[] = {
-        {7, 700, 28672, 0, 0, 0, "7;700;27972"},
-        {7, 700, 28672, 7, 700, 28672, "7;700;27972;7"},
-        {7, 700, 28672, 3, 300, 12288, "7;700;27972;3;300;11988"},
+// Saves `report` to a scratch file and opens it into `back`; the bytes saved, "" on a failure.
+std::string SaveAndOpen(Report* report, Report* back) {
+    ScratchDir dir;
+    const std::string path = dir.Sub("r.mcr");
+    return SaveReport(report, path) && OpenReport(back, path, Titles()) ? ReadAll(path) : std::string();
+}
+
+// A filter's text holds three numbers, four when all files are direct, six otherwise; the
+// allocated figures are saved as the space beyond the size. No files: no val, no bytes.
+TEST(ReportFile, PerFilterAndInfoTexts) {
+    const std::pair<std::vector<std::int64_t>, const char*> cases[] = {
+        {{7, 700, 28672, 0, 0, 0}, "<attr name=\"3\">7;700;27972</attr>"},
+        {{7, 700, 28672, 7, 700, 28672}, "<attr name=\"3\">7;700;27972;7</attr>"},
+        {{7, 700, 28672, 3, 300, 12288}, "<attr name=\"3\">7;700;27972;3;300;11988</attr>"},
+        {{}, "<node name=\"/data\">"},
+        {{}, "<attr name=\"info\">3;0;0;1234567890;0</attr>"},
     };
-    for (const Case& c : cases) {
+    for (const auto& [values, text] : cases) {
+        SCOPED_TRACE(text);
         auto report = MakeReport(true, 4096);
         FolderRecord* root = AddFolder(nullptr, "/data");
-        const std::string f = "Documents";
-        SetStats(root, {{FilterKey(kFilterFiles, f), c.n1},
-                        {FilterKey(kFilterSize, f), c.s2},
-                        {FilterKey(kFilterAllocated, f), c.a3},
-                        {FilterKey(kFilterDirectFiles, f), c.n4},
-                        {FilterKey(kFilterDirectSize, f), c.s5},
-                        {FilterKey(kFilterDirectAllocated, f), c.a6}});
+        SetStats(root, {{LFN, 3}, {MFS, 0}, {NFA, 0}, {OFN, 0}, {BTM, 12345678901234567}, {ELT, 0}});
+        for (std::size_t i = 0; i < values.size(); ++i) {
+            WriteStat(root, FilterKey(kFilterCodes[i], "Documents").c_str(), values[i], true);
+        }
         report->SetRoot(root);
-        ScratchDir dir;
-        ASSERT_TRUE(SaveReport(report.get(), dir.Sub("r.mcr")));
-        EXPECT_NE(ReadAll(dir.Sub("r.mcr")).find("<attr name=\"3\">" + std::string(c.text) + "</attr>"),
-                  std::string::npos)
-            << c.text;
         Report back;
-        ASSERT_TRUE(OpenReport(&back, dir.Sub("r.mcr"), ComposeTitlesWith(TreeViewOptions())));
-        FolderRecord* r = back.Root();
-        EXPECT_EQ(Stat(r, FilterKey(kFilterFiles, f)), c.n1);
-        EXPECT_EQ(Stat(r, FilterKey(kFilterSize, f)), c.s2);
-        EXPECT_EQ(Stat(r, FilterKey(kFilterAllocated, f)), c.a3);
-        EXPECT_EQ(Stat(r, FilterKey(kFilterDirectFiles, f)), c.n4);
-        EXPECT_EQ(Stat(r, FilterKey(kFilterDirectSize, f)), c.s5);
-        EXPECT_EQ(Stat(r, FilterKey(kFilterDirectAllocated, f)), c.a6);
+        EXPECT_NE(SaveAndOpen(report.get(), &back).find(text), std::string::npos);
+        for (std::size_t i = 0; i < values.size(); ++i) {
+            EXPECT_EQ(Stat(back.Root(), FilterKey(kFilterCodes[i], "Documents")), values[i]) << kFilterCodes[i];
+        }
+        EXPECT_EQ(Stat(back.Root(), BTM), 12345678900000000);
     }
 }
 
 TEST(ReportFile, RootPathsSaveAndReopen) {
-    struct Case {
-        const char* root;
-        const char* saved;
-        const char* rootPath;
-        const char* childPath;
-    } cases[] = {
-        {"C:\\", "C:", "C:\\", "C:\\sub"},
-        {"C:\\Windows", "C:\\Windows", "C:\\Windows\\", "C:\\Windows\\sub"},
-        {"\\\\server\\share\\", "\\\\server\\share", "\\\\server\\share", "\\\\server\\share\\sub"},
-        {"/", "/", "/", "/sub"},
-        {"/home/user/", "/home/user", "/home/user", "/home/user/sub"},
-        {"/home/user", "/home/user", "/home/user", "/home/user/sub"},
-        {"/data//", "/data", "/data", "/data/sub"},
+    // root, its child, the root as saved, the paths of both reopened
+    const std::tuple<const char*, const char*, const char*, const char*, const char*> cases[] = {
+        {"C:\\", "sub", "C:", "C:\\", "C:\\sub"},
+        {"C:\\Windows", "sub", "C:\\Windows", "C:\\Windows\\", "C:\\Windows\\sub"},
+        {"\\\\server\\share\\", "sub", "\\\\server\\share", "\\\\server\\share", "\\\\server\\share\\sub"},
+        {"/", "sub", "/", "/", "/sub"},
+        {"/home/user/", "sub", "/home/user", "/home/user", "/home/user/sub"},
+        {"/data//", "sub", "/data", "/data", "/data/sub"},
+        {"/r", "odd\\", "/r", "/r", "/r/odd\\"},  // below the root a name is kept whole
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.root);
+    for (const auto& [rootName, childName, saved, rootPath, childPath] : cases) {
+        SCOPED_TRACE(rootName);
         auto report = MakeReport(false, 4096);
-        FolderRecord* root = AddFolder(nullptr, c.root);
-        AddFolder(root, "sub");
+        FolderRecord* root = AddFolder(nullptr, rootName);
+        AddFolder(root, childName);
         report->SetRoot(root);
-        ScratchDir dir;
-        ASSERT_TRUE(SaveReport(report.get(), dir.Sub("r.mcr")));
-        EXPECT_NE(ReadAll(dir.Sub("r.mcr")).find("<node name=\"" + std::string(c.saved) + "\""), std::string::npos);
         Report back;
-        ASSERT_TRUE(OpenReport(&back, dir.Sub("r.mcr"), ComposeTitlesWith(TreeViewOptions())));
-        EXPECT_STREQ(ReadText(back.Root(), ALC), c.rootPath);
-        EXPECT_STREQ(ReadText(back.Root()->firstChild, ALC), c.childPath);
+        EXPECT_NE(SaveAndOpen(report.get(), &back).find("<node name=\"" + std::string(saved) + "\""),
+                  std::string::npos);
+        ASSERT_NE(back.Root(), nullptr);
+        EXPECT_STREQ(ReadText(back.Root(), ALC), rootPath);
+        EXPECT_STREQ(ReadText(back.Root()->firstChild, ALC), childPath);
+        EXPECT_STREQ(back.Root()->firstChild->desc, childName);
     }
-    // Below the root a name is kept whole, also one ending in a backslash (a POSIX name).
-    auto report = MakeReport(false, 4096);
-    FolderRecord* root = AddFolder(nullptr, "/r");
-    AddFolder(root, "odd\\");
-    report->SetRoot(root);
-    ScratchDir dir;
-    ASSERT_TRUE(SaveReport(report.get(), dir.Sub("r.mcr")));
-    Report back;
-    ASSERT_TRUE(OpenReport(&back, dir.Sub("r.mcr"), ComposeTitlesWith(TreeViewOptions())));
-    EXPECT_STREQ(back.Root()->firstChild->desc, "odd\\");
 }
 
 TEST(ReportFile, OlderVersionAndMissingMarkers) {
     ScratchDir dir;
     // "0.0.3": six numbers with full file times; no "?drive?": an automatic policy of this
     // machine for the root, which exists here.
-    const std::string folder = dir.Path();
     dir.WriteText("old.mcr",
                   "<node name=\"report\" desc=\"0.0.3\">\r\n<node name=\"?filters?\">"
                   "<node name=\"Docs\" desc=\"*.txt;\" group=\"1\"/></node><node name=\"" +
-                      folder +
+                      dir.Path() +
                       "\" val=\"8192\"><attr name=\"info\">4;1000;8192;2;123456789;987654321</attr>"
                       "<attr name=\"date\">yesterday</attr><node name=\"x\"/></node></node>");
     Report old;
-    ASSERT_TRUE(OpenReport(&old, dir.Sub("old.mcr"), ComposeTitlesWith(TreeViewOptions())));
+    ASSERT_TRUE(OpenReport(&old, dir.Sub("old.mcr"), Titles()));
     EXPECT_EQ(old.Version(), "0.0.3");
-    FolderRecord* root = old.Root();
-    EXPECT_EQ(Stat(root, LFN), 4);
-    EXPECT_EQ(Stat(root, MFS), 1000);
-    EXPECT_EQ(Stat(root, NFA), 8192);
-    EXPECT_EQ(Stat(root, OFN), 2);
-    EXPECT_EQ(Stat(root, BTM), 123456789);
-    EXPECT_EQ(Stat(root, ELT), 987654321);
+    for (const auto& [key, value] :
+         {std::pair{LFN, 4}, {MFS, 1000}, {NFA, 8192}, {OFN, 2}, {BTM, 123456789}, {ELT, 987654321}}) {
+        EXPECT_EQ(Stat(old.Root(), key), value) << key;
+    }
     EXPECT_EQ(old.Created(), "yesterday");
     ASSERT_NE(old.Policy(), nullptr);
     EXPECT_EQ(old.Policy()->automatic, 1);
     EXPECT_GT(old.Policy()->clusterShift, 0);
     EXPECT_EQ(old.Filters().Count(), 1);
-    EXPECT_TRUE(old.Filters().Enabled());
 
     // A top node without desc reads as "0.0.4"; the date and notes are optional.
-    dir.WriteText("plain.mcr",
-                  "<node name=\"report\"><node name=\"?drive?\" desc=\"0;0;12;1\"/>"
-                  "<node name=\"r\" val=\"4096\"><attr name=\"info\">1;96;0;1234567890</attr></node></node>");
+    const std::string plainText =
+        "<node name=\"report\"><node name=\"?drive?\" desc=\"0;0;12;1\"/>"
+        "<node name=\"r\" val=\"4096\"><attr name=\"info\">1;96;0;1234567890</attr></node></node>";
     Report plain;
-    ASSERT_TRUE(OpenReport(&plain, dir.Sub("plain.mcr"), ComposeTitlesWith(TreeViewOptions())));
+    ASSERT_TRUE(OpenReportFromMemory(&plain, plainText.data(), plainText.size(), Titles()));
     EXPECT_EQ(plain.Version(), "0.0.4");
     EXPECT_EQ(Stat(plain.Root(), MFS), 4000);
     EXPECT_EQ(Stat(plain.Root(), BTM), 12345678900000000);
-    EXPECT_FALSE(HasKey(plain.Root(), ELT) && Stat(plain.Root(), ELT) != 0);
+    EXPECT_EQ(Stat(plain.Root(), ELT), 0);
     EXPECT_EQ(ReadText(plain.Root(), DRM), nullptr);
 }
 
@@ -360,27 +293,24 @@ TEST(ReportFile, FurtherTopLevelFoldersStandBesideTheRoot) {
         "<node name=\"report\"><node name=\"?drive?\" desc=\"0;0;12;1\"/><node name=\"/a\" val=\"1\"/>"
         "<node name=\"/b\" val=\"2\"><node name=\"c\"/></node></node>";
     Report report;
-    ASSERT_TRUE(OpenReportFromMemory(&report, text.data(), text.size(), ComposeTitlesWith(TreeViewOptions())));
-    FolderRecord* first = report.Root();
-    ASSERT_NE(first, nullptr);
-    ASSERT_NE(first->nextSibling, nullptr);
-    EXPECT_STREQ(first->nextSibling->desc, "/b");
-    EXPECT_EQ(first->nextSibling->prevSibling, first);
-    EXPECT_STREQ(ReadText(first->nextSibling->firstChild, ALC), "/b/c");
+    ASSERT_TRUE(OpenReportFromMemory(&report, text.data(), text.size(), Titles()));
+    FolderRecord* second = report.Root()->nextSibling;
+    ASSERT_NE(second, nullptr);
+    EXPECT_EQ(second->prevSibling, report.Root());
+    EXPECT_STREQ(ReadText(second->firstChild, ALC), "/b/c");
     ScratchDir dir;
     ASSERT_TRUE(SaveReport(&report, dir.Sub("two.mcr")));
-    const std::string saved = ReadAll(dir.Sub("two.mcr"));
-    EXPECT_NE(saved.find("<node name=\"/b\" kind=\"9\" val=\"2\">"), std::string::npos) << saved;
+    EXPECT_NE(ReadAll(dir.Sub("two.mcr")).find("<node name=\"/b\" kind=\"9\" val=\"2\">"), std::string::npos);
 }
 
 TEST(ReportFile, OpenFailuresSayWhatWentWrong) {
     ScratchDir dir;
-    TreeViewOptions options;
-    struct Case {
-        const char* file;
+    const struct {
+        const char* file;  // "": no path
         const char* text;  // null: the file is not written
         ReportFileError error;
     } cases[] = {
+        {"", nullptr, ReportFileError::MissingPath},
         {"missing.mcr", nullptr, ReportFileError::CannotOpen},
         {"empty.mcr", "", ReportFileError::NothingRead},
         {"words.mcr", "no markup at all", ReportFileError::NothingRead},
@@ -388,39 +318,33 @@ TEST(ReportFile, OpenFailuresSayWhatWentWrong) {
          "<node name=\"report\"><node name=\"?filters?\"/><node name=\"?drive?\" desc=\"0;0;12;1\"/></node>",
          ReportFileError::NoFolders},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         if (c.text != nullptr) {
             dir.WriteText(c.file, c.text);
         }
         Report report;
         ReportFileError error = ReportFileError::None;
-        EXPECT_FALSE(OpenReport(&report, dir.Sub(c.file), ComposeTitlesWith(options), &error)) << c.file;
+        EXPECT_FALSE(OpenReport(&report, *c.file ? dir.Sub(c.file) : "", Titles(), &error)) << c.file;
         EXPECT_EQ(error, c.error) << c.file;
         EXPECT_EQ(report.Root(), nullptr);
     }
-    EXPECT_EQ(ReportFileErrorText(ReportFileError::NoFolders, "x.mcr"), "Error reading file: x.mcr");
-    Report report;
-    ReportFileError error = ReportFileError::None;
-    EXPECT_FALSE(OpenReport(&report, "", ComposeTitlesWith(options), &error));
-    EXPECT_EQ(error, ReportFileError::MissingPath);
 }
 
 // Cutting a valid file anywhere, or flipping bytes in it, opens partly or not at all.
 TEST(ReportFile, DamagedFilesOpenPartlyOrNotAtAll) {
     const std::string golden = Golden();
     ASSERT_FALSE(golden.empty());
-    TreeViewOptions options;
     int opened = 0;
     for (std::size_t length = 0; length <= golden.size(); length += 7) {
         Report report;
-        opened += OpenReportFromMemory(&report, golden.data(), length, ComposeTitlesWith(options)) ? 1 : 0;
+        opened += OpenReportFromMemory(&report, golden.data(), length, Titles()) ? 1 : 0;
     }
     EXPECT_GT(opened, 0);
     std::string garbled = golden;
     for (std::size_t i = 0; i < garbled.size(); i += 13) {
         garbled[i] = static_cast<char>(garbled[i] ^ 0x5A);
         Report report;
-        OpenReportFromMemory(&report, garbled.data(), garbled.size(), ComposeTitlesWith(options));
+        OpenReportFromMemory(&report, garbled.data(), garbled.size(), Titles());
     }
 }
 
@@ -469,64 +393,29 @@ TEST(ReportFile, WriteErrorFailsTheSaveAndKeepsTheOldFile) {
 }
 #endif
 
-TEST(ReportFile, EmptyFilesAndTruncatedTimes) {
-    auto report = MakeReport(false, 4096);
-    FolderRecord* root = AddFolder(nullptr, "/zero");
-    SetStats(root, {{LFN, 3}, {MFS, 0}, {NFA, 0}, {OFN, 0}, {BTM, 12345678901234567}, {ELT, 0}});
-    report->SetRoot(root);
-    ScratchDir dir;
-    ASSERT_TRUE(SaveReport(report.get(), dir.Sub("z.mcr")));
-    const std::string text = ReadAll(dir.Sub("z.mcr"));
-    EXPECT_NE(text.find("<node name=\"/zero\">"), std::string::npos) << text;  // no val
-    EXPECT_NE(text.find("<attr name=\"info\">3;0;0;1234567890;0</attr>"), std::string::npos) << text;
-    Report back;
-    ASSERT_TRUE(OpenReport(&back, dir.Sub("z.mcr"), ComposeTitlesWith(TreeViewOptions())));
-    EXPECT_EQ(Stat(back.Root(), MFS), 0);
-    EXPECT_EQ(Stat(back.Root(), NFA), 0);
-    EXPECT_EQ(Stat(back.Root(), BTM), 12345678900000000);
-}
-
-// A chain of `levels` folders as the walk leaves it: one file and one sub-folder each.
-FolderRecord* DeepChain(int levels) {
-    FolderRecord* root = AddFolder(nullptr, "/deep");
-    FolderRecord* node = root;
-    for (int level = 1; level < levels; ++level) {
-        SetStats(node, {{LFN, 1}, {MFS, 10}, {NFA, 4096}, {OFN, 1}, {ELT, 0}, {BTM, 0}});
-        node = AddFolder(node, "d");
-    }
-    SetStats(node, {{LFN, 1}, {MFS, 10}, {NFA, 4096}, {OFN, 0}, {ELT, 0}, {BTM, 0}});
-    return root;
-}
-
+// A chain as the walk leaves it (one file and one sub-folder each) totals, saves and reopens.
 TEST(ReportFile, TenThousandLevelsOnASmallStack) {
     constexpr int kLevels = 10000;
-    ScratchDir dir;
-    const std::string path = dir.Sub("deep.mcr");
     std::int64_t files = -1, reopenedFiles = -1, depth = 0;
-    bool saved = false, opened = false;
     test::RunOnSmallStack([&] {
         auto report = MakeReport(false, 4096);
-        FolderRecord* root = DeepChain(kLevels);
-        ScanControl control;
-        if (AddTotals(report.get(), root, control) && FinishTree(report.get(), root, control)) {
-            report->SetRoot(root);
-            files = Stat(root, LFN);
-            saved = SaveReport(report.get(), path);
-        } else {
-            DeleteNode(root);
+        FolderRecord* node = AddFolder(nullptr, "/deep");
+        report->SetRoot(node);
+        for (int level = 1; node != nullptr; ++level) {
+            SetStats(node, {{LFN, 1}, {MFS, 10}, {NFA, 4096}, {OFN, level < kLevels ? 1 : 0}, {ELT, 0}, {BTM, 0}});
+            node = level < kLevels ? AddFolder(node, "d") : nullptr;
         }
+        ASSERT_NE(AddTotals(report.get(), report->Root(), {}), nullptr);
+        ASSERT_NE(FinishTree(report.get(), report->Root(), {}), nullptr);
+        files = Stat(report->Root(), LFN);
         Report back;
-        opened = OpenReport(&back, path, ComposeTitlesWith(TreeViewOptions()));
-        if (opened) {
-            reopenedFiles = Stat(back.Root(), LFN);
-            for (FolderRecord* node = back.Root(); node->firstChild; node = node->firstChild) {
-                ++depth;
-            }
+        ASSERT_FALSE(SaveAndOpen(report.get(), &back).empty());
+        reopenedFiles = Stat(back.Root(), LFN);
+        for (FolderRecord* record = back.Root(); record->firstChild; record = record->firstChild) {
+            ++depth;
         }
     });
     EXPECT_EQ(files, kLevels);
-    EXPECT_TRUE(saved);
-    EXPECT_TRUE(opened);
     EXPECT_EQ(reopenedFiles, kLevels);
     // Every level but the last has a sub-folder and a file, so a files item: 2 children each.
     EXPECT_EQ(depth, kLevels - 1);

@@ -1,14 +1,14 @@
-// Helpers shared by the scanner and report file tests: reports with known filters and cluster
-// policy, record lookups, a generated deep tree and a runner with a small thread stack.
+// Helpers shared by the scanner, report file and report view tests: reports with known filters
+// and cluster policy, folder records to build and look up, and a runner with a small stack.
 #pragma once
 
 #include <gtest/gtest.h>
-#include <pthread.h>
 
 #include <functional>
 #include <memory>
 #include <string>
 
+#include "RunWithStack.h"
 #include "core/Report.h"
 #include "core/Scanner.h"
 #include "view/ItemTitle.h"
@@ -44,6 +44,13 @@ inline FolderRecord* Scan(Report* report, const std::string& path, ScanControl c
     return ScanReport(report, path, control);
 }
 
+// A new folder record below `parent` (or a new tree) whose title and plain name are `name`.
+inline FolderRecord* AddFolder(FolderRecord* parent, const char* name) {
+    FolderRecord* node = CreateNode(parent, name);
+    node->SetDesc(name);
+    return node;
+}
+
 // The child of `node` whose plain name (desc) is `name`, or null.
 inline FolderRecord* Child(FolderRecord* node, const std::string& name) {
     for (FolderRecord* child = node != nullptr ? node->firstChild : nullptr; child; child = child->nextSibling) {
@@ -54,31 +61,23 @@ inline FolderRecord* Child(FolderRecord* node, const std::string& name) {
     return nullptr;
 }
 
-inline int ChildCount(FolderRecord* node) {
-    int count = 0;
-    for (FolderRecord* child = node->firstChild; child; child = child->nextSibling) {
-        ++count;
-    }
-    return count;
+inline std::int64_t Stat(FolderRecord* node, const std::string& key) {
+    return ReadStat(node, key.c_str());
 }
 
-inline bool HasKey(FolderRecord* node, const char* key) {
-    return static_cast<bool>(node->attrs.Find(key));
+// "files bytes allocated folders" of a record (LFN, MFS, NFA, OFN).
+inline std::string Figures(FolderRecord* node) {
+    return std::to_string(Stat(node, LFN)) + " " + std::to_string(Stat(node, MFS)) + " " +
+           std::to_string(Stat(node, NFA)) + " " + std::to_string(Stat(node, OFN));
+}
+
+inline bool HasKey(FolderRecord* node, const std::string& key) {
+    return static_cast<bool>(node->attrs.Find(key.c_str()));
 }
 
 // Runs `body` on a thread with a 1 MB stack and waits for it.
 inline void RunOnSmallStack(const std::function<void()>& body) {
-    pthread_attr_t attr;
-    pthread_attr_init(&attr);
-    pthread_attr_setstacksize(&attr, 1 << 20);
-    pthread_t thread;
-    auto entry = [](void* arg) -> void* {
-        (*static_cast<const std::function<void()>*>(arg))();
-        return nullptr;
-    };
-    ASSERT_EQ(pthread_create(&thread, &attr, entry, const_cast<std::function<void()>*>(&body)), 0);
-    pthread_join(thread, nullptr);
-    pthread_attr_destroy(&attr);
+    ASSERT_TRUE(RunWithStack(1 << 20, body));
 }
 
 }  // namespace qv::test

@@ -3,36 +3,26 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <tuple>
 #include <vector>
 
+#include "core/ScanTestUtil.h"
 #include "view/FolderSelection.h"
 
 namespace qv {
 namespace {
 
+using test::AddFolder;
+
 constexpr std::int64_t kGb = 1024LL * 1024 * 1024;
 constexpr platform::FileTime kDay = 864000000000ULL;
 
-// Owns a tree made in the test; folders carry name = desc = their plain name.
-class Tree {
-  public:
-    Tree() : m_root(CreateNode(nullptr, "root")) { m_root->SetDesc("root"); }
-    ~Tree() { DeleteNode(m_root); }
-    Tree(const Tree&) = delete;
-    Tree& operator=(const Tree&) = delete;
-
-    FolderRecord* Root() const { return m_root; }
-    static FolderRecord* Add(FolderRecord* parent, const char* name) {
-        FolderRecord* node = CreateNode(parent, name);
-        node->SetDesc(name);
-        return node;
-    }
-
-  private:
-    FolderRecord* m_root;
+struct TreeDeleter {
+    void operator()(FolderRecord* root) const { DeleteNode(root); }
 };
+using Tree = std::unique_ptr<FolderRecord, TreeDeleter>;
 
 std::vector<std::string> Names(const std::vector<FolderRecord*>& records) {
     std::vector<std::string> names;
@@ -49,109 +39,84 @@ TreeViewOptions Options(int mode) {
 }
 
 TEST(CompareFolders, EachModeOrdersAsItsTableSays) {
-    Tree tree;
-    FolderRecord* a = Tree::Add(tree.Root(), "alpha");
-    FolderRecord* b = Tree::Add(tree.Root(), "Beta");
-    struct Case {
-        const char* what;
-        std::int64_t nfaA, nfaB, mfsA, mfsB, btmA, btmB, eltA, eltB;
-        int mode;
-        int expected;  // sign
+    Tree tree(AddFolder(nullptr, "root"));
+    FolderRecord* a = AddFolder(tree.get(), "alpha");
+    FolderRecord* b = AddFolder(tree.get(), "Beta");
+    using Values = std::vector<std::tuple<const char*, std::int64_t, std::int64_t>>;  // key, a's, b's
+    const std::tuple<const char*, Values, int, int> cases[] = {
+        // what, values, mode, sign of a - b
+        {"names ascend ignoring case", {}, SortByName, -1},
+        {"5 GB before 3 GB", {{NFA, 5 * kGb, 3 * kGb}}, SortBySize, -1},
+        {"100 MB after 3 GB", {{NFA, 100 << 20, 3 * kGb}}, SortBySize, 1},
+        {"equal space: larger bytes first", {{NFA, 4096, 4096}, {MFS, 100, 4000}}, SortBySize, 1},
+        {"equal space and bytes tie", {{NFA, 4096, 4096}, {MFS, 100, 100}}, SortBySize, 0},
+        {"newer creation first", {{BTM, 200, 100}}, SortByCreated, -1},
+        {"missing creation goes last", {{BTM, 0, 100}}, SortByCreated, 1},
+        {"newer access first", {{ELT, 100, 300}}, SortByAccess, 1},
+        {"equal access tie", {{ELT, 7, 7}}, SortByAccess, 0},
+        {"mode out of range", {{NFA, 5, 1}}, 4, 0},
+        {"negative mode", {{NFA, 5, 1}}, -1, 0},
     };
-    const Case cases[] = {
-        {"names ascend ignoring case", 0, 0, 0, 0, 0, 0, 0, 0, SortByName, -1},
-        {"5 GB before 3 GB", 5 * kGb, 3 * kGb, 0, 0, 0, 0, 0, 0, SortBySize, -1},
-        {"100 MB after 3 GB", 100 << 20, 3 * kGb, 0, 0, 0, 0, 0, 0, SortBySize, 1},
-        {"equal space: larger bytes first", 4096, 4096, 100, 4000, 0, 0, 0, 0, SortBySize, 1},
-        {"equal space and bytes tie", 4096, 4096, 100, 100, 0, 0, 0, 0, SortBySize, 0},
-        {"newer creation first", 0, 0, 0, 0, 200, 100, 0, 0, SortByCreated, -1},
-        {"missing creation goes last", 0, 0, 0, 0, 0, 100, 0, 0, SortByCreated, 1},
-        {"newer access first", 0, 0, 0, 0, 0, 0, 100, 300, SortByAccess, 1},
-        {"equal access tie", 0, 0, 0, 0, 0, 0, 7, 7, SortByAccess, 0},
-        {"mode out of range", 5, 1, 0, 0, 0, 0, 0, 0, 4, 0},
-        {"negative mode", 5, 1, 0, 0, 0, 0, 0, 0, -1, 0},
-    };
-    for (const Case& c : cases) {
-        for (const auto& [key, valueA, valueB] : {std::tuple{NFA, c.nfaA, c.nfaB}, std::tuple{MFS, c.mfsA, c.mfsB},
-                                                  std::tuple{BTM, c.btmA, c.btmB}, std::tuple{ELT, c.eltA, c.eltB}}) {
+    for (const auto& [what, values, mode, expected] : cases) {
+        a->attrs.Clear();
+        b->attrs.Clear();
+        for (const auto& [key, valueA, valueB] : values) {
             WriteStat(a, key, valueA, true);
             WriteStat(b, key, valueB, true);
         }
-        const int result = CompareFolders(a, b, c.mode);
-        EXPECT_EQ((result > 0) - (result < 0), c.expected) << c.what;
-        const int reverse = CompareFolders(b, a, c.mode);
-        EXPECT_EQ((reverse > 0) - (reverse < 0), -c.expected) << c.what << " (swapped)";
+        const int result = CompareFolders(a, b, mode);
+        EXPECT_EQ((result > 0) - (result < 0), expected) << what;
+        const int reverse = CompareFolders(b, a, mode);
+        EXPECT_EQ((reverse > 0) - (reverse < 0), -expected) << what << " (swapped)";
     }
 }
 
-TEST(CompareFolders, NamesIgnoreCaseAndFilesItemsSortByTheirTitle) {
-    Tree tree;
-    FolderRecord* upper = Tree::Add(tree.Root(), "DOCS");
-    FolderRecord* lower = Tree::Add(tree.Root(), "docs");
-    FolderRecord* files = Tree::Add(tree.Root(), "{root files}");
-    FolderRecord* zeta = Tree::Add(tree.Root(), "zeta");
+TEST(CompareFolders, NamesIgnoreCaseTitlesCountAndValuesMayBeTexts) {
+    Tree tree(AddFolder(nullptr, "root"));
+    FolderRecord* upper = AddFolder(tree.get(), "DOCS");
+    FolderRecord* lower = AddFolder(tree.get(), "docs");
+    FolderRecord* files = AddFolder(tree.get(), "{root files}");
+    FolderRecord* zeta = AddFolder(tree.get(), "zeta");
     EXPECT_EQ(CompareFolders(upper, lower, SortByName), 0);
-    EXPECT_LT(CompareFolders(lower, zeta, SortByName), 0);
     EXPECT_LT(CompareFolders(zeta, files, SortByName), 0);  // '{' follows the letters
-    // A files item competes on its figures like any folder.
-    WriteStat(files, NFA, 10 * kGb, false);
-    WriteStat(zeta, NFA, kGb, false);
-    EXPECT_LT(CompareFolders(files, zeta, SortBySize), 0);
-    // Titles, not plain names, are compared: a title with a size piece still sorts by its name.
-    upper->SetName("a = 1 Gb");
+    upper->SetName("a = 1 Gb");                             // titles, not plain names, are compared
     EXPECT_LT(CompareFolders(upper, lower, SortByName), 0);
-}
-
-TEST(CompareFolders, MissingRecordsAndTextValues) {
-    Tree tree;
-    FolderRecord* a = Tree::Add(tree.Root(), "a");
-    FolderRecord* b = Tree::Add(tree.Root(), "b");
-    EXPECT_EQ(CompareFolders(nullptr, b, SortByName), 0);
-    EXPECT_EQ(CompareFolders(a, nullptr, SortBySize), 0);
-    // A value stored as text is read as a decimal number.
-    WriteText(a, NFA, "5000", false);
-    WriteStat(b, NFA, 4000, false);
-    EXPECT_LT(CompareFolders(a, b, SortBySize), 0);
-    // 32-bit and 64-bit values compare alike.
-    a->attrs.Set(BTM, AttrValue(std::int32_t{9}), false);
-    WriteStat(b, BTM, 10, false);
-    EXPECT_GT(CompareFolders(a, b, SortByCreated), 0);
+    EXPECT_EQ(CompareFolders(nullptr, lower, SortByName), 0);
+    EXPECT_EQ(CompareFolders(lower, nullptr, SortBySize), 0);
+    // A value stored as text is read as a decimal number; 32-bit and 64-bit values compare alike.
+    WriteText(files, NFA, "5000", false);
+    WriteStat(zeta, NFA, 4000, false);
+    EXPECT_LT(CompareFolders(files, zeta, SortBySize), 0);
+    files->attrs.Set(BTM, AttrValue(std::int32_t{9}), false);
+    WriteStat(zeta, BTM, 10, false);
+    EXPECT_GT(CompareFolders(files, zeta, SortByCreated), 0);
 }
 
 TEST(ShowMode, EachModeTestsItsStatistic) {
-    Tree tree;
-    FolderRecord* folder = Tree::Add(tree.Root(), "f");
+    Tree folder(AddFolder(nullptr, "f"));
     TreeViewOptions options;
     options.accessCutoff = 1000 * kDay;
-    struct Case {
-        const char* what;
-        int mode;
-        const char* key;
-        AttrValue value;
-        bool expected;
-    };
-    const Case cases[] = {
+    const std::tuple<const char*, int, const char*, AttrValue, bool> cases[] = {
+        // what, mode, key, value, shown
         {"all, nothing set", ShowAll, nullptr, AttrValue(), true},
         {"temporary flag 1", ShowTemporary, FCA, AttrValue(std::int32_t{1}), true},
         {"temporary flag 0", ShowTemporary, FCA, AttrValue(std::int32_t{0}), false},
         {"temporary flag as text", ShowTemporary, FCA, AttrValue("1"), true},
         {"temporary 64-bit: low 32 bits only", ShowTemporary, FCA, AttrValue(std::int64_t{1} << 32), false},
-        {"temporary flag missing", ShowTemporary, nullptr, AttrValue(), false},
         {"exactly 1 MB qualifies", ShowLargerThan, NFA, AttrValue(std::int64_t{1048576}), true},
         {"one byte less does not", ShowLargerThan, NFA, AttrValue(std::int64_t{1048575}), false},
-        {"space missing", ShowLargerThan, nullptr, AttrValue(), false},
         {"accessed at the cutoff", ShowNotAccessed, ELT, AttrValue(std::int64_t{1000 * kDay}), true},
         {"accessed after the cutoff", ShowNotAccessed, ELT, AttrValue(std::int64_t{1000 * kDay + 1}), false},
         {"never accessed", ShowNotAccessed, ELT, AttrValue(std::int64_t{0}), false},
         {"unknown mode shows all", 7, nullptr, AttrValue(), true},
     };
-    for (const Case& c : cases) {
+    for (const auto& [what, mode, key, value, expected] : cases) {
         folder->attrs.Clear();
-        if (c.key != nullptr) {
-            folder->attrs.Set(c.key, c.value, false);
+        if (key != nullptr) {
+            folder->attrs.Set(key, value, false);
         }
-        options.showMode = c.mode;
-        EXPECT_EQ(MatchesShowMode(options, folder), c.expected) << c.what;
+        options.showMode = mode;
+        EXPECT_EQ(MatchesShowMode(options, folder.get()), expected) << what;
     }
     EXPECT_FALSE(MatchesShowMode(options, nullptr));
 }
@@ -165,74 +130,65 @@ TEST(ShowMode, EachModeTestsItsStatistic) {
 class ShownFoldersTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        FolderRecord* big = Add(m_tree.Root(), "big", 2 << 20, 1);
+        FolderRecord* big = Add(m_tree.get(), "big", 2 << 20, 1);
         Add(big, "small", 1024, 1);
         Add(big, "bigger", 2 << 20, 0);
-        FolderRecord* tiny = Add(m_tree.Root(), "tiny", 10, 0);
-        Add(tiny, "huge-but-hidden", 5 << 20, 1);
+        Add(Add(m_tree.get(), "tiny", 10, 0), "huge-but-hidden", 5 << 20, 1);
     }
     static FolderRecord* Add(FolderRecord* parent, const char* name, std::int64_t allocated, std::int32_t temp) {
-        FolderRecord* node = Tree::Add(parent, name);
+        FolderRecord* node = AddFolder(parent, name);
         WriteStat(node, NFA, allocated, false);
         node->attrs.Set(FCA, AttrValue(temp), false);
         return node;
     }
-    Tree m_tree;
+    Tree m_tree{AddFolder(nullptr, "root")};
 };
 
-TEST_F(ShownFoldersTest, EachModePrunesFromTheTop) {
-    struct Case {
-        int mode;
-        std::vector<std::string> expected;
-    };
-    const Case cases[] = {
+TEST_F(ShownFoldersTest, EachModePrunesFromTheTopButNeverTheRoot) {
+    const std::pair<int, std::vector<std::string>> cases[] = {
         {ShowAll, {"root", "big", "small", "bigger", "tiny", "huge-but-hidden"}},
         {ShowTemporary, {"root", "big", "small"}},
         {ShowLargerThan, {"root", "big", "bigger"}},
         {ShowNotAccessed, {"root"}},
     };
-    for (const Case& c : cases) {
-        EXPECT_EQ(Names(ShownFolders(m_tree.Root(), Options(c.mode))), c.expected) << "mode " << c.mode;
+    for (const auto& [mode, expected] : cases) {
+        EXPECT_EQ(Names(ShownFolders(m_tree.get(), Options(mode))), expected) << "mode " << mode;
     }
-}
-
-TEST_F(ShownFoldersTest, TheRootIsNeverTested) {
-    // The root fails every criterion here, yet it is always the first item.
-    WriteStat(m_tree.Root(), NFA, 0, false);
     TreeViewOptions options = Options(ShowLargerThan);
-    options.sizeThreshold = 100LL << 20;
-    EXPECT_EQ(Names(ShownFolders(m_tree.Root(), options)), std::vector<std::string>{"root"});
+    options.sizeThreshold = 100LL << 20;  // the root fails it, yet is always the first item
+    EXPECT_EQ(Names(ShownFolders(m_tree.get(), options)), std::vector<std::string>{"root"});
     EXPECT_TRUE(ShownFolders(nullptr, options).empty());
+    // A loaded file may put nodes beside the root: they are not walked.
+    Tree other(AddFolder(nullptr, "other"));
+    m_tree->nextSibling = other.get();
+    EXPECT_EQ(Names(ShownFolders(m_tree.get(), Options(ShowAll))), cases[0].second);
+    m_tree->nextSibling = nullptr;
 }
 
 TEST_F(ShownFoldersTest, AStaleFolderUnderAFreshParentStaysHidden) {
     TreeViewOptions options = Options(ShowNotAccessed);
     options.accessCutoff = 1000 * kDay;
-    FolderRecord* big = m_tree.Root()->firstChild;
+    FolderRecord* big = m_tree->firstChild;
     WriteStat(big, ELT, 2000 * kDay, false);              // fresh because of "bigger"
     WriteStat(big->firstChild, ELT, 10 * kDay, false);    // stale
     WriteStat(big->lastChild, ELT, 2000 * kDay, false);   // fresh
     WriteStat(big->nextSibling, ELT, 500 * kDay, false);  // "tiny": stale
-    EXPECT_EQ(Names(ShownFolders(m_tree.Root(), options)), (std::vector<std::string>{"root", "tiny"}));
+    EXPECT_EQ(Names(ShownFolders(m_tree.get(), options)), (std::vector<std::string>{"root", "tiny"}));
 }
 
 TEST_F(ShownFoldersTest, SortedListHoldsTheSameFoldersWithSiblingsInOrder) {
-    // Sizes: big 2 MB (small 1 K, bigger 2 MB), tiny 10 B (huge-but-hidden 5 MB).
-    const std::pair<int, std::vector<std::string>> cases[] = {
-        {SortByName, {"root", "big", "bigger", "small", "tiny", "huge-but-hidden"}},
-        {SortBySize, {"root", "big", "bigger", "small", "tiny", "huge-but-hidden"}},
+    const auto sorted = [this](int show, int sort) {
+        return Names(ShownFoldersSorted(m_tree.get(), Options(show), sort));
     };
-    for (const auto& [mode, expected] : cases) {
-        EXPECT_EQ(Names(ShownFoldersSorted(m_tree.Root(), Options(ShowAll), mode)), expected) << mode;
-    }
+    EXPECT_EQ(sorted(ShowAll, SortByName),
+              (std::vector<std::string>{"root", "big", "bigger", "small", "tiny", "huge-but-hidden"}));
     // Reversing the sizes of the root's children reverses their order, subtrees travelling along.
-    WriteStat(m_tree.Root()->lastChild, NFA, 3 << 20, true);
-    EXPECT_EQ(Names(ShownFoldersSorted(m_tree.Root(), Options(ShowAll), SortBySize)),
+    WriteStat(m_tree->lastChild, NFA, 3 << 20, true);
+    EXPECT_EQ(sorted(ShowAll, SortBySize),
               (std::vector<std::string>{"root", "tiny", "huge-but-hidden", "big", "bigger", "small"}));
     // Pruning is the same as unsorted; ties (all 0 here) keep the report's order.
     for (int mode : {ShowTemporary, ShowLargerThan, ShowNotAccessed}) {
-        std::vector<std::string> sorted = Names(ShownFoldersSorted(m_tree.Root(), Options(mode), SortByCreated));
-        EXPECT_EQ(sorted, Names(ShownFolders(m_tree.Root(), Options(mode)))) << mode;
+        EXPECT_EQ(sorted(mode, SortByCreated), Names(ShownFolders(m_tree.get(), Options(mode)))) << mode;
     }
     EXPECT_TRUE(ShownFoldersSorted(nullptr, Options(ShowAll), SortByName).empty());
 }
@@ -241,8 +197,8 @@ TEST_F(ShownFoldersTest, SortedListHoldsTheSameFoldersWithSiblingsInOrder) {
 // folders in the same order as the whole-tree list, and a folder can be opened exactly when it
 // has shown children. The tree mixes case in names and has ties in every statistic.
 TEST(ShownChildrenSorted, OpeningFolderByFolderGivesTheWholeTreeList) {
-    Tree tree;
-    std::vector<FolderRecord*> all = {tree.Root()};
+    Tree tree(AddFolder(nullptr, "root"));
+    std::vector<FolderRecord*> all = {tree.get()};
     std::uint32_t seed = 12345;
     const auto next = [&seed](std::uint32_t range) {
         seed = seed * 1103515245u + 12345u;
@@ -250,8 +206,7 @@ TEST(ShownChildrenSorted, OpeningFolderByFolderGivesTheWholeTreeList) {
     };
     const char* names[] = {"alpha", "Beta", "beta", "GAMMA", "delta", "Delta", "eps"};
     for (int i = 0; i < 120; ++i) {
-        FolderRecord* parent = all[next(static_cast<std::uint32_t>(all.size()))];
-        FolderRecord* node = Tree::Add(parent, names[next(7)]);
+        FolderRecord* node = AddFolder(all[next(static_cast<std::uint32_t>(all.size()))], names[next(7)]);
         WriteStat(node, NFA, 4096 * static_cast<std::int64_t>(next(4)), false);
         WriteStat(node, MFS, static_cast<std::int64_t>(next(3)), false);
         WriteStat(node, BTM, static_cast<std::int64_t>(next(3)), false);
@@ -265,13 +220,13 @@ TEST(ShownChildrenSorted, OpeningFolderByFolderGivesTheWholeTreeList) {
         options.accessCutoff = 1000 * kDay;
         for (int sortMode : {SortByName, SortBySize, SortByCreated, SortByAccess}) {
             std::vector<FolderRecord*> opened;
-            for (std::vector<FolderRecord*> pending = {tree.Root()}; !pending.empty();) {
+            for (std::vector<FolderRecord*> pending = {tree.get()}; !pending.empty();) {
                 opened.push_back(pending.back());
                 pending.pop_back();
                 const std::vector<FolderRecord*> children = ShownChildrenSorted(opened.back(), options, sortMode);
                 pending.insert(pending.end(), children.rbegin(), children.rend());
             }
-            EXPECT_EQ(opened, ShownFoldersSorted(tree.Root(), options, sortMode))
+            EXPECT_EQ(opened, ShownFoldersSorted(tree.get(), options, sortMode))
                 << "show " << showMode << " sort " << sortMode;
         }
         std::size_t openable = 0;
@@ -287,68 +242,38 @@ TEST(ShownChildrenSorted, OpeningFolderByFolderGivesTheWholeTreeList) {
     EXPECT_FALSE(HasShownChildren(nullptr, Options(ShowAll)));
 }
 
-TEST(ShownFolders, ASiblingOfTheRootIsNotWalked) {
-    Tree tree;
-    Tree::Add(tree.Root(), "child");
-    FolderRecord* other = CreateNode(nullptr, "other");
-    other->SetDesc("other");
-    tree.Root()->nextSibling = other;  // a loaded file may put nodes beside the root
-    other->prevSibling = tree.Root();
-    EXPECT_EQ(Names(ShownFolders(tree.Root(), Options(ShowAll))), (std::vector<std::string>{"root", "child"}));
-    tree.Root()->nextSibling = nullptr;
-    other->prevSibling = nullptr;
-    DeleteNode(other);
-}
-
-TEST(ShowModeTexts, EntriesFollowThresholdAndAge) {
+// The texts that depend on the threshold and age; out-of-range modes and entries refused.
+TEST(ShowModeSettings, TextsFollowThresholdAndAgeAndSettersRefuseOutOfRange) {
     TreeViewOptions options;
-    EXPECT_EQ(ShowModeEntries(options), (std::vector<std::string>{"all", "containing temporary items", "greater 1 MB",
-                                                                  "last accessed 6 months ago"}));
-    SetAgeDays(&options, 360);
+    EXPECT_EQ(ShowModeEntries(options)[3], "last accessed 6 months ago");
+    const platform::FileTime cutoffBefore = options.accessCutoff;
+    EXPECT_EQ(SetAgeDays(&options, 0), kDefaultAgeDays);  // not positive: left as it was
+    EXPECT_EQ(options.accessCutoff, cutoffBefore);
+    EXPECT_EQ(SetAgeDays(&options, 360), 360);
+    EXPECT_EQ(options.accessCutoff, AccessCutoffFor(360, platform::TodayMidnightUtc()));
     char text[kShowModeTextSize] = "x";
     EXPECT_TRUE(DescribeShowMode(options, ShowNotAccessed, text));
     EXPECT_STREQ(text, "last accessed one year ago");
-    SetSizeThresholdKb(&options, 1536);
+    EXPECT_EQ(SetSizeThresholdKb(&options, 1536), 1536 * 1024);
     EXPECT_TRUE(DescribeShowMode(options, ShowLargerThan, text));
     EXPECT_STREQ(text, "greater 1.50 MB");
     EXPECT_TRUE(DescribeShowMode(options, 4, text));
     EXPECT_STREQ(text, "");
-    EXPECT_EQ(SortModeEntries(), (std::vector<std::string>{"name", "size", "creation date", "last access date"}));
-    const std::pair<int, SortMode> entries[] = {{0, SortByName},   {1, SortBySize}, {2, SortByCreated},
-                                                {3, SortByAccess}, {4, SortByName}, {-1, SortByName}};
-    for (const auto& [entry, mode] : entries) {
+    EXPECT_EQ(SetSizeThresholdKb(&options, -5), 1536 * 1024);  // not positive: left as it was
+    EXPECT_GT(SetSizeThresholdKb(&options, INT64_MAX), 0);     // saturates instead of wrapping
+    EXPECT_EQ(SortModeEntries().size(), 4u);
+    for (const auto& [entry, mode] : {std::pair{3, SortByAccess}, {4, SortByName}, {-1, SortByName}}) {
         EXPECT_EQ(SortModeForEntry(entry), mode) << entry;
     }
-}
-
-TEST(ShowModeSetters, RefuseOutOfRangeAndOnlyReadNonPositive) {
-    TreeViewOptions options;
     EXPECT_TRUE(SetShowMode(&options, ShowNotAccessed));
     EXPECT_FALSE(SetShowMode(&options, 4));
     EXPECT_FALSE(SetShowMode(&options, -1));
     EXPECT_EQ(options.showMode, ShowNotAccessed);
-
-    EXPECT_EQ(SetSizeThresholdKb(&options, 0), kDefaultSizeThreshold);
-    EXPECT_EQ(SetSizeThresholdKb(&options, -5), kDefaultSizeThreshold);
-    EXPECT_EQ(SetSizeThresholdKb(&options, 5 * 1024), 5LL << 20);
-    EXPECT_GT(SetSizeThresholdKb(&options, INT64_MAX), 0);  // saturates instead of wrapping
-
-    const platform::FileTime cutoffBefore = options.accessCutoff;
-    EXPECT_EQ(SetAgeDays(&options, 0), kDefaultAgeDays);
-    EXPECT_EQ(options.accessCutoff, cutoffBefore);
-    EXPECT_EQ(SetAgeDays(&options, 190), 190);
-    EXPECT_EQ(options.accessCutoff, AccessCutoffFor(190, platform::TodayMidnightUtc()));
-    EXPECT_EQ(cutoffBefore - options.accessCutoff, 10 * kDay);
 }
 
 TEST(ShowSettingsEffect, RefreshOnlyWhenTheShownCriterionChanged) {
-    struct Case {
-        const char* what;
-        bool thresholdChanged, ageChanged;
-        int selectedEntry;
-        bool criterionChanged, refreshDue;
-    };
-    const Case cases[] = {
+    // what, threshold changed, age changed, selected entry, criterion changed, refresh due
+    const std::tuple<const char*, bool, bool, int, bool, bool> cases[] = {
         {"nothing changed", false, false, ShowLargerThan, false, false},
         {"threshold while size entry shown", true, false, ShowLargerThan, true, true},
         {"threshold while all shown", true, false, ShowAll, true, false},
@@ -357,10 +282,10 @@ TEST(ShowSettingsEffect, RefreshOnlyWhenTheShownCriterionChanged) {
         {"age while size entry shown", false, true, ShowLargerThan, true, false},
         {"threshold while access entry shown", true, false, ShowNotAccessed, true, true},
     };
-    for (const Case& c : cases) {
-        const ShowSettingsOutcome outcome = ShowSettingsEffect(c.thresholdChanged, c.ageChanged, c.selectedEntry);
-        EXPECT_EQ(outcome.criterionChanged, c.criterionChanged) << c.what;
-        EXPECT_EQ(outcome.refreshDue, c.refreshDue) << c.what;
+    for (const auto& [what, threshold, age, entry, criterionChanged, refreshDue] : cases) {
+        const ShowSettingsOutcome outcome = ShowSettingsEffect(threshold, age, entry);
+        EXPECT_EQ(outcome.criterionChanged, criterionChanged) << what;
+        EXPECT_EQ(outcome.refreshDue, refreshDue) << what;
     }
 }
 

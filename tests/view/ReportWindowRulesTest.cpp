@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 
 #include "TestUtil.h"
 #include "view/ReportWindowRules.h"
@@ -30,11 +31,13 @@ class ReportRulesTest : public ::testing::Test {
 };
 
 TEST_F(ReportRulesTest, ContextMenuForEachPosition) {
-    EXPECT_EQ(ContextMenuFor(nullptr), TreeMenu::WhiteSpace);
-    EXPECT_EQ(ContextMenuFor(m_root), TreeMenu::Root);
-    EXPECT_EQ(ContextMenuFor(m_sub), TreeMenu::Folder);
-    EXPECT_EQ(ContextMenuFor(m_leaf), TreeMenu::Files);
-    EXPECT_EQ(ContextMenuFor(m_files), TreeMenu::Files);
+    const std::pair<FolderRecord*, TreeMenu> cases[] = {
+        {nullptr, TreeMenu::WhiteSpace}, {m_root, TreeMenu::Root},   {m_sub, TreeMenu::Folder},
+        {m_leaf, TreeMenu::Files},       {m_files, TreeMenu::Files},
+    };
+    for (const auto& [record, menu] : cases) {
+        EXPECT_EQ(ContextMenuFor(record), menu) << (record ? record->name : "none");
+    }
     EXPECT_FALSE(IsTreeCommand(32782));
     EXPECT_TRUE(IsTreeCommand(32783));
     EXPECT_TRUE(IsTreeCommand(32798));
@@ -44,25 +47,17 @@ TEST_F(ReportRulesTest, ContextMenuForEachPosition) {
 TEST_F(ReportRulesTest, FolderExistsOnlyForAnExistingDirectory) {
     EXPECT_TRUE(RecordFolderExists(m_root));
     EXPECT_FALSE(RecordFolderExists(m_sub));  // no path
-    WriteText(m_sub, ALC, "", false);
-    EXPECT_FALSE(RecordFolderExists(m_sub));
-    WriteText(m_sub, ALC, m_dir.Sub("gone").c_str(), true);
-    EXPECT_FALSE(RecordFolderExists(m_sub));
     m_dir.WriteFile("file.txt", 3);
-    WriteText(m_sub, ALC, m_dir.Sub("file.txt").c_str(), true);
-    EXPECT_FALSE(RecordFolderExists(m_sub));  // a file is no folder
+    for (const std::string& path : {std::string(), m_dir.Sub("gone"), m_dir.Sub("file.txt")}) {
+        WriteText(m_sub, ALC, path.c_str(), true);
+        EXPECT_FALSE(RecordFolderExists(m_sub)) << path;
+    }
     EXPECT_FALSE(RecordFolderExists(nullptr));
 }
 
 TEST_F(ReportRulesTest, ToolbarStates) {
     // One character per button, '1' enabled: create, close, open, save, whatsNew, update, print, browse.
-    const struct {
-        const char* what;
-        int reports;
-        FolderRecord* current;
-        bool exists;
-        const char* expected;
-    } cases[] = {
+    const std::tuple<const char*, int, FolderRecord*, bool, const char*> cases[] = {
         {"nothing open", 0, nullptr, false, "10100000"},
         {"root on disk", 1, m_root, true, "11111111"},
         {"root deleted from disk", 2, m_root, false, "11110010"},
@@ -70,21 +65,20 @@ TEST_F(ReportRulesTest, ToolbarStates) {
         {"five reports open", 5, m_root, true, "01011111"},
         {"no record but a stale exists flag", 1, nullptr, true, "10100000"},
     };
-    for (const auto& c : cases) {
-        const ToolbarStates s = ToolbarStatesFor(c.reports, c.current, c.exists);
+    for (const auto& [what, reports, current, exists, expected] : cases) {
+        const ToolbarStates s = ToolbarStatesFor(reports, current, exists);
         std::string states;
         for (bool on : {s.create, s.close, s.open, s.save, s.whatsNew, s.update, s.print, s.browse}) {
             states += on ? '1' : '0';
         }
-        EXPECT_EQ(states, c.expected) << c.what;
+        EXPECT_EQ(states, expected) << what;
     }
 }
 
-TEST_F(ReportRulesTest, FilesItemsAreDarkBlueFoldersBlack) {
-    EXPECT_EQ(ItemTextColour(m_files), 0x782828);
-    EXPECT_EQ(ItemTextColour(m_sub), 0);
+TEST_F(ReportRulesTest, FilesItemsStandOutFromFolders) {
+    EXPECT_NE(ItemTextColour(m_files), ItemTextColour(m_sub));
+    EXPECT_EQ(ItemBackgroundColour(m_files), ItemBackgroundColour(m_sub));
     EXPECT_EQ(ItemTextColour(nullptr), -1);
-    EXPECT_EQ(ItemBackgroundColour(m_sub), 0xFFFFFF);
     EXPECT_EQ(ItemBackgroundColour(nullptr), -1);
 }
 
