@@ -169,15 +169,12 @@ TEST(SettingsValues, MissingKeysReadZeroAndAreNotCreated) {
 AttrNode* ShowFolderDocument(std::int64_t sizeVal, std::int64_t sizeUnit, std::int64_t lastVal, std::int64_t lastUnit) {
     AttrNode* root = CreateNode(nullptr, "options");
     AttrNode* section = CreateNode(root, "showfolder");
-    if (sizeUnit >= 0) {
-        AttrNode* size = CreateNode(section, "size");
-        size->val = sizeVal;
-        size->val2 = sizeUnit;
-    }
-    if (lastUnit >= 0) {
-        AttrNode* last = CreateNode(section, "last");
-        last->val = lastVal;
-        last->val2 = lastUnit;
+    for (const auto& [name, val, unit] : {std::tuple{"size", sizeVal, sizeUnit}, {"last", lastVal, lastUnit}}) {
+        if (unit >= 0) {
+            AttrNode* key = CreateNode(section, name);
+            key->val = val;
+            key->val2 = unit;
+        }
     }
     return root;
 }
@@ -212,22 +209,6 @@ TEST(SettingsApply, ThresholdAndAge) {
     }
 }
 
-TEST(SettingsApply, TitleFlagsFollowTheTreeKeys) {
-    const std::tuple<const char*, bool, std::uint32_t> cases[] = {
-        // key, in val2, flag
-        {"size", false, TitleSize},       {"percent", false, TitlePercent}, {"percent", true, TitlePrecisePercent},
-        {"created", false, TitleCreated}, {"access", false, TitleAccess},   {"notes", false, TitleNotes},
-        {"icon", false, TitleIcon},
-    };
-    for (const auto& [name, second, flag] : cases) {
-        AttrNode* root = CreateNode(nullptr, "options");
-        AttrNode* key = CreateNode(CreateNode(root, "tree"), name);
-        (second ? key->val2 : key->val) = 1;
-        EXPECT_EQ(TitleFlagsFromSettings(root), flag) << name << (second ? " val2" : " val");
-        DeleteNode(root);
-    }
-}
-
 TEST(SettingsApply, ReportsChangesToTheHook) {
     ScratchDir dir;
     const SettingsLocation location = ScratchLocation(dir);
@@ -254,8 +235,10 @@ TEST(SettingsApply, ReportsChangesToTheHook) {
     EXPECT_FALSE(last.titleFlagsChanged);
     EXPECT_FALSE(last.CriterionChanged());
 
-    settings.SetValue("tree:created", 1);
-    settings.SetValue("common:tooltips", 1);
+    for (const char* key : {"tree:created", "tree:access", "common:tooltips"}) {
+        settings.SetValue(key, 1);
+    }
+    settings.SetValue("tree:percent", 1, true);
     settings.SetValue("common:destroy", 1);
     settings.SetValue("showfolder:last", 2);
     settings.Apply();
@@ -264,7 +247,8 @@ TEST(SettingsApply, ReportsChangesToTheHook) {
     EXPECT_FALSE(last.sizeThresholdChanged);
     EXPECT_TRUE(last.toolTips);
     EXPECT_TRUE(last.destroyPermanently);
-    EXPECT_EQ(options.titleFlags & TitleCreated, TitleCreated);
+    EXPECT_EQ(options.titleFlags,
+              TitleSize | TitlePercent | TitlePrecisePercent | TitleCreated | TitleAccess | TitleNotes | TitleIcon);
 
     // A document without the tree section clears every title flag.
     settings.Apply(CreateNode(nullptr, "options"));
@@ -274,21 +258,17 @@ TEST(SettingsApply, ReportsChangesToTheHook) {
 
 TEST(SettingsFolders, ProtectedFolders) {
     ScratchDir dir;
-    dir.MakeDir("win/sub");
-    dir.MakeDir("win/TempStuff");
-    dir.MakeDir("win/system32");
-    dir.MakeDir("elsewhere");
+    for (const char* folder : {"win/sub", "win/TempStuff", "win/system32", "elsewhere"}) {
+        dir.MakeDir(folder);
+    }
     SystemFolders folders;
     folders.windows = dir.Sub("win");
     folders.system = dir.Sub("win/system32");
     folders.temp = dir.Sub("win/sub");
     static std::string network;
     network = dir.Sub("elsewhere");
-    const struct {
-        std::string path;
-        bool withNetwork;
-        bool expected;
-    } cases[] = {
+    const std::tuple<std::string, bool, bool> cases[] = {
+        // path, on a network drive, protected
         {"", false, false},
         {dir.Sub("missing"), false, false},
         {dir.Sub("win"), false, true},
@@ -301,10 +281,9 @@ TEST(SettingsFolders, ProtectedFolders) {
         {"/", false, true},  // a root is shorter than 4 characters
 #endif
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.path);
-        folders.isNetworkDrive = c.withNetwork ? +[](const std::string& p) { return p == network; } : nullptr;
-        EXPECT_EQ(IsProtectedFolder(c.path, folders), c.expected);
+    for (const auto& [path, withNetwork, expected] : cases) {
+        folders.isNetworkDrive = withNetwork ? +[](const std::string& p) { return p == network; } : nullptr;
+        EXPECT_EQ(IsProtectedFolder(path, folders), expected) << path;
     }
     folders.temp = dir.Sub("win/system32");  // a protected temporary folder is left out
     folders.isNetworkDrive = nullptr;

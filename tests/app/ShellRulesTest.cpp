@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "TestUtil.h"
@@ -12,69 +13,50 @@
 namespace qv {
 namespace {
 
-TEST(SuggestReportFileName, ReplacesSeparatorsInOrder) {
-    const std::pair<const char*, const char*> cases[] = {
-        {"D:\\Windows\\System", "D#Windows^System"},
-        {"\\\\server\\share\\dir", "#server^share^dir"},
-        {"\\\\srv\\share", "#srv^share"},
-        {"D:\\", "D#"},
-        {"C:", "C#"},
-        {"/home/user/data", "^home^user^data"},
-        {"Z:\\mixed/sep\\\\x", "Z#mixed^sep#x"},  // a doubled backslash inside the path too
-        {"a:b:\\c", "a#b#c"},
-        {"plain", "plain"},
-        {"", ""},
+// The suggested report file name replaces separators in order; the folder of a file keeps a
+// drive root; the drive root is where the folder dialog starts.
+TEST(ShellPathRules, NamesFoldersAndRoots) {
+    using Rule = std::string (*)(std::string_view);
+    const std::tuple<Rule, const char*, const char*> cases[] = {
+        {SuggestReportFileName, "D:\\Windows\\System", "D#Windows^System"},
+        {SuggestReportFileName, "\\\\server\\share\\dir", "#server^share^dir"},
+        {SuggestReportFileName, "D:\\", "D#"},
+        {SuggestReportFileName, "C:", "C#"},
+        {SuggestReportFileName, "/home/user/data", "^home^user^data"},
+        {SuggestReportFileName, "Z:\\mixed/sep\\\\x", "Z#mixed^sep#x"},  // a doubled backslash inside too
+        {SuggestReportFileName, "a:b:\\c", "a#b#c"},
+        {SuggestReportFileName, "", ""},
+        {FolderOfFile, "C:\\Data\\a.txt", "C:\\Data"},
+        {FolderOfFile, "C:\\a.txt", "C:\\"},
+        {FolderOfFile, "\\\\srv\\share\\a.txt", "\\\\srv\\share"},
+        {FolderOfFile, "/a.txt", "/"},
+        {FolderOfFile, "a.txt", ""},
+        {DriveRootOf, "C:\\Data\\x", "C:\\"},
+        {DriveRootOf, "e:", "e:\\"},
+        {DriveRootOf, "\\\\srv\\share\\dir", "\\\\srv\\share\\"},
+        {DriveRootOf, "\\\\srv\\share", "\\\\srv\\share\\"},
+        {DriveRootOf, "\\\\srv", ""},
+        {DriveRootOf, "/home/u", "/"},
+        {DriveRootOf, "relative\\dir", ""},
     };
-    for (const auto& [desc, expected] : cases) {
-        EXPECT_EQ(SuggestReportFileName(desc), expected) << desc;
+    for (const auto& [rule, path, expected] : cases) {
+        EXPECT_EQ(rule(path), expected) << path;
     }
 }
 
 TEST(ClassifyDrop, FoldersReportsFilterFilesAndOtherFiles) {
-    const struct {
-        bool folder;
-        DropAction action;
-        std::vector<const char*> paths;
-    } cases[] = {
+    const std::tuple<bool, DropAction, std::vector<const char*>> cases[] = {
+        // folder, action, paths
         {true, DropAction::CreateReport, {"C:\\Data", "C:\\Data.mcr"}},  // a folder whatever its name
         {false, DropAction::OpenReport, {"C:\\r\\a.mcr", "C:\\r\\A.MCR", "/tmp/r/b.mcr"}},
         {false, DropAction::OpenFilters, {"C:\\r\\f.McF"}},
         // ".mcr" alone is a name, not an extension; so is a dot in a folder's name.
-        {false,
-         DropAction::ReportOfFolder,
-         {"C:\\Data\\a.txt", "C:\\Data\\a.mcr.txt", "C:\\Data\\.mcr", "C:\\x.mcr\\readme"}},
+        {false, DropAction::ReportOfFolder, {"C:\\Data\\a.mcr.txt", "C:\\Data\\.mcr", "C:\\x.mcr\\readme"}},
     };
-    for (const auto& c : cases) {
-        for (const char* path : c.paths) {
-            EXPECT_EQ(ClassifyDrop(path, c.folder), c.action) << path;
+    for (const auto& [folder, action, paths] : cases) {
+        for (const char* path : paths) {
+            EXPECT_EQ(ClassifyDrop(path, folder), action) << path;
         }
-    }
-}
-
-TEST(FolderOfFile, KeepsDriveRootsAndDropsTheLastPart) {
-    const std::pair<const char*, const char*> cases[] = {
-        {"C:\\Data\\a.txt", "C:\\Data"}, {"C:\\a.txt", "C:\\"}, {"\\\\srv\\share\\a.txt", "\\\\srv\\share"},
-        {"/tmp/x/a.txt", "/tmp/x"},      {"/a.txt", "/"},       {"a.txt", ""},
-    };
-    for (const auto& [path, folder] : cases) {
-        EXPECT_EQ(FolderOfFile(path), folder) << path;
-    }
-}
-
-TEST(DriveRootOf, GivesTheRootTheFolderDialogStartsAt) {
-    const std::pair<const char*, const char*> cases[] = {
-        {"C:\\Data\\x", "C:\\"},
-        {"D:\\", "D:\\"},
-        {"e:", "e:\\"},
-        {"\\\\srv\\share\\dir", "\\\\srv\\share\\"},
-        {"\\\\srv\\share", "\\\\srv\\share\\"},
-        {"\\\\srv", ""},
-        {"/home/u", "/"},
-        {"relative\\dir", ""},
-        {"", ""},
-    };
-    for (const auto& [path, root] : cases) {
-        EXPECT_EQ(DriveRootOf(path), root) << path;
     }
 }
 
@@ -139,6 +121,12 @@ TEST(ListFilesWithExtension, ListsMatchingFilesOnlyUpToTheLimit) {
     EXPECT_EQ(ListFilesWithExtension(dir.Path(), "mcr", 1).size(), 1u);
     EXPECT_EQ(ListFilesWithExtension(dir.Path(), "mcf", 99), std::vector<std::string>{"three.mcf"});
     EXPECT_TRUE(ListFilesWithExtension(dir.Sub("missing"), "mcr", 99).empty());
+}
+
+// The messages name the real limit and the program they are about.
+TEST(ShellMessages, NameTheLimitAndTheProgram) {
+    EXPECT_NE(LimitMessage().find("= " + std::to_string(kMaxOpenReports) + "\n"), std::string::npos);
+    EXPECT_EQ(SecondCopyMessage("Prog").rfind("Prog already running.", 0), 0u);
 }
 
 }  // namespace

@@ -70,7 +70,7 @@ TEST(Cli, HelpVersionAndBadUsage) {
     EXPECT_EQ(version.status, kExitOk);
     EXPECT_EQ(version.out, "quarvex-cli 0.1.0\n");
     for (const char* line :
-         {"", "frobnicate", "scan", "scan a b", "scan . --cluster 3000", "scan . --cluster",
+         {"", "frobnicate", "scan", "scan a b", "scan . --cluster 3000", "scan . --cluster -4096", "scan . --cluster",
           "scan . --filters f.mcf --no-filters", "scan . --bogus", "show", "show r.mcr --titles size,colour",
           "show r.mcr --sort height", "show r.mcr --bogus", "show a.mcr b.mcr", "info", "info r.mcr /a /b"}) {
         std::vector<std::string> args;
@@ -109,10 +109,12 @@ TEST_F(CliTree, SavedReportShowsTheSameTreeSortedAsAsked) {
     scanned.pop_back();  // the summaries differ
     shown.pop_back();
     EXPECT_EQ(shown, scanned);
-    const auto sorted = Lines(Cli({"show", report, "--sort", "size", "--titles", "size"}).out);
-    ASSERT_EQ(sorted.size(), 6u);
-    EXPECT_EQ(sorted[1].rfind("  big ", 0), 0u) << sorted[1];
-    EXPECT_EQ(sorted[3].rfind("  Small ", 0), 0u) << sorted[3];
+    for (const char* sort : {"size", "name"}) {  // the same order both ways, the files item last
+        const auto sorted = Lines(Cli({"show", report, "--sort", sort, "--titles", "size"}).out);
+        ASSERT_EQ(sorted.size(), 6u);
+        EXPECT_EQ(sorted[1].rfind("  big ", 0), 0u) << sort << ": " << sorted[1];
+        EXPECT_EQ(sorted[3].rfind("  Small ", 0), 0u) << sort << ": " << sorted[3];
+    }
     EXPECT_EQ(Lines(Cli({"show", report, "--titles", "notes"}).out)[0], root + " ");
 }
 

@@ -111,22 +111,6 @@ TEST(ClusterPolicy, UserClusterSizeIgnoresCompression) {
     }
 }
 
-TEST(ClusterPolicy, ComputeOnARealFolder) {
-    test::ScratchDir dir;
-    dir.WriteFile("file.bin", 10);
-    ClusterPolicy policy;
-    ASSERT_TRUE(policy.Compute(dir.Path(), 0));
-    EXPECT_EQ(policy.automatic, 1);
-    EXPECT_GE(policy.clusterShift, 9);
-    EXPECT_LE(policy.clusterShift, 24);
-    for (const std::string& path : {dir.Sub("file.bin"), dir.Sub("missing"), std::string()}) {
-        EXPECT_EQ(QueryVolume(path).total, 0u) << path;  // only folders have a volume
-    }
-    EXPECT_FALSE(policy.Compute(dir.Sub("missing"), 0));
-    EXPECT_EQ(policy.clusterShift, 0);
-    EXPECT_FALSE(policy.Compute("", 4096));
-}
-
 TEST(ClusterPolicy, FormatHonoursTheCapacity) {
     ClusterPolicy policy{0, 0, 12, 1};
     char buffer[16] = "untouched";

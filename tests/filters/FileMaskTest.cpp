@@ -160,6 +160,7 @@ TEST(MatchPattern, AbsentPartsAndPatterns) {
     EXPECT_TRUE(MatchPattern(exact.get(), "", 0, true));
     EXPECT_FALSE(MatchPattern(CompilePattern("a*", 2).get(), nullptr, 0, false));
     EXPECT_FALSE(MatchPattern(nullptr, "a", 1, true));
+    EXPECT_EQ(CompileMask("", 0).namePattern, nullptr);
     MaskPattern noElements;
     noElements.kind = MaskPattern::Kind::Sequence;
     EXPECT_TRUE(MatchPattern(&noElements, "", 0, true));

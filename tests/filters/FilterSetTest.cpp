@@ -212,27 +212,6 @@ TEST(FilterSetCopy, CopiesAtMost99FiltersInIdOrderUpToAMissingId) {
     EXPECT_EQ(Ids(copy), "a=1 b=2");
 }
 
-TEST(FilterSetBuiltIn, ReplacesTheSetAndMatchesCommonFiles) {
-    FilterSet set;
-    set.SetEnabled(false);
-    FillFilters(&set, {Filter("mine", "*.mine")});
-    set.SetBuiltIn();
-    EXPECT_TRUE(set.Enabled());
-    EXPECT_EQ(set.Count(), 6);
-    const std::tuple<const char*, bool, bool> files[] = {
-        // name, matched, temporary
-        {"SETUP.EXE", true, false},
-        {"~$report.doc", true, true},
-        {"x.bak", true, true},
-        {"x.mine", false, false},
-    };
-    for (const auto& [file, match, temp] : files) {
-        bool temporary = !temp;
-        EXPECT_EQ(MatchName(&set, file, 1, &temporary), match) << file;
-        EXPECT_EQ(temporary, temp) << file;
-    }
-}
-
 TEST(AcceptExceptLists, AcceptMinusExcept) {
     const std::tuple<const char*, const char*, const char*, bool> cases[] = {
         {"*.txt, *.doc", "", "a.DOC", true},
