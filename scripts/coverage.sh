@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Line coverage of the portable sources by the native tests: builds the `coverage` preset,
 # runs its tests and prints gcovr's per-file summary (Windows back ends left out).
+# Counters are updated atomically: some tests run threads, and torn counts break gcov.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc 2>/dev/null || echo 2)

@@ -96,6 +96,10 @@ TEST(ClusterPolicy, UnusableVolumesLeaveNoClusterSize) {
     policy.clusterShift = 12;
     EXPECT_FALSE(policy.ComputeFromVolume(VolumeInfo{1 * kGiB, 512, 3, 0x10}));  // 1536-byte clusters
     EXPECT_EQ(policy.clusterShift, 0);
+    policy.clusterShift = 12;
+    EXPECT_FALSE(policy.Compute("", 4096));
+    EXPECT_EQ(policy.clusterShift, 0);
+    EXPECT_EQ(QueryVolume("").total, 0u);
 }
 
 TEST(ClusterPolicy, UserClusterSizeIgnoresCompression) {
