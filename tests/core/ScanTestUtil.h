@@ -1,4 +1,4 @@
-// Helpers shared by the scanner, report file and report view tests: reports with known filters
+// Helpers shared by the scanner, report file, view and app tests: reports with known filters
 // and cluster policy, folder records to build and look up, and a runner with a small stack.
 #pragma once
 
