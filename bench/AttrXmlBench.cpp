@@ -127,9 +127,12 @@ std::string ScratchFile() {
 void BM_WriteToFile(benchmark::State& state) {
     const std::string path = ScratchFile();
     for (auto _ : state) {
+        state.PauseTiming();
+        qv::platform::RemoveFile(path);  // files are only ever created new
+        state.ResumeTiming();
         qv::platform::File file =
             qv::platform::File::Open(path, qv::platform::FileAccess::ReadWrite,
-                                     qv::platform::FileDisposition::CreateAlways, qv::platform::FileShare::None);
+                                     qv::platform::FileDisposition::CreateNew, qv::platform::FileShare::None);
         if (!qv::WriteTree(Report(), &file, true, "report.xsl")) {
             state.SkipWithError("write failed");
         }

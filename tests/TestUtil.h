@@ -2,10 +2,18 @@
 #pragma once
 
 #include <atomic>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <string>
 #include <vector>
+
+#ifndef _WIN32
+#include <grp.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
 
 #include "filters/FilterSet.h"
 #include "platform/Platform.h"
@@ -100,6 +108,39 @@ inline bool FillFilters(FilterSet* set, const std::vector<FilterInfo>& filters) 
 // Matches a file `name` of `size` bytes (twice that allocated); the set folds a copy of the name.
 inline bool MatchName(FilterSet* set, std::string name, std::int64_t size = 1, bool* temporary = nullptr) {
     return set->MatchFile(name.data(), size, size * 2, temporary);
+}
+
+// Makes a file read-only for its owner and everyone else.
+inline void MakeReadOnly(const std::string& path) {
+    using std::filesystem::perms;
+    std::filesystem::permissions(ScratchDir::FromUtf8(path), perms::owner_read | perms::group_read | perms::others_read);
+}
+
+// Runs `body` as a user who cannot write what is read-only and returns its result. The
+// super-user may write any file, so on POSIX it runs in a child process that has become the
+// user nobody; elsewhere it runs here. -1 when the child could not drop its privileges (the
+// caller skips, having said why). `body` runs after a fork: no test assertions in it, only its
+// result counts.
+inline int RunUnprivileged(const std::function<int()>& body) {
+#ifndef _WIN32
+    if (::geteuid() == 0) {
+        std::fflush(nullptr);
+        const pid_t child = ::fork();
+        if (child == 0) {
+            constexpr uid_t kNobody = 65534;
+            const bool dropped = ::setgroups(0, nullptr) == 0 && ::setgid(kNobody) == 0 && ::setuid(kNobody) == 0 &&
+                                 ::geteuid() != 0;
+            ::_exit(dropped ? body() : 255);
+        }
+        int status = 0;
+        if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status) || WEXITSTATUS(status) == 255) {
+            std::printf("cannot run as the user nobody: the read-only case is not tried\n");
+            return -1;
+        }
+        return WEXITSTATUS(status);
+    }
+#endif
+    return body();
 }
 
 }  // namespace qv::test

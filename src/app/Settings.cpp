@@ -322,14 +322,8 @@ bool Settings::Save() const {
     if (m_document == nullptr) {
         return false;
     }
-    platform::File file = platform::File::Open(m_location.file, platform::FileAccess::ReadWrite,
-                                               platform::FileDisposition::CreateAlways, platform::FileShare::Read);
-    if (!file.IsOpen()) {
-        return false;
-    }
-    const bool written = WriteTree(m_document, &file, false, nullptr);
-    file.Close();
-    return written;
+    return platform::ReplaceFileSafely(
+        m_location.file, [this](platform::File& file) { return WriteTree(m_document, &file, false, nullptr); });
 }
 
 AttrNode* Settings::Find(const char* key) const {

@@ -78,8 +78,8 @@ class Settings {
     // Adopts `document` when it is another one (the old one is deleted), then applies it.
     AppliedSettings Apply(AttrNode* document);
     AppliedSettings Apply() { return Apply(m_document); }
-    // Writes the document (XML form, no stylesheet, empty values kept). False without a
-    // document or when the file cannot be written.
+    // Writes the document (XML form, no stylesheet, empty values kept) through the platform's
+    // safe replace. False without a document or when the file cannot be written.
     bool Save() const;
 
     // First value (val) or second value (val2) of a key such as "common:cluster", as 32 bits;

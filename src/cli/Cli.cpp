@@ -361,7 +361,8 @@ int RunScan(const std::vector<std::string>& words, const CliIo& io) {
         const Clock::time_point saveStart = Clock::now();
         ReportFileError error = ReportFileError::None;
         if (!SaveReport(&report, args.output, &error)) {
-            return FileError(io, "cannot write report file '" + args.output + "'");
+            const char* reason = error == ReportFileError::NotRegular ? ": it is not a regular file" : "";
+            return FileError(io, "cannot write report file '" + args.output + "'" + reason);
         }
         stats += ", save: " + Seconds(SecondsSince(saveStart));
     }

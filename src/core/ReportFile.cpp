@@ -207,26 +207,24 @@ AttrNode* SaveTreeBuilder::Build() {
     return top;
 }
 
-std::string TemporaryPathFor(const std::string& path) {
-    return path + ".saving~";
-}
-
 bool WriteReportFile(const AttrNode* top, const std::string& path, ReportFileError* error) {
-    const std::string temporary = TemporaryPathFor(path);
-    platform::File file = platform::File::Open(temporary, platform::FileAccess::ReadWrite,
-                                               platform::FileDisposition::CreateAlways, platform::FileShare::Read);
-    if (!file.IsOpen()) {
-        SetError(error, ReportFileError::CannotOpen);
-        return false;
+    platform::SaveError failure = platform::SaveError::None;
+    if (platform::ReplaceFileSafely(
+            path, [top](platform::File& file) { return WriteTree(top, &file, true, kStylesheet); }, &failure)) {
+        return true;
     }
-    const bool written = WriteTree(top, &file, true, kStylesheet) && file.Flush();
-    file.Close();
-    if (!written || !platform::ReplaceFileWith(temporary, path)) {
-        platform::RemoveFile(temporary);
-        SetError(error, ReportFileError::WriteFailed);
-        return false;
+    switch (failure) {
+        case platform::SaveError::NotRegular:
+            SetError(error, ReportFileError::NotRegular);
+            break;
+        case platform::SaveError::CannotCreate:
+            SetError(error, ReportFileError::CannotOpen);
+            break;
+        default:
+            SetError(error, ReportFileError::WriteFailed);
+            break;
     }
-    return true;
+    return false;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -620,6 +618,8 @@ std::string ReportFileErrorText(ReportFileError error, const std::string& path) 
             return "cannot open '" + path + "'";
         case ReportFileError::NothingRead:
             return "'" + path + "' holds no report";
+        case ReportFileError::NotRegular:
+            return "'" + path + "' is not a regular file";
         case ReportFileError::WriteFailed:
             return "cannot write '" + path + "'";
         case ReportFileError::NoFolders:

@@ -40,16 +40,18 @@ constexpr const char* kReportReadErrorTitle = "Error";
 enum class ReportFileError {
     None,
     MissingPath,  // no path given
-    CannotOpen,   // the file is missing, read-only or cannot be created (save: or written)
+    CannotOpen,   // the file is missing, read-only, not a file or cannot be created
     NothingRead,  // open: the file is empty or has no node element
     NoFolders,    // open: no folder node after the markers (the caller shows the message)
+    NotRegular,   // save: the target exists and is not a regular file; nothing was written
     WriteFailed,  // save: a write, the flush or the final replace failed; the old file is intact
 };
 
-// Writes `report` to `path` as a report file. The text goes to a temporary file beside the
-// target, which replaces the target only after everything was written and flushed; on any
-// failure the temporary file is removed, the old file is left as it was and the result is false.
-// Sets the report's version to "0.0.4".
+// Writes `report` to `path` as a report file, through the platform's safe replace: a temporary
+// file beside the target, created exclusively, takes the target's place only after everything
+// was written and flushed; a target that is not a regular file is refused, a link is written
+// through. On any failure the old file is left as it was and the result is false. Sets the
+// report's version to "0.0.4".
 bool SaveReport(Report* report, const std::string& path, ReportFileError* error = nullptr);
 
 // Reads the report file `path` into `report` (which should be new): filters, cluster policy,

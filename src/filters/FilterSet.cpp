@@ -233,12 +233,8 @@ bool FilterSet::SaveToFile(const std::string& path) {
         node->val = filter.bytes;
         node->val2 = filter.enabled ? 1 : 0;
     }
-    platform::File file = platform::File::Open(path, platform::FileAccess::ReadWrite,
-                                               platform::FileDisposition::CreateAlways, platform::FileShare::Read);
-    if (!file.IsOpen()) {
-        return false;
-    }
-    return WriteTree(root.get(), &file, true, kFilterStylesheet);
+    return platform::ReplaceFileSafely(
+        path, [&root](platform::File& file) { return WriteTree(root.get(), &file, true, kFilterStylesheet); });
 }
 
 bool FilterSet::LoadFromFile(const std::string& path) {

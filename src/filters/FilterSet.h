@@ -57,6 +57,8 @@ class FilterSet {
     virtual void SetEditing(bool editing);
     virtual void ResetCounters();
     virtual void CopyFrom(const FilterSet& other);
+    // Writes the set as a filter file through the platform's safe replace (never a half-written
+    // file, never into a device or through a planted link).
     virtual bool SaveToFile(const std::string& path);
     virtual bool LoadFromFile(const std::string& path);
     virtual bool FindByName(const std::string& name, FilterInfo* out) const;

@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace qv::platform {
@@ -35,11 +36,19 @@ constexpr char kPathSeparator = '/';
 enum class FileAccess { Read, ReadWrite };
 enum class FileDisposition {
     OpenExisting,  // fail when the file does not exist
-    CreateAlways,  // create, or truncate an existing file
+    CreateNew,     // create a new file; fail when the name is taken, even by a link
 };
 // Who else may open the file while we hold it. The POSIX back end has no mandatory sharing
 // modes and accepts every value.
 enum class FileShare { None, Read, ReadWrite };
+
+// Why ReplaceFileSafely failed.
+enum class SaveError {
+    None,
+    NotRegular,    // the target exists and is not a regular file (nor a link to one)
+    CannotCreate,  // the temporary file beside the target cannot be created
+    WriteFailed,   // a write, the flush or the final replace failed
+};
 
 // An open file. Move-only; the destructor closes it. Errors are reported by return values.
 class File {
@@ -51,6 +60,9 @@ public:
     File(const File&) = delete;
     File& operator=(const File&) = delete;
 
+    // Opens a regular file, or a pipe for reading (read to its end; the open itself never
+    // waits for a writer). Folders, devices, sockets and a pipe for writing are refused, so a
+    // reader never blocks on a terminal or reads an endless device.
     static File Open(const std::string& path, FileAccess access, FileDisposition disposition, FileShare share);
 
     bool IsOpen() const;
@@ -67,6 +79,9 @@ public:
     void Close();
 
 private:
+    // Hands the temporary file it creates to the caller's writer.
+    friend bool ReplaceFileSafely(const std::string&, const std::function<bool(File&)>&, SaveError*);
+
     std::intptr_t m_handle = -1;
 };
 
@@ -75,8 +90,20 @@ bool ReadWholeFile(const std::string& path, std::string* out);
 
 bool RemoveFile(const std::string& path);
 // Replaces `target` by `source` in one step (the target may exist); false on failure, in
-// which case the target is untouched.
+// which case the target is untouched. A low-level step: saves go through ReplaceFileSafely.
 bool ReplaceFileWith(const std::string& source, const std::string& target);
+
+// The one way the program replaces a file. `write` fills a temporary file created beside the
+// target under a fresh name, exclusively and never through a link; once it succeeded and the
+// data reached the disk, the temporary file takes the target's place in one step, with the
+// replaced file's permission bits. A symbolic link as target is written through: the file it
+// leads to is replaced and the link stays. A target that exists and is not a regular file (a
+// folder, a device, a pipe, a link that leads nowhere) is refused before anything is written.
+// On every failure the temporary file is removed and the target is left as it was.
+bool ReplaceFileSafely(const std::string& target,
+                       const std::function<bool(File& file)>& write,
+                       SaveError* error = nullptr);
+
 bool FileExists(const std::string& path);
 bool DirectoryExists(const std::string& path);
 bool MakeDirectory(const std::string& path);

@@ -7,6 +7,7 @@
 #include <sys/statvfs.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -14,6 +15,8 @@
 #include <cstring>
 #include <ctime>
 #include <utility>
+
+#include "platform/TemporaryName.h"
 
 namespace qv::platform {
 
@@ -62,6 +65,12 @@ struct DirState {
     DIR* dir = nullptr;
 };
 
+// Creates a new file for reading and writing: fails when the name is taken, by a link too, so
+// nothing anyone planted there is ever opened.
+int CreateExclusive(const std::string& path, mode_t mode) {
+    return ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
+}
+
 }  // namespace
 
 File::~File() {
@@ -83,20 +92,24 @@ File File::Open(const std::string& path, FileAccess access, FileDisposition disp
     if (path.empty()) {
         return file;
     }
-    int flags = (access == FileAccess::Read) ? O_RDONLY : O_RDWR;
-    if (disposition == FileDisposition::CreateAlways) {
-        flags |= O_CREAT | O_TRUNC;
+    // Not blocking, so that opening a pipe does not wait for a writer to come.
+    const int flags = ((access == FileAccess::Read) ? O_RDONLY : O_RDWR) | O_CLOEXEC | O_NONBLOCK;
+    const int fd =
+        disposition == FileDisposition::CreateNew ? CreateExclusive(path, 0666) : ::open(path.c_str(), flags);
+    if (fd < 0) {
+        return file;
     }
-    flags |= O_CLOEXEC;
-    const int fd = ::open(path.c_str(), flags, 0666);
-    if (fd >= 0) {
-        struct stat st;
-        if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
-            ::close(fd);
-            return file;
-        }
-        file.m_handle = fd;
+    struct stat st;
+    const bool usable = ::fstat(fd, &st) == 0 &&
+                        (S_ISREG(st.st_mode) || (S_ISFIFO(st.st_mode) && access == FileAccess::Read));
+    // From here on reads wait for data: a pipe is read until its writer closes it (at once
+    // when it has none).
+    const int status = usable ? ::fcntl(fd, F_GETFL) : -1;
+    if (status == -1 || ::fcntl(fd, F_SETFL, status & ~O_NONBLOCK) != 0) {
+        ::close(fd);
+        return file;
     }
+    file.m_handle = fd;
     return file;
 }
 
@@ -173,6 +186,111 @@ bool RemoveFile(const std::string& path) {
 
 bool ReplaceFileWith(const std::string& source, const std::string& target) {
     return ::rename(source.c_str(), target.c_str()) == 0;
+}
+
+namespace {
+
+void SetSaveError(SaveError* out, SaveError error) {
+    if (out != nullptr) {
+        *out = error;
+    }
+}
+
+// Where a save of `target` writes: the target itself, or the file a link there leads to; and
+// the status of the file it replaces, when there is one.
+SaveError FindSaveTarget(const std::string& target, std::string* path, struct stat* replaced, bool* exists) {
+    *path = target;
+    *exists = false;
+    if (::lstat(target.c_str(), replaced) != 0) {
+        return SaveError::None;  // a new file (or a folder that is missing: the create says so)
+    }
+    if (S_ISLNK(replaced->st_mode)) {
+        char* resolved = ::realpath(target.c_str(), nullptr);
+        if (resolved == nullptr) {
+            return SaveError::NotRegular;  // a link that leads nowhere
+        }
+        *path = resolved;
+        std::free(resolved);
+        if (::stat(path->c_str(), replaced) != 0) {
+            return SaveError::NotRegular;
+        }
+    }
+    if (!S_ISREG(replaced->st_mode)) {
+        return SaveError::NotRegular;
+    }
+    *exists = true;
+    return SaveError::None;
+}
+
+// Creates a new file beside `path` under a fresh name, never through a link; -1 on failure.
+int CreateTemporaryBeside(const std::string& path, mode_t mode, std::string* name) {
+    static std::atomic<std::uint32_t> counter{0};
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const std::uint64_t seed =
+            Now() ^ (static_cast<std::uint64_t>(::getpid()) << 40) ^ (std::uint64_t{counter++} << 20);
+        *name = detail::TemporaryNameFor(path, seed);
+        const int fd = CreateExclusive(*name, mode);
+        if (fd >= 0 || errno != EEXIST) {
+            return fd;
+        }
+    }
+    return -1;
+}
+
+// True when `path` is still what the save found: absent, or a regular file.
+bool StillReplaceable(const std::string& path, bool existed) {
+    struct stat st;
+    if (::lstat(path.c_str(), &st) != 0) {
+        return !existed;
+    }
+    return S_ISREG(st.st_mode);
+}
+
+}  // namespace
+
+bool ReplaceFileSafely(const std::string& target, const std::function<bool(File& file)>& write, SaveError* error) {
+    SetSaveError(error, SaveError::None);
+    std::string path;
+    struct stat replaced;
+    bool exists = false;
+    const SaveError found = target.empty() ? SaveError::CannotCreate : FindSaveTarget(target, &path, &replaced, &exists);
+    if (found != SaveError::None) {
+        SetSaveError(error, found);
+        return false;
+    }
+    // A file that replaces another is private until it has the other's owner and bits; a new
+    // file gets the usual bits for new files (the umask applies).
+    std::string temporary;
+    const int fd = CreateTemporaryBeside(path, exists ? 0600 : 0666, &temporary);
+    if (fd < 0) {
+        SetSaveError(error, SaveError::CannotCreate);
+        return false;
+    }
+    if (exists) {
+        if (replaced.st_uid != ::geteuid() || replaced.st_gid != ::getegid()) {
+            (void)::fchown(fd, replaced.st_uid, replaced.st_gid);  // allowed for the super-user only
+        }
+        (void)::fchmod(fd, replaced.st_mode & 0777);
+    }
+    File file;
+    file.m_handle = fd;
+    const bool written = write && write(file) && file.Flush();
+    file.Close();
+    // Checked again just before the rename: something may have taken the target's place.
+    SaveError failure = SaveError::None;
+    if (!written) {
+        failure = SaveError::WriteFailed;
+    } else if (!StillReplaceable(path, exists)) {
+        failure = SaveError::NotRegular;
+    } else if (!ReplaceFileWith(temporary, path)) {
+        failure = SaveError::WriteFailed;
+    }
+    if (failure != SaveError::None) {
+        ::unlink(temporary.c_str());
+        SetSaveError(error, failure);
+        return false;
+    }
+    return true;
 }
 
 bool FileExists(const std::string& path) {

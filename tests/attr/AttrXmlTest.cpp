@@ -304,7 +304,7 @@ TEST(AttrXmlFiles, WriteAndReadThroughFiles) {
     ASSERT_GT(expected.size(), 4u * 65536);
     {
         platform::File file = platform::File::Open(path, platform::FileAccess::ReadWrite,
-                                                   platform::FileDisposition::CreateAlways, platform::FileShare::None);
+                                                   platform::FileDisposition::CreateNew, platform::FileShare::None);
         EXPECT_TRUE(WriteTree(top.get(), &file, true, "report.xsl"));
         EXPECT_FALSE(WriteTree(nullptr, &file, true, nullptr));
     }

@@ -36,7 +36,7 @@ TEST(PlatformFile, WriteReadAndReplaceKeepTheBytesMissingFilesAreRefused) {
         payload[i] = static_cast<char>(i * 31 + 7);
     }
     {
-        File file = File::Open(temp, FileAccess::ReadWrite, FileDisposition::CreateAlways, FileShare::Read);
+        File file = File::Open(temp, FileAccess::ReadWrite, FileDisposition::CreateNew, FileShare::Read);
         ASSERT_TRUE(file.Write(payload.data(), payload.size()));
         EXPECT_TRUE(file.Flush());
         EXPECT_EQ(file.Size(), static_cast<std::int64_t>(payload.size()));
@@ -119,7 +119,7 @@ TEST(PlatformFile, PathsBeyond260CharactersWorkInEveryCall) {
     const std::string file = JoinPath(folder, "f.bin");
     const std::string moved = JoinPath(folder, "g.bin");
     {
-        File out = File::Open(file, FileAccess::ReadWrite, FileDisposition::CreateAlways, FileShare::Read);
+        File out = File::Open(file, FileAccess::ReadWrite, FileDisposition::CreateNew, FileShare::Read);
         ASSERT_TRUE(out.IsOpen());
         ASSERT_TRUE(out.Write("12345", 5));
     }

@@ -3,10 +3,13 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <cstring>
 #include <cwchar>
 #include <utility>
 #include <vector>
+
+#include "platform/TemporaryName.h"
 
 namespace qv::platform {
 
@@ -161,12 +164,20 @@ File File::Open(const std::string& path, FileAccess access, FileDisposition disp
     } else if (share == FileShare::ReadWrite) {
         shareMode = FILE_SHARE_READ | FILE_SHARE_WRITE;
     }
-    const DWORD creation = disposition == FileDisposition::CreateAlways ? CREATE_ALWAYS : OPEN_EXISTING;
+    // CREATE_NEW fails on any existing name, a link included.
+    const DWORD creation = disposition == FileDisposition::CreateNew ? CREATE_NEW : OPEN_EXISTING;
     HANDLE h =
         CreateFileW(WidePath(path).c_str(), desired, shareMode, nullptr, creation, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h != INVALID_HANDLE_VALUE) {
-        file.m_handle = reinterpret_cast<std::intptr_t>(h);
+    if (h == INVALID_HANDLE_VALUE) {
+        return file;
     }
+    // Devices such as CON or NUL are refused: a read from the console would wait for a person.
+    const DWORD type = GetFileType(h);
+    if (type != FILE_TYPE_DISK && !(type == FILE_TYPE_PIPE && access == FileAccess::Read)) {
+        CloseHandle(h);
+        return file;
+    }
+    file.m_handle = reinterpret_cast<std::intptr_t>(h);
     return file;
 }
 
@@ -240,6 +251,105 @@ bool RemoveFile(const std::string& path) {
 bool ReplaceFileWith(const std::string& source, const std::string& target) {
     return MoveFileExW(WidePath(source).c_str(), WidePath(target).c_str(),
                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}
+
+namespace {
+
+void SetSaveError(SaveError* out, SaveError error) {
+    if (out != nullptr) {
+        *out = error;
+    }
+}
+
+// Where a save of `target` writes: the target itself, or the file a link there leads to.
+// `exists` tells whether a file is replaced.
+SaveError FindSaveTarget(const std::string& target, std::string* path, bool* exists) {
+    *path = target;
+    *exists = false;
+    const std::wstring wide = WidePath(target);
+    const DWORD attributes = GetFileAttributesW(wide.c_str());
+    // Opening follows links, so what is checked is what would be replaced.
+    HANDLE h = CreateFileW(wide.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                           nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        // Nothing there is a new file; a name that exists but does not open is a link that
+        // leads nowhere (or something the save could not replace either).
+        const DWORD failure = GetLastError();
+        const bool absent = failure == ERROR_FILE_NOT_FOUND || failure == ERROR_PATH_NOT_FOUND;
+        return absent && attributes == INVALID_FILE_ATTRIBUTES ? SaveError::None : SaveError::NotRegular;
+    }
+    BY_HANDLE_FILE_INFORMATION info;
+    const bool regular = GetFileType(h) == FILE_TYPE_DISK && GetFileInformationByHandle(h, &info) != 0 &&
+                         (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+    CloseHandle(h);
+    if (!regular) {
+        return SaveError::NotRegular;
+    }
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+        *path = ResolveFinalPath(target);
+        if (path->empty()) {
+            return SaveError::NotRegular;
+        }
+    }
+    *exists = true;
+    return SaveError::None;
+}
+
+// Creates a new file beside `path` under a fresh name (CREATE_NEW: never an existing name or
+// link); INVALID_HANDLE_VALUE on failure.
+HANDLE CreateTemporaryBeside(const std::string& path, std::string* name) {
+    static std::atomic<std::uint32_t> counter{0};
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const std::uint64_t seed =
+            Now() ^ (static_cast<std::uint64_t>(GetCurrentProcessId()) << 40) ^ (std::uint64_t{counter++} << 20);
+        *name = detail::TemporaryNameFor(path, seed);
+        HANDLE h = CreateFileW(WidePath(*name).c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                               CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        const DWORD failure = GetLastError();
+        if (h != INVALID_HANDLE_VALUE || (failure != ERROR_FILE_EXISTS && failure != ERROR_ALREADY_EXISTS)) {
+            return h;
+        }
+    }
+    return INVALID_HANDLE_VALUE;
+}
+
+// Puts `temporary` in the place of `path`. ReplaceFileW keeps the replaced file's attributes
+// and security; when it cannot (or has already removed the old file), a plain move finishes.
+bool PutInPlace(const std::string& temporary, const std::string& path, bool exists) {
+    if (exists && ReplaceFileW(WidePath(path).c_str(), WidePath(temporary).c_str(), nullptr,
+                               REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr) != 0) {
+        return true;
+    }
+    return ReplaceFileWith(temporary, path);
+}
+
+}  // namespace
+
+bool ReplaceFileSafely(const std::string& target, const std::function<bool(File& file)>& write, SaveError* error) {
+    SetSaveError(error, SaveError::None);
+    std::string path;
+    bool exists = false;
+    const SaveError found = target.empty() ? SaveError::CannotCreate : FindSaveTarget(target, &path, &exists);
+    if (found != SaveError::None) {
+        SetSaveError(error, found);
+        return false;
+    }
+    std::string temporary;
+    HANDLE h = CreateTemporaryBeside(path, &temporary);
+    if (h == INVALID_HANDLE_VALUE) {
+        SetSaveError(error, SaveError::CannotCreate);
+        return false;
+    }
+    File file;
+    file.m_handle = reinterpret_cast<std::intptr_t>(h);
+    const bool written = write && write(file) && file.Flush();
+    file.Close();
+    if (!written || !PutInPlace(temporary, path, exists)) {
+        DeleteFileW(WidePath(temporary).c_str());
+        SetSaveError(error, SaveError::WriteFailed);
+        return false;
+    }
+    return true;
 }
 
 bool FileExists(const std::string& path) {
