@@ -43,6 +43,10 @@ constexpr std::uint32_t kChunkBits = 12;
 constexpr std::uint32_t kChunkSize = 1u << kChunkBits;
 constexpr std::uint32_t kMaxChunks = 256;  // ids stay below 2^20
 constexpr std::size_t kMaxTableBytes = std::size_t{64} << 20;
+constexpr std::uint32_t kMaxIds = kChunkSize * kMaxChunks;
+// The share that names read from documents may not use (see the header).
+constexpr std::uint32_t kReservedIds = kMaxIds / 16;
+constexpr std::size_t kReservedBytes = kMaxTableBytes / 16;
 constexpr std::size_t kArenaBlockSize = 64 * 1024;
 
 std::uint32_t HashName(const char* name, std::size_t length) {
@@ -74,7 +78,7 @@ class NameTable {
         return slots == nullptr ? nullptr : slots[id & (kChunkSize - 1)].load(std::memory_order_acquire);
     }
 
-    std::uint32_t Intern(const char* name, std::size_t length, std::uint32_t hash) {
+    std::uint32_t Intern(const char* name, std::size_t length, std::uint32_t hash, AttrNameSource source) {
         std::lock_guard<std::mutex> lock(m_mutex);
         if (m_indexMask == 0 && !GrowIndex()) {
             return 0;
@@ -82,6 +86,10 @@ class NameTable {
         std::uint32_t pos = Probe(name, length, hash);
         if (m_index[pos].id != 0) {
             return m_index[pos].id;
+        }
+        if (source == AttrNameSource::Document &&
+            (m_lastId + 1 >= kMaxIds - kReservedIds || m_bytes + length + 8 > kMaxTableBytes - kReservedBytes)) {
+            return 0;
         }
         // Keep the index at most half full; when it cannot grow, refuse rather than fill it.
         if (2 * (m_lastId + 1) > m_indexMask) {
@@ -253,7 +261,7 @@ const char* kErrorTexts[] = {"No error", "Generic error", "Not found"};
 // ---------------------------------------------------------------------------------------------
 // Names
 
-std::uint32_t InternAttrName(const char* name, std::size_t length) {
+std::uint32_t InternAttrName(const char* name, std::size_t length, AttrNameSource source) {
     if (name == nullptr || length == 0 || length > kMaxAttrNameLength) {
         return 0;
     }
@@ -262,7 +270,7 @@ std::uint32_t InternAttrName(const char* name, std::size_t length) {
     if (cached.id != 0 && cached.hash == hash && SameName(Names().Text(cached.id), name, length)) {
         return cached.id;
     }
-    const std::uint32_t id = Names().Intern(name, length, hash);
+    const std::uint32_t id = Names().Intern(name, length, hash, source);
     if (id != 0) {
         cached = {hash, id};
     }

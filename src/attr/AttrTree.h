@@ -81,10 +81,15 @@ class AttrValue : public AttrView {
 // Process-wide table of attribute names. Ids start at 1; 0 means "no name". A name once
 // interned stays for the life of the process, so an id's text can be read without locking
 // from any thread. Interning is thread-safe. The table refuses (returns 0) names longer than
-// kMaxAttrNameLength and new names once it holds about a million names or 64 MiB of text;
-// no document of the program comes near either.
+// kMaxAttrNameLength and new names once it holds about a million names or 64 MiB of text.
+// Names met in a document being read may fill it only up to a sixteenth short of that: the
+// rest is kept for the program's own names (report keys, per-filter keys), so a file that
+// floods the table cannot leave later reports without room for their keys.
 constexpr std::size_t kMaxAttrNameLength = 65535;
-std::uint32_t InternAttrName(const char* name, std::size_t length);
+enum class AttrNameSource { Program, Document };
+std::uint32_t InternAttrName(const char* name,
+                             std::size_t length,
+                             AttrNameSource source = AttrNameSource::Program);
 std::uint32_t InternAttrName(const char* name);
 // Text of an interned name; null for 0 or an unknown id.
 const char* AttrNameText(std::uint32_t id);

@@ -412,7 +412,7 @@ class Reader {
   public:
     Reader(const char* text, std::size_t length) : m_begin(text), m_pos(text), m_end(text + length) {}
 
-    AttrNode* Parse(AttrNode* parent, std::size_t* consumed);
+    AttrNode* Parse(AttrNode* parent, std::size_t* consumed, ReadEnd* end);
     // After an out-of-memory exception: frees whatever was built.
     void Abandon() {
         DeleteNode(m_root);
@@ -442,6 +442,8 @@ class Reader {
     AttrNode* m_root = nullptr;
     AttrNode* m_current = nullptr;
     AttrNode* m_previous = nullptr;  // the node read last: the next one likely has its attribute names
+    bool m_closed = false;           // the top node's end was read
+    bool m_namesFull = false;        // the name table refused a name of this document
     std::string m_scratch;
 };
 
@@ -560,7 +562,8 @@ Reader::Step Reader::OnNodeTag(const Tag& tag, AttrNode* parent) {
     node->val = FieldNumber(fields, TagFields::Val, INT64_MIN, INT64_MAX);
     node->val2 = FieldNumber(fields, TagFields::Val2, INT64_MIN, INT64_MAX);
     if (selfClosing) {
-        return node == m_root ? Step::Done : Step::Continue;
+        m_closed = node == m_root;
+        return m_closed ? Step::Done : Step::Continue;
     }
     m_current = node;
     return Step::Continue;
@@ -570,7 +573,11 @@ Reader::Step Reader::OnNodeEnd(const Tag& tag) {
     if (m_current == nullptr) {
         return Step::Fail;  // a closing tag before the document: nothing to give back
     }
-    if (!SkipPastTagEnd(tag.afterName) || m_current == m_root) {
+    if (!SkipPastTagEnd(tag.afterName)) {
+        return Step::Done;
+    }
+    if (m_current == m_root) {
+        m_closed = true;
         return Step::Done;
     }
     m_current = m_current->parent;
@@ -647,7 +654,11 @@ Reader::Step Reader::OnAttrTag(const Tag& tag) {
     std::uint32_t nameId = 0;
     if (fields.present[TagFields::Name]) {
         const std::string_view name = Decoded(fields.raw[TagFields::Name], &m_scratch);
-        nameId = InternAttrName(name.data(), name.size());
+        nameId = InternAttrName(name.data(), name.size(), AttrNameSource::Document);
+        if (nameId == 0 && !name.empty() && name.size() <= kMaxAttrNameLength) {
+            m_namesFull = true;  // a name the table cannot take: the document cannot be read whole
+            return Step::Fail;
+        }
     }
     m_current->attrs.Append(nameId, ConvertValue(type, body));  // a missing name is refused
     if (selfClosing) {
@@ -656,7 +667,7 @@ Reader::Step Reader::OnAttrTag(const Tag& tag) {
     return SkipToAttrEnd() ? Step::Continue : Step::Done;
 }
 
-AttrNode* Reader::Parse(AttrNode* parent, std::size_t* consumed) {
+AttrNode* Reader::Parse(AttrNode* parent, std::size_t* consumed, ReadEnd* end) {
     Step step = Step::Continue;
     Tag tag;
     while (step == Step::Continue && NextTag(&tag)) {
@@ -680,6 +691,9 @@ AttrNode* Reader::Parse(AttrNode* parent, std::size_t* consumed) {
     }
     if (step == Step::Fail) {
         Abandon();
+    }
+    if (end != nullptr) {
+        *end = m_namesFull ? ReadEnd::TooManyNames : (m_closed ? ReadEnd::Complete : ReadEnd::Incomplete);
     }
     AttrNode* root = m_root;
     m_root = nullptr;
@@ -712,27 +726,36 @@ bool WriteTreeToString(const AttrNode* node, bool skipEmpty, const char* stylesh
     }
 }
 
-AttrNode* ParseNode(AttrNode* parent, const char* text, std::size_t length, std::size_t* consumed) {
+AttrNode* ParseNode(AttrNode* parent, const char* text, std::size_t length, std::size_t* consumed, ReadEnd* end) {
     if (consumed != nullptr) {
         *consumed = 0;
+    }
+    if (end != nullptr) {
+        *end = ReadEnd::Incomplete;
     }
     if (text == nullptr || length == 0) {
         return nullptr;
     }
     Reader reader(text, length);
     try {
-        return reader.Parse(parent, consumed);
+        return reader.Parse(parent, consumed, end);
     } catch (const std::bad_alloc&) {
         reader.Abandon();
+        if (end != nullptr) {
+            *end = ReadEnd::Incomplete;
+        }
         return nullptr;
     }
 }
 
-AttrNode* ReadTreeFromMemory(const char* text, std::size_t length) {
-    return ParseNode(nullptr, text, length, nullptr);
+AttrNode* ReadTreeFromMemory(const char* text, std::size_t length, ReadEnd* end) {
+    return ParseNode(nullptr, text, length, nullptr, end);
 }
 
-AttrNode* ReadTree(platform::File* file) {
+AttrNode* ReadTree(platform::File* file, ReadEnd* end) {
+    if (end != nullptr) {
+        *end = ReadEnd::Incomplete;
+    }
     if (file == nullptr || !file->IsOpen()) {
         return nullptr;
     }
@@ -766,7 +789,7 @@ AttrNode* ReadTree(platform::File* file) {
     } catch (const std::bad_alloc&) {
         return nullptr;
     }
-    return ReadTreeFromMemory(text.data(), text.size());
+    return ReadTreeFromMemory(text.data(), text.size(), end);
 }
 
 }  // namespace qv

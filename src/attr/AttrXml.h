@@ -30,13 +30,27 @@ bool WriteTree(const AttrNode* node, platform::File* file, bool skipEmpty, const
 // memory runs out.
 bool WriteTreeToString(const AttrNode* node, bool skipEmpty, const char* stylesheet, std::string* out);
 
+// How a read ended. A document is whole when the end of its top node was read; a file cut
+// short (or followed by garbage in place of its end) still gives the nodes read so far, and
+// the caller learns that they are not all.
+enum class ReadEnd {
+    Complete,      // the top node was closed
+    Incomplete,    // the text ended or broke off first (also: nothing was read)
+    TooManyNames,  // the document carries more distinct attribute names than the shared table
+                   // takes for documents (AttrTree.h); nothing is returned
+};
+
 // Reads from the file's current position to its end and parses one tree. Null when nothing
-// usable was found.
-AttrNode* ReadTree(platform::File* file);
+// usable was found. `end` (may be null) receives how the read ended.
+AttrNode* ReadTree(platform::File* file, ReadEnd* end = nullptr);
 // Parses one tree from memory (the same rules as ReadTree).
-AttrNode* ReadTreeFromMemory(const char* text, std::size_t length);
+AttrNode* ReadTreeFromMemory(const char* text, std::size_t length, ReadEnd* end = nullptr);
 // Parses one node element and everything inside it as the last child of `parent` (or alone);
 // `consumed` (may be null) receives the number of bytes used.
-AttrNode* ParseNode(AttrNode* parent, const char* text, std::size_t length, std::size_t* consumed);
+AttrNode* ParseNode(AttrNode* parent,
+                    const char* text,
+                    std::size_t length,
+                    std::size_t* consumed,
+                    ReadEnd* end = nullptr);
 
 }  // namespace qv

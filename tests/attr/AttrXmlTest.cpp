@@ -239,6 +239,44 @@ TEST(AttrXmlReader, RefusalsPartialTreesAndQuirks) {
     }
 }
 
+// A document is whole only when its top node was closed; whatever stops the read before
+// that leaves the nodes read so far marked incomplete.
+TEST(AttrXmlReader, TellsWhetherTheTopNodeWasClosed) {
+    const struct {
+        std::string text;
+        bool tree;
+        ReadEnd end;
+    } cases[] = {
+        {"<node name=\"a\"><attr name=\"k\">1</attr></node>", true, ReadEnd::Complete},
+        {"<node name=\"a\"/>", true, ReadEnd::Complete},
+        {"<node name=\"a\"><node name=\"b\"/></node>trailing <junk", true, ReadEnd::Complete},
+        {"<?xml version=\"1.0\"?>\r\n<NODE name=\"a\"></Node>", true, ReadEnd::Complete},
+        {"<node name=\"a\"><node name=\"b\"></node>", true, ReadEnd::Incomplete},  // only the child closed
+        {"<node name=\"a\"><node name=\"b\"/></node", true, ReadEnd::Incomplete},  // cut inside the end tag
+        {"<node name=\"a\"><attr name=\"k\">1", true, ReadEnd::Incomplete},
+        {"<node name=\"a\"><node name=\"b\" desc=\"x", true, ReadEnd::Incomplete},
+        {"<node name=\"a\"><node name=\"b\">\x8f\x01<\xfe\xff", true, ReadEnd::Incomplete},  // garbage after a cut
+        {"", false, ReadEnd::Incomplete},
+        {"<attr name=\"k\">1</attr><node name=\"a\"/>", false, ReadEnd::Incomplete},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        ReadEnd end = ReadEnd::TooManyNames;
+        const TreePtr tree(ReadTreeFromMemory(c.text.data(), c.text.size(), &end));
+        EXPECT_EQ(tree != nullptr, c.tree);
+        EXPECT_EQ(end, c.end);
+    }
+    // Through a file, cut short.
+    test::ScratchDir dir;
+    dir.WriteText("cut.xml", "<node name=\"a\"><node name=\"b\"/>");
+    platform::File file = platform::File::Open(dir.Sub("cut.xml"), platform::FileAccess::Read,
+                                               platform::FileDisposition::OpenExisting, platform::FileShare::Read);
+    ReadEnd end = ReadEnd::Complete;
+    const TreePtr tree(ReadTree(&file, &end));
+    ASSERT_NE(tree, nullptr);
+    EXPECT_EQ(end, ReadEnd::Incomplete);
+}
+
 TEST(AttrXmlEscaping, EveryTextReadsBackUnchanged) {
     const char* const texts[] = {
         "plain text", "&#",       "&#38;",     "&#999;",        "&",  "a\"b",    "<>",      "a<b>c",
