@@ -542,17 +542,33 @@ bool RebuildReport(Report* report,
     return true;
 }
 
+// The keys of a rebuilt report, interned before any report file is read: the names a file
+// brings cannot then take their place in the shared name table.
+void InternReportKeys() {
+    static const bool interned = [] {
+        for (const char* key : {ALC, LFN, MFS, NFA, OFN, ELT, BTM, FCA, DRM, CRP, notes, "info", "date"}) {
+            InternAttrName(key);
+        }
+        return true;
+    }();
+    (void)interned;
+}
+
 bool OpenFromTree(Report* report,
                   AttrNode* top,
+                  ReadEnd end,
                   std::size_t inputLength,
                   const TitleComposer& titles,
                   ReportFileError* error) {
     if (top == nullptr) {
-        SetError(error, ReportFileError::NothingRead);
+        SetError(error, end == ReadEnd::TooManyNames ? ReportFileError::TooManyNames : ReportFileError::NothingRead);
         return false;
     }
     const bool opened = RebuildReport(report, top, inputLength, titles, error);
     DeleteTopLevel(top);
+    if (opened && end != ReadEnd::Complete) {
+        SetError(error, ReportFileError::Incomplete);
+    }
     return opened;
 }
 
@@ -574,23 +590,30 @@ bool SaveReport(Report* report, const std::string& path, ReportFileError* error)
     return saved;
 }
 
-bool OpenReport(Report* report, const std::string& path, const TitleComposer& titles, ReportFileError* error) {
+bool OpenReport(Report* report,
+                const std::string& path,
+                const TitleComposer& titles,
+                ReportFileError* error,
+                ReportAccess access) {
     SetError(error, ReportFileError::None);
     if (report == nullptr || path.empty()) {
         SetError(error, ReportFileError::MissingPath);
         return false;
     }
-    platform::File file = platform::File::Open(path, platform::FileAccess::ReadWrite,
-                                               platform::FileDisposition::OpenExisting, platform::FileShare::Read);
+    InternReportKeys();
+    platform::File file = platform::File::Open(
+        path, access == ReportAccess::ReadOnly ? platform::FileAccess::Read : platform::FileAccess::ReadWrite,
+        platform::FileDisposition::OpenExisting, platform::FileShare::Read);
     if (!file.IsOpen()) {
         SetError(error, ReportFileError::CannotOpen);
         return false;
     }
     report->SetVersion(kReportVersion);
     const std::int64_t size = file.Size();
-    AttrNode* top = ReadTree(&file);
+    ReadEnd end = ReadEnd::Incomplete;
+    AttrNode* top = ReadTree(&file, &end);
     file.Close();
-    return OpenFromTree(report, top, size > 0 ? static_cast<std::size_t>(size) : 0, titles, error);
+    return OpenFromTree(report, top, end, size > 0 ? static_cast<std::size_t>(size) : 0, titles, error);
 }
 
 bool OpenReportFromMemory(Report* report,
@@ -603,12 +626,15 @@ bool OpenReportFromMemory(Report* report,
         SetError(error, ReportFileError::MissingPath);
         return false;
     }
+    InternReportKeys();
     report->SetVersion(kReportVersion);
-    AttrNode* top = text != nullptr && length > 0 ? ReadTreeFromMemory(text, length) : nullptr;
-    return OpenFromTree(report, top, length, titles, error);
+    ReadEnd end = ReadEnd::Incomplete;
+    AttrNode* top = text != nullptr && length > 0 ? ReadTreeFromMemory(text, length, &end) : nullptr;
+    return OpenFromTree(report, top, end, length, titles, error);
 }
 
 std::string ReportFileErrorText(ReportFileError error, const std::string& path) {
+    const char* format = kReportReadErrorFormat;
     switch (error) {
         case ReportFileError::None:
             return {};
@@ -622,12 +648,17 @@ std::string ReportFileErrorText(ReportFileError error, const std::string& path) 
             return "'" + path + "' is not a regular file";
         case ReportFileError::WriteFailed:
             return "cannot write '" + path + "'";
+        case ReportFileError::Incomplete:
+            format = kReportIncompleteFormat;
+            break;
         case ReportFileError::NoFolders:
+        case ReportFileError::TooManyNames:
             break;
     }
-    char message[1024];
-    std::snprintf(message, sizeof message, kReportReadErrorFormat, path.c_str());
-    return message;
+    // The path goes in whole, however long.
+    std::string message = format;
+    const std::size_t slot = message.find("%s");
+    return slot != std::string::npos ? message.replace(slot, 2, path) : message;
 }
 
 }  // namespace qv

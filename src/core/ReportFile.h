@@ -33,19 +33,29 @@
 
 namespace qv {
 
-// The message the caller shows when an open fails with NoFolders, and its title.
+// The message the caller shows when an open fails with NoFolders or TooManyNames, and its title.
 constexpr const char* kReportReadErrorFormat = "Error reading file: %s";
 constexpr const char* kReportReadErrorTitle = "Error";
+// The message the caller shows when a report opened from a file that ended before the report
+// did (error Incomplete).
+constexpr const char* kReportIncompleteFormat = "The file %s is incomplete: the report shows only what could be read.";
 
 enum class ReportFileError {
     None,
-    MissingPath,  // no path given
-    CannotOpen,   // the file is missing, read-only, not a file or cannot be created
-    NothingRead,  // open: the file is empty or has no node element
-    NoFolders,    // open: no folder node after the markers (the caller shows the message)
-    NotRegular,   // save: the target exists and is not a regular file; nothing was written
-    WriteFailed,  // save: a write, the flush or the final replace failed; the old file is intact
+    MissingPath,   // no path given
+    CannotOpen,    // the file is missing, read-only, not a file or cannot be created
+    NothingRead,   // open: the file is empty or has no node element
+    NoFolders,     // open: no folder node after the markers (the caller shows the message)
+    TooManyNames,  // open: more distinct attribute names than the program can hold (the same message)
+    Incomplete,    // open succeeded, but the file ended before its report did (the caller says so)
+    NotRegular,    // save: the target exists and is not a regular file; nothing was written
+    WriteFailed,   // save: a write, the flush or the final replace failed; the old file is intact
 };
+
+// True for the errors whose message is kReportReadErrorFormat.
+inline bool IsReportReadError(ReportFileError error) {
+    return error == ReportFileError::NoFolders || error == ReportFileError::TooManyNames;
+}
 
 // Writes `report` to `path` as a report file, through the platform's safe replace: a temporary
 // file beside the target, created exclusively, takes the target's place only after everything
@@ -54,14 +64,20 @@ enum class ReportFileError {
 // report's version to "0.0.4".
 bool SaveReport(Report* report, const std::string& path, ReportFileError* error = nullptr);
 
+// How OpenReport opens the file: for reading and writing, as the window does (a read-only file
+// is refused), or for reading only, as the console tool does.
+enum class ReportAccess { ReadWrite, ReadOnly };
+
 // Reads the report file `path` into `report` (which should be new): filters, cluster policy,
-// created text, version and the folder tree, then runs the finishing pass, naming the records with `titles`. The
-// file is opened for reading and writing, so a read-only file is refused. False, with the reason
-// in `error`, when nothing usable was read.
+// created text, version and the folder tree, then runs the finishing pass, naming the records
+// with `titles`. False, with the reason in `error`, when nothing usable was read. True with
+// error Incomplete when the file ended (or broke off) before its top node did: the report holds
+// the folders that could be read, and the caller tells the user.
 bool OpenReport(Report* report,
                 const std::string& path,
                 const TitleComposer& titles,
-                ReportFileError* error = nullptr);
+                ReportFileError* error = nullptr,
+                ReportAccess access = ReportAccess::ReadWrite);
 
 // The same from a report file's bytes in memory.
 bool OpenReportFromMemory(Report* report,
@@ -70,8 +86,8 @@ bool OpenReportFromMemory(Report* report,
                           const TitleComposer& titles,
                           ReportFileError* error = nullptr);
 
-// The message for a failed open of `path` with `error`, for front ends: the program's own text
-// for NoFolders, a plain description otherwise.
+// The message for `error` about `path`, for front ends: the program's own texts for the read
+// errors and Incomplete, a plain description otherwise.
 std::string ReportFileErrorText(ReportFileError error, const std::string& path);
 
 }  // namespace qv

@@ -3,6 +3,7 @@
 // damaged input and a 10,000-level report on a small stack.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <functional>
 
@@ -310,6 +311,41 @@ TEST(ReportFile, OpenFailuresSayWhatWentWrong) {
     }
 }
 
+// A cut file (with or without garbage after the cut) opens as far as it goes and says it is
+// incomplete; only the whole file opens without a word.
+TEST(ReportFile, ACutFileOpensAsFarAsItGoesAndSaysSo) {
+    const std::string golden = Golden();
+    std::string noise(2000, '\0');
+    for (std::size_t i = 0; i < noise.size(); ++i) {
+        noise[i] = static_cast<char>((i * 2654435761u) >> 13);
+    }
+    int opened = 0;
+    for (std::size_t length = 0; length <= golden.size(); ++length) {
+        for (const std::string& tail : {std::string(), noise}) {
+            const std::string text = golden.substr(0, length) + tail;
+            Report report;
+            ReportFileError error = ReportFileError::None;
+            if (OpenReportFromMemory(&report, text.data(), text.size(), Titles(), &error)) {
+                ++opened;
+                EXPECT_EQ(error, length == golden.size() ? ReportFileError::None : ReportFileError::Incomplete)
+                    << length;
+            }
+        }
+    }
+    EXPECT_GT(opened, 100);
+
+    // Through a file: the root's figures are there, and so is the warning.
+    ScratchDir dir;
+    dir.WriteText("cut.mcr", golden.substr(0, golden.find("<node name=\"Docs\" kind") + 20));
+    Report report;
+    ReportFileError error = ReportFileError::None;
+    ASSERT_TRUE(OpenReport(&report, dir.Sub("cut.mcr"), Titles(), &error));
+    EXPECT_EQ(error, ReportFileError::Incomplete);
+    EXPECT_EQ(Stat(report.Root(), LFN), 3);
+    EXPECT_EQ(ReportFileErrorText(error, "cut.mcr"),
+              "The file cut.mcr is incomplete: the report shows only what could be read.");
+}
+
 TEST(ReportFile, SaveNeverLosesTheOldFile) {
     ScratchDir dir;
     auto report = SmallReport();
@@ -354,6 +390,37 @@ TEST(ReportFile, WriteErrorFailsTheSaveAndKeepsTheOldFile) {
     EXPECT_EQ(EntriesIn(dir), 1u);
 }
 #endif
+
+// The window opens a report for reading and writing, so a read-only file is refused there;
+// opened for reading only (the console tool) it reads.
+TEST(ReportFile, ReadOnlyFileOpensForReadingOnly) {
+    ScratchDir dir;
+    dir.WriteText("ro.mcr", Golden());
+    const std::string path = dir.Sub("ro.mcr");
+    test::MakeReadOnly(path);
+    const int result = test::RunUnprivileged([&path] {
+        const TitleComposer titles = Titles();
+        // Wine run by the super-user lets anything be written, read-only or not.
+        const bool enforced = !platform::File::Open(path, platform::FileAccess::ReadWrite,
+                                                    platform::FileDisposition::OpenExisting, platform::FileShare::Read)
+                                   .IsOpen();
+        Report window;
+        ReportFileError error = ReportFileError::None;
+        const bool refused = !OpenReport(&window, path, titles, &error) && error == ReportFileError::CannotOpen;
+        Report console;
+        const bool read = OpenReport(&console, path, titles, &error, ReportAccess::ReadOnly) &&
+                          error == ReportFileError::None && ReadStat(console.Root(), LFN) == 3;
+        return (!enforced ? 4 : refused ? 0 : 1) | (read ? 0 : 2);
+    });
+    if (result < 0) {
+        GTEST_SKIP() << "cannot drop the super-user's privileges";
+    }
+    if ((result & 4) != 0) {
+        std::printf("read-only files are writable here: only the read-only open is tried\n");
+    }
+    EXPECT_EQ(result & 1, 0) << "the read-and-write open took a read-only file";
+    EXPECT_EQ(result & 2, 0) << "the read-only open failed";
+}
 
 // A chain as the walk leaves it (one file and one sub-folder each) totals, saves and reopens.
 TEST(ReportFile, TenThousandLevelsOnASmallStack) {

@@ -2,8 +2,6 @@
 // settings, filters, tools, help and print, drops, and the selection of records.
 #include "app/win/MainShell.h"
 
-#include <cstdio>
-
 #include "app/CommandIds.h"
 #include "app/FolderNotes.h"
 #include "ui/MessageBox.h"
@@ -165,12 +163,10 @@ bool MainShell::OpenReportByPath(const std::string& path) {
     std::unique_ptr<Report> report = OpenReportFile(path, m_viewOptions, &error);
     if (report == nullptr) {
         WaitCursor(false);
-        // Only a file that reads as a document but holds no folder is worth a word; a missing,
-        // empty or foreign file ends the command quietly.
-        if (error == ReportFileError::NoFolders) {
-            char text[1024];
-            std::snprintf(text, sizeof(text), kReportReadErrorFormat, path.c_str());
-            ui::ShowMessage(Owner(), text, kReportReadErrorTitle, ui::kMessageOk);
+        // Only a file that reads as a document but holds no usable report is worth a word; a
+        // missing, empty or foreign file ends the command quietly.
+        if (IsReportReadError(error)) {
+            ui::ShowMessage(Owner(), ReportFileErrorText(error, path).c_str(), kReportReadErrorTitle, ui::kMessageOk);
         }
         return false;
     }
@@ -178,6 +174,10 @@ bool MainShell::OpenReportByPath(const std::string& path) {
     AddReport(std::move(report));
     SelectRecord(root);
     WaitCursor(false);
+    // The part that could be read is shown; the user learns that it is not the whole report.
+    if (error == ReportFileError::Incomplete) {
+        ui::ShowMessage(Owner(), ReportFileErrorText(error, path).c_str(), Title().c_str(), ui::kMessageOk);
+    }
     return true;
 }
 

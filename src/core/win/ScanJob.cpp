@@ -215,7 +215,8 @@ std::unique_ptr<Report> OpenReportFile(const std::string& path,
                                        ReportFileError* error) {
     auto report = std::make_unique<Report>();
     ReportFileError failure = ReportFileError::None;
-    const bool opened = OpenReport(report.get(), path, ComposeTitlesWith(options), &failure);
+    // The window opens report files for reading and writing: a read-only file is refused.
+    const bool opened = OpenReport(report.get(), path, ComposeTitlesWith(options), &failure, ReportAccess::ReadWrite);
     if (error != nullptr) {
         *error = failure;
     }

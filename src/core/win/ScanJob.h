@@ -49,8 +49,9 @@ FolderRecord* RunScanJob(Report* report,
                          const TreeViewOptions& options,
                          const ScanJobContext& context);
 
-// Opens a report file into a new Report (no worker, no window); none on failure, with the reason
-// in `error`.
+// Opens a report file into a new Report (no worker, no window), for reading and writing; none
+// on failure, with the reason in `error`. A report from a file that ended early is returned
+// with `error` Incomplete: the caller shows it and says so.
 std::unique_ptr<Report> OpenReportFile(const std::string& path,
                                        const TreeViewOptions& options,
                                        ReportFileError* error = nullptr);

@@ -448,6 +448,38 @@ TEST_F(AppTest, AReportFileWithoutFoldersIsRefusedWithAMessage) {
     EXPECT_EQ(Shell().ReportDialogFolder(), m_data.Path());
 }
 
+TEST_F(AppTest, AnIncompleteReportFileOpensAndSaysSo) {
+    Start();
+    CreateThroughDialog(m_data.Path());
+    const Figures scanned = FiguresOf(Shell().ReportAt(0));
+    FolderRecord* scannedRoot = Shell().ReportAt(0)->Root();
+    const std::int64_t rootFiles = ReadStat(scannedRoot, LFN);
+    const std::int64_t rootAllocated = ReadStat(scannedRoot, NFA);
+    const std::string whole = Data("whole.mcr");
+    shell::Seam::Get().QueueAnswer(shell::DialogAnswer::Choose(whole));
+    Command(cmd::kSaveReport);
+    Command(cmd::kCloseReport);
+    std::string text;
+    ASSERT_TRUE(platform::ReadWholeFile(whole, &text));
+    const std::size_t cut = text.find("<node name=\"beta\"");
+    ASSERT_NE(cut, std::string::npos);
+    m_data.WriteText("cut.mcr", text.substr(0, cut + 25));
+    const std::string file = Data("cut.mcr");
+
+    ui::message_seam::QueueAnswer(ui::kAnswerCancel);
+    shell::Seam::Get().QueueAnswer(shell::DialogAnswer::Choose(file));
+    Command(cmd::kOpenReport);
+    ASSERT_EQ(Shell().ReportCount(), 1);
+    EXPECT_EQ(Shell().CurrentRecord(), Shell().ReportAt(0)->Root());
+    const Figures opened = FiguresOf(Shell().ReportAt(0));
+    EXPECT_LT(opened.size(), scanned.size());
+    // The root's totals as saved.
+    EXPECT_EQ(ReadStat(Shell().ReportAt(0)->Root(), LFN), rootFiles);
+    EXPECT_EQ(ReadStat(Shell().ReportAt(0)->Root(), NFA), rootAllocated);
+    ExpectOneMessage("The file " + file + " is incomplete: the report shows only what could be read.",
+                     "Talvorn Quarvex", ui::kMessageOk);
+}
+
 TEST_F(AppTest, UpdateRebuildsInTheSameSlotAndKeepsNotes) {
     Start();
     CreateThroughDialog(m_data.Path());
