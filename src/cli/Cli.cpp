@@ -45,7 +45,8 @@ constexpr const char* kUsage =
     "info   prints the information of the report's root, or of the folder whose full path\n"
     "       is PATH.\n"
     "\n"
-    "Exit status: 0 done, 1 bad usage, 2 a file or folder could not be read or written.\n";
+    "Exit status: 0 done, 1 bad usage, 2 a file or folder could not be read or written, or\n"
+    "the report file is incomplete (what could be read is shown).\n";
 
 constexpr std::uint32_t kDefaultTitles = TitleSize | TitlePercent | TitleNotes | TitleIcon;
 
@@ -57,31 +58,40 @@ double SecondsSince(Clock::time_point start) {
     return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
-// Buffers what a command prints and hands it on in large pieces.
+// Buffers what a command prints and hands it on in large pieces. After the first piece the
+// sink could not take, the rest is dropped and Finish reports the failure.
 class Printer {
   public:
-    explicit Printer(const std::function<void(std::string_view)>& sink) : m_sink(sink) {}
-    ~Printer() { Flush(); }
+    explicit Printer(const std::function<bool(std::string_view)>& sink) : m_sink(sink) {}
     Printer(const Printer&) = delete;
     Printer& operator=(const Printer&) = delete;
 
     Printer& operator<<(std::string_view text) {
-        m_buffer.append(text);
-        if (m_buffer.size() > (1 << 16)) {
-            Flush();
+        if (!m_failed) {
+            m_buffer.append(text);
+            if (m_buffer.size() > (1 << 16)) {
+                Flush();
+            }
         }
         return *this;
     }
+    // Hands on what is left; false when any piece could not be written.
+    bool Finish() {
+        Flush();
+        return !m_failed;
+    }
+
+  private:
     void Flush() {
-        if (!m_buffer.empty() && m_sink) {
-            m_sink(m_buffer);
+        if (!m_buffer.empty() && m_sink && !m_failed) {
+            m_failed = !m_sink(m_buffer);
         }
         m_buffer.clear();
     }
 
-  private:
-    const std::function<void(std::string_view)>& m_sink;
+    const std::function<bool(std::string_view)>& m_sink;
     std::string m_buffer;
+    bool m_failed = false;
 };
 
 int UsageError(const CliIo& io, const std::string& problem) {
@@ -96,6 +106,18 @@ int FileError(const CliIo& io, const std::string& problem) {
         io.err("quarvex-cli: " + problem + "\n");
     }
     return kExitFile;
+}
+
+// Prints `text` in one piece; kExitFile with the message when it could not be written.
+int PrintAll(const CliIo& io, std::string_view text) {
+    if (io.out && !io.out(text)) {
+        return FileError(io, kOutputFailedText);
+    }
+    return kExitOk;
+}
+
+int Finish(Printer& out, const CliIo& io) {
+    return out.Finish() ? kExitOk : FileError(io, kOutputFailedText);
 }
 
 std::string Number(std::int64_t value) {
@@ -275,6 +297,9 @@ std::string ParseScanArgs(const std::vector<std::string>& words, ScanArgs* args)
                 return word + " needs a value";
             }
             const std::string& value = words[++i];
+            if (value.empty() && word != "--cluster") {
+                return word + " needs a file name";
+            }
             if (word == "-o") {
                 args->output = value;
             } else if (word == "--filters") {
@@ -370,6 +395,9 @@ int RunScan(const std::vector<std::string>& words, const CliIo& io) {
         Printer out(io.out);
         PrintTree(root, SortKey::None, out);
         out << Summary(root) << ", time: " << Seconds(scanSeconds) << "\n";
+        if (const int status = Finish(out, io); status != kExitOk) {
+            return status;
+        }
     }
     if (args.stats && io.err) {
         io.err(stats + ", folders: " + Number(ReadStat(root, OFN) + 1) + "\n");
@@ -380,12 +408,28 @@ int RunScan(const std::vector<std::string>& words, const CliIo& io) {
 // ---------------------------------------------------------------------------------------------
 // show and info
 
-int OpenForCommand(const std::string& path, const TreeViewOptions& options, Report* report, const CliIo& io) {
+// Opens `path` for reading only. kExitOk also for a file that ended before its report did:
+// `*incomplete` is then set, the command prints what could be read and calls EndOfCommand.
+int OpenForCommand(const std::string& path,
+                   const TreeViewOptions& options,
+                   Report* report,
+                   bool* incomplete,
+                   const CliIo& io) {
     ReportFileError error = ReportFileError::None;
-    if (!OpenReport(report, path, ComposeTitlesWith(options), &error)) {
+    if (!OpenReport(report, path, ComposeTitlesWith(options), &error, ReportAccess::ReadOnly)) {
         return FileError(io, ReportFileErrorText(error, path));
     }
+    *incomplete = error == ReportFileError::Incomplete;
     return kExitOk;
+}
+
+// The status of a command that printed a report opened from `path`: the output's own failure
+// first, then the report's being incomplete, which is said after what was printed.
+int EndOfCommand(Printer& out, bool incomplete, const std::string& path, const CliIo& io) {
+    if (const int status = Finish(out, io); status != kExitOk) {
+        return status;
+    }
+    return incomplete ? FileError(io, ReportFileErrorText(ReportFileError::Incomplete, path)) : kExitOk;
 }
 
 int RunShow(const std::vector<std::string>& words, const CliIo& io) {
@@ -419,20 +463,19 @@ int RunShow(const std::vector<std::string>& words, const CliIo& io) {
     TreeViewOptions options;
     options.titleFlags = titles;
     Report report;
+    bool incomplete = false;
     const Clock::time_point openStart = Clock::now();
-    if (const int status = OpenForCommand(path, options, &report, io); status != kExitOk) {
+    if (const int status = OpenForCommand(path, options, &report, &incomplete, io); status != kExitOk) {
         return status;
     }
     const double openSeconds = SecondsSince(openStart);
-    {
-        Printer out(io.out);
-        PrintTree(report.Root(), sort, out);
-        out << Summary(report.Root()) << ", created: " << report.Created() << "\n";
-    }
+    Printer out(io.out);
+    PrintTree(report.Root(), sort, out);
+    out << Summary(report.Root()) << ", created: " << report.Created() << "\n";
     if (stats && io.err) {
         io.err("open: " + Seconds(openSeconds) + ", folders: " + Number(ReadStat(report.Root(), OFN) + 1) + "\n");
     }
-    return kExitOk;
+    return EndOfCommand(out, incomplete, path, io);
 }
 
 // The folder (not a files item) whose full path is `path`, ignoring one trailing separator on
@@ -504,14 +547,16 @@ int RunInfo(const std::vector<std::string>& words, const CliIo& io) {
         }
     }
     Report report;
-    if (const int status = OpenForCommand(words[1], TreeViewOptions(), &report, io); status != kExitOk) {
+    bool incomplete = false;
+    if (const int status = OpenForCommand(words[1], TreeViewOptions(), &report, &incomplete, io); status != kExitOk) {
         return status;
     }
     FolderRecord* node = report.Root();
     if (words.size() == 3) {
         node = FindByPath(report.Root(), words[2]);
         if (node == nullptr) {
-            return FileError(io, "no folder '" + words[2] + "' in '" + words[1] + "'");
+            FileError(io, "no folder '" + words[2] + "' in '" + words[1] + "'");
+            return incomplete ? FileError(io, ReportFileErrorText(ReportFileError::Incomplete, words[1])) : kExitFile;
         }
     }
     Printer out(io.out);
@@ -534,7 +579,7 @@ int RunInfo(const std::vector<std::string>& words, const CliIo& io) {
     out << "Notes:         " << (text != nullptr ? text : "") << "\n";
     out << "Report:        created " << report.Created() << "\n";
     PrintFilterRows(report, node, out);
-    return kExitOk;
+    return EndOfCommand(out, incomplete, words[1], io);
 }
 
 }  // namespace
@@ -545,16 +590,10 @@ int RunCli(const std::vector<std::string>& args, const CliIo& io) {
     }
     const std::string& command = args[0];
     if (command == "--help" || command == "-h") {
-        if (io.out) {
-            io.out(kUsage);
-        }
-        return kExitOk;
+        return PrintAll(io, kUsage);
     }
     if (command == "--version") {
-        if (io.out) {
-            io.out(std::string("quarvex-cli ") + kVersion + "\n");
-        }
-        return kExitOk;
+        return PrintAll(io, std::string("quarvex-cli ") + kVersion + "\n");
     }
     if (command == "scan") {
         return RunScan(args, io);

@@ -17,8 +17,8 @@
 
 namespace {
 
-void Write(std::FILE* stream, std::string_view text) {
-    std::fwrite(text.data(), 1, text.size(), stream);
+bool Write(std::FILE* stream, std::string_view text) {
+    return std::fwrite(text.data(), 1, text.size(), stream) == text.size();
 }
 
 // Rewrites one terminal line with the current folder, cut to fit 79 columns.
@@ -35,14 +35,17 @@ void ShowProgress(std::string_view text) {
 int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
     qv::cli::CliIo io;
-    io.out = [](std::string_view text) { Write(stdout, text); };
-    io.err = [](std::string_view text) { Write(stderr, text); };
+    io.out = [](std::string_view text) { return Write(stdout, text); };
+    io.err = [](std::string_view text) { (void)Write(stderr, text); };
     if (QV_ISATTY(2)) {
         io.progress = ShowProgress;
     }
     const int status = qv::cli::RunCli(args, io);
-    if (std::fflush(stdout) != 0 && status == qv::cli::kExitOk) {
-        std::fprintf(stderr, "quarvex-cli: cannot write the output\n");
+    // The last of the text leaves the stream's buffer only here; an error on the way (also one
+    // that an earlier buffered write met) fails the run like any other write.
+    const bool flushed = std::fflush(stdout) == 0 && std::ferror(stdout) == 0;
+    if (!flushed && status == qv::cli::kExitOk) {
+        std::fprintf(stderr, "quarvex-cli: %s\n", qv::cli::kOutputFailedText);
         return qv::cli::kExitFile;
     }
     return status;

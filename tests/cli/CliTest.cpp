@@ -6,6 +6,11 @@
 #include <string>
 #include <vector>
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 #include "TestUtil.h"
 #include "cli/Cli.h"
 #include "filters/FilterSet.h"
@@ -22,11 +27,18 @@ struct CliRun {
     std::string err;
 };
 
-// Runs quarvex-cli with `args`, collecting its status and output.
-CliRun Cli(std::vector<std::string> args) {
+// Runs the command line; the output takes at most `room` bytes (like a full disk), the write
+// that does not fit fails.
+CliRun Cli(std::vector<std::string> args, std::size_t room = std::string::npos) {
     CliRun run;
     CliIo io;
-    io.out = [&run](std::string_view text) { run.out.append(text); };
+    io.out = [&run, room](std::string_view text) {
+        if (run.out.size() + text.size() > room) {
+            return false;
+        }
+        run.out.append(text);
+        return true;
+    };
     io.err = [&run](std::string_view text) { run.err.append(text); };
     run.status = RunCli(args, io);
     return run;
@@ -173,6 +185,85 @@ TEST_F(CliTree, UnreadableOrUnwritableFilesExitWithTwoAndNameThem) {
         EXPECT_TRUE(Has(run.err, named)) << run.err;
         EXPECT_FALSE(Has(run.err, "Usage:"));
     }
+}
+
+TEST_F(CliTree, AnEmptyFileNameIsBadUsage) {
+    for (const char* option : {"-o", "--filters"}) {
+        const CliRun run = Cli({"scan", tree.Path(), "--quiet", option, ""});
+        EXPECT_EQ(run.status, kExitUsage) << option;
+        EXPECT_TRUE(Has(run.err, std::string(option) + " needs a file name")) << run.err;
+    }
+}
+
+// Output that cannot be written (a full disk, /dev/full) fails every command that prints.
+TEST_F(CliTree, OutputThatCannotBeWrittenExitsWithTwo) {
+    ASSERT_EQ(Cli({"scan", tree.Path(), "-o", report, "--quiet"}).status, kExitOk);
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+             {"scan", tree.Path()}, {"show", report}, {"info", report}, {"--help"}, {"--version"}}) {
+        for (std::size_t room : {std::size_t{0}, std::size_t{10}}) {
+            const CliRun run = Cli(args, room);
+            EXPECT_EQ(run.status, kExitFile) << args[0] << " " << room;
+            EXPECT_EQ(run.err, "quarvex-cli: cannot write the output\n") << args[0];
+        }
+    }
+}
+
+// show and info print what a cut report holds, then say it is incomplete and exit with 2.
+TEST_F(CliTree, AnIncompleteReportIsShownAndNamedIncomplete) {
+    ASSERT_EQ(Cli({"scan", tree.Path(), "-o", report, "--quiet", "--cluster", "4096"}).status, kExitOk);
+    const std::string text = test::ReadAll(report);
+    out.WriteText("cut.mcr", text.substr(0, text.find("<node name=\"big\"") + 30));
+    const std::string incomplete = "quarvex-cli: The file " + out.Sub("cut.mcr") +
+                                   " is incomplete: the report shows only what could be read.\n";
+    const CliRun show = Cli({"show", out.Sub("cut.mcr")});
+    EXPECT_EQ(show.status, kExitFile);
+    EXPECT_EQ(show.err, incomplete);
+    EXPECT_EQ(Lines(show.out)[0].rfind(root + " = 64 K", 0), 0u) << show.out;  // the root's totals as saved
+    const CliRun info = Cli({"info", out.Sub("cut.mcr")});
+    EXPECT_EQ(info.status, kExitFile);
+    EXPECT_EQ(info.err, incomplete);
+    EXPECT_TRUE(Has(info.out, "Files:         6\n")) << info.out;
+}
+
+#ifndef _WIN32
+TEST_F(CliTree, AReportIsNeverWrittenIntoAPipeButReadFromOne) {
+    ::alarm(60);  // a hang fails the test instead of stalling the run
+    ASSERT_EQ(::mkfifo(out.Sub("pipe.mcr").c_str(), 0600), 0);
+    const CliRun scan = Cli({"scan", tree.Path(), "--quiet", "-o", out.Sub("pipe.mcr")});
+    EXPECT_EQ(scan.status, kExitFile);
+    EXPECT_EQ(scan.err, "quarvex-cli: cannot write report file '" + out.Sub("pipe.mcr") + "': it is not a regular file\n");
+    struct stat st;
+    ASSERT_EQ(::lstat(out.Sub("pipe.mcr").c_str(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
+
+    // What the shell hands over for <(cat r.mcr): a pipe under /dev/fd.
+    ASSERT_EQ(Cli({"scan", tree.Path(), "-o", report, "--quiet"}).status, kExitOk);
+    const std::string text = test::ReadAll(report);
+    int ends[2];
+    ASSERT_EQ(::pipe(ends), 0);
+    ASSERT_EQ(::write(ends[1], text.data(), text.size()), static_cast<ssize_t>(text.size()));  // fits the pipe
+    ::close(ends[1]);
+    const CliRun show = Cli({"show", "/dev/fd/" + std::to_string(ends[0])});
+    ::close(ends[0]);
+    EXPECT_EQ(show.status, kExitOk) << show.err;
+    EXPECT_EQ(Lines(show.out)[0].rfind(root + " = ", 0), 0u) << show.out;
+    ::alarm(0);
+}
+#endif
+
+// The console tool only reads reports: one the user may read but not write shows.
+TEST_F(CliTree, AReadOnlyReportShows) {
+    ASSERT_EQ(Cli({"scan", tree.Path(), "-o", report, "--quiet"}).status, kExitOk);
+    test::MakeReadOnly(report);
+    const std::string path = report;
+    const int status = test::RunUnprivileged([&path] {
+        const CliRun run = Cli({"info", path});
+        return run.status == kExitOk && Has(run.out, "Files:         6\n") ? 0 : 10 + run.status;
+    });
+    if (status < 0) {
+        GTEST_SKIP() << "cannot drop the super-user's privileges";
+    }
+    EXPECT_EQ(status, 0);
 }
 
 }  // namespace
