@@ -130,7 +130,7 @@ bool MainShell::RefuseWhenFull() {
     if (!m_reports.IsFull()) {
         return false;
     }
-    ui::ShowMessage(Owner(), LimitMessage().c_str(), Title().c_str(), ui::kMessageOk);
+    ui::ShowMessage(this, Owner(), LimitMessage().c_str(), Title().c_str(), ui::kMessageOk);
     return true;
 }
 
@@ -170,7 +170,7 @@ bool MainShell::OpenReportByPath(const std::string& path) {
         if (error == ReportFileError::NoFolders) {
             char text[1024];
             std::snprintf(text, sizeof(text), kReportReadErrorFormat, path.c_str());
-            ui::ShowMessage(Owner(), text, kReportReadErrorTitle, ui::kMessageOk);
+            ui::ShowMessage(this, Owner(), text, kReportReadErrorTitle, ui::kMessageOk);
         }
         return false;
     }
@@ -219,7 +219,7 @@ void MainShell::CommandSave() {
         const bool saved = SaveReport(report, file, &error);
         WaitCursor(false);
         if (!saved) {
-            ui::ShowMessage(Owner(), SaveFailedMessage(file, error).c_str(), Title().c_str(), ui::kMessageOk);
+            ui::ShowMessage(this, Owner(), SaveFailedMessage(file, error).c_str(), Title().c_str(), ui::kMessageOk);
         }
     }
     RebuildFileMenus(true, false);
