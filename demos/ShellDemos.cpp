@@ -4,9 +4,10 @@
 #include <cstring>
 #include <string>
 
-#include "core/win/ScanJob.h"
 #include "app/Settings.h"
 #include "app/win/SettingsDialog.h"
+#include "core/win/ScanJob.h"
+#include "ui/ModalSeam.h"
 
 namespace qv::demo {
 
@@ -14,7 +15,7 @@ namespace {
 
 ShellDemoHooks g_hooks;
 
-void OnWindowUp(HWND window, void*) {
+void OnWindowUp(HWND window, ui::ModalKind) {
     if (g_hooks.shown != nullptr) {
         g_hooks.shown(window);
     }
@@ -22,9 +23,9 @@ void OnWindowUp(HWND window, void*) {
 
 // Holds the scan's worker at the first folder text below the scanned folder, so the picture
 // shows a path, until the demo ends; the job is then cancelled by the closing window.
-void HoldAtASubFolder(HWND, const char* text, bool, void*) {
+void HoldAtASubFolder(HWND, const std::string& text) {
     static int folders = 0;
-    if (text == nullptr || std::strchr(text, '\\') == nullptr || ++folders != 2) {
+    if (text.find('\\') == std::string::npos || ++folders != 2) {
         return;
     }
     const DWORD start = GetTickCount();
@@ -36,22 +37,23 @@ void HoldAtASubFolder(HWND, const char* text, bool, void*) {
 void ShowProgressWindow(HWND frame, ui::MCMain& ui) {
     char windows[MAX_PATH] = {};
     GetWindowsDirectoryA(windows, sizeof windows);
-    scan_job_seam::SetObservers(&OnWindowUp, &HoldAtASubFolder, nullptr);
+    ui::ModalSeam::Get().OnWindowUp(&OnWindowUp);
+    ui::ModalSeam::Get().OnTextShown(&HoldAtASubFolder);
     Report report;
     TreeViewOptions options;
     ScanJobContext context;
     context.owner = frame;
     context.ui = &ui;
     RunScanJob(&report, windows, options, context);
-    scan_job_seam::SetObservers(nullptr, nullptr, nullptr);
+    ui::ModalSeam::Get().End();
 }
 
 void ShowSettings(HWND frame, ui::MCMain& ui) {
     Settings settings;
     settings.Load();
-    settings_dialog_seam::SetObserver(&OnWindowUp, nullptr);
+    ui::ModalSeam::Get().OnWindowUp(&OnWindowUp);
     ShowSettingsDialog(frame, settings, &ui);
-    settings_dialog_seam::SetObserver(nullptr, nullptr);
+    ui::ModalSeam::Get().End();
 }
 
 }  // namespace

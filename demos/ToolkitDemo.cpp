@@ -17,6 +17,7 @@
 #include "demos/DemoSupport.h"
 #include "ui/MCMain.h"
 #include "ui/MessageBox.h"
+#include "ui/ModalSeam.h"
 #include "demos/ShellDemos.h"
 #include "ui/Splitter.h"
 #include "app/win/ToolsPanel.h"
@@ -72,13 +73,9 @@ void CALLBACK Poll(HWND, UINT, UINT_PTR, DWORD) {
 
 // --- the message box ---
 
-void RememberBox(HWND box, void*) {
-    g_shown = box;
-}
-
 void ShowMessageDemo(DemoContext& context) {
-    qv::ui::message_seam::SetObserver(&RememberBox, nullptr);
-    qv::ui::ShowMessage(context.frame,
+    qv::ui::ModalSeam::Get().OnWindowUp([](HWND box, qv::ui::ModalKind) { g_shown = box; });
+    qv::ui::ShowMessage(context.ui, context.frame,
                         "Talvorn Quarvex already running.\n Do you want switch to already running program?",
                         "Second instance of Quarvex", qv::ui::kMessageYesNoCancel);
 }

@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 
 # The layers, earliest first. A folder's own `win/` sub-folder holds its Windows-only code; those
 # sit above the window toolkit, which they build on.
-layers=(platform platform/win attr filters core view tools shell app shell/win ui core/win filters/win view/win tools/win app/win
+layers=(platform platform/win attr filters core view tools shell app ui shell/win core/win filters/win view/win tools/win app/win
         cli demos bench)
 windows_only=(platform/win shell/win ui core/win filters/win view/win tools/win app/win demos bench)
 windows_headers='windows|winbase|windef|winuser|wingdi|winnls|commctrl|commdlg|shellapi|shlobj|shlwapi|objbase|ole2|oleidl|shobjidl'

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "ui/Guard.h"
 #include "ui/StyledControls.h"
 
 namespace qv::ui {
@@ -13,7 +14,9 @@ namespace {
 
 constexpr UINT_PTR kDropSubclassId = 0x4D434454;  // "MCDT"
 
-LRESULT CALLBACK DropButtonProc(HWND button, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR command) {
+LRESULT CALLBACK DropButtonProc(HWND button, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR command);
+
+LRESULT DropButtonMessage(HWND button, UINT message, WPARAM wParam, LPARAM lParam, DWORD_PTR command) {
     switch (message) {
         case WM_DROPFILES: {
             auto drop = reinterpret_cast<HDROP>(wParam);
@@ -28,6 +31,11 @@ LRESULT CALLBACK DropButtonProc(HWND button, UINT message, WPARAM wParam, LPARAM
             break;
     }
     return DefSubclassProc(button, message, wParam, lParam);
+}
+
+LRESULT CALLBACK DropButtonProc(HWND button, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR command) {
+    return Guarded(
+        button, [&] { return DropButtonMessage(button, message, wParam, lParam, command); }, LRESULT{0});
 }
 
 }  // namespace

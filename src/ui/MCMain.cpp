@@ -6,6 +6,7 @@
 #include <clocale>
 #include <cstdlib>
 
+#include "ui/Guard.h"
 #include "ui/WindowAttach.h"
 
 namespace qv::ui {
@@ -34,19 +35,22 @@ constexpr int kDefaultHeight = 574;
 constexpr UINT kToolTipDelay = 500;
 constexpr int kBeepCode = 2024;
 
-MCMain* g_current = nullptr;
-
 // The one window procedure of the module's class: attach the handler, then forward.
 LRESULT CALLBACK ModuleWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* handler = AttachedObject<ModuleWindowHandler>(window, message, lParam);
-    if (handler == nullptr) {
-        return DefWindowProcA(window, message, wParam, lParam);
-    }
-    const LRESULT result = handler->HandleModuleMessage(window, message, wParam, lParam);
-    if (message == WM_NCDESTROY) {
-        SetWindowLongPtrA(window, GWLP_USERDATA, 0);
-    }
-    return result;
+    return Guarded(
+        window,
+        [&] {
+            auto* handler = AttachedObject<ModuleWindowHandler>(window, message, lParam);
+            if (handler == nullptr) {
+                return DefWindowProcA(window, message, wParam, lParam);
+            }
+            const LRESULT result = handler->HandleModuleMessage(window, message, wParam, lParam);
+            if (message == WM_NCDESTROY) {
+                SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+            }
+            return result;
+        },
+        LRESULT{0});
 }
 
 void SetMenuItemState(HMENU menu, int position, unsigned state) {
@@ -78,10 +82,6 @@ MCMain::~MCMain() {
     Destroy();
 }
 
-MCMain* MCMain::Current() {
-    return g_current;
-}
-
 bool MCMain::Create(HINSTANCE instance, HWND host, const char* startPath) {
     m_instance = instance;
     m_host = host;
@@ -101,7 +101,6 @@ bool MCMain::Create(HINSTANCE instance, HWND host, const char* startPath) {
     }
     CreateFonts();
     CreateToolTipWindow();
-    g_current = this;
     return true;
 }
 
@@ -125,9 +124,6 @@ void MCMain::Destroy() {
     if (m_toolTip != nullptr) {
         DestroyWindow(m_toolTip);
         m_toolTip = nullptr;
-    }
-    if (g_current == this) {
-        g_current = nullptr;
     }
 }
 

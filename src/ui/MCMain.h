@@ -89,10 +89,6 @@ class MCMain {
     // Heartbeat timer messages received, ticked or not.
     long Heartbeats() const { return m_heartbeats; }
 
-    // The module created last and not yet destroyed, or null. The message box takes its title
-    // and fonts from here.
-    static MCMain* Current();
-
   private:
     class Monitor : public ModuleWindowHandler {
       public:

@@ -1,12 +1,12 @@
-// The program's message box: centring rule, buttons and answers by type, layout, and the seam.
+// The program's message box: centring rule, buttons and answers by type, and layout.
 #include "ui/MessageBox.h"
 
 #include <algorithm>
-#include <deque>
-#include <mutex>
 
 #include "resource.h"
+#include "ui/DialogBase.h"
 #include "ui/MCMain.h"
+#include "ui/ModalSeam.h"
 #include "ui/StyledControls.h"
 
 namespace qv::ui {
@@ -17,27 +17,6 @@ constexpr std::size_t kCentreLimit = 76;  // a line this long or longer leaves t
 constexpr std::size_t kCentreWidth = 80;
 constexpr int kButtonFont = 1;
 constexpr int kTextFont = 1;
-
-// Everything a box needs while it is open.
-struct BoxState {
-    const std::string* displayed;
-    const std::string* caption;
-    int type;
-};
-
-struct Seam {
-    std::mutex mutex;
-    bool recording = false;
-    std::deque<int> answers;
-    std::vector<ShownMessage> shown;
-    message_seam::Observer observer = nullptr;
-    void* observerContext = nullptr;
-};
-
-Seam& TheSeam() {
-    static Seam seam;
-    return seam;
-}
 
 std::size_t CountCharacters(const std::string& text, std::size_t begin, std::size_t end) {
     std::size_t count = 0;
@@ -72,45 +51,6 @@ int NormalisedType(int type) {
     return type == kMessageOkCancel || type == kMessageYesNoCancel || type == kMessageYesNo ? type : kMessageOk;
 }
 
-std::string DefaultCaption() {
-    const MCMain* module = MCMain::Current();
-    return module != nullptr && !module->Title().empty() ? module->Title() : std::string(kAppTitle);
-}
-
-// Takes a queued answer; false when none is queued.
-bool TakeScriptedAnswer(int* answer) {
-    Seam& seam = TheSeam();
-    std::lock_guard<std::mutex> lock(seam.mutex);
-    if (seam.answers.empty()) {
-        return false;
-    }
-    *answer = seam.answers.front();
-    seam.answers.pop_front();
-    return true;
-}
-
-void Record(ShownMessage message) {
-    Seam& seam = TheSeam();
-    std::lock_guard<std::mutex> lock(seam.mutex);
-    if (seam.recording) {
-        seam.shown.push_back(std::move(message));
-    }
-}
-
-void NotifyObserver(HWND box) {
-    message_seam::Observer observer = nullptr;
-    void* context = nullptr;
-    {
-        Seam& seam = TheSeam();
-        std::lock_guard<std::mutex> lock(seam.mutex);
-        observer = seam.observer;
-        context = seam.observerContext;
-    }
-    if (observer != nullptr) {
-        observer(box, context);
-    }
-}
-
 RECT ChildRect(HWND dialog, int id) {
     RECT rect = {};
     HWND child = GetDlgItem(dialog, id);
@@ -131,12 +71,11 @@ SIZE MeasureText(HWND control, const std::string& text, int widthLimit) {
 }
 
 // Hides the buttons the type does not use, labels the others and makes the first the default.
-void SetUpButtons(HWND dialog, int type) {
+void SetUpButtons(MCMain* module, HWND dialog, int type) {
     const std::vector<MessageButton> buttons = MessageButtons(type);
     for (int id : {IDOK, IDCANCEL, IDNO}) {
         ShowWindow(GetDlgItem(dialog, id), SW_HIDE);
     }
-    MCMain* module = MCMain::Current();
     for (const MessageButton& button : buttons) {
         HWND control = GetDlgItem(dialog, button.id);
         SetWindowTextA(control, button.label);
@@ -198,34 +137,39 @@ void LayOut(HWND dialog, const std::string& text, int type) {
     SetWindowPos(dialog, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-INT_PTR CALLBACK BoxProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-        case WM_INITDIALOG: {
-            const auto* state = reinterpret_cast<const BoxState*>(lParam);
-            SetWindowLongPtrA(dialog, DWLP_USER, static_cast<LONG_PTR>(state->type));
-            SetWindowTextA(dialog, state->caption->c_str());
-            HWND textControl = GetDlgItem(dialog, IDC_MESSAGE_TEXT);
-            if (const MCMain* module = MCMain::Current(); module != nullptr && module->GetFont(kTextFont) != nullptr) {
-                SendMessageA(textControl, WM_SETFONT, reinterpret_cast<WPARAM>(module->GetFont(kTextFont)), FALSE);
-            }
-            SetWindowTextA(textControl, state->displayed->c_str());
-            SetUpButtons(dialog, state->type);
-            LayOut(dialog, *state->displayed, state->type);
-            NotifyObserver(dialog);
-            return FALSE;  // the focus went to the first button
-        }
-        case WM_COMMAND: {
-            const int type = static_cast<int>(GetWindowLongPtrA(dialog, DWLP_USER));
-            const int answer = MessageAnswer(type, LOWORD(wParam));
-            if (answer != 0 && HIWORD(wParam) == BN_CLICKED) {  // buttons, Enter and Escape
-                EndDialog(dialog, answer);
-            }
-            return TRUE;
-        }
-        default:
-            return FALSE;
+// Dialog 175 showing one text: laid out for its text and type on opening, closed by a button
+// that gives an answer.
+class MessageDialog : public DialogBase {
+  public:
+    MessageDialog(MCMain* module, const ModalShown& shown) : m_module(module), m_shown(shown) {}
+
+    INT_PTR Run(HWND parent) {
+        return RunModal(GetModuleHandleA(nullptr), IDD_MESSAGE_BOX, parent, ModalKind::Message);
     }
-}
+
+  private:
+    bool OnInit() override {
+        SetWindowTextA(Handle(), m_shown.title.c_str());
+        HWND textControl = GetDlgItem(Handle(), IDC_MESSAGE_TEXT);
+        if (m_module != nullptr && m_module->GetFont(kTextFont) != nullptr) {
+            SendMessageA(textControl, WM_SETFONT, reinterpret_cast<WPARAM>(m_module->GetFont(kTextFont)), FALSE);
+        }
+        SetWindowTextA(textControl, m_shown.displayed.c_str());
+        SetUpButtons(m_module, Handle(), m_shown.type);
+        LayOut(Handle(), m_shown.displayed, m_shown.type);
+        return false;  // the focus went to the first button
+    }
+    bool OnCommand(int id, int code) override {
+        const int answer = MessageAnswer(m_shown.type, id);
+        if (answer != 0 && code == BN_CLICKED) {  // buttons, Enter and Escape
+            End(answer);
+        }
+        return true;
+    }
+
+    MCMain* m_module;
+    const ModalShown& m_shown;
+};
 
 // The system's box, for when dialog 175 cannot be shown (no resources linked in).
 int ShowSystemBox(HWND parent, const std::string& text, const std::string& caption, int type) {
@@ -279,64 +223,25 @@ int MessageAnswer(int type, int commandId) {
     return commandId == IDCANCEL && offersCancel ? kAnswerCancel : 0;
 }
 
-int ShowMessage(HWND parent, const char* text, const char* caption, int type) {
-    ShownMessage shown;
+int ShowMessage(MCMain* module, HWND parent, const char* text, const char* caption, int type) {
+    ModalShown shown;
+    shown.kind = ModalKind::Message;
     shown.text = text != nullptr ? text : "";
     shown.displayed = CenterFirstLine(shown.text);
-    shown.caption = caption != nullptr ? caption : DefaultCaption();
-    shown.type = NormalisedType(type);
-    shown.scripted = TakeScriptedAnswer(&shown.answer);
-    if (!shown.scripted) {
-        BoxState state = {&shown.displayed, &shown.caption, shown.type};
-        const INT_PTR answer = DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_MESSAGE_BOX), parent,
-                                               &BoxProc, reinterpret_cast<LPARAM>(&state));
-        shown.answer =
-            answer > 0 ? static_cast<int>(answer) : ShowSystemBox(parent, shown.displayed, shown.caption, shown.type);
+    if (caption != nullptr) {
+        shown.title = caption;
+    } else {
+        shown.title = module != nullptr && !module->Title().empty() ? module->Title() : std::string(kAppTitle);
     }
-    const int answer = shown.answer;
-    Record(std::move(shown));
-    return answer;
+    shown.type = NormalisedType(type);
+    shown.scripted = ModalSeam::Get().TakeAnswer(&shown.answer);
+    if (!shown.scripted) {
+        const INT_PTR answer = MessageDialog(module, shown).Run(parent);
+        shown.answer.result =
+            answer > 0 ? static_cast<int>(answer) : ShowSystemBox(parent, shown.displayed, shown.title, shown.type);
+    }
+    ModalSeam::Get().Record(shown);
+    return shown.answer.result;
 }
-
-namespace message_seam {
-
-void Begin() {
-    Seam& seam = TheSeam();
-    std::lock_guard<std::mutex> lock(seam.mutex);
-    seam.recording = true;
-    seam.answers.clear();
-    seam.shown.clear();
-}
-
-void End() {
-    Seam& seam = TheSeam();
-    std::lock_guard<std::mutex> lock(seam.mutex);
-    seam.recording = false;
-    seam.answers.clear();
-    seam.shown.clear();
-    seam.observer = nullptr;
-    seam.observerContext = nullptr;
-}
-
-void QueueAnswer(int answer) {
-    Seam& seam = TheSeam();
-    std::lock_guard<std::mutex> lock(seam.mutex);
-    seam.answers.push_back(answer);
-}
-
-std::vector<ShownMessage> Shown() {
-    Seam& seam = TheSeam();
-    std::lock_guard<std::mutex> lock(seam.mutex);
-    return seam.shown;
-}
-
-void SetObserver(Observer observer, void* context) {
-    Seam& seam = TheSeam();
-    std::lock_guard<std::mutex> lock(seam.mutex);
-    seam.observer = observer;
-    seam.observerContext = context;
-}
-
-}  // namespace message_seam
 
 }  // namespace qv::ui

@@ -1,5 +1,4 @@
-// The program's message box (dialog 175), through which every message of the program goes, and
-// its test seam.
+// The program's message box (dialog 175), through which every message of the program goes.
 #pragma once
 
 #include <windows.h>
@@ -8,6 +7,8 @@
 #include <vector>
 
 namespace qv::ui {
+
+class MCMain;
 
 // Box types and the answers their buttons give (the system's values).
 inline constexpr int kMessageOk = 0;           // "OK" answers kAnswerCancel
@@ -21,8 +22,10 @@ inline constexpr int kAnswerYes = IDYES;
 inline constexpr int kAnswerNo = IDNO;
 
 // Shows `text` in the program's modal box over `parent` (may be null) and returns the answer.
-// A null caption uses the application title; a type other than 1, 3 or 4 shows type 0.
-int ShowMessage(HWND parent, const char* text, const char* caption, int type);
+// `module` gives the box its fonts, restyled buttons and, for a null caption, its title; a null
+// module shows plain controls and the application title. A type other than 1, 3 or 4 shows
+// type 0. The box goes through the modal seam (ModalSeam.h).
+int ShowMessage(MCMain* module, HWND parent, const char* text, const char* caption, int type);
 
 // The text as the box shows it: when every line is shorter than 76 characters, the first line
 // gets (80 - its length) / 2 blanks before and after it. Lines end at '\n' (a '\r' before it is
@@ -42,33 +45,5 @@ std::vector<MessageButton> MessageButtons(int type);
 // The answer for a command from the box (a button or Escape's IDCANCEL), or 0 when the type has
 // no such answer and the box stays open (Escape in a Yes/No box).
 int MessageAnswer(int type, int commandId);
-
-// A box as it was shown.
-struct ShownMessage {
-    std::string text;       // as given
-    std::string displayed;  // as shown, after centring
-    std::string caption;
-    int type = 0;
-    int answer = 0;
-    bool scripted = false;  // answered from the seam's queue, no window shown
-};
-
-// Process-wide seam of ShowMessage for tests. While recording, every box is logged; a queued
-// answer is taken instead of showing the window; with none queued the real box shows. The
-// observer sees each real box when it has been laid out (before it shows), so a test can press
-// its buttons by posting messages to it.
-namespace message_seam {
-
-using Observer = void (*)(HWND box, void* context);
-
-// Starts recording with an empty queue and log.
-void Begin();
-// Stops recording and drops the queue, the log and the observer.
-void End();
-void QueueAnswer(int answer);
-std::vector<ShownMessage> Shown();
-void SetObserver(Observer observer, void* context);
-
-}  // namespace message_seam
 
 }  // namespace qv::ui

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "ui/Guard.h"
 #include "ui/MCMain.h"
 
 namespace qv::ui {
@@ -162,8 +163,9 @@ LRESULT ControlColour(const DialogStyles& styles, HWND dialog, UINT message, WPA
     return dialogBrush != 0 ? dialogBrush : reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
 }
 
-LRESULT CALLBACK DialogStyleProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data) {
-    auto* styles = reinterpret_cast<DialogStyles*>(data);
+LRESULT CALLBACK DialogStyleProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data);
+
+LRESULT StyledDialogMessage(DialogStyles* styles, HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_DRAWITEM:
             if (Draw(*styles, *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam))) {
@@ -182,6 +184,13 @@ LRESULT CALLBACK DialogStyleProc(HWND dialog, UINT message, WPARAM wParam, LPARA
             break;
     }
     return DefSubclassProc(dialog, message, wParam, lParam);
+}
+
+LRESULT CALLBACK DialogStyleProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data) {
+    return Guarded(
+        dialog,
+        [&] { return StyledDialogMessage(reinterpret_cast<DialogStyles*>(data), dialog, message, wParam, lParam); },
+        LRESULT{0});
 }
 
 DialogStyles* StylesOf(HWND dialog) {

@@ -3,6 +3,8 @@
 
 #include <vector>
 
+#include "ui/Guard.h"
+
 namespace qv::ui {
 
 namespace {
@@ -227,8 +229,13 @@ void TreeControl::SetCompare(TreeCompare compare, int mode) {
 
 int CALLBACK TreeControl::CompareItems(LPARAM first, LPARAM second, LPARAM self) {
     const auto* tree = reinterpret_cast<const TreeControl*>(self);
-    return tree->m_compare(reinterpret_cast<const void*>(first), reinterpret_cast<const void*>(second),
-                           tree->m_sortMode);
+    return Guarded(
+        tree->m_tree,
+        [&] {
+            return tree->m_compare(reinterpret_cast<const void*>(first), reinterpret_cast<const void*>(second),
+                                   tree->m_sortMode);
+        },
+        0);
 }
 
 void TreeControl::SortChildren(HTREEITEM item) {

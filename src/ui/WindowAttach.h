@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include "ui/Guard.h"
+
 namespace qv::ui {
 
 // For a window created with its object as CreateWindowEx's last parameter: the object is kept in
@@ -18,8 +20,8 @@ Object* AttachedObject(HWND window, UINT message, LPARAM lParam) {
 }
 
 // A window procedure's body for an object that keeps the window's handle in `handle` (stored from
-// CreateWindowEx's result): the object's `handler` answers once the handle is there; the messages
-// of the window's creation, and of any other window, get the default answer.
+// CreateWindowEx's result): the object's `handler` answers, behind the guard, once the handle is
+// there; the messages of the window's creation, and of any other window, get the default answer.
 template <typename Object>
 LRESULT ForwardToObject(HWND window,
                         UINT message,
@@ -27,11 +29,16 @@ LRESULT ForwardToObject(HWND window,
                         LPARAM lParam,
                         HWND Object::*handle,
                         LRESULT (Object::*handler)(UINT, WPARAM, LPARAM)) {
-    auto* object = AttachedObject<Object>(window, message, lParam);
-    if (object == nullptr || object->*handle != window) {
-        return DefWindowProcA(window, message, wParam, lParam);
-    }
-    return (object->*handler)(message, wParam, lParam);
+    return Guarded(
+        window,
+        [&] {
+            auto* object = AttachedObject<Object>(window, message, lParam);
+            if (object == nullptr || object->*handle != window) {
+                return DefWindowProcA(window, message, wParam, lParam);
+            }
+            return (object->*handler)(message, wParam, lParam);
+        },
+        LRESULT{0});
 }
 
 }  // namespace qv::ui

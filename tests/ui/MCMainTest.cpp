@@ -1,5 +1,5 @@
-// The window module: fonts, module class and hidden window, heartbeat and its guard, running
-// time, menu states, tool tips, the process locale, teardown.
+// The window module: hidden window, heartbeat and its guard, running time, menu states, tool
+// tips, the process locale, teardown.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -18,43 +18,6 @@ namespace qv::test {
 namespace {
 
 using MCMainTest = UiTest;
-
-TEST_F(MCMainTest, FontsHaveTheTableFacesHeightsWeightsAndQuality) {
-    using Font = std::tuple<std::string, LONG, LONG, bool, BYTE, BYTE>;  // face, height, weight, italic, quality, set
-    const Font expected[] = {
-        {"Tahoma", -12, 400, false, 2, DEFAULT_CHARSET},        {"MS Sans Serif", -11, 400, false, 1, DEFAULT_CHARSET},
-        {"MS Sans Serif", -12, 700, false, 1, DEFAULT_CHARSET}, {"MS Sans Serif", -11, 400, true, 2, DEFAULT_CHARSET},
-        {"Courier", -12, 400, false, 2, DEFAULT_CHARSET},       {"Tahoma", -9, 400, false, 1, DEFAULT_CHARSET},
-    };
-    for (int i = 0; i < 6; ++i) {
-        LOGFONTA font = {};
-        ASSERT_EQ(GetObjectA(m_ui.GetFont(i), sizeof(font), &font), static_cast<int>(sizeof(font)));
-        EXPECT_EQ(
-            Font(font.lfFaceName, font.lfHeight, font.lfWeight, font.lfItalic != 0, font.lfQuality, font.lfCharSet),
-            expected[i])
-            << i;
-    }
-    EXPECT_EQ(m_ui.GetFont(6), nullptr);
-    EXPECT_EQ(m_ui.GetFont(-1), nullptr);
-}
-
-TEST_F(MCMainTest, HiddenMonitorWindowOfTheModuleClass) {
-    const std::string expectedClass =
-        "MCMain:" + std::to_string(reinterpret_cast<std::intptr_t>(GetModuleHandleA(nullptr)));
-    EXPECT_EQ(m_ui.ClassName(), expectedClass);
-    HWND monitor = m_ui.MonitorWindow();
-    ASSERT_NE(monitor, nullptr);
-    char className[64] = {};
-    GetClassNameA(monitor, className, sizeof(className));
-    EXPECT_EQ(std::string(className), expectedClass);
-    EXPECT_EQ(TextOf(monitor), "Monitor");
-    EXPECT_EQ(GetParent(monitor), m_window.Handle());
-    EXPECT_FALSE(IsWindowVisible(monitor));
-    RECT rect = {};
-    GetWindowRect(monitor, &rect);
-    EXPECT_EQ(rect.right - rect.left, 1);
-    EXPECT_EQ(rect.bottom - rect.top, 1);
-}
 
 // Counts ticks; optionally runs a nested message loop inside a tick, as a modal box would.
 class CountingModule : public ui::MCMain {
@@ -154,14 +117,6 @@ TEST_F(MCMainHeartbeatTest, MenuStatesFollowGetCommandStateInSubmenusToo) {
 TEST_F(MCMainTest, ToolTipWindowAddsAndChangesTips) {
     HWND tip = m_ui.ToolTipWindow();
     ASSERT_NE(tip, nullptr);
-    char className[64] = {};
-    GetClassNameA(tip, className, sizeof(className));
-    EXPECT_STREQ(className, "tooltips_class32");
-    const LONG style = GetWindowLongA(tip, GWL_STYLE);
-    EXPECT_EQ(style & (TTS_ALWAYSTIP | TTS_NOPREFIX), TTS_ALWAYSTIP | TTS_NOPREFIX);
-    EXPECT_NE(GetWindowLongA(tip, GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
-    EXPECT_EQ(SendMessageA(tip, TTM_GETDELAYTIME, TTDT_INITIAL, 0), 500);
-
     HWND pane = MakePane(m_window.Handle());
     HWND other = MakePane(m_window.Handle());
     ASSERT_TRUE(m_ui.AddToolTip(pane, "First text", m_window.Handle()));
@@ -192,18 +147,12 @@ TEST_F(MCMainTest, LocaleKeepsUtf8BytesAndTheDecimalPoint) {
     EXPECT_STRNE(std::setlocale(LC_COLLATE, nullptr), "C");
 }
 
-TEST_F(MCMainTest, SetTitleShowsInTheHost) {
-    EXPECT_EQ(m_ui.Title(), "Talvorn Quarvex");
-    m_ui.SetTitle("Another title");
-    EXPECT_EQ(TextOf(m_window.Handle()), "Another title");
-}
-
 TEST(MCMainTeardownTest, DestroyRemovesWindowClassFontsAndTips) {
     TestWindow window;
     ui::MCMain module;
     ASSERT_TRUE(module.Create(GetModuleHandleA(nullptr), window.Handle(), "C:\\start"));
-    EXPECT_EQ(module.StartPath(), "C:\\start");
-    EXPECT_EQ(ui::MCMain::Current(), &module);
+    module.SetTitle("Another title");
+    EXPECT_EQ(TextOf(window.Handle()), "Another title");
     const std::string className = module.ClassName();
     HWND monitor = module.MonitorWindow();
     HWND tip = module.ToolTipWindow();
@@ -214,8 +163,6 @@ TEST(MCMainTeardownTest, DestroyRemovesWindowClassFontsAndTips) {
     EXPECT_FALSE(IsWindow(monitor));
     EXPECT_FALSE(IsWindow(tip));
     EXPECT_EQ(module.GetFont(0), nullptr);
-    EXPECT_TRUE(module.StartPath().empty());
-    EXPECT_EQ(ui::MCMain::Current(), nullptr);
     module.Destroy();  // a second teardown is harmless
 }
 

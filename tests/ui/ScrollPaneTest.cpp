@@ -90,15 +90,5 @@ TEST_F(ScrollPaneTest, ScrollingMovesTheChildAndResizingKeepsOrResetsIt) {
     EXPECT_EQ(GetScrollPos(m_pane.Window(), SB_HORZ), 0);
 }
 
-TEST_F(ScrollPaneTest, ShortPaneGetsBothBarsWhenTheHorizontalOneTakesItsRoom) {
-    // 100 high child in a pane whose client is 110 high: the horizontal bar leaves less than 100.
-    const int barHeight = GetSystemMetrics(SM_CYHSCROLL);
-    m_pane.Resize(200, 100 + barHeight / 2);
-    EXPECT_TRUE(HasBar(WS_HSCROLL));
-    EXPECT_TRUE(HasBar(WS_VSCROLL));
-    SendMessageA(m_pane.Window(), WM_VSCROLL, SB_BOTTOM, 0);
-    EXPECT_EQ(ChildOrigin().y, -(100 - (100 + barHeight / 2 - barHeight)));
-}
-
 }  // namespace
 }  // namespace qv::test

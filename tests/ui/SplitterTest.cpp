@@ -72,13 +72,14 @@ TEST(DragRatioTest, ClampsToTheContainer) {
 
 class SplitterTest : public ::testing::Test {
 protected:
-    // A side-by-side splitter (or stacked) of `width` x 100 at the window's top-left.
-    void Make(int width, double ratio, ui::SplitOrientation orientation = ui::SplitOrientation::SideBySide) {
+    // A side-by-side splitter of `width` x 100 at the window's top-left. (The stacked one of the
+    // main window is sized in the application's tests.)
+    void Make(int width, double ratio) {
         m_first = MakePane(m_window.Handle());
         m_second = MakePane(m_window.Handle());
-        const bool sideBySide = orientation == ui::SplitOrientation::SideBySide;
-        const RECT rect = {0, 0, sideBySide ? width : 100, sideBySide ? 100 : width};
-        ASSERT_TRUE(m_splitter.Create(m_window.Handle(), &rect, 0, m_first, m_second, orientation, ratio));
+        const RECT rect = {0, 0, width, 100};
+        ASSERT_TRUE(m_splitter.Create(m_window.Handle(), &rect, 0, m_first, m_second,
+                                      ui::SplitOrientation::SideBySide, ratio));
     }
     void Widen(int width) { m_splitter.Resize(width, 100); }
     // Left and width of a child of the container.
@@ -108,19 +109,13 @@ protected:
     ui::MCSplitter m_splitter;
 };
 
-TEST_F(SplitterTest, LaysOutTheWindowsByTheRatio) {
+TEST_F(SplitterTest, LaysOutTheWindowsByTheRatioAndRefusesOneOutsideZeroToOne) {
     Make(404, 0.33);
     ExpectLayout(132, 132, 136, 268);
     EXPECT_EQ(GetParent(m_first), m_splitter.Window());
-    EXPECT_EQ(GetParent(m_second), m_splitter.Window());
-}
-
-TEST_F(SplitterTest, RatioOutsideZeroToOneIsRefused) {
-    Make(404, 0.33);
     EXPECT_FALSE(m_splitter.SetRatio(1.5));
     EXPECT_FALSE(m_splitter.SetRatio(-0.1));
     EXPECT_DOUBLE_EQ(m_splitter.Ratio(), 0.33);
-    ExpectLayout(132, 132, 136, 268);
     EXPECT_TRUE(m_splitter.SetRatio(1.0));
     ExpectLayout(400, 400, 404, 0);
 }
@@ -183,18 +178,6 @@ TEST_F(SplitterTest, OneShownPaneFillsAndTheBarHides) {
     m_splitter.ShowPanes(1, 1);
     EXPECT_TRUE(IsWindowVisible(m_splitter.Bar()));
     ExpectLayout(132, 132, 136, 268);
-}
-
-TEST_F(SplitterTest, StackedSplitterSplitsTheHeightAndSizesTheSecondPane) {
-    Make(404, 0.5, ui::SplitOrientation::Stacked);
-    m_splitter.SetPaneSize(SplitPane::Second, 100);
-    const RECT first = RectInParent(m_first);
-    const RECT second = RectInParent(m_second);
-    EXPECT_EQ(first.bottom - first.top, 300);
-    EXPECT_EQ(second.top, 304);
-    EXPECT_EQ(second.bottom - second.top, 100);
-    EXPECT_EQ(second.right - second.left, 100);
-    EXPECT_DOUBLE_EQ(m_splitter.Ratio(), 0.75);
 }
 
 }  // namespace

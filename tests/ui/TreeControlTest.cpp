@@ -111,20 +111,6 @@ class TreeControlTest : public UiTest {
     HTREEITEM m_childItem = nullptr;
 };
 
-TEST_F(TreeControlTest, ControlHasTheStylesFontAndBackground) {
-    char className[32] = {};
-    GetClassNameA(m_tree.Tree(), className, sizeof(className));
-    EXPECT_STREQ(className, "SysTreeView32");
-    char hostClass[64] = {};
-    GetClassNameA(m_tree.Window(), hostClass, sizeof(hostClass));
-    EXPECT_EQ(std::string(hostClass), m_ui.ClassName());
-    const LONG style = GetWindowLongA(m_tree.Tree(), GWL_STYLE);
-    const LONG expected = TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT | TVS_SHOWSELALWAYS;
-    EXPECT_EQ(style & expected, expected);
-    EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageA(m_tree.Tree(), WM_GETFONT, 0, 0)), m_ui.GetFont(4));
-    EXPECT_EQ(TreeView_GetBkColor(m_tree.Tree()), static_cast<COLORREF>(0xF0F0F0));
-}
-
 TEST_F(TreeControlTest, ImageListHoldsTheIconsAskedForUntilNone) {
     const auto asked = m_owner.Of(ui::kTreeIconForIndex);
     ASSERT_EQ(asked.size(), 11u);  // 0..9 answered, 10 answered none
@@ -134,10 +120,6 @@ TEST_F(TreeControlTest, ImageListHoldsTheIconsAskedForUntilNone) {
     HIMAGELIST images = TreeView_GetImageList(m_tree.Tree(), TVSIL_NORMAL);
     ASSERT_NE(images, nullptr);
     EXPECT_EQ(ImageList_GetImageCount(images), 10);
-    int width = 0;
-    int height = 0;
-    ImageList_GetIconSize(images, &width, &height);
-    EXPECT_EQ(std::make_pair(width, height), std::make_pair(16, 16));
 
     m_owner.iconCount = 0;  // icons switched off: the tree gets no images at all
     EXPECT_EQ(m_tree.BuildImageList(), 0);
@@ -205,15 +187,6 @@ TEST_F(TreeControlTest, FilteringAsksTheOwnerBeforeInserting) {
     ASSERT_EQ(asked.size(), 2u);
     EXPECT_EQ(asked[0].value, AsValue(&m_other));
     EXPECT_EQ(TreeView_GetCount(m_tree.Tree()), 2u);
-}
-
-TEST_F(TreeControlTest, UnregisteredOwnerIsNotCalled) {
-    InsertRootAndChild();
-    ui::UnregisterCallback(&m_owner.entry);
-    m_tree.Select(m_childItem);
-    EXPECT_TRUE(m_owner.calls.empty());
-    EXPECT_EQ(ui::DispatchCallback(&m_owner, ui::kTreeTextColour, 0, 0), 0);
-    ui::RegisterCallback(&m_owner.entry);
 }
 
 int CompareNames(const void* first, const void* second, int mode) {

@@ -1,6 +1,7 @@
 // Shared helpers of the window tests: pumping messages until a condition holds, a plain
-// top-level window to put controls in, a fixture with a created window module, and readers of
-// what windows show (texts, tips, list and menu entries, owner-drawn pixels, drops).
+// top-level window to put controls in, a fixture with a created window module, the user's
+// actions on dialog controls, and readers of what windows show (texts, tips, tree items, menu
+// entries, owner-drawn pixels, what the modal seam logged).
 #pragma once
 
 #include <windows.h>
@@ -16,6 +17,7 @@
 #include <vector>
 
 #include "ui/MCMain.h"
+#include "ui/ModalSeam.h"
 
 namespace qv::test {
 
@@ -108,16 +110,46 @@ inline std::string TipOf(HWND toolTip, HWND owner, HWND control) {
     return buffer;
 }
 
-// Every entry of a combo box, in its order.
-inline std::vector<std::string> ComboEntries(HWND list) {
-    std::vector<std::string> texts;
-    const int count = static_cast<int>(SendMessageA(list, CB_GETCOUNT, 0, 0));
-    for (int i = 0; i < count; ++i) {
-        char text[256] = {};
-        SendMessageA(list, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
-        texts.emplace_back(text);
+// Sends `dialog` the command a click of its control `id` sends.
+inline void PressButton(HWND dialog, int id) {
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
+// Chooses an entry of combo box `id` as the user does: the list changes, then tells its dialog.
+inline void ChooseEntry(HWND dialog, int id, int index) {
+    SendDlgItemMessageA(dialog, id, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+inline void ChooseEntry(HWND dialog, int id, const char* text) {
+    const auto index =
+        SendDlgItemMessageA(dialog, id, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(text));
+    ASSERT_GE(index, 0) << text;
+    ChooseEntry(dialog, id, static_cast<int>(index));
+}
+
+// The text of the selected entry of combo box `id`.
+inline std::string ChosenEntry(HWND dialog, int id) {
+    char text[256] = {};
+    SendDlgItemMessageA(dialog, id, CB_GETLBTEXT, SendDlgItemMessageA(dialog, id, CB_GETCURSEL, 0, 0),
+                        reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
+// The children of a tree item (of the top level for null), in the tree's order.
+inline std::vector<HTREEITEM> ChildItems(HWND tree, HTREEITEM item) {
+    std::vector<HTREEITEM> children;
+    for (HTREEITEM child = item != nullptr ? TreeView_GetChild(tree, item) : TreeView_GetRoot(tree);
+         child != nullptr; child = TreeView_GetNextSibling(tree, child)) {
+        children.push_back(child);
     }
-    return texts;
+    return children;
+}
+
+// What the modal seam logged of one kind of window, in order.
+inline std::vector<ui::ModalShown> ShownOf(ui::ModalKind kind) {
+    std::vector<ui::ModalShown> shown = ui::ModalSeam::Get().Shown();
+    std::erase_if(shown, [kind](const ui::ModalShown& window) { return window.kind != kind; });
+    return shown;
 }
 
 // The texts of a menu's items by position; separators give "".

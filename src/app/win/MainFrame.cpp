@@ -8,6 +8,7 @@
 
 #include "resource.h"
 #include "app/CommandIds.h"
+#include "ui/DialogBase.h"
 #include "ui/WindowAttach.h"
 
 namespace qv {
@@ -363,28 +364,34 @@ LRESULT CMainFrame::OnViewMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT CALLBACK CMainFrame::FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* frame = ui::AttachedObject<CMainFrame>(window, message, lParam);
-    if (message == WM_NCCREATE) {
-        frame->m_frame = window;
-    }
-    return frame != nullptr ? frame->OnFrameMessage(message, wParam, lParam)
-                            : DefWindowProcA(window, message, wParam, lParam);
+    return ui::Guarded(
+        window,
+        [&] {
+            auto* frame = ui::AttachedObject<CMainFrame>(window, message, lParam);
+            if (message == WM_NCCREATE) {
+                frame->m_frame = window;
+            }
+            return frame != nullptr ? frame->OnFrameMessage(message, wParam, lParam)
+                                    : DefWindowProcA(window, message, wParam, lParam);
+        },
+        LRESULT{0});
 }
 
 LRESULT CALLBACK CMainFrame::ViewProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* frame = ui::AttachedObject<CMainFrame>(window, message, lParam);
-    if (message == WM_NCCREATE) {
-        frame->m_view = window;
-    }
-    return frame != nullptr && frame->m_view == window ? frame->OnViewMessage(message, wParam, lParam)
-                                                       : DefWindowProcA(window, message, wParam, lParam);
+    return ui::Guarded(
+        window,
+        [&] {
+            auto* frame = ui::AttachedObject<CMainFrame>(window, message, lParam);
+            if (message == WM_NCCREATE) {
+                frame->m_view = window;
+            }
+            return frame != nullptr && frame->m_view == window ? frame->OnViewMessage(message, wParam, lParam)
+                                                               : DefWindowProcA(window, message, wParam, lParam);
+        },
+        LRESULT{0});
 }
 
 namespace {
-
-struct AboutData {
-    HBITMAP background = nullptr;
-};
 
 void DrawAboutBackground(const DRAWITEMSTRUCT* item, HBITMAP bitmap) {
     const RECT& area = item->rcItem;
@@ -404,38 +411,37 @@ void DrawAboutBackground(const DRAWITEMSTRUCT* item, HBITMAP bitmap) {
     DeleteDC(memory);
 }
 
-INT_PTR CALLBACK AboutProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* data = reinterpret_cast<AboutData*>(GetWindowLongPtrA(dialog, DWLP_USER));
-    switch (message) {
-        case WM_INITDIALOG:
-            SetWindowLongPtrA(dialog, DWLP_USER, lParam);
-            return TRUE;
-        case WM_DRAWITEM:
-            if (wParam == IDC_ABOUT_BACKGROUND && data != nullptr) {
-                DrawAboutBackground(reinterpret_cast<const DRAWITEMSTRUCT*>(lParam), data->background);
-                return TRUE;
-            }
-            return FALSE;
-        case WM_COMMAND:
-            if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
-                EndDialog(dialog, LOWORD(wParam));
-                return TRUE;
-            }
-            return FALSE;
-        default:
-            return FALSE;
+// Dialog 100 with its background bitmap, which it owns; OK and Cancel close it.
+class AboutBox : public ui::DialogBase {
+  public:
+    explicit AboutBox(HINSTANCE instance)
+        : m_instance(instance),
+          m_background(static_cast<HBITMAP>(LoadImageA(instance, MAKEINTRESOURCEA(IDB_ABOUT), IMAGE_BITMAP, 0, 0, 0))) {}
+    ~AboutBox() override {
+        if (m_background != nullptr) {
+            DeleteObject(m_background);
+        }
     }
-}
+
+    void Run(HWND owner) { RunModal(m_instance, IDD_ABOUT, owner, ui::ModalKind::About); }
+
+  private:
+    INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
+        if (message == WM_DRAWITEM && wParam == IDC_ABOUT_BACKGROUND) {
+            DrawAboutBackground(reinterpret_cast<const DRAWITEMSTRUCT*>(lParam), m_background);
+            return TRUE;
+        }
+        return FALSE;
+    }
+
+    HINSTANCE m_instance;
+    HBITMAP m_background;
+};
 
 }  // namespace
 
 void ShowAboutBox(HINSTANCE instance, HWND owner) {
-    AboutData data;
-    data.background = static_cast<HBITMAP>(LoadImageA(instance, MAKEINTRESOURCEA(IDB_ABOUT), IMAGE_BITMAP, 0, 0, 0));
-    DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_ABOUT), owner, &AboutProc, reinterpret_cast<LPARAM>(&data));
-    if (data.background != nullptr) {
-        DeleteObject(data.background);
-    }
+    AboutBox(instance).Run(owner);
 }
 
 }  // namespace qv

@@ -97,7 +97,7 @@ bool MainShell::AskAboutOtherCopy() {
         return true;
     }
     const std::string question = SecondCopyMessage(Title());
-    const int answer = ui::ShowMessage(nullptr, question.c_str(), kSecondCopyCaption, ui::kMessageYesNoCancel);
+    const int answer = ui::ShowMessage(this, nullptr, question.c_str(), kSecondCopyCaption, ui::kMessageYesNoCancel);
     if (answer == ui::kAnswerYes) {
         ShowWindow(search.found, SW_SHOWNORMAL);
         SetForegroundWindow(search.found);

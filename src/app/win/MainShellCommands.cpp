@@ -128,7 +128,7 @@ bool MainShell::RefuseWhenFull() {
     if (!m_reports.IsFull()) {
         return false;
     }
-    ui::ShowMessage(Owner(), LimitMessage().c_str(), Title().c_str(), ui::kMessageOk);
+    ui::ShowMessage(this, Owner(), LimitMessage().c_str(), Title().c_str(), ui::kMessageOk);
     return true;
 }
 
@@ -166,7 +166,8 @@ bool MainShell::OpenReportByPath(const std::string& path) {
         // Only a file that reads as a document but holds no usable report is worth a word; a
         // missing, empty or foreign file ends the command quietly.
         if (IsReportReadError(error)) {
-            ui::ShowMessage(Owner(), ReportFileErrorText(error, path).c_str(), kReportReadErrorTitle, ui::kMessageOk);
+            ui::ShowMessage(this, Owner(), ReportFileErrorText(error, path).c_str(), kReportReadErrorTitle,
+                            ui::kMessageOk);
         }
         return false;
     }
@@ -176,7 +177,7 @@ bool MainShell::OpenReportByPath(const std::string& path) {
     WaitCursor(false);
     // The part that could be read is shown; the user learns that it is not the whole report.
     if (error == ReportFileError::Incomplete) {
-        ui::ShowMessage(Owner(), ReportFileErrorText(error, path).c_str(), Title().c_str(), ui::kMessageOk);
+        ui::ShowMessage(this, Owner(), ReportFileErrorText(error, path).c_str(), Title().c_str(), ui::kMessageOk);
     }
     return true;
 }
@@ -219,7 +220,7 @@ void MainShell::CommandSave() {
         const bool saved = SaveReport(report, file, &error);
         WaitCursor(false);
         if (!saved) {
-            ui::ShowMessage(Owner(), SaveFailedMessage(file, error).c_str(), Title().c_str(), ui::kMessageOk);
+            ui::ShowMessage(this, Owner(), SaveFailedMessage(file, error).c_str(), Title().c_str(), ui::kMessageOk);
         }
     }
     RebuildFileMenus(true, false);

@@ -4,24 +4,21 @@
 
 #include <string>
 
-#include "resource.h"
-#include "ui/MCMain.h"
 #include "app/SettingsRules.h"
-#include "shell/win/Shell.h"
-#include "ui/StyledControls.h"
 #include "platform/Platform.h"
+#include "resource.h"
+#include "shell/win/Shell.h"
+#include "ui/DialogBase.h"
+#include "ui/MCMain.h"
+#include "ui/StyledControls.h"
 
 namespace qv {
 
 namespace {
 
-constexpr UINT kObserveMessage = WM_APP + 17;
 constexpr int kLabelFont = 1;
 constexpr int kButtonFont = 1;
 constexpr const char* kShowFoldersTip = "Customize 'Show folders' Control Panel's menu";
-
-settings_dialog_seam::Observer g_observer = nullptr;
-void* g_observerContext = nullptr;
 
 // A check box and the key whose first or second value it shows.
 struct CheckKey {
@@ -118,38 +115,42 @@ std::string ControlText(HWND dialog, int id) {
 }
 
 // The dialog's state: the settings it edits and where relative filter paths start.
-class SettingsDialog {
+class SettingsDialog : public ui::DialogBase {
   public:
     SettingsDialog(Settings& settings, ui::MCMain* ui)
         : m_settings(settings), m_ui(ui), m_programFolder(settings.Location().programFolder) {}
 
-    static INT_PTR CALLBACK Proc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+    bool Run(HWND parent) {
+        return RunModal(GetModuleHandleA(nullptr), IDD_SETTINGS, parent, ui::ModalKind::Settings) == IDOK;
+    }
 
   private:
-    void OnInit(HWND dialog);
+    bool OnInit() override;
+    bool OnCommand(int id, int code) override;
+    void OnOK() override;
     void Restyle() const;
     void FillLists() const;
     void ShowSettings() const;
     void WriteSettings() const;
     void UpdateEnabled() const;
     void ChooseFilterFile() const;
-    bool OnCommand(int id, int code);
 
     Settings& m_settings;
     ui::MCMain* m_ui;
     std::string m_programFolder;
-    HWND m_dialog = nullptr;
 };
 
-void SettingsDialog::OnInit(HWND dialog) {
-    m_dialog = dialog;
+bool SettingsDialog::OnInit() {
     Restyle();
     FillLists();
     ShowSettings();
     UpdateEnabled();
-    if (g_observer != nullptr) {
-        PostMessageA(dialog, kObserveMessage, 0, 0);
-    }
+    return true;
+}
+
+void SettingsDialog::OnOK() {
+    WriteSettings();
+    End(IDOK);
 }
 
 void SettingsDialog::Restyle() const {
@@ -157,20 +158,20 @@ void SettingsDialog::Restyle() const {
         return;
     }
     for (const CheckKey& check : kChecks) {
-        ui::StyleCheckBox(*m_ui, m_dialog, check.id, check.tip);
+        ui::StyleCheckBox(*m_ui, Handle(), check.id, check.tip);
     }
     for (const ControlTip& label : kLabels) {
-        ui::StyleLabel(*m_ui, m_dialog, label.id, label.tip, kLabelFont);
+        ui::StyleLabel(*m_ui, Handle(), label.id, label.tip, kLabelFont);
     }
     // Group boxes are buttons: restyled as labels without a tip, which needs a static's style bit.
     for (const ControlTip& group : kGroups) {
-        HWND box = ui::StyleLabel(*m_ui, m_dialog, group.id, nullptr, kLabelFont);
+        HWND box = ui::StyleLabel(*m_ui, Handle(), group.id, nullptr, kLabelFont);
         if (box != nullptr && group.tip != nullptr) {
-            m_ui->AddToolTip(box, group.tip, m_dialog);
+            m_ui->AddToolTip(box, group.tip, Handle());
         }
     }
     for (const ListKey& list : kLists) {
-        m_ui->AddToolTip(GetDlgItem(m_dialog, list.id), list.tip, m_dialog);
+        m_ui->AddToolTip(GetDlgItem(Handle(), list.id), list.tip, Handle());
     }
     constexpr ControlTip kFields[] = {
         {IDC_SETTINGS_CLUSTER, "User-Defined Cluster size"},
@@ -178,19 +179,19 @@ void SettingsDialog::Restyle() const {
         {IDC_SETTINGS_LAST, kShowFoldersTip},
     };
     for (const ControlTip& field : kFields) {
-        m_ui->AddToolTip(GetDlgItem(m_dialog, field.id), field.tip, m_dialog);
+        m_ui->AddToolTip(GetDlgItem(Handle(), field.id), field.tip, Handle());
     }
-    ui::StylePushButton(*m_ui, m_dialog, IDC_SETTINGS_CHOOSE_FILTER, "Browse for filter file (*.mcf)", kButtonFont);
-    ui::StylePushButton(*m_ui, m_dialog, IDOK, "Accept changes", kButtonFont);
-    ui::StylePushButton(*m_ui, m_dialog, IDCANCEL, "Close dialog, skip changes", kButtonFont);
+    ui::StylePushButton(*m_ui, Handle(), IDC_SETTINGS_CHOOSE_FILTER, "Browse for filter file (*.mcf)", kButtonFont);
+    ui::StylePushButton(*m_ui, Handle(), IDOK, "Accept changes", kButtonFont);
+    ui::StylePushButton(*m_ui, Handle(), IDCANCEL, "Close dialog, skip changes", kButtonFont);
 }
 
 void SettingsDialog::FillLists() const {
     for (const ListKey& list : kLists) {
-        FillList(m_dialog, list.id, list.items, list.count);
+        FillList(Handle(), list.id, list.items, list.count);
     }
-    FillList(m_dialog, IDC_SETTINGS_LAST, kAgeNumbers, 6);
-    HWND cluster = GetDlgItem(m_dialog, IDC_SETTINGS_CLUSTER);
+    FillList(Handle(), IDC_SETTINGS_LAST, kAgeNumbers, 6);
+    HWND cluster = GetDlgItem(Handle(), IDC_SETTINGS_CLUSTER);
     SendMessageA(cluster, CB_RESETCONTENT, 0, 0);
     SendMessageA(cluster, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>("Auto (Recommended)"));
     for (int i = 1; i < kClusterChoiceCount; ++i) {
@@ -200,63 +201,56 @@ void SettingsDialog::FillLists() const {
 
 void SettingsDialog::ShowSettings() const {
     for (const CheckKey& check : kChecks) {
-        CheckDlgButton(m_dialog, check.id,
+        CheckDlgButton(Handle(), check.id,
                        m_settings.GetValue(check.key, check.second) != 0 ? BST_CHECKED : BST_UNCHECKED);
     }
     for (const ListKey& list : kLists) {
-        Select(m_dialog, list.id, ChoiceIndex(m_settings.GetValue(list.key, list.second), list.count));
+        Select(Handle(), list.id, ChoiceIndex(m_settings.GetValue(list.key, list.second), list.count));
     }
-    Select(m_dialog, IDC_SETTINGS_CLUSTER, ClusterChoiceIndex(m_settings.GetValue("common:cluster")));
-    Select(m_dialog, IDC_SETTINGS_LAST, AgeNumberIndex(m_settings.GetValue("showfolder:last")));
-    SetDlgItemTextA(m_dialog, IDC_SETTINGS_SIZE, std::to_string(m_settings.GetValue("showfolder:size")).c_str());
-    SetDlgItemTextA(m_dialog, IDC_SETTINGS_FILTER_FILE,
+    Select(Handle(), IDC_SETTINGS_CLUSTER, ClusterChoiceIndex(m_settings.GetValue("common:cluster")));
+    Select(Handle(), IDC_SETTINGS_LAST, AgeNumberIndex(m_settings.GetValue("showfolder:last")));
+    SetDlgItemTextA(Handle(), IDC_SETTINGS_SIZE, std::to_string(m_settings.GetValue("showfolder:size")).c_str());
+    SetDlgItemTextA(Handle(), IDC_SETTINGS_FILTER_FILE,
                     FilterPathForDisplay(m_settings.GetText("common:filter"), m_programFolder).c_str());
 }
 
 void SettingsDialog::WriteSettings() const {
     for (const CheckKey& check : kChecks) {
-        m_settings.SetValue(check.key, Checked(m_dialog, check.id) ? 1 : 0, check.second);
+        m_settings.SetValue(check.key, Checked(Handle(), check.id) ? 1 : 0, check.second);
     }
     for (const ListKey& list : kLists) {
-        m_settings.SetValue(list.key, ChoiceIndex(Selected(m_dialog, list.id), list.count), list.second);
+        m_settings.SetValue(list.key, ChoiceIndex(Selected(Handle(), list.id), list.count), list.second);
     }
-    m_settings.SetValue("common:cluster", ClusterChoiceValue(Selected(m_dialog, IDC_SETTINGS_CLUSTER)));
-    m_settings.SetValue("showfolder:last", ChoiceIndex(Selected(m_dialog, IDC_SETTINGS_LAST), 6) + 1);
+    m_settings.SetValue("common:cluster", ClusterChoiceValue(Selected(Handle(), IDC_SETTINGS_CLUSTER)));
+    m_settings.SetValue("showfolder:last", ChoiceIndex(Selected(Handle(), IDC_SETTINGS_LAST), 6) + 1);
 
     // A threshold that reads as 0 (or no number) is stored as 1, and the field says so.
-    const std::int32_t threshold = ThresholdFromText(ControlText(m_dialog, IDC_SETTINGS_SIZE));
-    SetDlgItemTextA(m_dialog, IDC_SETTINGS_SIZE, std::to_string(threshold).c_str());
+    const std::int32_t threshold = ThresholdFromText(ControlText(Handle(), IDC_SETTINGS_SIZE));
+    SetDlgItemTextA(Handle(), IDC_SETTINGS_SIZE, std::to_string(threshold).c_str());
     m_settings.SetValue("showfolder:size", threshold);
 
     m_settings.SetText("common:filter",
-                       FilterPathFromDisplay(ControlText(m_dialog, IDC_SETTINGS_FILTER_FILE), m_programFolder));
+                       FilterPathFromDisplay(ControlText(Handle(), IDC_SETTINGS_FILTER_FILE), m_programFolder));
 }
 
 void SettingsDialog::UpdateEnabled() const {
-    EnableWindow(GetDlgItem(m_dialog, IDC_SETTINGS_TREE_PRECISE), Checked(m_dialog, IDC_SETTINGS_TREE_PERCENT));
-    const BOOL chooseFile = !Checked(m_dialog, IDC_SETTINGS_BUILT_IN);
-    EnableWindow(GetDlgItem(m_dialog, IDC_SETTINGS_CHOOSE_FILTER), chooseFile);
-    EnableWindow(GetDlgItem(m_dialog, IDC_SETTINGS_FILTER_FILE), chooseFile);
+    EnableWindow(GetDlgItem(Handle(), IDC_SETTINGS_TREE_PRECISE), Checked(Handle(), IDC_SETTINGS_TREE_PERCENT));
+    const BOOL chooseFile = !Checked(Handle(), IDC_SETTINGS_BUILT_IN);
+    EnableWindow(GetDlgItem(Handle(), IDC_SETTINGS_CHOOSE_FILTER), chooseFile);
+    EnableWindow(GetDlgItem(Handle(), IDC_SETTINGS_FILTER_FILE), chooseFile);
 }
 
 void SettingsDialog::ChooseFilterFile() const {
     std::string chosen;
-    if (shell::ShowOpenFileDialog(m_dialog, "Talvorn Quarvex file filters (*.mcf)", "*.mcf", &chosen, m_programFolder,
+    if (shell::ShowOpenFileDialog(Handle(), "Talvorn Quarvex file filters (*.mcf)", "*.mcf", &chosen, m_programFolder,
                                   "Specify default filters file") &&
         platform::FileExists(chosen)) {
-        SetDlgItemTextA(m_dialog, IDC_SETTINGS_FILTER_FILE, FilterPathForDisplay(chosen, m_programFolder).c_str());
+        SetDlgItemTextA(Handle(), IDC_SETTINGS_FILTER_FILE, FilterPathForDisplay(chosen, m_programFolder).c_str());
     }
 }
 
 bool SettingsDialog::OnCommand(int id, int code) {
     switch (id) {
-        case IDOK:
-            WriteSettings();
-            EndDialog(m_dialog, IDOK);
-            return true;
-        case IDCANCEL:
-            EndDialog(m_dialog, IDCANCEL);
-            return true;
         case IDC_SETTINGS_TREE_PERCENT:
         case IDC_SETTINGS_BUILT_IN:
             if (code == BN_CLICKED) {
@@ -269,30 +263,7 @@ bool SettingsDialog::OnCommand(int id, int code) {
             }
             return true;
         default:
-            return false;
-    }
-}
-
-INT_PTR CALLBACK SettingsDialog::Proc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_INITDIALOG) {
-        SetWindowLongPtrA(dialog, DWLP_USER, lParam);
-        reinterpret_cast<SettingsDialog*>(lParam)->OnInit(dialog);
-        return TRUE;
-    }
-    auto* self = reinterpret_cast<SettingsDialog*>(GetWindowLongPtrA(dialog, DWLP_USER));
-    if (self == nullptr) {
-        return FALSE;
-    }
-    switch (message) {
-        case WM_COMMAND:
-            return self->OnCommand(LOWORD(wParam), HIWORD(wParam)) ? TRUE : FALSE;
-        case kObserveMessage:
-            if (g_observer != nullptr) {
-                g_observer(dialog, g_observerContext);
-            }
-            return TRUE;
-        default:
-            return FALSE;
+            return DialogBase::OnCommand(id, code);
     }
 }
 
@@ -300,24 +271,12 @@ INT_PTR CALLBACK SettingsDialog::Proc(HWND dialog, UINT message, WPARAM wParam, 
 
 bool ShowSettingsDialog(HWND parent, Settings& settings, ui::MCMain* ui) {
     settings.Save();
-    SettingsDialog dialog(settings, ui);
-    const INT_PTR result = DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_SETTINGS), parent,
-                                           &SettingsDialog::Proc, reinterpret_cast<LPARAM>(&dialog));
-    if (result != IDOK) {
+    if (!SettingsDialog(settings, ui).Run(parent)) {
         return false;
     }
     settings.Apply();
     settings.Save();
     return true;
 }
-
-namespace settings_dialog_seam {
-
-void SetObserver(Observer observer, void* context) {
-    g_observer = observer;
-    g_observerContext = context;
-}
-
-}  // namespace settings_dialog_seam
 
 }  // namespace qv

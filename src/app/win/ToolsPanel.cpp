@@ -46,33 +46,30 @@ ToolsPanel::~ToolsPanel() {
 }
 
 bool ToolsPanel::Create(MCMain& ui, HWND parent, CommandHandler handler) {
-    if (m_window != nullptr) {
+    if (Handle() != nullptr) {
         return false;
     }
     m_ui = &ui;
     m_handler = std::move(handler);
-    m_window = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_TOOLS_PANEL), parent,
-                                  &ToolsPanel::DialogProc, reinterpret_cast<LPARAM>(this));
-    return m_window != nullptr;
+    return CreateModeless(GetModuleHandleA(nullptr), IDD_TOOLS_PANEL, parent);
 }
 
 void ToolsPanel::Destroy() {
-    if (m_window != nullptr && IsWindow(m_window)) {
-        DestroyWindow(m_window);
+    if (Handle() != nullptr) {
+        DestroyWindow(Handle());
     }
-    m_window = nullptr;
 }
 
 int ToolsPanel::PreferredHeight() const {
-    if (m_window == nullptr) {
+    if (Handle() == nullptr) {
         return 0;
     }
     int top = INT_MAX;
     int bottom = INT_MIN;
     for (const ToolButton& button : kButtons) {
         RECT rect = {};
-        GetWindowRect(GetDlgItem(m_window, button.controlId), &rect);
-        MapWindowPoints(nullptr, m_window, reinterpret_cast<POINT*>(&rect), 2);
+        GetWindowRect(GetDlgItem(Handle(), button.controlId), &rect);
+        MapWindowPoints(nullptr, Handle(), reinterpret_cast<POINT*>(&rect), 2);
         top = std::min<int>(top, rect.top);
         bottom = std::max<int>(bottom, rect.bottom);
     }
@@ -80,48 +77,30 @@ int ToolsPanel::PreferredHeight() const {
     return (bottom - top) + 2 * std::max(0, top);
 }
 
-INT_PTR CALLBACK ToolsPanel::DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_INITDIALOG) {
-        SetWindowLongPtrA(dialog, DWLP_USER, lParam);
-        auto* panel = reinterpret_cast<ToolsPanel*>(lParam);
-        panel->m_window = dialog;
-        panel->OnInit();
-        return FALSE;  // the panel does not take the focus
+bool ToolsPanel::OnInit() {
+    for (const ToolButton& button : kButtons) {
+        MakeDropTarget(*m_ui, Handle(), button.controlId, button.tip, kButtonFont, button.command);
     }
-    auto* panel = reinterpret_cast<ToolsPanel*>(GetWindowLongPtrA(dialog, DWLP_USER));
-    if (panel == nullptr) {
-        return FALSE;
-    }
-    return panel->OnMessage(message, wParam, lParam);
+    StyleLabel(*m_ui, Handle(), IDC_TOOLS_HINT, nullptr, kHintFont);
+    return false;  // the panel does not take the focus
 }
 
-void ToolsPanel::OnInit() {
-    for (const ToolButton& button : kButtons) {
-        MakeDropTarget(*m_ui, m_window, button.controlId, button.tip, kButtonFont, button.command);
-    }
-    StyleLabel(*m_ui, m_window, IDC_TOOLS_HINT, nullptr, kHintFont);
+bool ToolsPanel::OnCommand(int id, int code) {
+    return code == BN_CLICKED && OnButton(id);
 }
 
 INT_PTR ToolsPanel::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-        case WM_COMMAND:
-            return HIWORD(wParam) == BN_CLICKED && OnButton(LOWORD(wParam)) ? TRUE : FALSE;
-        case kDropNotification: {
-            LRESULT answer = TRUE;
-            if (m_handler) {
-                m_handler(static_cast<int>(wParam), *reinterpret_cast<const PathList*>(lParam));
-            } else {
-                answer = SendMessageA(GetParent(m_window), kDropNotification, wParam, lParam);
-            }
-            SetWindowLongPtrA(m_window, DWLP_MSGRESULT, answer);
-            return TRUE;
-        }
-        case WM_NCDESTROY:
-            m_window = nullptr;
-            return FALSE;
-        default:
-            return FALSE;
+    if (message != kDropNotification) {
+        return FALSE;
     }
+    LRESULT answer = TRUE;
+    if (m_handler) {
+        m_handler(static_cast<int>(wParam), *reinterpret_cast<const PathList*>(lParam));
+    } else {
+        answer = SendMessageA(GetParent(Handle()), kDropNotification, wParam, lParam);
+    }
+    SetWindowLongPtrA(Handle(), DWLP_MSGRESULT, answer);
+    return TRUE;
 }
 
 bool ToolsPanel::OnButton(int controlId) {
@@ -133,7 +112,7 @@ bool ToolsPanel::OnButton(int controlId) {
         m_handler(button->command, PathList());
     } else {
         // Without a handler the command travels up like a menu command.
-        SendMessageA(GetParent(m_window), WM_COMMAND, MAKEWPARAM(button->command, 0), 0);
+        SendMessageA(GetParent(Handle()), WM_COMMAND, MAKEWPARAM(button->command, 0), 0);
     }
     return true;
 }

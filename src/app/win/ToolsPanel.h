@@ -7,6 +7,7 @@
 #include <functional>
 
 #include "shell/ShellPaths.h"
+#include "ui/DialogBase.h"
 
 namespace qv::ui {
 
@@ -14,14 +15,12 @@ class MCMain;
 
 // The panel. The object must outlive its window. A click hands the button's command with an
 // empty path list to the handler; a drop hands the dropped paths in drop order.
-class ToolsPanel {
+class ToolsPanel : private DialogBase {
 public:
     using CommandHandler = std::function<void(int command, const PathList& paths)>;
 
     ToolsPanel() = default;
-    ~ToolsPanel();
-    ToolsPanel(const ToolsPanel&) = delete;
-    ToolsPanel& operator=(const ToolsPanel&) = delete;
+    ~ToolsPanel() override;
 
     // Creates dialog 237 as a child of `parent` (hidden until the caller shows it).
     bool Create(MCMain& ui, HWND parent, CommandHandler handler);
@@ -29,16 +28,15 @@ public:
 
     // The height of the button row plus equal margins above and below it.
     int PreferredHeight() const;
-    HWND Window() const { return m_window; }
+    HWND Window() const { return Handle(); }
 
 private:
-    static INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
-    INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
-    void OnInit();
+    bool OnInit() override;
+    bool OnCommand(int id, int code) override;
+    INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     bool OnButton(int controlId);
 
     MCMain* m_ui = nullptr;
-    HWND m_window = nullptr;
     CommandHandler m_handler;
 };
 

@@ -1,72 +1,72 @@
-// The scan job: the progress window's procedure, the worker thread and the handover of the
-// finished report between the two threads.
+// The scan job: the progress window with the job it shows, the worker thread and the handover of
+// the finished report between the two threads.
 #include "core/win/ScanJob.h"
 
 #include <process.h>
 
 #include <atomic>
 
-#include "resource.h"
-#include "ui/MCMain.h"
-#include "ui/StyledControls.h"
 #include "core/ClusterPolicy.h"
 #include "core/Scanner.h"
+#include "resource.h"
+#include "ui/DialogBase.h"
+#include "ui/Guard.h"
+#include "ui/MCMain.h"
+#include "ui/StyledControls.h"
 
 namespace qv {
 
 namespace {
 
 constexpr UINT kJobDoneMessage = WM_APP + 31;  // posted by the worker; wParam: the window's result
-constexpr UINT kObserveMessage = WM_APP + 32;
 constexpr int kProgressFont = 1;
 
-// The state of the one job in the process. `running` admits one job at a time; the report,
-// path and options are written by the starting thread before the worker starts (the thread start
-// orders them) and not touched again until the worker has been joined.
-struct JobState {
-    std::atomic<bool> running{false};
-    std::atomic<int> cancel{0};
-    std::atomic<HWND> window{nullptr};
-    Report* report = nullptr;
-    std::string path;
-    const TreeViewOptions* options = nullptr;
-    ui::MCMain* ui = nullptr;
-    HANDLE thread = nullptr;
+// Admits one job at a time in the process.
+std::atomic<bool> g_jobRunning{false};
+
+// The progress window and the job it shows. The report, path and options are set before the
+// worker starts (the thread start orders them) and not touched by this thread again until the
+// worker has been joined. The worker writes to the window only while `m_window` holds it.
+class ProgressDialog : public ui::DialogBase {
+  public:
+    ProgressDialog(Report* report, const std::string& path, const TreeViewOptions& options, ui::MCMain* ui)
+        : m_report(report), m_path(path), m_options(options), m_ui(ui) {}
+    ~ProgressDialog() override { JoinWorker(); }
+
+    // Runs the window until the worker has ended; true when it finished a tree.
+    bool Run(HWND owner) {
+        const INT_PTR result = RunModal(GetModuleHandleA(nullptr), IDD_PROGRESS, owner, ui::ModalKind::Progress);
+        if (result != 1) {
+            m_cancel = 1;  // the window may have closed early (a quit message): stop the worker
+        }
+        JoinWorker();
+        return result == 1;
+    }
+
+  private:
+    // The worker thread's entry. The scan in it runs behind the guard; nothing else in it throws.
+    static unsigned __stdcall WorkerEntry(void* self) {
+        static_cast<ProgressDialog*>(self)->Work();
+        return 0;
+    }
+    void Work();
+    bool Scan();
+    void ShowProgress(const char* text, bool cancelEnabled);
+    void JoinWorker();
+
+    bool OnInit() override;
+    void OnOK() override {}  // Enter does not close the window
+    void OnCancel() override;
+    INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+    Report* m_report;
+    std::string m_path;
+    const TreeViewOptions& m_options;
+    ui::MCMain* m_ui;
+    std::atomic<int> m_cancel{0};
+    std::atomic<HWND> m_window{nullptr};
+    HANDLE m_thread = nullptr;
 };
-
-JobState g_job;
-
-scan_job_seam::WindowObserver g_windowObserver = nullptr;
-scan_job_seam::ProgressObserver g_progressObserver = nullptr;
-void* g_observerContext = nullptr;
-
-// The worker: the three scanner passes, then the window is closed with 1 for a finished tree or
-// 0 for a cancel or failure, in which case the report is left without the new tree.
-unsigned __stdcall Worker(void*) {
-    bool finished = false;
-    try {
-        ScanControl control;
-        control.cancel = &g_job.cancel;
-        control.progress = [](const char* text, bool cancelEnabled) { ShowProgress(text, cancelEnabled); };
-        control.titles = g_job.options != nullptr ? ComposeTitlesWith(*g_job.options) : TitleComposer();
-        finished = g_job.report != nullptr && ScanReport(g_job.report, g_job.path, control) != nullptr;
-    } catch (...) {
-        finished = false;  // out of memory while building the tree: treated as a failed scan
-    }
-    if (finished && g_job.cancel.load() != 0) {
-        // Cancel came after the last check: the tree is complete, but the user asked for none.
-        g_job.report->SetRoot(nullptr);
-        finished = false;
-    }
-    if (finished) {
-        MessageBeep(MB_OK);
-    }
-    HWND window = g_job.window.exchange(nullptr);
-    if (window != nullptr) {
-        PostMessageA(window, kJobDoneMessage, finished ? 1 : 0, 0);
-    }
-    return 0;
-}
 
 void CenterOnScreen(HWND window) {
     RECT rect = {};
@@ -77,55 +77,79 @@ void CenterOnScreen(HWND window) {
                  (GetSystemMetrics(SM_CYSCREEN) - height) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void OnProgressOpen(HWND window) {
-    g_job.window = window;
-    g_job.cancel = 0;
-    SetWindowTextA(window, "Processing...");
-    CenterOnScreen(window);
-    if (g_job.ui != nullptr) {
-        ui::StyleLabel(*g_job.ui, window, IDC_PROGRESS_TEXT, nullptr, kProgressFont);
-        ui::StylePushButton(*g_job.ui, window, IDCANCEL, nullptr, kProgressFont);
+bool ProgressDialog::OnInit() {
+    m_window = Handle();
+    SetWindowTextA(Handle(), "Processing...");
+    CenterOnScreen(Handle());
+    if (m_ui != nullptr) {
+        ui::StyleLabel(*m_ui, Handle(), IDC_PROGRESS_TEXT, nullptr, kProgressFont);
+        ui::StylePushButton(*m_ui, Handle(), IDCANCEL, nullptr, kProgressFont);
     }
-    g_job.thread = reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, &Worker, nullptr, 0, nullptr));
-    if (g_job.thread == nullptr) {
-        g_job.window = nullptr;
-        EndDialog(window, 0);
+    m_thread = reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, &WorkerEntry, this, 0, nullptr));
+    if (m_thread == nullptr) {
+        m_window = nullptr;
+        End(0);
+    }
+    return true;
+}
+
+// The three scanner passes. False for a cancel or failure.
+bool ProgressDialog::Scan() {
+    ScanControl control;
+    control.cancel = &m_cancel;
+    control.progress = [this](const char* text, bool cancelEnabled) { ShowProgress(text, cancelEnabled); };
+    control.titles = ComposeTitlesWith(m_options);
+    return ScanReport(m_report, m_path, control) != nullptr;
+}
+
+// The worker: the scan, then the window is closed with 1 for a finished tree or 0 for a cancel
+// or failure, in which case the report is left without the new tree. Running out of memory while
+// building the tree fails the scan after the out-of-memory message.
+void ProgressDialog::Work() {
+    bool finished = ui::Guarded(
+        m_window.load(), [this] { return Scan(); }, false);
+    if (finished && m_cancel.load() != 0) {
+        // Cancel came after the last check: the tree is complete, but the user asked for none.
+        m_report->SetRoot(nullptr);
+        finished = false;
+    }
+    if (finished) {
+        MessageBeep(MB_OK);
+    }
+    HWND window = m_window.exchange(nullptr);
+    if (window != nullptr) {
+        PostMessageA(window, kJobDoneMessage, finished ? 1 : 0, 0);
+    }
+}
+
+// On the worker: sets the window's text and enables or disables its Cancel button.
+void ProgressDialog::ShowProgress(const char* text, bool cancelEnabled) {
+    HWND window = m_window.load();
+    if (window == nullptr) {
         return;
     }
-    if (g_windowObserver != nullptr) {
-        PostMessageA(window, kObserveMessage, 0, 0);
-    }
+    SetDlgItemTextA(window, IDC_PROGRESS_TEXT, text != nullptr ? text : "");
+    // A Cancel once pressed stays disabled.
+    EnableWindow(GetDlgItem(window, IDCANCEL), cancelEnabled && m_cancel.load() == 0);
+    ui::ModalSeam::Get().TextShown(window, text != nullptr ? text : "");
 }
 
 // Cancel (the button or Escape) sets the flag once and disables the button; while the button is
 // disabled the command is ignored, so a late Escape cannot throw away a finished tree.
-void OnCancel(HWND window) {
-    HWND button = GetDlgItem(window, IDCANCEL);
+void ProgressDialog::OnCancel() {
+    HWND button = GetDlgItem(Handle(), IDCANCEL);
     if (button != nullptr && IsWindowEnabled(button)) {
-        g_job.cancel = 1;
+        m_cancel = 1;
         EnableWindow(button, FALSE);
     }
 }
 
-INT_PTR CALLBACK ProgressProc(HWND window, UINT message, WPARAM wParam, LPARAM) {
+INT_PTR ProgressDialog::OnMessage(UINT message, WPARAM wParam, LPARAM) {
     switch (message) {
-        case WM_INITDIALOG:
-            OnProgressOpen(window);
-            return TRUE;
-        case WM_COMMAND:
-            if (LOWORD(wParam) == IDCANCEL) {
-                OnCancel(window);
-            }
-            return TRUE;  // nothing else, Enter included, closes the window
         case WM_CLOSE:
-            return TRUE;
+            return TRUE;  // only the worker closes the window
         case kJobDoneMessage:
-            EndDialog(window, static_cast<INT_PTR>(wParam));
-            return TRUE;
-        case kObserveMessage:
-            if (g_windowObserver != nullptr) {
-                g_windowObserver(window, g_observerContext);
-            }
+            End(static_cast<INT_PTR>(wParam));
             return TRUE;
         default:
             return FALSE;
@@ -133,17 +157,34 @@ INT_PTR CALLBACK ProgressProc(HWND window, UINT message, WPARAM wParam, LPARAM) 
 }
 
 // Waits for the worker to end, answering the window calls it may still make meanwhile.
-void JoinWorker() {
-    if (g_job.thread == nullptr) {
+void ProgressDialog::JoinWorker() {
+    if (m_thread == nullptr) {
         return;
     }
-    while (MsgWaitForMultipleObjects(1, &g_job.thread, FALSE, INFINITE, QS_SENDMESSAGE) == WAIT_OBJECT_0 + 1) {
+    while (MsgWaitForMultipleObjects(1, &m_thread, FALSE, INFINITE, QS_SENDMESSAGE) == WAIT_OBJECT_0 + 1) {
         MSG message;
         PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
     }
-    CloseHandle(g_job.thread);
-    g_job.thread = nullptr;
+    CloseHandle(m_thread);
+    m_thread = nullptr;
 }
+
+// Clears the one-job flag when the job ends, however it ends.
+class JobSlot {
+  public:
+    JobSlot() : m_taken(!g_jobRunning.exchange(true)) {}
+    ~JobSlot() {
+        if (m_taken) {
+            g_jobRunning = false;
+        }
+    }
+    JobSlot(const JobSlot&) = delete;
+    JobSlot& operator=(const JobSlot&) = delete;
+    bool Taken() const { return m_taken; }
+
+  private:
+    bool m_taken;
+};
 
 }  // namespace
 
@@ -154,15 +195,11 @@ FolderRecord* RunScanJob(Report* report,
     if (report == nullptr || path.empty()) {
         return nullptr;
     }
-    if (g_job.running.exchange(true)) {
+    JobSlot slot;
+    if (!slot.Taken()) {
         return nullptr;  // one job at a time
     }
     FolderRecord* rootBefore = report->Root();
-    g_job.report = report;
-    g_job.path = path;
-    g_job.options = &options;
-    g_job.ui = context.ui;
-    g_job.cancel = 0;
 
     // A failed volume query leaves the policy charging plain sizes.
     auto policy = std::make_unique<ClusterPolicy>();
@@ -170,25 +207,12 @@ FolderRecord* RunScanJob(Report* report,
     report->SetPolicy(std::move(policy));
     report->SetCreated(CreatedText(platform::Now()));
 
-    const INT_PTR result =
-        DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_PROGRESS), context.owner, &ProgressProc, 0);
-    if (result != 1) {
-        g_job.cancel = 1;  // the window may have closed early (a quit message): stop the worker
-    }
-    JoinWorker();
-    if (result != 1 && report->Root() != nullptr && report->Root() != rootBefore) {
+    ProgressDialog progress(report, path, options, context.ui);
+    const bool finished = progress.Run(context.owner);
+    if (!finished && report->Root() != nullptr && report->Root() != rootBefore) {
         report->SetRoot(nullptr);
     }
-    FolderRecord* root = result == 1 ? report->Root() : nullptr;
-
-    g_job.window = nullptr;
-    g_job.report = nullptr;
-    g_job.path.clear();
-    g_job.options = nullptr;
-    g_job.ui = nullptr;
-    g_job.cancel = 0;
-    g_job.running = false;
-    return root;
+    return finished ? report->Root() : nullptr;
 }
 
 std::unique_ptr<Report> CreateReport(const std::string& path,
@@ -227,31 +251,8 @@ std::unique_ptr<Report> OpenReportFile(const std::string& path,
     return report;
 }
 
-void ShowProgress(const char* text, bool cancelEnabled) {
-    HWND window = g_job.window.load();
-    if (window == nullptr) {
-        return;
-    }
-    SetDlgItemTextA(window, IDC_PROGRESS_TEXT, text != nullptr ? text : "");
-    // A Cancel once pressed stays disabled.
-    EnableWindow(GetDlgItem(window, IDCANCEL), cancelEnabled && g_job.cancel.load() == 0);
-    if (g_progressObserver != nullptr) {
-        g_progressObserver(window, text, cancelEnabled, g_observerContext);
-    }
-}
-
 bool ScanJobRunning() {
-    return g_job.running.load();
+    return g_jobRunning.load();
 }
-
-namespace scan_job_seam {
-
-void SetObservers(WindowObserver onOpen, ProgressObserver onProgress, void* context) {
-    g_windowObserver = onOpen;
-    g_progressObserver = onProgress;
-    g_observerContext = context;
-}
-
-}  // namespace scan_job_seam
 
 }  // namespace qv

@@ -2,9 +2,9 @@
 // opening a report file, each yielding a finished Report.
 //
 // One job runs at a time in the process: a CreateReport that starts while another job runs
-// returns none at once. The worker owns the report until the progress window has closed; the
-// caller's thread joins it before it looks at the report again. The cancel flag is an atomic
-// that the window's Cancel sets and the scanner polls.
+// returns none at once. The progress window owns the job's state; the worker owns the report
+// until the window has closed, and the caller's thread joins it before it looks at the report
+// again. The cancel flag is an atomic that the window's Cancel sets and the scanner polls.
 #pragma once
 
 #include <windows.h>
@@ -56,20 +56,7 @@ std::unique_ptr<Report> OpenReportFile(const std::string& path,
                                        const TreeViewOptions& options,
                                        ReportFileError* error = nullptr);
 
-// Sets the progress window's text and enables or disables its Cancel button; does nothing when
-// no progress window is open. Called by the worker.
-void ShowProgress(const char* text, bool cancelEnabled);
-
 // True while a scan job runs.
 bool ScanJobRunning();
-
-// Test seam. The window observer is called on the user-interface thread once the progress
-// window is up (from inside its modal loop); the progress observer on the worker thread after
-// each ShowProgress, with the window's text already set.
-namespace scan_job_seam {
-using WindowObserver = void (*)(HWND window, void* context);
-using ProgressObserver = void (*)(HWND window, const char* text, bool cancelEnabled, void* context);
-void SetObservers(WindowObserver onOpen, ProgressObserver onProgress, void* context);
-}  // namespace scan_job_seam
 
 }  // namespace qv

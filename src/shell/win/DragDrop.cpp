@@ -237,7 +237,12 @@ STDMETHODIMP CImpIDataObject::GetData(FORMATETC* format, STGMEDIUM* medium) {
     if (format->cfFormat != CF_HDROP && format->cfFormat != IdListArrayFormat()) {
         return DV_E_FORMATETC;
     }
-    HGLOBAL data = m_provider != nullptr ? m_provider->RenderFormat(format->cfFormat) : nullptr;
+    HGLOBAL data = nullptr;
+    try {
+        data = m_provider != nullptr ? m_provider->RenderFormat(format->cfFormat) : nullptr;
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;  // a drop target asks in the middle of a drag: no box, only the answer
+    }
     if (data == nullptr) {
         return STG_E_MEDIUMFULL;
     }

@@ -5,11 +5,17 @@
 #include <cstring>
 #include <vector>
 
-#include "shell/win/ShellSeam.h"
+#include "ui/Guard.h"
+#include "ui/ModalSeam.h"
 
 namespace qv::shell {
 
 namespace {
+
+using ui::ModalAnswer;
+using ui::ModalKind;
+using ui::ModalSeam;
+using ui::ModalShown;
 
 std::wstring Widen(const std::string& text) {
     const int length = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
@@ -31,7 +37,12 @@ std::string Truncated(const char* text) {
 }
 
 bool Execute(HWND owner, const char* verb, const std::string& path) {
-    if (Seam::Get().InterceptedExecute(verb, path)) {
+    if (ModalSeam::Get().Recording()) {
+        ModalShown shown;
+        shown.kind = ModalKind::Execute;
+        shown.title = verb;
+        shown.text = path;
+        ModalSeam::Get().Record(shown);
         return true;
     }
     const auto result = reinterpret_cast<INT_PTR>(ShellExecuteA(owner, verb, path.c_str(), "", nullptr, SW_SHOWNORMAL));
@@ -50,30 +61,38 @@ std::string FilterList(const char* description, const char* mask) {
 }
 
 // What an open or save dialog is asked to show; a null text stands for an empty one.
-DialogRequest FileDialogRequest(DialogKind kind,
-                                const char* filterDescription,
-                                const char* filterMask,
-                                const char* defaultExtension,
-                                const std::string& fileName,
-                                const std::string& initialFolder,
-                                const char* title) {
-    DialogRequest request;
+ModalShown FileDialogRequest(ModalKind kind,
+                             const char* filterDescription,
+                             const char* filterMask,
+                             const char* defaultExtension,
+                             const std::string& fileName,
+                             const std::string& initialFolder,
+                             const char* title) {
+    ModalShown request;
     request.kind = kind;
     request.title = title != nullptr ? title : "";
-    request.initialFolder = initialFolder;
-    request.initialName = fileName;
+    request.folder = initialFolder;
+    request.text = fileName;
     request.filterDescription = filterDescription != nullptr ? filterDescription : "";
     request.filterMask = filterMask != nullptr ? filterMask : "";
-    request.defaultExtension = defaultExtension != nullptr ? defaultExtension : "";
+    request.extension = defaultExtension != nullptr ? defaultExtension : "";
     return request;
 }
 
+// Logs the request and takes the seam's answer for it, if one is queued.
+bool TakeScriptedAnswer(ModalShown request, ModalAnswer* answer) {
+    request.scripted = ModalSeam::Get().TakeAnswer(&request.answer);
+    ModalSeam::Get().Record(request);
+    *answer = request.answer;
+    return request.scripted;
+}
+
 // Shows an open or save dialog for `request` (or takes the seam's answer).
-bool RunFileDialog(HWND owner, const DialogRequest& request, DWORD flags, std::string* fileName) {
-    DialogAnswer answer;
-    if (Seam::Get().TakeAnswer(request, &answer)) {
-        *fileName = answer.accept ? Truncated(answer.path.c_str()) : std::string();
-        return answer.accept;
+bool RunFileDialog(HWND owner, const ModalShown& request, DWORD flags, std::string* fileName) {
+    ModalAnswer answer;
+    if (TakeScriptedAnswer(request, &answer)) {
+        *fileName = answer.Accepted() ? Truncated(answer.path.c_str()) : std::string();
+        return answer.Accepted();
     }
     char buffer[kMaxPathText + 1] = {};
     std::strncpy(buffer, fileName->c_str(), kMaxPathText);
@@ -86,27 +105,32 @@ bool RunFileDialog(HWND owner, const DialogRequest& request, DWORD flags, std::s
     dialog.nFilterIndex = 1;
     dialog.lpstrFile = buffer;
     dialog.nMaxFile = sizeof buffer;
-    dialog.lpstrInitialDir = request.initialFolder.empty() ? nullptr : request.initialFolder.c_str();
+    dialog.lpstrInitialDir = request.folder.empty() ? nullptr : request.folder.c_str();
     dialog.lpstrTitle = request.title.empty() ? nullptr : request.title.c_str();
-    dialog.lpstrDefExt = request.defaultExtension.empty() ? nullptr : request.defaultExtension.c_str();
+    dialog.lpstrDefExt = request.extension.empty() ? nullptr : request.extension.c_str();
     dialog.Flags = flags | OFN_EXPLORER | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR;
-    const bool chosen = request.kind == DialogKind::SaveFile ? GetSaveFileNameA(&dialog) : GetOpenFileNameA(&dialog);
+    const bool chosen = request.kind == ModalKind::SaveFile ? GetSaveFileNameA(&dialog) : GetOpenFileNameA(&dialog);
     *fileName = chosen ? std::string(buffer) : std::string();
     return chosen;
 }
 
-// Selects the current directory (the initial folder) once the folder dialog is ready.
+// Selects the current directory (the initial folder) once the folder dialog is ready. Nothing in
+// it throws; it runs behind the guard all the same, as every entry from the system.
 int CALLBACK FolderDialogCallback(HWND dialog, UINT message, LPARAM, LPARAM selectCurrent) {
-    if (message == BFFM_INITIALIZED && selectCurrent != 0) {
-        char current[MAX_PATH + 1] = {};
-        if (GetCurrentDirectoryA(sizeof current, current) > 0) {
-            SendMessageA(dialog, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(current));
-        }
-    }
-    return 0;
+    return ui::Guarded(
+        dialog,
+        [&] {
+            char current[MAX_PATH + 1] = {};
+            if (message == BFFM_INITIALIZED && selectCurrent != 0 &&
+                GetCurrentDirectoryA(sizeof current, current) > 0) {
+                SendMessageA(dialog, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(current));
+            }
+            return 0;
+        },
+        0);
 }
 
-bool RunFolderDialog(HWND owner, bool selectInitial, const DialogRequest& request, std::string* chosen) {
+bool RunFolderDialog(HWND owner, bool selectInitial, const ModalShown& request, std::string* chosen) {
     OleScope ole;
     char displayName[MAX_PATH + 1] = {};
     BROWSEINFOA info = {};
@@ -154,16 +178,16 @@ bool OpenDocument(const std::string& path) {
 
 bool ChooseFolder(HWND owner, const std::string& initialFolder, std::string* chosen, const char* title) {
     chosen->clear();
-    DialogRequest request;
-    request.kind = DialogKind::Folder;
+    ModalShown request;
+    request.kind = ModalKind::Folder;
     request.title = title != nullptr ? title : "Choose a folder";
-    request.initialFolder = initialFolder;
-    DialogAnswer answer;
-    if (Seam::Get().TakeAnswer(request, &answer)) {
-        if (answer.accept) {
+    request.folder = initialFolder;
+    ModalAnswer answer;
+    if (TakeScriptedAnswer(request, &answer)) {
+        if (answer.Accepted()) {
             *chosen = Truncated(answer.path.c_str());
         }
-        return answer.accept && !chosen->empty();
+        return answer.Accepted() && !chosen->empty();
     }
     // The dialog starts at the current directory, so the initial folder becomes it for the call.
     char previous[MAX_PATH + 1] = {};
@@ -182,8 +206,8 @@ bool ShowOpenFileDialog(HWND owner,
                         std::string* fileName,
                         const std::string& initialFolder,
                         const char* title) {
-    const DialogRequest request = FileDialogRequest(DialogKind::OpenFile, filterDescription, filterMask, nullptr,
-                                                    *fileName, initialFolder, title);
+    const ModalShown request =
+        FileDialogRequest(ModalKind::OpenFile, filterDescription, filterMask, nullptr, *fileName, initialFolder, title);
     return RunFileDialog(owner, request, OFN_FILEMUSTEXIST, fileName);
 }
 
@@ -194,8 +218,8 @@ bool ShowSaveFileDialog(HWND owner,
                         std::string* fileName,
                         const std::string& initialFolder,
                         const char* title) {
-    const DialogRequest request = FileDialogRequest(DialogKind::SaveFile, filterDescription, filterMask,
-                                                    defaultExtension, *fileName, initialFolder, title);
+    const ModalShown request = FileDialogRequest(ModalKind::SaveFile, filterDescription, filterMask, defaultExtension,
+                                                 *fileName, initialFolder, title);
     return RunFileDialog(owner, request, OFN_OVERWRITEPROMPT, fileName);
 }
 
@@ -334,15 +358,15 @@ bool ShowPrintDialog(bool setupOnly, DWORD options, HWND parent, PrintMemory* me
     if (dc != nullptr) {
         *dc = nullptr;
     }
-    DialogRequest request;
-    request.kind = DialogKind::Print;
-    request.setupOnly = setupOnly;
-    DialogAnswer answer;
-    if (Seam::Get().TakeAnswer(request, &answer)) {
-        if (answer.accept && !setupOnly && dc != nullptr) {
+    ModalShown request;
+    request.kind = ModalKind::Print;
+    request.type = setupOnly ? 1 : 0;
+    ModalAnswer answer;
+    if (TakeScriptedAnswer(request, &answer)) {
+        if (answer.Accepted() && !setupOnly && dc != nullptr) {
             *dc = answer.dc;
         }
-        return answer.accept;
+        return answer.Accepted();
     }
     PRINTDLGA dialog = {};
     dialog.lStructSize = sizeof dialog;

@@ -4,7 +4,7 @@
 //
 // Every operation runs on the user-interface thread and reports failure by its result; none
 // shows a message of its own (only the shell's own dialogs appear). The dialogs and ShellExecute
-// go through the seam of ShellSeam.h.
+// go through the modal windows' seam (ui/ModalSeam.h).
 #pragma once
 
 #include <windows.h>

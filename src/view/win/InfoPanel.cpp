@@ -6,8 +6,9 @@
 
 #include <algorithm>
 
-#include "ui/StyledControls.h"
 #include "resource.h"
+#include "ui/Guard.h"
+#include "ui/StyledControls.h"
 #include "view/FolderSelection.h"
 
 namespace qv {
@@ -117,14 +118,19 @@ void PaintDisabledField(HWND edit, const FieldStyle& field) {
 }
 
 LRESULT CALLBACK FieldProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data) {
-    if (message == WM_PAINT && !IsWindowEnabled(edit)) {
-        PaintDisabledField(edit, *reinterpret_cast<const FieldStyle*>(data));
-        return 0;
-    }
-    if (message == WM_NCDESTROY) {
-        RemoveWindowSubclass(edit, &FieldProc, kFieldSubclassId);
-    }
-    return DefSubclassProc(edit, message, wParam, lParam);
+    return ui::Guarded(
+        edit,
+        [&] {
+            if (message == WM_PAINT && !IsWindowEnabled(edit)) {
+                PaintDisabledField(edit, *reinterpret_cast<const FieldStyle*>(data));
+                return LRESULT{0};
+            }
+            if (message == WM_NCDESTROY) {
+                RemoveWindowSubclass(edit, &FieldProc, kFieldSubclassId);
+            }
+            return DefSubclassProc(edit, message, wParam, lParam);
+        },
+        LRESULT{0});
 }
 
 }  // namespace
@@ -135,32 +141,28 @@ InfoPanel::~InfoPanel() {
 
 bool InfoPanel::Create(ReportWindowHost* host, HWND parent) {
     m_host = host;
-    if (m_dialog != nullptr) {
+    if (Handle() != nullptr) {
         return true;
     }
-    m_dialog = CreateDialogParamA(host->Module().Instance(), MAKEINTRESOURCEA(IDD_INFO_PANEL), parent,
-                                  &DialogThunk<InfoPanel>, reinterpret_cast<LPARAM>(this));
-    if (m_dialog == nullptr) {
+    if (!CreateModeless(host->Module().Instance(), IDD_INFO_PANEL, parent)) {
         return false;
     }
     RECT area;
     GetClientRect(parent, &area);
-    if (!m_pane.Create(parent, area, m_dialog)) {
-        DestroyWindow(m_dialog);
-        m_dialog = nullptr;
+    if (!m_pane.Create(parent, area, Handle())) {
+        DestroyWindow(Handle());
         return false;
     }
-    ShowWindow(m_dialog, SW_SHOW);
+    ShowWindow(Handle(), SW_SHOW);
     Show(nullptr);
     return true;
 }
 
 void InfoPanel::Destroy() {
     m_pane.Destroy();  // the dialog is the pane's child and goes with it
-    if (m_dialog != nullptr && IsWindow(m_dialog)) {
-        DestroyWindow(m_dialog);
+    if (Handle() != nullptr) {
+        DestroyWindow(Handle());
     }
-    m_dialog = nullptr;
     m_list = nullptr;
     if (m_background != nullptr) {
         DeleteObject(m_background);
@@ -173,66 +175,65 @@ void InfoPanel::Resize(int width, int height) {
 }
 
 int InfoPanel::PreferredWidth() const {
-    if (m_dialog == nullptr) {
+    if (Handle() == nullptr) {
         return 0;
     }
-    return RectInDialog(m_dialog, IDC_INFO_CREATED_TEXT).right + GetSystemMetrics(SM_CXVSCROLL) + 2;
+    return RectInDialog(Handle(), IDC_INFO_CREATED_TEXT).right + GetSystemMetrics(SM_CXVSCROLL) + 2;
 }
 
 // ---- dialog ----
 
 INT_PTR InfoPanel::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-        case WM_NOTIFY:
-            SetWindowLongPtrA(m_dialog, DWLP_MSGRESULT, OnNotify(*reinterpret_cast<const NMHDR*>(lParam)));
-            return TRUE;
-        case WM_CTLCOLORSTATIC:
-        case WM_CTLCOLOREDIT:
-            return OnControlColour(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
-        case WM_NCDESTROY:
-            m_dialog = nullptr;
-            m_list = nullptr;
-            return FALSE;
-        default:
-            return FALSE;
+    if (message == WM_CTLCOLORSTATIC || message == WM_CTLCOLOREDIT) {
+        return OnControlColour(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
     }
+    return FALSE;
 }
 
-void InfoPanel::OnInit(HWND dialog) {
-    m_dialog = dialog;
+void InfoPanel::OnDestroyed() {
+    m_list = nullptr;
+}
+
+bool InfoPanel::OnNotify(const NMHDR& header, LRESULT* result) {
+    *result = ListNotification(header);
+    return true;
+}
+
+bool InfoPanel::OnInit() {
     ui::MCMain& module = m_host->Module();
-    ui::StylePushButton(module, m_dialog, IDC_INFO_PRINT, "Print statistics for current folder", kButtonFont);
-    ui::StylePushButton(module, m_dialog, IDC_INFO_NOTES, "Folder's Notes", kButtonFont, kBlack);
-    ui::StylePushButton(module, m_dialog, IDC_INFO_SHOW_FILES, "Show files found by selected filter", kButtonFont);
-    ui::StylePushButton(module, m_dialog, IDC_INFO_SHOW_FILTERS, "Show selected filter's description", kButtonFont);
-    ui::StyleCheckBox(module, m_dialog, IDC_INFO_SHOW_FILTER_LIST, "Show/Hide File Filters List");
+    ui::StylePushButton(module, Handle(), IDC_INFO_PRINT, "Print statistics for current folder", kButtonFont);
+    ui::StylePushButton(module, Handle(), IDC_INFO_NOTES, "Folder's Notes", kButtonFont, kBlack);
+    ui::StylePushButton(module, Handle(), IDC_INFO_SHOW_FILES, "Show files found by selected filter", kButtonFont);
+    ui::StylePushButton(module, Handle(), IDC_INFO_SHOW_FILTERS, "Show selected filter's description", kButtonFont);
+    ui::StyleCheckBox(module, Handle(), IDC_INFO_SHOW_FILTER_LIST, "Show/Hide File Filters List");
     for (int id : kLabels) {
         // The name's label carries the same tip as the name field: the folder's full path.
-        ui::StyleLabel(module, m_dialog, id, id == IDC_INFO_NAME_LABEL ? "" : nullptr, kLabelFont);
+        ui::StyleLabel(module, Handle(), id, id == IDC_INFO_NAME_LABEL ? "" : nullptr, kLabelFont);
     }
     m_background = CreateSolidBrush(GetSysColor(COLOR_BTNFACE));
-    HWND reportLine = GetDlgItem(m_dialog, IDC_INFO_CREATED_TEXT);
+    HWND reportLine = GetDlgItem(Handle(), IDC_INFO_CREATED_TEXT);
     SendMessageA(reportLine, WM_SETFONT, reinterpret_cast<WPARAM>(module.GetFont(kReportLineFont)), FALSE);
-    module.AddToolTip(reportLine, "Date and time when report was created", m_dialog);
+    module.AddToolTip(reportLine, "Date and time when report was created", Handle());
     for (const FieldStyle& field : kFields) {
-        HWND edit = GetDlgItem(m_dialog, field.id);
+        HWND edit = GetDlgItem(Handle(), field.id);
         SendMessageA(edit, WM_SETFONT, reinterpret_cast<WPARAM>(module.GetFont(field.font)), FALSE);
         if (field.tip != nullptr) {
-            module.AddToolTip(edit, field.tip, m_dialog);
+            module.AddToolTip(edit, field.tip, Handle());
         }
         EnableWindow(edit, field.id == IDC_INFO_PATH ? TRUE : FALSE);
         SetWindowSubclass(edit, &FieldProc, kFieldSubclassId, reinterpret_cast<DWORD_PTR>(&field));
     }
-    HWND name = GetDlgItem(m_dialog, IDC_INFO_NAME);
-    RECT nameRect = RectInDialog(m_dialog, IDC_INFO_NAME);
+    HWND name = GetDlgItem(Handle(), IDC_INFO_NAME);
+    RECT nameRect = RectInDialog(Handle(), IDC_INFO_NAME);
     SetWindowPos(name, nullptr, 0, 0, kNameEditWidth, nameRect.bottom - nameRect.top,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     SetUpList();
     ToggleFilterList(m_listShown ? Toggle::On : Toggle::Off);
+    return false;
 }
 
 void InfoPanel::SetUpList() {
-    m_list = GetDlgItem(m_dialog, IDC_INFO_FILTER_LIST);
+    m_list = GetDlgItem(Handle(), IDC_INFO_FILTER_LIST);
     ListView_SetExtendedListViewStyle(m_list, LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
     SendMessageA(m_list, WM_SETFONT, reinterpret_cast<WPARAM>(m_host->Module().GetFont(kListFont)), FALSE);
     RECT client;
@@ -249,17 +250,22 @@ void InfoPanel::SetUpList() {
         column.iSubItem = index;
         SendMessageA(m_list, LVM_INSERTCOLUMNA, index, reinterpret_cast<LPARAM>(&column));
     }
-    m_host->Module().AddToolTip(m_list, "", m_dialog);
+    m_host->Module().AddToolTip(m_list, "", Handle());
     SetWindowSubclass(m_list, &InfoPanel::ListProc, kListSubclassId, reinterpret_cast<DWORD_PTR>(this));
 }
 
 LRESULT CALLBACK InfoPanel::ListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data) {
-    if (message == WM_MOUSEMOVE) {
-        reinterpret_cast<InfoPanel*>(data)->OnListMouseMove(lParam);
-    } else if (message == WM_NCDESTROY) {
-        RemoveWindowSubclass(list, &InfoPanel::ListProc, kListSubclassId);
-    }
-    return DefSubclassProc(list, message, wParam, lParam);
+    return ui::Guarded(
+        list,
+        [&] {
+            if (message == WM_MOUSEMOVE) {
+                reinterpret_cast<InfoPanel*>(data)->OnListMouseMove(lParam);
+            } else if (message == WM_NCDESTROY) {
+                RemoveWindowSubclass(list, &InfoPanel::ListProc, kListSubclassId);
+            }
+            return DefSubclassProc(list, message, wParam, lParam);
+        },
+        LRESULT{0});
 }
 
 void InfoPanel::OnListMouseMove(LPARAM position) {
@@ -284,9 +290,9 @@ INT_PTR InfoPanel::OnControlColour(HDC dc, HWND control) {
     return reinterpret_cast<INT_PTR>(m_background);
 }
 
-void InfoPanel::OnCommand(int id, int notification) {
+bool InfoPanel::OnCommand(int id, int notification) {
     if (notification != BN_CLICKED) {
-        return;
+        return true;
     }
     switch (id) {
         case IDC_INFO_PRINT:
@@ -310,6 +316,7 @@ void InfoPanel::OnCommand(int id, int notification) {
         default:
             break;
     }
+    return true;
 }
 
 void InfoPanel::ShowFiles() {
@@ -324,7 +331,7 @@ void InfoPanel::ShowFilters() {
     }
 }
 
-LRESULT InfoPanel::OnNotify(const NMHDR& header) {
+LRESULT InfoPanel::ListNotification(const NMHDR& header) {
     if (header.hwndFrom != m_list) {
         return 0;
     }
@@ -392,7 +399,7 @@ Report* InfoPanel::FindReport(FolderRecord* record) const {
 }
 
 void InfoPanel::Show(FolderRecord* record) {
-    if (m_dialog == nullptr) {
+    if (Handle() == nullptr) {
         return;
     }
     m_record = record;
@@ -414,9 +421,9 @@ void InfoPanel::Show(FolderRecord* record) {
     m_fullPath = texts.fullPath;
     SetValueTexts(texts);
     SetSecondLabel(texts.secondLabel);
-    EnableWindow(GetDlgItem(m_dialog, IDC_INFO_PATH), texts.isRoot ? FALSE : TRUE);
-    m_host->Module().SetToolTipText(GetDlgItem(m_dialog, IDC_INFO_NAME), m_fullPath.c_str());
-    m_host->Module().SetToolTipText(GetDlgItem(m_dialog, IDC_INFO_NAME_LABEL), m_fullPath.c_str());
+    EnableWindow(GetDlgItem(Handle(), IDC_INFO_PATH), texts.isRoot ? FALSE : TRUE);
+    m_host->Module().SetToolTipText(GetDlgItem(Handle(), IDC_INFO_NAME), m_fullPath.c_str());
+    m_host->Module().SetToolTipText(GetDlgItem(Handle(), IDC_INFO_NAME_LABEL), m_fullPath.c_str());
     RebuildRows();
     UpdateButtons();
 }
@@ -424,7 +431,7 @@ void InfoPanel::Show(FolderRecord* record) {
 void InfoPanel::ApplyVisibility() {
     const bool hasRecord = m_record != nullptr;
     const bool filesItem = hasRecord && m_record->group > 0;
-    for (HWND child = GetWindow(m_dialog, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+    for (HWND child = GetWindow(Handle(), GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
         const bool visible = InfoControlVisible(GroupOf(GetDlgCtrlID(child)), hasRecord, filesItem, m_listShown);
         ShowWindow(child, visible ? SW_SHOWNA : SW_HIDE);
     }
@@ -443,12 +450,12 @@ void InfoPanel::SetValueTexts(const InfoTexts& texts) {
         {IDC_INFO_ACCESSED, &texts.lastAccessed},
     };
     for (const auto& [id, text] : fields) {
-        SetDlgItemTextA(m_dialog, id, text->c_str());
+        SetDlgItemTextA(Handle(), id, text->c_str());
     }
 }
 
 void InfoPanel::SetSecondLabel(const std::string& label) {
-    HWND control = GetDlgItem(m_dialog, IDC_INFO_PATH_LABEL);
+    HWND control = GetDlgItem(Handle(), IDC_INFO_PATH_LABEL);
     if (WindowText(control) == label) {
         return;
     }
@@ -508,31 +515,31 @@ void InfoPanel::OnRowSelected(int displayRow) {
 // ---- buttons and the list's visibility ----
 
 void InfoPanel::UpdateButtons() {
-    if (m_dialog == nullptr) {
+    if (Handle() == nullptr) {
         return;
     }
     const bool filesFound =
         m_selectedFilter != 0 && m_selectedFiles != 0 && DisplayRowOfFilter(m_rows, m_order, m_selectedFilter) >= 0;
-    EnableWindow(GetDlgItem(m_dialog, IDC_INFO_SHOW_FILES), filesFound ? TRUE : FALSE);
+    EnableWindow(GetDlgItem(Handle(), IDC_INFO_SHOW_FILES), filesFound ? TRUE : FALSE);
     const COLORREF notesColour = HasNotes(m_record) ? static_cast<COLORREF>(kNotesColour) : kBlack;
     // Restyling replaces the button's colours; no tip is added twice.
-    ui::StylePushButton(m_host->Module(), m_dialog, IDC_INFO_NOTES, nullptr, kButtonFont, notesColour);
-    InvalidateRect(GetDlgItem(m_dialog, IDC_INFO_NOTES), nullptr, TRUE);
+    ui::StylePushButton(m_host->Module(), Handle(), IDC_INFO_NOTES, nullptr, kButtonFont, notesColour);
+    InvalidateRect(GetDlgItem(Handle(), IDC_INFO_NOTES), nullptr, TRUE);
 }
 
 void InfoPanel::ToggleFilterList(Toggle how) {
-    if (m_dialog == nullptr) {
+    if (Handle() == nullptr) {
         return;
     }
     m_listShown = how == Toggle::Switch ? !m_listShown : how == Toggle::On;
     const bool visible = m_listShown && m_record != nullptr;
     for (int id : {IDC_INFO_FILTER_LIST, IDC_INFO_SHOW_FILES, IDC_INFO_SHOW_FILTERS}) {
-        ShowWindow(GetDlgItem(m_dialog, id), visible ? SW_SHOWNA : SW_HIDE);
+        ShowWindow(GetDlgItem(Handle(), id), visible ? SW_SHOWNA : SW_HIDE);
     }
-    CheckDlgButton(m_dialog, IDC_INFO_SHOW_FILTER_LIST, m_listShown ? BST_CHECKED : BST_UNCHECKED);
-    const RECT above = RectInDialog(m_dialog, m_listShown ? IDC_INFO_SHOW_FILES : IDC_INFO_SHOW_FILTER_LIST);
-    const RECT separator = RectInDialog(m_dialog, IDC_INFO_SEPARATOR_BOTTOM);
-    SetWindowPos(GetDlgItem(m_dialog, IDC_INFO_SEPARATOR_BOTTOM), nullptr, separator.left, above.bottom + kSeparatorGap,
+    CheckDlgButton(Handle(), IDC_INFO_SHOW_FILTER_LIST, m_listShown ? BST_CHECKED : BST_UNCHECKED);
+    const RECT above = RectInDialog(Handle(), m_listShown ? IDC_INFO_SHOW_FILES : IDC_INFO_SHOW_FILTER_LIST);
+    const RECT separator = RectInDialog(Handle(), IDC_INFO_SEPARATOR_BOTTOM);
+    SetWindowPos(GetDlgItem(Handle(), IDC_INFO_SEPARATOR_BOTTOM), nullptr, separator.left, above.bottom + kSeparatorGap,
                  0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 

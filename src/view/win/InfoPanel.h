@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "ui/ScrollPane.h"
 #include "core/Report.h"
+#include "ui/DialogBase.h"
+#include "ui/ScrollPane.h"
 #include "view/InfoPanelText.h"
-#include "ui/DialogThunk.h"
 #include "view/win/ReportWindowHost.h"
 
 namespace qv {
@@ -19,15 +19,13 @@ namespace qv {
 // One per application, beside the report window. Shows the empty state until the first record.
 // The record, its report and the filter set belong to the host's open reports; the panel only
 // points at them and is told (Show) whenever the selection changes or a report goes away.
-class InfoPanel {
+class InfoPanel : private ui::DialogBase {
   public:
     // How ToggleFilterList changes the list flag.
     enum class Toggle { Off, On, Switch };
 
     InfoPanel() = default;
-    ~InfoPanel();
-    InfoPanel(const InfoPanel&) = delete;
-    InfoPanel& operator=(const InfoPanel&) = delete;
+    ~InfoPanel() override;
 
     // Creates dialog 142 inside a scrolling pane in `parent`; a second call only updates the host.
     bool Create(ReportWindowHost* host, HWND parent);
@@ -43,7 +41,7 @@ class InfoPanel {
     int PreferredWidth() const;
 
     HWND Window() const { return m_pane.Window(); }
-    HWND Dialog() const { return m_dialog; }
+    HWND Dialog() const { return Handle(); }
     HWND FilterList() const { return m_list; }
     FolderRecord* Record() const { return m_record; }
     std::int32_t SelectedFilter() const { return m_selectedFilter; }
@@ -54,14 +52,15 @@ class InfoPanel {
     void Resize(int width, int height);
 
   private:
-    friend INT_PTR CALLBACK DialogThunk<InfoPanel>(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK
     ListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id, DWORD_PTR data);
-    void OnInit(HWND dialog);
+    bool OnInit() override;
+    bool OnCommand(int id, int notification) override;
+    bool OnNotify(const NMHDR& header, LRESULT* result) override;
+    INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void OnDestroyed() override;
     void SetUpList();
-    void OnCommand(int id, int notification);
-    INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
-    LRESULT OnNotify(const NMHDR& header);
+    LRESULT ListNotification(const NMHDR& header);
     INT_PTR OnControlColour(HDC dc, HWND control);
     void ApplyVisibility();
     void SetValueTexts(const InfoTexts& texts);
@@ -76,7 +75,6 @@ class InfoPanel {
     Report* FindReport(FolderRecord* record) const;
 
     ReportWindowHost* m_host = nullptr;
-    HWND m_dialog = nullptr;
     ui::MCScrollPane m_pane;
     HWND m_list = nullptr;
     FolderRecord* m_record = nullptr;

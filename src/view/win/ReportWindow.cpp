@@ -7,8 +7,9 @@
 #include <algorithm>
 #include <utility>
 
-#include "ui/StyledControls.h"
 #include "resource.h"
+#include "ui/Guard.h"
+#include "ui/StyledControls.h"
 #include "view/ReportWindowRules.h"
 #include "view/win/InfoPanel.h"
 
@@ -98,27 +99,17 @@ void SetCursorShape(LPCSTR shape) {
 bool ReportToolbar::Create(ReportWindow* owner, ReportWindowHost* host, HWND parent) {
     m_owner = owner;
     m_host = host;
-    HWND dialog = CreateDialogParamA(host->Module().Instance(), MAKEINTRESOURCEA(IDD_REPORT_TOOLBAR), parent,
-                                     &DialogThunk<ReportToolbar>, reinterpret_cast<LPARAM>(this));
-    return dialog != nullptr;
+    return CreateModeless(host->Module().Instance(), IDD_REPORT_TOOLBAR, parent);
 }
 
-INT_PTR ReportToolbar::OnMessage(UINT message, WPARAM, LPARAM) {
-    if (message == WM_NCDESTROY) {
-        m_dialog = nullptr;
-    }
-    return FALSE;
-}
-
-void ReportToolbar::OnInit(HWND dialog) {
-    m_dialog = dialog;
+bool ReportToolbar::OnInit() {
     ui::MCMain& module = m_host->Module();
     for (const ToolbarButton& button : kToolbarButtons) {
-        ui::StyleButton(module, m_dialog, button.id, button.tip, button.font);
+        ui::StyleButton(module, Handle(), button.id, button.tip, button.font);
     }
-    ui::StyleLabel(module, m_dialog, IDC_TOOLBAR_SHOW_LABEL, nullptr, kListFont);
-    ui::StyleLabel(module, m_dialog, IDC_TOOLBAR_SORT_LABEL, nullptr, kListFont);
-    HWND sortList = GetDlgItem(m_dialog, IDC_TOOLBAR_SORT_BY);
+    ui::StyleLabel(module, Handle(), IDC_TOOLBAR_SHOW_LABEL, nullptr, kListFont);
+    ui::StyleLabel(module, Handle(), IDC_TOOLBAR_SORT_LABEL, nullptr, kListFont);
+    HWND sortList = GetDlgItem(Handle(), IDC_TOOLBAR_SORT_BY);
     SendMessageA(sortList, CB_RESETCONTENT, 0, 0);
     for (const std::string& entry : SortModeEntries()) {
         SendMessageA(sortList, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.c_str()));
@@ -128,27 +119,28 @@ void ReportToolbar::OnInit(HWND dialog) {
     FillShowFolders(ShowAll);
     UpdateButtons();
     Measure();
+    return false;
 }
 
 void ReportToolbar::Measure() {
     // The strip is as large as its controls reach, with the left margin repeated on the right and
     // below, whatever size the template says.
     RECT bounds = {0, 0, 0, 0};
-    for (HWND child = GetWindow(m_dialog, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+    for (HWND child = GetWindow(Handle(), GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
         RECT rect;
         GetWindowRect(child, &rect);
-        MapWindowPoints(nullptr, m_dialog, reinterpret_cast<POINT*>(&rect), 2);
+        MapWindowPoints(nullptr, Handle(), reinterpret_cast<POINT*>(&rect), 2);
         bounds.right = std::max(bounds.right, rect.right);
         bounds.bottom = std::max(bounds.bottom, rect.bottom);
         bounds.left = bounds.left == 0 ? rect.left : std::min(bounds.left, rect.left);
     }
     m_width = bounds.right + bounds.left;
     m_height = bounds.bottom + bounds.left;
-    SetWindowPos(m_dialog, nullptr, 0, 0, m_width, m_height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(Handle(), nullptr, 0, 0, m_width, m_height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void ReportToolbar::FillShowFolders(int mode) {
-    HWND list = GetDlgItem(m_dialog, IDC_TOOLBAR_SHOW_FOLDERS);
+    HWND list = GetDlgItem(Handle(), IDC_TOOLBAR_SHOW_FOLDERS);
     SendMessageA(list, CB_RESETCONTENT, 0, 0);
     for (const std::string& entry : ShowModeEntries(m_host->ViewOptions())) {
         SendMessageA(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.c_str()));
@@ -158,11 +150,11 @@ void ReportToolbar::FillShowFolders(int mode) {
 }
 
 void ReportToolbar::SelectSortEntry(int mode) {
-    SendDlgItemMessageA(m_dialog, IDC_TOOLBAR_SORT_BY, CB_SETCURSEL, static_cast<WPARAM>(mode), 0);
+    SendDlgItemMessageA(Handle(), IDC_TOOLBAR_SORT_BY, CB_SETCURSEL, static_cast<WPARAM>(mode), 0);
 }
 
 int ReportToolbar::SelectedShowEntry() const {
-    return static_cast<int>(SendDlgItemMessageA(m_dialog, IDC_TOOLBAR_SHOW_FOLDERS, CB_GETCURSEL, 0, 0));
+    return static_cast<int>(SendDlgItemMessageA(Handle(), IDC_TOOLBAR_SHOW_FOLDERS, CB_GETCURSEL, 0, 0));
 }
 
 void ReportToolbar::SetCurrentRecord(FolderRecord* record) {
@@ -171,7 +163,7 @@ void ReportToolbar::SetCurrentRecord(FolderRecord* record) {
 }
 
 void ReportToolbar::UpdateButtons() {
-    if (m_dialog == nullptr) {
+    if (Handle() == nullptr) {
         return;
     }
     const ToolbarStates states = ToolbarStatesFor(m_host->ReportCount(), m_current, RecordFolderExists(m_current));
@@ -182,26 +174,27 @@ void ReportToolbar::UpdateButtons() {
         {IDC_TOOLBAR_PRINT, states.print},        {IDC_TOOLBAR_BROWSE, states.browse},
     };
     for (const auto& [id, enabled] : buttons) {
-        EnableWindow(GetDlgItem(m_dialog, id), enabled ? TRUE : FALSE);
+        EnableWindow(GetDlgItem(Handle(), id), enabled ? TRUE : FALSE);
     }
 }
 
-void ReportToolbar::OnCommand(int id, int notification) {
+bool ReportToolbar::OnCommand(int id, int notification) {
     if (id == IDC_TOOLBAR_SHOW_FOLDERS || id == IDC_TOOLBAR_SORT_BY) {
         if (notification == CBN_SELCHANGE) {
-            const int entry = static_cast<int>(SendDlgItemMessageA(m_dialog, id, CB_GETCURSEL, 0, 0));
+            const int entry = static_cast<int>(SendDlgItemMessageA(Handle(), id, CB_GETCURSEL, 0, 0));
             if (id == IDC_TOOLBAR_SHOW_FOLDERS) {
                 m_owner->SetShowMode(entry);
             } else {
                 m_owner->SetSortEntry(entry);
             }
         }
-        return;
+        return true;
     }
     if (notification == BN_CLICKED) {
         RunButton(id);
         DiscardQueuedInput();
     }
+    return true;
 }
 
 void ReportToolbar::RunButton(int id) {
@@ -442,8 +435,14 @@ void ReportWindow::ResetTree() {
 }
 
 int CALLBACK ReportWindow::CompareItems(LPARAM first, LPARAM second, LPARAM self) {
-    return CompareRecords(reinterpret_cast<const void*>(first), reinterpret_cast<const void*>(second),
-                          reinterpret_cast<const ReportWindow*>(self)->m_sortMode);
+    const auto* window = reinterpret_cast<const ReportWindow*>(self);
+    return ui::Guarded(
+        window->m_tree.Tree(),
+        [&] {
+            return CompareRecords(reinterpret_cast<const void*>(first), reinterpret_cast<const void*>(second),
+                                  window->m_sortMode);
+        },
+        0);
 }
 
 void ReportWindow::ApplySort() {

@@ -8,12 +8,12 @@
 #include <functional>
 #include <vector>
 
+#include "core/Report.h"
 #include "ui/CallbackRegistry.h"
+#include "ui/DialogBase.h"
 #include "ui/Splitter.h"
 #include "ui/TreeControl.h"
-#include "core/Report.h"
 #include "view/FolderSelection.h"
-#include "ui/DialogThunk.h"
 #include "view/win/ReportWindowHost.h"
 
 namespace qv {
@@ -21,11 +21,9 @@ namespace qv {
 // The strip above the tree (dialog 144): eight buttons and the "Show folders" and "Sort by"
 // lists. It follows the current record to enable its buttons and hands its commands to the
 // report window. Lives inside its ReportWindow.
-class ReportToolbar {
+class ReportToolbar : private ui::DialogBase {
   public:
     ReportToolbar() = default;
-    ReportToolbar(const ReportToolbar&) = delete;
-    ReportToolbar& operator=(const ReportToolbar&) = delete;
 
     // Creates dialog 144 in `parent`, restyles it, fills both lists and measures it.
     bool Create(class ReportWindow* owner, ReportWindowHost* host, HWND parent);
@@ -38,21 +36,18 @@ class ReportToolbar {
     void SelectSortEntry(int mode);
     int SelectedShowEntry() const;
 
-    HWND Window() const { return m_dialog; }
+    HWND Window() const { return Handle(); }
     int Width() const { return m_width; }
     int Height() const { return m_height; }
 
   private:
-    friend INT_PTR CALLBACK DialogThunk<ReportToolbar>(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
-    void OnInit(HWND dialog);
-    void OnCommand(int id, int notification);
-    INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    bool OnInit() override;
+    bool OnCommand(int id, int notification) override;
     void RunButton(int id);
     void Measure();
 
     ReportWindow* m_owner = nullptr;
     ReportWindowHost* m_host = nullptr;
-    HWND m_dialog = nullptr;
     FolderRecord* m_current = nullptr;
     int m_width = 0;
     int m_height = 0;

@@ -1,6 +1,6 @@
-// The folder info panel driven through the report tree's selection and its own controls: field
-// texts, the cluster row, the rows a files item hides, the filter list with its header sorting,
-// cell tips and buttons, and the filter list toggle.
+// The folder info panel driven through the report tree's selection and its own controls. The
+// texts, the rows a files item hides and the row order are tested natively (tests/view); here
+// they reach the controls, with the filter list, its tips and buttons, and the list toggle.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -34,15 +34,6 @@ class InfoPanelTest : public test::ReportViewTest {
         SendMessageA(m_panel.FilterList(), LVM_GETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
         return text;
     }
-    std::vector<std::string> Row(int row) { return {Cell(row, 0), Cell(row, 1), Cell(row, 2)}; }
-    std::vector<std::string> NameColumn() {
-        std::vector<std::string> names;
-        const int rows = ListView_GetItemCount(m_panel.FilterList());
-        for (int row = 0; row < rows; ++row) {
-            names.push_back(Cell(row, 0));
-        }
-        return names;
-    }
     void ClickHeader(int column) {
         NMLISTVIEW click = {};
         click.hdr.hwndFrom = m_panel.FilterList();
@@ -56,20 +47,13 @@ class InfoPanelTest : public test::ReportViewTest {
         ListView_SetItemState(m_panel.FilterList(), row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
     }
     int SelectedRow() { return ListView_GetNextItem(m_panel.FilterList(), -1, LVNI_SELECTED); }
-    void Click(int id) {
-        SendMessageA(m_panel.Dialog(), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(Control(id)));
-    }
-    RECT RectOf(int id) {
-        RECT rect;
-        GetWindowRect(Control(id), &rect);
-        MapWindowPoints(nullptr, m_panel.Dialog(), reinterpret_cast<POINT*>(&rect), 2);
-        return rect;
-    }
+    void Click(int id) { test::PressButton(m_panel.Dialog(), id); }
+    RECT RectOf(int id) { return test::RectInParent(Control(id)); }
     // How many pixels of `colour` the dialog draws for owner-drawn control `id`.
     int DrawnPixels(int id, COLORREF colour) { return test::DrawnControl(m_panel.Dialog(), id).Count(colour); }
 };
 
-TEST_F(InfoPanelTest, TheRootShowsTheClusterRow) {
+TEST_F(InfoPanelTest, TheRootShowsTheClusterRowAndAFolderItsPath) {
     ASSERT_EQ(m_panel.Record(), m_root);  // announced when the report was added
     EXPECT_EQ(Text(IDC_INFO_CREATED_TEXT), "Created 3/15/2001 at 12:00:00");
     EXPECT_EQ(Text(IDC_INFO_NAME), m_root->desc);
@@ -77,44 +61,20 @@ TEST_F(InfoPanelTest, TheRootShowsTheClusterRow) {
     EXPECT_EQ(Text(IDC_INFO_PATH), "user: 4096 bytes");
     EXPECT_FALSE(IsWindowEnabled(Control(IDC_INFO_PATH)));
     EXPECT_EQ(Text(IDC_INFO_USED), "24 K");  // 4 + 8 + 8 + 4 K
-    EXPECT_EQ(Text(IDC_INFO_SIZE), "5.33 K (5 460)");
-    EXPECT_EQ(Text(IDC_INFO_FILES), "5");
     EXPECT_EQ(Text(IDC_INFO_FOLDERS), "4");
-    EXPECT_NE(Text(IDC_INFO_CREATED).find(" at "), std::string::npos);
-    EXPECT_FALSE(Text(IDC_INFO_ACCESSED).empty());
-    for (int id : {IDC_INFO_FOLDERS, IDC_INFO_CREATED, IDC_INFO_ACCESSED, IDC_INFO_FILTER_LIST}) {
-        EXPECT_TRUE(Visible(id)) << id;
-    }
-}
 
-TEST_F(InfoPanelTest, AFolderShowsItsFullPathAndFigures) {
     FolderRecord* beta = Child("Beta");
     Show(beta);
-    EXPECT_EQ(Text(IDC_INFO_NAME), "Beta");
     EXPECT_EQ(Text(IDC_INFO_PATH_LABEL), "Full path.................");
     EXPECT_EQ(Text(IDC_INFO_PATH), ReadText(beta, ALC));
     EXPECT_TRUE(IsWindowEnabled(Control(IDC_INFO_PATH)));
     EXPECT_EQ(Text(IDC_INFO_SIZE), "4.88 K (5 000)");
-    EXPECT_EQ(Text(IDC_INFO_USED), "8 K");
-    EXPECT_EQ(Text(IDC_INFO_FILES), "1");
-    EXPECT_EQ(Text(IDC_INFO_FOLDERS), "none");
-    EXPECT_EQ(Text(IDC_INFO_CREATED_TEXT), "Created 3/15/2001 at 12:00:00");
-
-    Show(test::ChildNamed(Child("alpha"), "deep"));
-    EXPECT_EQ(Text(IDC_INFO_SIZE), "10 bytes");  // no parenthesis in bytes
 }
 
 TEST_F(InfoPanelTest, AFilesItemHidesThreeRows) {
     Show(FilesItemOf(m_root));
-    for (int id : {IDC_INFO_FOLDERS_LABEL, IDC_INFO_FOLDERS, IDC_INFO_CREATED_LABEL, IDC_INFO_CREATED,
-                   IDC_INFO_ACCESSED_LABEL, IDC_INFO_ACCESSED, IDC_INFO_SHOW_FILTER_LIST}) {
-        EXPECT_FALSE(Visible(id)) << id;
-    }
-    for (int id : {IDC_INFO_NAME, IDC_INFO_PATH, IDC_INFO_SIZE, IDC_INFO_USED, IDC_INFO_FILES, IDC_INFO_PRINT,
-                   IDC_INFO_NOTES, IDC_INFO_FILTER_LIST, IDC_INFO_SHOW_FILES}) {
-        EXPECT_TRUE(Visible(id)) << id;
-    }
-    EXPECT_EQ(Text(IDC_INFO_FILES), "1");
+    EXPECT_FALSE(Visible(IDC_INFO_FOLDERS));
+    EXPECT_TRUE(Visible(IDC_INFO_FILTER_LIST));
 
     // Back on a folder the rows return; with no record nothing shows.
     Show(Child("alpha"));
@@ -128,9 +88,7 @@ TEST_F(InfoPanelTest, AFilesItemHidesThreeRows) {
 
 TEST_F(InfoPanelTest, FilterRowsAndShowFiles) {
     ASSERT_EQ(ListView_GetItemCount(m_panel.FilterList()), 6);
-    EXPECT_EQ(Row(0), (std::vector<std::string>{"01. Executable, Libraries", "-", "-"}));
-    EXPECT_EQ(Row(2), (std::vector<std::string>{"03. Documents", "12 K", "3"}));
-    EXPECT_EQ(Row(5), (std::vector<std::string>{"06. Temporary [temp]", "4 K", "1"}));
+    EXPECT_EQ(Cell(2, 1), "12 K");  // "03. Documents"
 
     // Row 0 is selected at first; it found nothing, so "Show files" stays disabled.
     EXPECT_EQ(SelectedRow(), 0);
@@ -155,21 +113,11 @@ TEST_F(InfoPanelTest, FilterRowsAndShowFiles) {
     EXPECT_FALSE(IsWindowEnabled(Control(IDC_INFO_SHOW_FILES)));
 }
 
-TEST_F(InfoPanelTest, HeaderClicksSortTheRows) {
-    SelectRow(2);  // "03. Documents"
+TEST_F(InfoPanelTest, HeaderClicksSortTheRowsAndKeepTheSelectedFilter) {
+    SelectRow(2);  // "03. Documents", the largest
     ClickHeader(1);
-    EXPECT_EQ(NameColumn(),
-              (std::vector<std::string>{"03. Documents", "06. Temporary [temp]", "01. Executable, Libraries",
-                                        "02. Internet files", "04. Images", "05. Archives"}));
-    EXPECT_EQ(Cell(SelectedRow(), 0), "03. Documents");  // the selected filter stays selected
-    ClickHeader(1);
-    EXPECT_EQ(NameColumn(), (std::vector<std::string>{"01. Executable, Libraries", "02. Internet files", "04. Images",
-                                                      "05. Archives", "06. Temporary [temp]", "03. Documents"}));
-    EXPECT_EQ(Cell(SelectedRow(), 0), "03. Documents");
-    ClickHeader(0);
-    EXPECT_EQ(NameColumn()[0], "01. Executable, Libraries");
-    ClickHeader(0);
-    EXPECT_EQ(NameColumn()[0], "06. Temporary [temp]");
+    EXPECT_EQ(Cell(0, 0), "03. Documents");
+    EXPECT_EQ(SelectedRow(), 0);
 }
 
 TEST_F(InfoPanelTest, HoveredCellIsTheTip) {
@@ -187,8 +135,6 @@ TEST_F(InfoPanelTest, TogglingTheFilterListMovesTheBottomLine) {
     m_panel.ToggleFilterList(InfoPanel::Toggle::Switch);
     EXPECT_FALSE(Visible(IDC_INFO_FILTER_LIST));
     EXPECT_FALSE(Visible(IDC_INFO_SHOW_FILES));
-    EXPECT_FALSE(Visible(IDC_INFO_SHOW_FILTERS));
-    EXPECT_EQ(IsDlgButtonChecked(m_panel.Dialog(), IDC_INFO_SHOW_FILTER_LIST), static_cast<UINT>(BST_UNCHECKED));
     EXPECT_EQ(RectOf(IDC_INFO_SEPARATOR_BOTTOM).top, RectOf(IDC_INFO_SHOW_FILTER_LIST).bottom + 6);
     // The flag holds for the next record too.
     Show(Child("Beta"));
@@ -210,26 +156,7 @@ TEST_F(InfoPanelTest, NotesButtonTurnsDarkBlueWithNotes) {
     EXPECT_EQ(DrawnPixels(IDC_INFO_NOTES, darkBlue), 0);
 }
 
-TEST_F(InfoPanelTest, ButtonsLabelsAndWidth) {
-    const std::pair<int, const char*> texts[] = {
-        {IDC_INFO_PRINT, "Print Info"},
-        {IDC_INFO_NOTES, "Notes"},
-        {IDC_INFO_SHOW_FILES, "Show files"},
-        {IDC_INFO_SHOW_FILTERS, "Show filters"},
-        {IDC_INFO_NAME_LABEL, "Name....................."},
-        {IDC_INFO_USED_LABEL, "Used space.........."},
-        {IDC_INFO_SIZE_LABEL, "Size........................"},
-        {IDC_INFO_FILES_LABEL, "Files............................"},
-        {IDC_INFO_FOLDERS_LABEL, "Folders........................"},
-        {IDC_INFO_CREATED_LABEL, "Created................"},
-        {IDC_INFO_ACCESSED_LABEL, "Last accessed................"},
-    };
-    for (const auto& [id, text] : texts) {
-        EXPECT_EQ(Text(id), text) << id;
-    }
-    RECT name;
-    GetWindowRect(Control(IDC_INFO_NAME), &name);
-    EXPECT_EQ(name.right - name.left, 1024);
+TEST_F(InfoPanelTest, WidthAndTheNotesButton) {
     const int width = m_panel.PreferredWidth();
     EXPECT_EQ(width, RectOf(IDC_INFO_CREATED_TEXT).right + GetSystemMetrics(SM_CXVSCROLL) + 2);
     EXPECT_GT(width, 200);

@@ -1,5 +1,7 @@
 // The report window driven through its messages: the tree's items against the report, selection,
-// sorting, show modes, toolbar states, the notifications' answers and the context menu.
+// sorting, show modes, the toolbar, the notifications' answers, items inserted as their parents
+// open, and the context menu. The rules behind sorting, show modes, button states, colours and
+// menus are tested natively (tests/view); here one case each shows the window uses them.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -29,23 +31,22 @@ class ReportWindowTest : public test::ReportViewTest {
             items.push_back(pending.back());
             pending.pop_back();
             TreeView_Expand(TreeHandle(), items.back(), TVE_EXPAND);
-            std::vector<HTREEITEM> children;
-            for (HTREEITEM child = TreeView_GetChild(TreeHandle(), items.back()); child != nullptr;
-                 child = TreeView_GetNextSibling(TreeHandle(), child)) {
-                children.push_back(child);
-            }
+            const std::vector<HTREEITEM> children = test::ChildItems(TreeHandle(), items.back());
             pending.insert(pending.end(), children.rbegin(), children.rend());
         }
         return items;
     }
-    // The plain names of the children of `record`'s item, in the tree's order, the item opened.
+    std::string NameOf(HTREEITEM item) {
+        FolderRecord* record = DataOf(item);
+        return record == m_root ? "root" : record->group > 0 ? "{files}" : record->desc;
+    }
+    // The names of the children of `record`'s item, in the tree's order, the item opened.
     std::vector<std::string> ShownChildren(FolderRecord* record) {
-        std::vector<std::string> names;
         HTREEITEM item = m_window.ItemOf(record);
         TreeView_Expand(TreeHandle(), item, TVE_EXPAND);
-        for (HTREEITEM child = TreeView_GetChild(TreeHandle(), item); child != nullptr;
-             child = TreeView_GetNextSibling(TreeHandle(), child)) {
-            names.emplace_back(DataOf(child)->desc);
+        std::vector<std::string> names;
+        for (HTREEITEM child : test::ChildItems(TreeHandle(), item)) {
+            names.push_back(NameOf(child));
         }
         return names;
     }
@@ -53,22 +54,11 @@ class ReportWindowTest : public test::ReportViewTest {
     std::vector<std::string> ShownTree() {
         std::vector<std::string> names;
         for (HTREEITEM item : ItemsFrom(m_window.ItemOf(m_root))) {
-            names.emplace_back(DataOf(item)->group > 0 ? "{files}" : DataOf(item)->desc);
+            names.push_back(NameOf(item));
         }
-        names[0] = "root";
         return names;
     }
-
-    // Chooses a list entry the way the user does: the list changes, then tells its dialog.
-    void ChooseListEntry(int listId, int entry) {
-        HWND list = GetDlgItem(Toolbar(), listId);
-        SendMessageA(list, CB_SETCURSEL, static_cast<WPARAM>(entry), 0);
-        SendMessageA(Toolbar(), WM_COMMAND, MAKEWPARAM(listId, CBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
-    }
-    void ClickToolbarButton(int id) {
-        SendMessageA(Toolbar(), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
-                     reinterpret_cast<LPARAM>(GetDlgItem(Toolbar(), id)));
-    }
+    void ChooseListEntry(int listId, int entry) { test::ChooseEntry(Toolbar(), listId, entry); }
     // One character per button, '1' enabled: Create, Close, Open, Save, What's new, Update, Print, Browse.
     std::string ButtonStates() {
         std::string states;
@@ -124,43 +114,24 @@ TEST_F(ReportWindowTest, AddingAReportAnnouncesItsRootAndSelectionFollowsUnlessG
     m_host.SetSelectionGuard(false);
 }
 
-TEST_F(ReportWindowTest, SortBySizeAndByName) {
-    EXPECT_EQ(m_window.SortMode(), SortByName);
-    std::vector<std::string> byName = ShownChildren(m_root);
-    byName.erase(std::remove_if(byName.begin(), byName.end(), [](const std::string& n) { return n[0] == '{'; }),
-                 byName.end());
-    EXPECT_EQ(byName, (std::vector<std::string>{"alpha", "Beta", "gamma"}));  // case ignored
-
-    ChooseListEntry(IDC_TOOLBAR_SORT_BY, SortBySize);
-    EXPECT_EQ(m_window.SortMode(), SortBySize);
-    // 8 K each for Beta and alpha, Beta has more bytes; 4 K each for gamma and the files item.
-    std::vector<std::string> bySize = ShownChildren(m_root);
-    ASSERT_EQ(bySize.size(), 4u);
-    EXPECT_EQ(bySize[0], "Beta");
-    EXPECT_EQ(bySize[1], "alpha");
-    EXPECT_EQ(bySize[2], "gamma");
-    EXPECT_EQ(bySize[3][0], '{');
-    // A re-populated tree comes back in the order in force.
-    m_window.RefreshAll();
-    EXPECT_EQ(ShownChildren(m_root), bySize);
-
-    m_window.SetSortEntry(7);  // any other entry sorts by name
-    EXPECT_EQ(m_window.SortMode(), SortByName);
-    EXPECT_EQ(ShownChildren(m_root).size(), 4u);
-}
-
-TEST_F(ReportWindowTest, SortingNeverMovesTheReportsRoots) {
+TEST_F(ReportWindowTest, SortingOrdersChildrenButNeverMovesTheReportsRoots) {
     test::ScratchDir second;
     second.WriteFile("aaa/big.bin", 100000);
     Report* other = AddScanned(second.Path());
     ASSERT_NE(other, nullptr);
     ChooseListEntry(IDC_TOOLBAR_SORT_BY, SortBySize);
+    EXPECT_EQ(m_window.SortMode(), SortBySize);
+    // 8 K each for Beta and alpha, Beta has more bytes; 4 K each for gamma and the files item.
+    const std::vector<std::string> bySize = {"Beta", "alpha", "gamma", "{files}"};
+    EXPECT_EQ(ShownChildren(m_root), bySize);
+    m_window.RefreshAll();  // a re-populated tree comes back in the order in force
+    EXPECT_EQ(ShownChildren(m_root), bySize);
     HTREEITEM first = TreeView_GetRoot(TreeHandle());
     EXPECT_EQ(DataOf(first), m_root);
     EXPECT_EQ(DataOf(TreeView_GetNextSibling(TreeHandle(), first)), other->Root());
 }
 
-TEST_F(ReportWindowTest, EachShowModePrunes) {
+TEST_F(ReportWindowTest, ShowModePrunesAndAnnouncesTheFirstRoot) {
     // Access times: alpha and deep long ago, everything else recent.
     m_host.ViewOptions().accessCutoff = 1000 * kDay;
     for (FolderRecord* record : {m_root, Child("Beta"), Child("gamma")}) {
@@ -170,60 +141,27 @@ TEST_F(ReportWindowTest, EachShowModePrunes) {
     WriteStat(alpha, ELT, 10 * kDay, true);
     WriteStat(test::ChildNamed(alpha, "deep"), ELT, 5 * kDay, true);
     WriteStat(FilesItemOf(m_root), ELT, 0, true);
-    m_host.ViewOptions().sizeThreshold = 8192;
 
-    const std::vector<std::string> all = ShownTree();
-    EXPECT_EQ(all.size(), 7u);
-    struct Case {
-        int mode;
-        std::vector<std::string> expected;
-    };
-    const Case cases[] = {
-        {ShowTemporary, {"root", "gamma"}},
-        {ShowLargerThan, {"root", "alpha", "Beta"}},
-        {ShowNotAccessed, {"root", "alpha", "deep"}},
-        {ShowAll, all},
-    };
-    for (const Case& c : cases) {
-        ChooseListEntry(IDC_TOOLBAR_SHOW_FOLDERS, c.mode);
-        EXPECT_EQ(m_window.ShowMode(), c.mode);
-        EXPECT_EQ(m_host.ViewOptions().showMode, c.mode);
-        EXPECT_EQ(ShownTree(), c.expected) << "mode " << c.mode;
-        // The first report's root is selected and announced after every re-population.
-        EXPECT_EQ(m_host.CurrentRecord(), m_root);
-    }
-    // Choosing "all" again changes nothing: the selection made since stays.
     Select(alpha);
-    ChooseListEntry(IDC_TOOLBAR_SHOW_FOLDERS, ShowAll);
+    ChooseListEntry(IDC_TOOLBAR_SHOW_FOLDERS, ShowNotAccessed);
+    EXPECT_EQ(m_host.ViewOptions().showMode, ShowNotAccessed);
+    EXPECT_EQ(ShownTree(), (std::vector<std::string>{"root", "alpha", "deep"}));
+    EXPECT_EQ(m_host.CurrentRecord(), m_root);  // the first root is selected and announced again
+    // Choosing the shown mode again changes nothing: the selection made since stays.
+    Select(alpha);
+    ChooseListEntry(IDC_TOOLBAR_SHOW_FOLDERS, ShowNotAccessed);
     EXPECT_EQ(m_host.CurrentRecord(), alpha);
 }
 
-TEST_F(ReportWindowTest, ToolbarListsAndTheirTexts) {
+TEST_F(ReportWindowTest, ChangedThresholdRebuildsTheEntriesAndRepopulates) {
     HWND show = GetDlgItem(Toolbar(), IDC_TOOLBAR_SHOW_FOLDERS);
-    HWND sort = GetDlgItem(Toolbar(), IDC_TOOLBAR_SORT_BY);
-    EXPECT_EQ(test::ComboEntries(show), (std::vector<std::string>{"all", "containing temporary items", "greater 1 MB",
-                                                                  "last accessed 6 months ago"}));
-    EXPECT_EQ(test::ComboEntries(sort),
-              (std::vector<std::string>{"name", "size", "creation date", "last access date"}));
-    EXPECT_EQ(SendMessageA(show, CB_GETCURSEL, 0, 0), 0);
-    EXPECT_EQ(SendMessageA(sort, CB_GETCURSEL, 0, 0), 0);
-    const std::pair<int, const char*> labels[] = {
-        {IDC_TOOLBAR_CREATE, "Create"}, {IDC_TOOLBAR_CLOSE, "Close"},          {IDC_TOOLBAR_OPEN, "Open"},
-        {IDC_TOOLBAR_SAVE, "Save"},     {IDC_TOOLBAR_WHATS_NEW, "What's new"}, {IDC_TOOLBAR_UPDATE, "Update"},
-        {IDC_TOOLBAR_PRINT, "Print"},   {IDC_TOOLBAR_BROWSE, "Browse"},
-    };
-    for (const auto& [id, label] : labels) {
-        HWND button = GetDlgItem(Toolbar(), id);
-        EXPECT_EQ(TextOf(button), label);
-        EXPECT_EQ(GetWindowLongPtrA(button, GWL_STYLE) & BS_TYPEMASK, BS_OWNERDRAW) << label;
-    }
-
-    // A changed threshold while "greater ..." is shown rebuilds the entries and re-populates.
     ChooseListEntry(IDC_TOOLBAR_SHOW_FOLDERS, ShowLargerThan);
     EXPECT_EQ(ShownTree(), (std::vector<std::string>{"root"}));
     m_host.ViewOptions().sizeThreshold = 8192;
     m_window.ApplySettings(false, true, false);
-    EXPECT_EQ(test::ComboEntries(show)[2], "greater 8 K");
+    char entry[64] = {};
+    SendMessageA(show, CB_GETLBTEXT, ShowLargerThan, reinterpret_cast<LPARAM>(entry));
+    EXPECT_STREQ(entry, "greater 8 K");
     EXPECT_EQ(SendMessageA(show, CB_GETCURSEL, 0, 0), ShowLargerThan);
     EXPECT_EQ(ShownTree(), (std::vector<std::string>{"root", "alpha", "Beta"}));
 }
@@ -233,39 +171,24 @@ TEST_F(ReportWindowTest, ToolbarEnableRules) {
     Select(Child("alpha"));
     EXPECT_EQ(ButtonStates(), "10101011");
     // A folder deleted from disk disables what needs it.
-    Select(Child("gamma"));
-    std::filesystem::remove_all(test::ScratchDir::FromUtf8(m_dir.Sub("gamma")));
-    m_window.SetCurrentRecord(Child("gamma"));
+    std::filesystem::remove_all(test::ScratchDir::FromUtf8(m_dir.Sub("alpha")));
+    m_window.SetCurrentRecord(Child("alpha"));
     EXPECT_EQ(ButtonStates(), "10100010");
-
-    // Five open reports: no more Create or Open; closing one enables them again.
-    std::vector<Report*> more;
-    for (int i = 0; i < 4; ++i) {
-        more.push_back(AddScanned(m_dir.Sub("alpha")));
-    }
-    EXPECT_EQ(ButtonStates(), "01011111");
-    m_window.RemoveReport(more.back());
-    m_host.Forget(more.back());
-    m_window.SetCurrentRecord(m_host.CurrentRecord());
-    EXPECT_EQ(ButtonStates(), "11111111");
     m_window.SetCurrentRecord(nullptr);
     EXPECT_EQ(ButtonStates(), "10100000");
 }
 
 TEST_F(ReportWindowTest, ButtonsRouteTheirCommandsAndDropQueuedInput) {
-    ClickToolbarButton(IDC_TOOLBAR_CREATE);
-    ClickToolbarButton(IDC_TOOLBAR_OPEN);
-    ClickToolbarButton(IDC_TOOLBAR_SAVE);
-    ClickToolbarButton(IDC_TOOLBAR_UPDATE);
-    EXPECT_EQ(m_host.commands, (std::vector<int>{32772, 32771, 32773, 32801}));
-    ClickToolbarButton(IDC_TOOLBAR_CLOSE);
+    test::PressButton(Toolbar(), IDC_TOOLBAR_CREATE);
+    EXPECT_EQ(m_host.commands, (std::vector<int>{32772}));
+    test::PressButton(Toolbar(), IDC_TOOLBAR_CLOSE);
     EXPECT_EQ(m_host.closedSerials, std::vector<std::int32_t>{m_report->Serial()});
 
     // Keys and clicks that piled up while a button ran are dropped; other messages stay.
     PostMessageA(TreeHandle(), WM_KEYDOWN, VK_DOWN, 0);
     PostMessageA(TreeHandle(), WM_LBUTTONDOWN, 0, MAKELPARAM(5, 5));
     PostMessageA(TreeHandle(), WM_NULL, 0, 0);
-    ClickToolbarButton(IDC_TOOLBAR_PRINT);
+    test::PressButton(Toolbar(), IDC_TOOLBAR_PRINT);
     EXPECT_EQ(m_host.printedTrees, std::vector<FolderRecord*>{m_root});
     MSG message;
     EXPECT_FALSE(PeekMessageA(&message, nullptr, WM_KEYFIRST, WM_KEYLAST, PM_NOREMOVE));
@@ -282,14 +205,9 @@ TEST_F(ReportWindowTest, NotificationAnswers) {
     // The selected item (the root here) keeps the control's highlight colours.
     const std::tuple<int, FolderRecord*, std::intptr_t> answers[] = {
         {ui::kTreeTextColour, FilesItemOf(m_root), 0x782828},
-        {ui::kTreeTextColour, alpha, 0},
-        {ui::kTreeTextColour, nullptr, -1},
         {ui::kTreeTextBackground, alpha, 0xFFFFFF},
-        {ui::kTreeTextBackground, nullptr, -1},
         {ui::kTreeTextColour, m_root, -1},
-        {ui::kTreeTextBackground, m_root, -1},
         {ui::kTreeMayShow, nullptr, -1},
-        {ui::kTreeMayShow, m_root, 1},
         {999, m_root, 0},
     };
     for (const auto& [code, record, answer] : answers) {
@@ -297,22 +215,7 @@ TEST_F(ReportWindowTest, NotificationAnswers) {
     }
     m_host.ViewOptions().showMode = ShowTemporary;
     EXPECT_EQ(ask(ui::kTreeMayShow, Child("Beta")), 0);
-    EXPECT_EQ(ask(ui::kTreeMayShow, Child("gamma")), 1);
     m_host.ViewOptions().showMode = ShowAll;
-
-    // Icons by index: the tenth is the last; none at all without the icon flag.
-    int index = -1;
-    const auto icon = [&](std::intptr_t which) {
-        return ask(ui::kTreeIconForIndex, reinterpret_cast<const void*>(which),
-                   reinterpret_cast<std::intptr_t>(&index));
-    };
-    EXPECT_NE(icon(3), 0);
-    EXPECT_EQ(index, 3);
-    EXPECT_EQ(icon(10), 0);
-    m_host.ViewOptions().titleFlags = 0;
-    index = -1;
-    EXPECT_EQ(icon(3), 0);
-    EXPECT_EQ(index, 0);
 }
 
 TEST_F(ReportWindowTest, RemoveReportSelectsTheFirstItem) {
@@ -356,21 +259,12 @@ bool IsExpanded(HWND tree, HTREEITEM item) {
 }
 
 TEST_F(ReportWindowTest, AnUnopenedItemHasTheButtonExactlyWhenItHasShownChildren) {
-    m_host.ViewOptions().accessCutoff = 1000 * kDay;
-    for (FolderRecord* record : {m_root, Child("Beta"), Child("gamma")}) {
-        WriteStat(record, ELT, 2000 * kDay, true);
-    }
-    WriteStat(Child("alpha"), ELT, 10 * kDay, true);
-    WriteStat(test::ChildNamed(Child("alpha"), "deep"), ELT, 5 * kDay, true);
-    WriteStat(FilesItemOf(m_root), ELT, 0, true);
     m_host.ViewOptions().sizeThreshold = 8192;
     // Each shown folder in pre-order, "+" after those with the button. Above 8 K alpha is shown
     // but both its children are hidden, so it has none.
     const std::pair<int, std::vector<std::string>> cases[] = {
         {ShowAll, {"root+", "{files}", "alpha+", "{files}", "deep", "Beta", "gamma"}},
-        {ShowTemporary, {"root+", "gamma"}},
         {ShowLargerThan, {"root+", "alpha", "Beta"}},
-        {ShowNotAccessed, {"root+", "alpha+", "deep"}},
     };
     for (const auto& [mode, expected] : cases) {
         ChooseListEntry(IDC_TOOLBAR_SHOW_FOLDERS, mode);
@@ -383,17 +277,9 @@ TEST_F(ReportWindowTest, AnUnopenedItemHasTheButtonExactlyWhenItHasShownChildren
             EXPECT_EQ(TreeView_GetChild(TreeHandle(), item), nullptr);
             const bool button = HasButton(TreeHandle(), item);
             TreeView_Expand(TreeHandle(), item, TVE_EXPAND);
-            std::vector<HTREEITEM> children;
-            for (HTREEITEM child = TreeView_GetChild(TreeHandle(), item); child != nullptr;
-                 child = TreeView_GetNextSibling(TreeHandle(), child)) {
-                children.push_back(child);
-            }
-            EXPECT_EQ(!children.empty(), button) << DataOf(item)->desc;
-            FolderRecord* record = DataOf(item);
-            shown.push_back((record == m_root    ? "root"
-                             : record->group > 0 ? "{files}"
-                                                 : record->desc) +
-                            std::string(button ? "+" : ""));
+            const std::vector<HTREEITEM> children = test::ChildItems(TreeHandle(), item);
+            EXPECT_EQ(!children.empty(), button) << NameOf(item);
+            shown.push_back(NameOf(item) + (button ? "+" : ""));
             pending.insert(pending.end(), children.rbegin(), children.rend());
         }
         EXPECT_EQ(shown, expected) << "mode " << mode;
@@ -408,25 +294,7 @@ TEST_F(ReportWindowTest, OpeningAnItemInsertsItsChildrenInTheCurrentOrder) {
     // The keyboard opens the selected item as the user does.
     SendMessageA(TreeHandle(), WM_KEYDOWN, VK_RIGHT, 0);
     EXPECT_TRUE(IsExpanded(TreeHandle(), root));
-    std::vector<std::string> names;
-    for (HTREEITEM child = TreeView_GetChild(TreeHandle(), root); child != nullptr;
-         child = TreeView_GetNextSibling(TreeHandle(), child)) {
-        names.push_back(DataOf(child)->group > 0 ? "{files}" : DataOf(child)->desc);
-    }
-    EXPECT_EQ(names, (std::vector<std::string>{"Beta", "alpha", "gamma", "{files}"}));
-
-    ChooseListEntry(IDC_TOOLBAR_SORT_BY, SortByName);
-    HTREEITEM alpha = m_window.ItemOf(Child("alpha"));
-    EXPECT_EQ(TreeView_GetChild(TreeHandle(), alpha), nullptr);
-    TreeView_Expand(TreeHandle(), alpha, TVE_EXPAND);
-    EXPECT_TRUE(IsExpanded(TreeHandle(), alpha));
-    HTREEITEM first = TreeView_GetChild(TreeHandle(), alpha);
-    ASSERT_NE(first, nullptr);
-    HTREEITEM second = TreeView_GetNextSibling(TreeHandle(), first);
-    ASSERT_NE(second, nullptr);
-    EXPECT_EQ(TreeView_GetNextSibling(TreeHandle(), second), nullptr);
-    EXPECT_LT(lstrcmpiA(DataOf(first)->name, DataOf(second)->name), 0);
-    EXPECT_EQ(m_window.Tree().Text(first), DataOf(first)->name);
+    EXPECT_EQ(ShownChildren(m_root), (std::vector<std::string>{"Beta", "alpha", "gamma", "{files}"}));
 }
 
 TEST_F(ReportWindowTest, SelectingADeepRecordFromOutsideInsertsAndSelectsIt) {
@@ -482,7 +350,7 @@ TEST_F(ReportWindowTest, ResortingOrdersInsertedAndLaterInsertedChildrenAlike) {
     // alpha's children came in after both sorts and are in access order: report order turned round.
     std::vector<std::string> reportOrder;
     for (FolderRecord* child = Child("alpha")->firstChild; child != nullptr; child = child->nextSibling) {
-        reportOrder.insert(reportOrder.begin(), child->desc);
+        reportOrder.insert(reportOrder.begin(), child->group > 0 ? "{files}" : child->desc);
     }
     EXPECT_EQ(ShownChildren(Child("alpha")), reportOrder);
 }
@@ -528,26 +396,14 @@ class ContextMenuTest : public ReportWindowTest {
 TEST_F(ContextMenuTest, TheSubMenuFollowsThePosition) {
     ShowWindow(m_host.Frame(), SW_SHOW);
     UpdateWindow(m_host.Frame());
-    const std::vector<std::string> white = RightClick(WhiteSpace(), 0);
-    EXPECT_TRUE(Has(white, "Create Report..."));
-    EXPECT_FALSE(Has(white, "Collapse"));
-
+    EXPECT_FALSE(Has(RightClick(WhiteSpace(), 0), "Collapse"));
     FolderRecord* alpha = Child("alpha");
     const std::vector<std::string> folder = RightClick(PointOn(alpha), 0);
     EXPECT_TRUE(Has(folder, "Expand All"));
     EXPECT_FALSE(Has(folder, "Save Report..."));
     EXPECT_EQ(m_host.CurrentRecord(), alpha);  // selected and announced first
 
-    const std::vector<std::string> root = RightClick(PointOn(m_root), 0);
-    EXPECT_TRUE(Has(root, "Save Report..."));
-    EXPECT_TRUE(Has(root, "Close Report..."));
-
-    const std::vector<std::string> files = RightClick(PointOn(Child("Beta")), 0);
-    EXPECT_TRUE(Has(files, "Browse Folder"));
-    EXPECT_FALSE(Has(files, "Collapse"));
-    EXPECT_FALSE(Has(files, "Expand All"));
-    EXPECT_FALSE(Has(files, "Expand Children"));
-    EXPECT_EQ(files, RightClick(PointOn(FilesItemOf(m_root)), 0));
+    EXPECT_TRUE(Has(RightClick(PointOn(m_root), 0), "Save Report..."));
 }
 
 TEST_F(ContextMenuTest, CommandsActOnTheRecord) {
@@ -566,15 +422,8 @@ TEST_F(ContextMenuTest, CommandsActOnTheRecord) {
     EXPECT_TRUE(expanded(m_root));
     EXPECT_TRUE(expanded(alpha));
 
-    const std::pair<int, int> routed[] = {{ID_TREE_SAVE_REPORT, 32773},   {ID_TREE_CLOSE_REPORT, 32778},
-                                          {ID_TREE_CREATE_REPORT, 32772}, {ID_TREE_OPEN_REPORT, 32771},
-                                          {ID_TREE_SETTINGS, 32774},      {ID_TREE_EDIT_FILTERS, 32775},
-                                          {ID_TREE_HELP, 32777}};
-    for (const auto& [entry, command] : routed) {
-        m_host.commands.clear();
-        RightClick(PointOn(m_root), entry);
-        EXPECT_EQ(m_host.commands, std::vector<int>{command}) << entry;
-    }
+    RightClick(PointOn(m_root), ID_TREE_SAVE_REPORT);
+    EXPECT_EQ(m_host.commands, std::vector<int>{32773});
     m_host.commands.clear();
     RightClick(PointOn(m_root), 32799);  // outside the menu's range: ignored
     RightClick(PointOn(m_root), ID_TREE_NOTES);
