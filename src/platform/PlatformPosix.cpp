@@ -1,5 +1,6 @@
 // POSIX back end of the platform layer (Linux and other Unix systems).
 #include "platform/Platform.h"
+#include "platform/UnixEntry.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -26,14 +27,7 @@ namespace {
 constexpr std::uint64_t kEpochDelta = 11644473600ULL;
 
 FileTime ToFileTime(const struct timespec& ts) {
-    if (ts.tv_sec < 0 && ts.tv_nsec == 0) {
-        return 0;
-    }
-    const std::int64_t seconds = static_cast<std::int64_t>(ts.tv_sec) + static_cast<std::int64_t>(kEpochDelta);
-    if (seconds < 0) {
-        return 0;
-    }
-    return static_cast<FileTime>(seconds) * 10000000ULL + static_cast<FileTime>(ts.tv_nsec / 100);
+    return detail::FileTimeOfUnix({static_cast<std::int64_t>(ts.tv_sec), static_cast<std::int64_t>(ts.tv_nsec)});
 }
 
 bool FromFileTime(FileTime time, std::time_t* out) {
@@ -46,19 +40,16 @@ bool FromFileTime(FileTime time, std::time_t* out) {
 }
 
 void FillEntry(const struct stat& st, DirEntry* entry) {
-    entry->attributes = S_ISDIR(st.st_mode) ? kAttrDirectory : kAttrArchive;
-    if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) {
-        entry->attributes |= kAttrReadOnly;
-    }
-    if (!entry->name.empty() && entry->name[0] == '.') {
-        entry->attributes |= kAttrHidden;
-    }
-    entry->size = S_ISDIR(st.st_mode) ? 0 : static_cast<std::int64_t>(st.st_size);
-    // Linux has no portable creation time here; the status-change time stands in for it, and
-    // the scanner takes the earlier of creation and last write anyway.
-    entry->creation = ToFileTime(st.st_ctim);
-    entry->lastAccess = ToFileTime(st.st_atim);
-    entry->lastWrite = ToFileTime(st.st_mtim);
+    detail::UnixStat unix;
+    unix.mode = static_cast<std::uint32_t>(st.st_mode);
+    unix.size = static_cast<std::int64_t>(st.st_size);
+    unix.blocks = static_cast<std::int64_t>(st.st_blocks);
+    unix.device = static_cast<std::uint64_t>(st.st_dev);
+    unix.inode = static_cast<std::uint64_t>(st.st_ino);
+    unix.accessed = {static_cast<std::int64_t>(st.st_atim.tv_sec), static_cast<std::int64_t>(st.st_atim.tv_nsec)};
+    unix.modified = {static_cast<std::int64_t>(st.st_mtim.tv_sec), static_cast<std::int64_t>(st.st_mtim.tv_nsec)};
+    unix.changed = {static_cast<std::int64_t>(st.st_ctim.tv_sec), static_cast<std::int64_t>(st.st_ctim.tv_nsec)};
+    detail::FillFromUnixStat(unix, entry);
 }
 
 struct DirState {
@@ -343,6 +334,114 @@ std::string ProgramFolder() {
     return slash == 0 ? std::string("/") : buffer.substr(0, slash);
 }
 
+FolderHandle::~FolderHandle() {
+    Close();
+}
+
+FolderHandle::FolderHandle(FolderHandle&& other) noexcept
+    : m_fd(std::exchange(other.m_fd, -1)),
+      m_path(std::move(other.m_path)),
+      m_pathOpen(other.m_pathOpen),
+      m_device(other.m_device),
+      m_fileId(other.m_fileId),
+      m_error(other.m_error) {}
+
+FolderHandle& FolderHandle::operator=(FolderHandle&& other) noexcept {
+    if (this != &other) {
+        Close();
+        m_fd = std::exchange(other.m_fd, -1);
+        m_path = std::move(other.m_path);
+        m_pathOpen = other.m_pathOpen;
+        m_device = other.m_device;
+        m_fileId = other.m_fileId;
+        m_error = other.m_error;
+    }
+    return *this;
+}
+
+bool FolderHandle::OpenRoot(const std::string& path) {
+    Close();
+    const int fd = ::open(path.empty() ? "" : path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    struct stat st;
+    if (fd < 0 || ::fstat(fd, &st) != 0) {
+        m_error = errno;
+        if (fd >= 0) {
+            ::close(fd);
+        }
+        return false;
+    }
+    m_fd = fd;
+    m_device = static_cast<std::uint64_t>(st.st_dev);
+    m_fileId = static_cast<std::uint64_t>(st.st_ino);
+    return true;
+}
+
+bool FolderHandle::OpenChild(const FolderHandle& parent, const DirEntry& entry, const std::string& /*fullPath*/) {
+    Close();
+    if (!parent.IsOpen() || entry.name.empty()) {
+        m_error = EBADF;
+        return false;
+    }
+    const int fd = ::openat(static_cast<int>(parent.m_fd), entry.name.c_str(),
+                            O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) {
+        m_error = errno;
+        return false;
+    }
+    // The listing measured the entry a moment ago; a mount point reports the mounted root.
+    m_fd = fd;
+    m_device = entry.device;
+    m_fileId = entry.fileId;
+    return true;
+}
+
+bool FolderHandle::Reopen(const FolderHandle& parent, const std::string& name) {
+    DirEntry entry;
+    entry.name = name;
+    entry.device = m_device;
+    entry.fileId = m_fileId;
+    struct stat st;
+    if (!OpenChild(parent, entry, std::string())) {
+        return false;
+    }
+    if (::fstat(static_cast<int>(m_fd), &st) != 0 || static_cast<std::uint64_t>(st.st_dev) != entry.device ||
+        static_cast<std::uint64_t>(st.st_ino) != entry.fileId) {
+        Close();
+        m_error = ESTALE;
+        return false;
+    }
+    return true;
+}
+
+bool FolderHandle::IsOpen() const {
+    return m_fd >= 0;
+}
+
+void FolderHandle::Close() {
+    if (m_fd >= 0) {
+        ::close(static_cast<int>(m_fd));
+        m_fd = -1;
+    }
+}
+
+bool CanEnterChild(const FolderHandle& parent, const DirEntry& entry, const std::string& /*fullPath*/) {
+    struct stat st;
+    const int dirFd = static_cast<int>(parent.m_fd);
+    return parent.IsOpen() && !entry.name.empty() &&
+           ::fstatat(dirFd, entry.name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(st.st_mode) &&
+           ::faccessat(dirFd, entry.name.c_str(), X_OK, AT_EACCESS | AT_SYMLINK_NOFOLLOW) == 0;
+}
+
+std::string ErrorText(int code) {
+    char buffer[256];
+    // The GNU variant returns the text (maybe a static one); the POSIX one fills the buffer.
+#if defined(__GLIBC__) && defined(_GNU_SOURCE)
+    return ::strerror_r(code, buffer, sizeof buffer);
+#else
+    return ::strerror_r(code, buffer, sizeof buffer) == 0 ? std::string(buffer) : "error " + std::to_string(code);
+#endif
+}
+
 DirReader::~DirReader() {
     Close();
 }
@@ -351,39 +450,27 @@ bool DirReader::Open(const std::string& folder) {
     Close();
     DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
     if (dir == nullptr) {
+        m_error = errno;
         return false;
     }
     m_impl = new DirState{dir};
     return true;
 }
 
-bool DirReader::OpenChild(const DirReader& parent, const std::string& name, const std::string& fullPath) {
-    const auto* parentState = static_cast<const DirState*>(parent.m_impl);
-    if (parentState == nullptr || name.empty()) {
-        return Open(fullPath);
-    }
+bool DirReader::Open(const FolderHandle& folder) {
     Close();
-    const int fd = ::openat(::dirfd(parentState->dir), name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0) {
-        return false;
-    }
-    DIR* dir = ::fdopendir(fd);
+    // The listing takes a descriptor of its own, so the folder's stays open for its sub-folders.
+    const int fd = folder.IsOpen() ? ::dup(static_cast<int>(folder.m_fd)) : -1;
+    DIR* dir = fd >= 0 ? ::fdopendir(fd) : nullptr;
     if (dir == nullptr) {
-        ::close(fd);
+        m_error = folder.IsOpen() ? errno : EBADF;
+        if (fd >= 0) {
+            ::close(fd);
+        }
         return false;
     }
+    ::rewinddir(dir);  // a duplicate shares the position of an earlier listing
     m_impl = new DirState{dir};
-    return true;
-}
-
-bool DirReader::StatSelf(DirEntry* entry) const {
-    const auto* state = static_cast<const DirState*>(m_impl);
-    struct stat st;
-    if (state == nullptr || ::fstat(::dirfd(state->dir), &st) != 0) {
-        return false;
-    }
-    entry->name.clear();
-    FillEntry(st, entry);
     return true;
 }
 
@@ -397,6 +484,7 @@ bool DirReader::Next(DirEntry* entry) {
         errno = 0;
         const struct dirent* d = ::readdir(state->dir);
         if (d == nullptr) {
+            m_error = errno;
             return false;
         }
         if (std::strcmp(d->d_name, ".") == 0 || std::strcmp(d->d_name, "..") == 0) {
@@ -419,6 +507,16 @@ void DirReader::Close() {
         delete state;
         m_impl = nullptr;
     }
+    m_error = 0;
+}
+
+std::vector<MountEntry> ReadMountTable() {
+    std::string text;
+    return ReadWholeFile("/proc/self/mountinfo", &text) ? ParseMountInfo(text) : std::vector<MountEntry>();
+}
+
+bool ReadsFoldersAsLinux() {
+    return false;  // the native build reads them so anyway
 }
 
 bool StatPath(const std::string& path, DirEntry* entry) {
@@ -496,7 +594,7 @@ bool QueryVolumeRaw(const std::string& path, VolumeRaw* out) {
         return false;
     }
     out->fileSystem = "posix";
-    out->flags = 0;
+    out->flags = kVolumeIsCompressed;  // take each file's allocated blocks (see the header)
     out->sectorsPerCluster = 1;
     out->bytesPerSector = static_cast<std::uint32_t>(vfs.f_frsize);
     out->totalClusters = static_cast<std::uint64_t>(vfs.f_blocks);
@@ -507,7 +605,7 @@ bool QueryVolumeRaw(const std::string& path, VolumeRaw* out) {
 
 bool CompressedFileSize(const std::string& path, std::int64_t* out) {
     struct stat st;
-    if (path.empty() || out == nullptr || ::stat(path.c_str(), &st) != 0) {
+    if (path.empty() || out == nullptr || ::lstat(path.c_str(), &st) != 0) {
         return false;
     }
     // st_blocks counts 512-byte units whatever the file system's block size.
