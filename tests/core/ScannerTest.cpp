@@ -665,27 +665,25 @@ TEST(Scanner, PseudoAndOtherFileSystemsAreNotEntered) {
 
 #else
 
-// Wine shows a Linux symbolic link to a folder as a folder with the reparse-point attribute;
-// Windows makes one with mklink /d. Either way the walk must not follow it back into itself.
-// The tree (a/b/c.txt, outside/o.txt, a/b/up -> the root, a/out -> outside) is made natively
-// before the test runs under Wine (see CMakeLists.txt), or here where links can be made.
+// On Windows a folder link (mklink /d) is entered, except when it leads back into the scanned
+// tree. The tree (a/b/c.txt, outside/o.txt, a/b/up -> the root, a/out -> outside) is made here
+// where links can be made.
 TEST(Scanner, LinkToAnAncestorIsNotEnteredAgain) {
-    ScratchDir dir;
-    std::string tree = dir.Path();
-    if (const char* prepared = std::getenv("QV_LINK_TREE")) {
-        tree = prepared;
-    } else {
-        dir.WriteText("a/b/c.txt", "hello\n");
-        dir.WriteText("outside/o.txt", "1234567\n");
-        std::error_code ec;
-        std::filesystem::create_directory_symlink(ScratchDir::FromUtf8(dir.Path()),
-                                                  ScratchDir::FromUtf8(dir.Sub("a/b/up")), ec);
-        if (ec) {
-            GTEST_SKIP() << "cannot make a folder link here: " << ec.message();
-        }
-        std::filesystem::create_directory_symlink(ScratchDir::FromUtf8(dir.Sub("outside")),
-                                                  ScratchDir::FromUtf8(dir.Sub("a/out")), ec);
+    if (platform::ReadsFoldersAsLinux()) {
+        GTEST_SKIP() << "under Wine links are files (see LinuxLinksAreFilesOfTheirOwnSizeUnderWine)";
     }
+    ScratchDir dir;
+    const std::string tree = dir.Path();
+    dir.WriteText("a/b/c.txt", "hello\n");
+    dir.WriteText("outside/o.txt", "1234567\n");
+    std::error_code ec;
+    std::filesystem::create_directory_symlink(ScratchDir::FromUtf8(dir.Path()), ScratchDir::FromUtf8(dir.Sub("a/b/up")),
+                                              ec);
+    if (ec) {
+        GTEST_SKIP() << "cannot make a folder link here: " << ec.message();
+    }
+    std::filesystem::create_directory_symlink(ScratchDir::FromUtf8(dir.Sub("outside")),
+                                              ScratchDir::FromUtf8(dir.Sub("a/out")), ec);
     platform::DirEntry entry;
     ASSERT_TRUE(platform::StatPath(platform::JoinPath(tree, "a\\b\\up"), &entry));
     ASSERT_NE(entry.attributes & platform::kAttrReparsePoint, 0u);
@@ -703,6 +701,29 @@ TEST(Scanner, LinkToAnAncestorIsNotEnteredAgain) {
     EXPECT_EQ(Stat(root, LFN), 2);
     EXPECT_EQ(Stat(root, MFS), 6 + 8);
     EXPECT_EQ(Stat(root, OFN), 5);
+}
+
+// Under Wine, Wine's own calls show a Linux link to a folder as a folder to enter and one to a
+// file as that file; the scan sees links as the native build does: files of their own size (the
+// length of the target's path), never entered. The tree (a/b/c.txt, outside/o.txt, a/b/up -> the
+// root, a/out -> outside, a/flink -> outside/o.txt, absolute targets) is made natively before
+// the test runs (see CMakeLists.txt).
+TEST(Scanner, LinuxLinksAreFilesOfTheirOwnSizeUnderWine) {
+    const char* prepared = std::getenv("QV_LINK_TREE");
+    if (prepared == nullptr || !platform::ReadsFoldersAsLinux()) {
+        GTEST_SKIP() << "not under Wine with the prepared link tree";
+    }
+    const std::string tree = prepared;
+    const std::int64_t linuxPath = static_cast<std::int64_t>(tree.size()) - 2;  // without "Z:"
+    auto report = MakeReport(true, 4096);
+    FolderRecord* root = Scan(report.get(), tree);
+    ASSERT_NE(root, nullptr);
+    EXPECT_EQ(Child(Child(Child(root, "a"), "b"), "up"), nullptr);
+    EXPECT_EQ(Child(Child(root, "a"), "out"), nullptr);
+    EXPECT_EQ(Stat(root, OFN), 3);  // a, a/b, outside
+    EXPECT_EQ(Stat(root, LFN), 2 + 3);
+    EXPECT_EQ(Stat(root, MFS), 6 + 8 + linuxPath + (linuxPath + 8) + (linuxPath + 14));
+    EXPECT_EQ(Stat(Child(root, "a"), LFN), 1 + 1 + 2);  // c.txt, up; out, flink
 }
 
 #endif
