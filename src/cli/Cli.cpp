@@ -590,8 +590,8 @@ int RunInfo(const std::vector<std::string>& words, const CliIo& io) {
     out << "Size:          " << SizeText(ReadStat(node, MFS)) << "\n";
     out << "Allocated:     " << SizeText(ReadStat(node, NFA)) << "\n";
     const char* mark = ErrorMarkText(node);
-    out << "Files:         " << CountText(ReadStat(node, LFN)) << (mark != nullptr ? std::string(" (") + mark + ")" : "")
-        << "\n";
+    out << "Files:         " << CountText(ReadStat(node, LFN))
+        << (mark != nullptr ? std::string(" (") + mark + ")" : "") << "\n";
     out << "Folders:       " << CountText(ReadStat(node, OFN)) << "\n";
     out << "Created:       " << DateTimeText(ReadStat(node, BTM)) << "\n";
     std::string access;

@@ -11,7 +11,6 @@
 
 #include "platform/Saturating.h"
 
-
 namespace qv {
 
 namespace {
@@ -246,8 +245,9 @@ void BuildFilesItemModel(AttrList* model, const std::vector<FilterKeys>& filters
 // Every folder is one self-contained work item (FolderTask): its record, its entry in its
 // parent's listing and the open parent it is opened from. Items are taken depth first from a
 // stack, so records, progress and the order of the tree are those of a recursive walk, but
-// nothing waits on the C stack, and an item could as well be taken by another thread: it touches
-// only its own record (plus the error marks of its ancestors) and the filter set's counters.
+// nothing waits on the C stack. An item needs nothing of the items before it, so several threads
+// could take items; they would each need their own filter set and working values, and a lock
+// around the list of open folders and the marks of a folder's ancestors.
 
 // A listed folder that its sub-folders are opened from. Its work items share it; it is closed
 // when the last of them has opened its folder. To keep few descriptors open in a deep tree, the
@@ -278,23 +278,24 @@ struct FolderTask {
 
 // What became of a folder's opening.
 enum class Reached {
-    Listed,    // opened and listed
-    Skipped,   // on a file system the walk does not enter: shown empty
-    Entered,   // could be entered but not listed
-    Refused,   // neither (no error: a link not followed)
-    Failed,    // neither, because of an error
+    Listed,   // opened and listed
+    Skipped,  // on a file system the walk does not enter: shown empty
+    Entered,  // could be entered but not listed
+    Refused,  // neither (no error: a link not followed)
+    Failed,   // neither, because of an error
 };
 
-// Descriptors a walk keeps open at most (about two per level deep down, one up here).
+// Listed folders a walk keeps open for their sub-folders at most. A tree deeper than that has
+// the shallowest of them closed, to be opened again when its next sub-folder's turn comes.
 constexpr std::size_t kMaxOpenFolders = 48;
 
 // File systems that show the system's state as files (sizes of memory, not of data) and are
 // not entered below the scan root.
 bool IsPseudoFileSystem(const std::string& type) {
-    static const char* const kTypes[] = {"proc",       "sysfs",   "devpts",  "cgroup",   "cgroup2", "debugfs",
-                                         "tracefs",    "securityfs", "pstore", "bpf",    "configfs", "fusectl",
-                                         "mqueue",     "binfmt_misc", "efivarfs", "selinuxfs", "nsfs", "autofs",
-                                         "rpc_pipefs", "usbfs"};
+    static const char* const kTypes[] = {"proc",      "sysfs",   "devpts",     "cgroup",      "cgroup2",
+                                         "debugfs",   "tracefs", "securityfs", "pstore",      "bpf",
+                                         "configfs",  "fusectl", "mqueue",     "binfmt_misc", "efivarfs",
+                                         "selinuxfs", "nsfs",    "autofs",     "rpc_pipefs",  "usbfs"};
     for (const char* known : kTypes) {
         if (type == known) {
             return true;
@@ -320,12 +321,20 @@ class Walker {
     // Opens, lists and records one folder, and stacks the work items of its sub-folders.
     // False when cancelled.
     bool Scan(FolderTask& task);
-    Reached Open(FolderTask& task, const std::string& path, platform::FolderHandle* handle,
-                 platform::DirReader* reader, std::shared_ptr<const LinkTarget>* links, int* error);
+    Reached Open(FolderTask& task,
+                 const std::string& path,
+                 platform::FolderHandle* handle,
+                 platform::DirReader* reader,
+                 std::shared_ptr<const LinkTarget>* links,
+                 int* error);
     // Lists the open folder: counts its files, creates the records of its sub-folders and
     // stacks their items. False when cancelled.
-    bool List(FolderTask& task, const std::string& path, platform::FolderHandle* handle,
-              platform::DirReader* reader, std::shared_ptr<const LinkTarget> links, int* error);
+    bool List(FolderTask& task,
+              const std::string& path,
+              platform::FolderHandle* handle,
+              platform::DirReader* reader,
+              std::shared_ptr<const LinkTarget> links,
+              int* error);
     void WriteCounts(FolderRecord* record, const DirEntry& own, bool listed);
     void MarkUnreadable(FolderRecord* record, const std::string& path, int error);
     // Makes sure the folder's descriptor is open, opening it and closed ancestors again.
@@ -348,6 +357,7 @@ class Walker {
     std::vector<FolderTask> m_tasks;       // folders still to scan, the next one last
     std::vector<FolderTask> m_children;    // scratch: the sub-folders of the folder being listed
     std::vector<OpenFolder*> m_open;       // folders whose descriptors are open
+    platform::DirReader m_reader;          // lists one folder after another
     std::string m_filePath;                // scratch for compressed-size queries
     std::string m_listedPath;              // full path of the folder being listed
     std::string m_rootFinal;               // final path of the scan root, resolved on demand
@@ -544,8 +554,8 @@ Reached Walker::Open(FolderTask& task,
         return Reached::Listed;
     }
     *error = opened ? reader->LastError() : handle->LastError();
-    const bool entered = parent != nullptr ? platform::CanEnterChild(parent->handle, task.entry, path)
-                                           : platform::CanEnterFolder(path);
+    const bool entered =
+        parent != nullptr ? platform::CanEnterChild(parent->handle, task.entry, path) : platform::CanEnterFolder(path);
     handle->Close();
     return entered ? Reached::Entered : Reached::Failed;
 }
@@ -620,10 +630,10 @@ bool Walker::Scan(FolderTask& task) {
         record->attrs.Reserve(FinalAttributeCount(m_filterKeys.size()));
     }
     OpenFolder* parent = task.parent.get();
-    const std::string path = parent != nullptr ? platform::JoinPath(parent->path, task.entry.name)
-                                               : platform::FullFolderPath(m_rootPath);
+    const std::string path =
+        parent != nullptr ? platform::JoinPath(parent->path, task.entry.name) : platform::FullFolderPath(m_rootPath);
     platform::FolderHandle handle;
-    platform::DirReader reader;
+    platform::DirReader& reader = m_reader;
     std::shared_ptr<const LinkTarget> links = task.links;
     int error = 0;
     const Reached reached = Open(task, path, &handle, &reader, &links, &error);

@@ -197,7 +197,8 @@ public:
     DirReader& operator=(const DirReader&) = delete;
 
     bool Open(const std::string& folder);
-    // Lists the open `folder` (from its start, however often it is listed).
+    // Lists the open `folder`, which must stay open meanwhile; a handle is listed once (list it
+    // again after opening it again). A reader may list one folder after another.
     bool Open(const FolderHandle& folder);
     // Fills `entry` with the next entry; false at the end or on failure.
     bool Next(DirEntry* entry);

@@ -112,8 +112,9 @@ std::vector<MountEntry> ParseMountInfo(std::string_view text) {
         if (type.empty() || major.empty() || minor.empty() || *majorEnd != '\0' || *minorEnd != '\0') {
             continue;
         }
-        mounts.push_back({Unescaped(mountPoint), std::string(type),
-                          LinuxDevice(static_cast<std::uint32_t>(majorNumber), static_cast<std::uint32_t>(minorNumber))});
+        mounts.push_back(
+            {Unescaped(mountPoint), std::string(type),
+             LinuxDevice(static_cast<std::uint32_t>(majorNumber), static_cast<std::uint32_t>(minorNumber))});
     }
     return mounts;
 }

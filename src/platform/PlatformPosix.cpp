@@ -16,6 +16,7 @@
 #include <cstring>
 #include <ctime>
 #include <utility>
+#include <vector>
 
 #include "platform/TemporaryName.h"
 
@@ -52,14 +53,51 @@ void FillEntry(const struct stat& st, DirEntry* entry) {
     detail::FillFromUnixStat(unix, entry);
 }
 
+// Linux lists with getdents64 straight from the folder's descriptor, into a buffer kept from
+// one listing to the next; other systems use the standard listing on a duplicate descriptor.
+#if defined(__linux__)
+constexpr bool kListsWithGetdents = true;
+#else
+constexpr bool kListsWithGetdents = false;
+#endif
+
 struct DirState {
-    DIR* dir = nullptr;
+    DIR* dir = nullptr;  // the standard listing
+    int fd = -1;         // Linux: the descriptor read with getdents64
+    bool ownsFd = false;
+    std::vector<char> buffer;
+    std::size_t at = 0;
+    std::size_t end = 0;
 };
 
 // Creates a new file for reading and writing: fails when the name is taken, by a link too, so
 // nothing anyone planted there is ever opened.
 int CreateExclusive(const std::string& path, mode_t mode) {
     return ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
+}
+
+// The next name of a listing, "." and ".." included; null at the end, with `*error` set on failure.
+const char* NextName(DirState* state, int* error) {
+#if defined(__linux__)
+    if (state->fd >= 0) {
+        if (state->at >= state->end) {
+            const ssize_t got = ::getdents64(state->fd, state->buffer.data(), state->buffer.size());
+            if (got <= 0) {
+                *error = got < 0 ? errno : 0;
+                return nullptr;
+            }
+            state->at = 0;
+            state->end = static_cast<std::size_t>(got);
+        }
+        const auto* record = reinterpret_cast<const struct dirent64*>(state->buffer.data() + state->at);
+        state->at += record->d_reclen;
+        return record->d_name;
+    }
+#endif
+    errno = 0;
+    const struct dirent* d = state->dir != nullptr ? ::readdir(state->dir) : nullptr;
+    *error = d == nullptr ? errno : 0;
+    return d != nullptr ? d->d_name : nullptr;
 }
 
 }  // namespace
@@ -382,8 +420,8 @@ bool FolderHandle::OpenChild(const FolderHandle& parent, const DirEntry& entry, 
         m_error = EBADF;
         return false;
     }
-    const int fd = ::openat(static_cast<int>(parent.m_fd), entry.name.c_str(),
-                            O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    const int fd =
+        ::openat(static_cast<int>(parent.m_fd), entry.name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0) {
         m_error = errno;
         return false;
@@ -444,57 +482,85 @@ std::string ErrorText(int code) {
 
 DirReader::~DirReader() {
     Close();
+    delete static_cast<DirState*>(m_impl);
 }
+
+namespace {
+
+DirState* ReusedState(void** impl) {
+    if (*impl == nullptr) {
+        auto* state = new DirState;
+        if (kListsWithGetdents) {
+            state->buffer.resize(32768);
+        }
+        *impl = state;
+    }
+    return static_cast<DirState*>(*impl);
+}
+
+}  // namespace
 
 bool DirReader::Open(const std::string& folder) {
     Close();
-    DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
-    if (dir == nullptr) {
+    const char* path = folder.empty() ? "." : folder.c_str();
+    DirState* state = ReusedState(&m_impl);
+    if (kListsWithGetdents) {
+        state->fd = ::open(path, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        state->ownsFd = true;
+    } else {
+        state->dir = ::opendir(path);
+    }
+    if (state->fd < 0 && state->dir == nullptr) {
         m_error = errno;
         return false;
     }
-    m_impl = new DirState{dir};
     return true;
 }
 
 bool DirReader::Open(const FolderHandle& folder) {
     Close();
-    // The listing takes a descriptor of its own, so the folder's stays open for its sub-folders.
-    const int fd = folder.IsOpen() ? ::dup(static_cast<int>(folder.m_fd)) : -1;
-    DIR* dir = fd >= 0 ? ::fdopendir(fd) : nullptr;
-    if (dir == nullptr) {
-        m_error = folder.IsOpen() ? errno : EBADF;
+    if (!folder.IsOpen()) {
+        m_error = EBADF;
+        return false;
+    }
+    DirState* state = ReusedState(&m_impl);
+    if (kListsWithGetdents) {
+        state->fd = static_cast<int>(folder.m_fd);  // a fresh descriptor reads from the start
+        return true;
+    }
+    // The standard listing takes a descriptor of its own; the folder's stays open.
+    const int fd = ::dup(static_cast<int>(folder.m_fd));
+    state->dir = fd >= 0 ? ::fdopendir(fd) : nullptr;
+    if (state->dir == nullptr) {
+        m_error = errno;
         if (fd >= 0) {
             ::close(fd);
         }
         return false;
     }
-    ::rewinddir(dir);  // a duplicate shares the position of an earlier listing
-    m_impl = new DirState{dir};
+    ::rewinddir(state->dir);
     return true;
 }
 
 bool DirReader::Next(DirEntry* entry) {
     auto* state = static_cast<DirState*>(m_impl);
-    if (state == nullptr) {
+    if (state == nullptr || (state->fd < 0 && state->dir == nullptr)) {
         return false;
     }
-    const int fd = ::dirfd(state->dir);
+    const int fd = state->fd >= 0 ? state->fd : ::dirfd(state->dir);
     for (;;) {
-        errno = 0;
-        const struct dirent* d = ::readdir(state->dir);
-        if (d == nullptr) {
-            m_error = errno;
+        const char* name = NextName(state, &m_error);
+        if (name == nullptr) {
             return false;
         }
-        if (std::strcmp(d->d_name, ".") == 0 || std::strcmp(d->d_name, "..") == 0) {
+        if (std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0) {
             continue;
         }
         struct stat st;
-        if (::fstatat(fd, d->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
+        if (::fstatat(fd, name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
             continue;  // vanished between listing and measuring
         }
-        entry->name = d->d_name;
+        entry->name = name;
         FillEntry(st, entry);
         return true;
     }
@@ -503,9 +569,17 @@ bool DirReader::Next(DirEntry* entry) {
 void DirReader::Close() {
     auto* state = static_cast<DirState*>(m_impl);
     if (state != nullptr) {
-        ::closedir(state->dir);
-        delete state;
-        m_impl = nullptr;
+        if (state->dir != nullptr) {
+            ::closedir(state->dir);
+        }
+        if (state->ownsFd && state->fd >= 0) {
+            ::close(state->fd);
+        }
+        state->dir = nullptr;
+        state->fd = -1;
+        state->ownsFd = false;
+        state->at = 0;
+        state->end = 0;
     }
     m_error = 0;
 }

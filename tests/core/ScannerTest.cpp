@@ -641,10 +641,9 @@ TEST(Scanner, PseudoAndOtherFileSystemsAreNotEntered) {
                 FolderRecord* proc = Child(root, "proc");
                 FolderRecord* tmp = Child(root, "tmp");
                 text += (oneFileSystem ? " -x:" : "default:") + std::string(" LFN ") + std::to_string(Stat(root, LFN)) +
-                        ", OFN " + std::to_string(Stat(root, OFN)) + ", proc " +
-                        (HasKey(proc, ALC) ? "path " : "") + std::to_string(Stat(proc, LFN)) + "/" +
-                        std::to_string(Stat(proc, OFN)) + ", tmp " + std::to_string(Stat(tmp, LFN)) + ", ERR " +
-                        std::to_string(Stat(root, ERR)) + ";";
+                        ", OFN " + std::to_string(Stat(root, OFN)) + ", proc " + (HasKey(proc, ALC) ? "path " : "") +
+                        std::to_string(Stat(proc, LFN)) + "/" + std::to_string(Stat(proc, OFN)) + ", tmp " +
+                        std::to_string(Stat(tmp, LFN)) + ", ERR " + std::to_string(Stat(root, ERR)) + ";";
             }
         }
         const bool written = ::write(pipeFds[1], text.data(), text.size()) == static_cast<ssize_t>(text.size());

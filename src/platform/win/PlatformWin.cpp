@@ -126,7 +126,7 @@ struct DirState {
     HANDLE find = INVALID_HANDLE_VALUE;
     WIN32_FIND_DATAW pending{};
     bool hasPending = false;
-    int linuxFd = -1;
+    int linuxFd = -1;  // under Wine: the listed folder's descriptor (not owned)
     std::vector<char> buffer;
     std::size_t at = 0;
     std::size_t end = 0;
@@ -482,17 +482,9 @@ bool DirReader::Open(const FolderHandle& folder) {
         }
         return Open(folder.m_path);
     }
-    // The listing takes a descriptor of its own, so the folder's stays open for its sub-folders.
-    const long long fd = wine::Duplicate(static_cast<int>(folder.m_fd));
-    if (fd < 0 || wine::Rewind(static_cast<int>(fd)) < 0) {
-        m_error = wine::WindowsErrorOf(fd < 0 ? fd : -5);
-        if (fd >= 0) {
-            wine::Close(static_cast<int>(fd));
-        }
-        return false;
-    }
+    // Read straight from the folder's descriptor, which a fresh open leaves at the start.
     auto* state = new DirState;
-    state->linuxFd = static_cast<int>(fd);
+    state->linuxFd = static_cast<int>(folder.m_fd);
     state->buffer.resize(32768);
     m_impl = state;
     return true;
@@ -526,9 +518,7 @@ bool DirReader::Next(DirEntry* entry) {
 void DirReader::Close() {
     auto* state = static_cast<DirState*>(m_impl);
     if (state != nullptr) {
-        if (state->linuxFd >= 0) {
-            wine::Close(state->linuxFd);
-        } else {
+        if (state->linuxFd < 0) {
             FindClose(state->find);
         }
         delete state;
@@ -662,13 +652,13 @@ bool CanEnterChild(const FolderHandle& parent, const DirEntry& entry, const std:
 
 std::string ErrorText(int code) {
     char* text = nullptr;
-    const DWORD length = FormatMessageA(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-        static_cast<DWORD>(code), 0, reinterpret_cast<char*>(&text), 0, nullptr);
+    const DWORD length =
+        FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                       nullptr, static_cast<DWORD>(code), 0, reinterpret_cast<char*>(&text), 0, nullptr);
     std::string result = length > 0 && text != nullptr ? std::string(text, length) : "error " + std::to_string(code);
     LocalFree(text);
-    while (!result.empty() && (result.back() == '\n' || result.back() == '\r' || result.back() == ' ' ||
-                               result.back() == '.')) {
+    while (!result.empty() &&
+           (result.back() == '\n' || result.back() == '\r' || result.back() == ' ' || result.back() == '.')) {
         result.pop_back();
     }
     return result;

@@ -16,10 +16,7 @@ constexpr bool kLinuxCallsBuilt = true;
 long long LinuxCall(long long number, long long a = 0, long long b = 0, long long c = 0, long long d = 0) {
     long long result;
     register long long r10 asm("r10") = d;
-    asm volatile("syscall"
-                 : "=a"(result)
-                 : "a"(number), "D"(a), "S"(b), "d"(c), "r"(r10)
-                 : "rcx", "r11", "memory");
+    asm volatile("syscall" : "=a"(result) : "a"(number), "D"(a), "S"(b), "d"(c), "r"(r10) : "rcx", "r11", "memory");
     return result;
 }
 #else
@@ -32,8 +29,6 @@ long long LinuxCall(long long, long long = 0, long long = 0, long long = 0, long
 
 constexpr long long kClose = 3;
 constexpr long long kFstat = 5;
-constexpr long long kLseek = 8;
-constexpr long long kDup = 32;
 constexpr long long kGetdents64 = 217;
 constexpr long long kOpenat = 257;
 constexpr long long kNewfstatat = 262;
@@ -168,16 +163,8 @@ long long OpenFolder(int folder, const char* name, bool followLink) {
     return LinuxCall(kOpenat, folder, Address(name), flags);
 }
 
-long long Duplicate(int fd) {
-    return LinuxCall(kDup, fd);
-}
-
 long long Close(int fd) {
     return LinuxCall(kClose, fd);
-}
-
-long long Rewind(int fd) {
-    return LinuxCall(kLseek, fd, 0, 0);
 }
 
 long long ReadEntries(int fd, void* buffer, std::size_t size) {

@@ -25,10 +25,8 @@ std::string WindowsPathOf(const std::string& linuxPath);
 
 // Each call returns its result, or minus the Linux error number.
 long long OpenFolder(int folder, const char* name, bool followLink);  // a descriptor
-long long Duplicate(int fd);
 long long Close(int fd);
-long long Rewind(int fd);
-long long ReadEntries(int fd, void* buffer, std::size_t size);  // getdents64
+long long ReadEntries(int fd, void* buffer, std::size_t size);          // getdents64
 long long StatAt(int folder, const char* name, detail::UnixStat* out);  // the link itself
 long long StatOpen(int fd, detail::UnixStat* out);
 long long CanSearch(int folder, const char* name);  // 0 when the folder may be entered
