@@ -132,7 +132,7 @@ if [ "$wine" = 1 ]; then
     bash "$root/scripts/desktop-home.sh"
     export WINEPREFIX=$wine_prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
     [ -f "$wine_prefix/system.reg" ] || wineboot -i >/dev/null 2>&1 || true
-    wineserver -p  # one server for all runs, so each start is cheap
+    wineserver -p || true  # one server for all runs (refused when one already runs: use it)
     trap 'wineserver -k >/dev/null 2>&1 || true; rm -rf "$work"' EXIT
 fi
 
