@@ -262,7 +262,7 @@ ChainScan ScanChainOnSmallStack(const std::string& path) {
 TEST(Scanner, TreeAsDeepAsThePathLimitAllowsOnASmallStack) {
     ScratchDir dir;
     const std::string base = platform::FullFolderPath(dir.Path());
-    // "\\a" per level, as deep as the longest path allows: about 2,000 levels under Wine,
+    // One "a" per level, as deep as the longest path allows: about 2,000 levels under Wine,
     // depending on the scratch folder's path. Wine opens a folder by its path in time that grows
     // with the square of its depth (its server resolves the opened path link by link), so making
     // the chain is slow; it stops at 1,900 (on Windows, whose paths allow 16,000 levels, too).
