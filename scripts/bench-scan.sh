@@ -3,13 +3,17 @@
 # a warm cache, then the Windows build under Wine against the native one.
 #
 #   scripts/bench-scan.sh [--runs N] [--no-wine] [DIR...]   (default: /usr /usr/share /usr/include)
-#   scripts/bench-scan.sh --check DIR                       report root's figures against find
+#   scripts/bench-scan.sh --check DIR                       only the agreement with find and du
 #
-# Prints, per folder, the median and min-max wall time of five interleaved runs after a warm-up,
-# the median CPU time (user + system), the peak RSS, the ratios to du -s, the memory per folder
-# (peak RSS minus that of scanning an empty folder, divided by the folders), and the time to
-# save and to reopen the report. Builds (or reuses) QV_NATIVE_BUILD (default build/scanner-bench)
-# and QV_WIN64_BUILD (default build/scanner-win64); nothing else is touched.
+# Prints, per folder, first the agreement of the report's root with find (files, folders) and
+# du -s (bytes with --apparent-size, and allocated bytes; du counts each hard link like find, -l,
+# and its total less the folders' own sizes and blocks is what the files take); then the median
+# and min-max wall time of five interleaved runs after a warm-up, the median CPU time (user +
+# system), the peak RSS, the ratios to du -s, the memory per folder (peak RSS minus that of
+# scanning an empty folder, divided by the folders), and the time to save and to reopen the
+# report; then the Windows build under Wine, whose figures must equal the native ones. Exits 1
+# when any figure disagrees. Builds (or reuses) QV_NATIVE_BUILD (default build/scanner-bench) and
+# QV_WIN64_BUILD (default build/scanner-win64); nothing else is touched.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -51,24 +55,48 @@ number_of() {
     echo "${text:-0}"
 }
 
+# The root's figures of a report file as "files bytes allocated folders".
+report_figures() {
+    local info
+    info=$("$1" info "$2")
+    printf '%s %s %s %s\n' \
+        "$(number_of "$(printf '%s\n' "$info" | sed -n 's/^Files: *//p')")" \
+        "$(number_of "$(printf '%s\n' "$info" | sed -n 's/^Size: *//p')")" \
+        "$(number_of "$(printf '%s\n' "$info" | sed -n 's/^Allocated: *//p')")" \
+        "$(number_of "$(printf '%s\n' "$info" | sed -n 's/^Folders: *//p')")"
+}
+
+disagreements=0
+
+# Compares the scan of $1 with find and du; prints one line per figure.
+agreement() {
+    local dir=$1 status=0
+    "$cli" scan "$dir" --quiet -o "$work/check.mcr" || status=$?
+    [ "$status" = 0 ] || echo "quarvex-cli exited with $status (unreadable folders are named above)"
+    read -r files bytes allocated folders <<<"$(report_figures "$cli" "$work/check.mcr")"
+    local find_files find_folders du_bytes du_allocated dir_bytes dir_blocks
+    find_files=$(find "$dir" ! -type d 2>/dev/null | wc -l)
+    find_folders=$(find "$dir" -mindepth 1 -type d 2>/dev/null | wc -l)
+    du_bytes=$(du -sl --apparent-size -B1 "$dir" 2>/dev/null | cut -f1)
+    du_allocated=$(du -sl -B1 "$dir" 2>/dev/null | cut -f1)
+    dir_bytes=$(find "$dir" -type d -printf '%s\n' 2>/dev/null | awk '{s += $1} END {printf "%.0f", s}')
+    dir_blocks=$(find "$dir" -type d -printf '%b\n' 2>/dev/null | awk '{s += $1 * 512} END {printf "%.0f", s}')
+    compare files "$files" "find" "$find_files"
+    compare folders "$folders" "find" "$find_folders"
+    compare bytes "$bytes" "du --apparent-size - folders" "$((du_bytes - dir_bytes))"
+    compare allocated "$allocated" "du - folders' blocks" "$((du_allocated - dir_blocks))"
+}
+
+compare() {  # what ours tool theirs
+    local mark=same
+    if [ "$2" != "$4" ]; then mark=DIFFERENT; disagreements=$((disagreements + 1)); fi
+    printf '%-10s quarvex %16s   %-28s %16s   %s\n' "$1" "$2" "$3" "$4" "$mark"
+}
+
 if [ -n "$check" ]; then
-    "$cli" scan "$check" --quiet -o "$work/check.mcr"
-    info=$("$cli" info "$work/check.mcr")
-    files=$(number_of "$(printf '%s\n' "$info" | sed -n 's/^Files: *//p')")
-    bytes=$(number_of "$(printf '%s\n' "$info" | sed -n 's/^Size: *//p')")
-    folders=$(number_of "$(printf '%s\n' "$info" | sed -n 's/^Folders: *//p')")
-    find_files=$(find "$check" ! -type d | wc -l)
-    find_bytes=$(find "$check" ! -type d -printf '%s\n' | awk '{s += $1} END {printf "%.0f", s}')
-    find_folders=$(find "$check" -mindepth 1 -type d | wc -l)
-    status=0
-    for what in files bytes folders; do
-        ours=${!what}
-        theirs_name=find_$what
-        theirs=${!theirs_name}
-        if [ "$ours" = "$theirs" ]; then mark=same; else mark=DIFFERENT; status=1; fi
-        printf '%-8s quarvex %14s   find %14s   %s\n' "$what" "$ours" "$theirs" "$mark"
-    done
-    exit $status
+    agreement "$check"
+    [ "$disagreements" = 0 ]
+    exit
 fi
 
 # Runs a command, appending "wall cpu rss_kb" to the file $1.
@@ -104,12 +132,14 @@ if [ "$wine" = 1 ]; then
     bash "$root/scripts/desktop-home.sh"
     export WINEPREFIX=$wine_prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
     [ -f "$wine_prefix/system.reg" ] || wineboot -i >/dev/null 2>&1 || true
-    wineserver -p  # one server for all runs, so each start is cheap
+    wineserver -p || true  # one server for all runs (refused when one already runs: use it)
     trap 'wineserver -k >/dev/null 2>&1 || true; rm -rf "$work"' EXIT
 fi
 
 for dir in "${dirs[@]}"; do
     rm -f "$work"/*.t
+    echo "== $dir: agreement with find and du"
+    agreement "$dir"
     folders=$("$cli" scan "$dir" --quiet --stats 2>&1 >/dev/null | sed -n 's/.*folders: \([0-9]*\).*/\1/p')
     # Warm-up, then interleaved runs.
     for run in $(seq 0 "$runs"); do
@@ -152,6 +182,17 @@ for dir in "${dirs[@]}"; do
         wine_med=$(column_of "$work/wine.t" 1 | median)
         awk -v w="$wine_med" -v n="$cli_med" \
             'BEGIN {printf "under Wine (win64 build, 3 runs): median %.2f s, %.1f x native (target: at most 10 x)\n", w, w / n}'
+        "$root/scripts/wine-run.sh" "$wine_prefix" "$wine_cli" scan "$windir" --quiet -o "Z:$work/wine.mcr" || true
+        read -r wfiles wbytes wallocated wfolders <<<"$(report_figures "$cli" "$work/wine.mcr")"
+        read -r files bytes allocated folders <<<"$(report_figures "$cli" "$work/check.mcr")"
+        compare files "$wfiles" "native" "$files"
+        compare folders "$wfolders" "native" "$folders"
+        compare bytes "$wbytes" "native" "$bytes"
+        printf '%-10s quarvex %16s   %-28s %16s   (Windows clusters of the volume)\n' allocated "$wallocated" native "$allocated"
     fi
     echo
 done
+if [ "$disagreements" != 0 ]; then
+    echo "$disagreements figures disagree"
+    exit 1
+fi

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -24,9 +25,8 @@ namespace qv::test {
 // destruction. Paths are UTF-8 strings with the platform's separator.
 class ScratchDir {
 public:
-    ScratchDir() {
+    explicit ScratchDir(const std::filesystem::path& base = std::filesystem::temp_directory_path()) {
         static std::atomic<int> counter{0};
-        const auto base = std::filesystem::temp_directory_path();
         for (int attempt = 0;; ++attempt) {
             const std::string leaf = "qvtest-" + std::to_string(platform::Now() % 1000000007ULL) + "-" +
                                      std::to_string(counter++) + "-" + std::to_string(attempt);
@@ -134,7 +134,7 @@ inline int RunUnprivileged(const std::function<int()>& body) {
         }
         int status = 0;
         if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status) || WEXITSTATUS(status) == 255) {
-            std::printf("cannot run as the user nobody: the read-only case is not tried\n");
+            std::printf("cannot run as the user nobody here: the case is not tried\n");
             return -1;
         }
         return WEXITSTATUS(status);
@@ -142,5 +142,31 @@ inline int RunUnprivileged(const std::function<int()>& body) {
 #endif
     return body();
 }
+
+#ifndef _WIN32
+// RunUnprivileged for a body that says what it saw: the text it returns (a few kilobytes at
+// most); nullopt when it could not run unprivileged, a note in the text when it failed.
+inline std::optional<std::string> RunUnprivilegedForText(const std::function<std::string()>& body) {
+    int pipeFds[2];
+    if (::pipe(pipeFds) != 0) {
+        return std::nullopt;
+    }
+    const int status = RunUnprivileged([&] {
+        const std::string text = body();
+        return ::write(pipeFds[1], text.data(), text.size()) == static_cast<ssize_t>(text.size()) ? 0 : 1;
+    });
+    ::close(pipeFds[1]);
+    std::string text;
+    char buffer[4096];
+    for (ssize_t got; (got = ::read(pipeFds[0], buffer, sizeof buffer)) > 0;) {
+        text.append(buffer, static_cast<std::size_t>(got));
+    }
+    ::close(pipeFds[0]);
+    if (status < 0) {
+        return std::nullopt;
+    }
+    return status == 0 ? text : text + " [the body failed]";
+}
+#endif
 
 }  // namespace qv::test

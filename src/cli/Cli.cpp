@@ -31,22 +31,25 @@ constexpr const char* kVersion = "0.1.0";
 
 constexpr const char* kUsage =
     "Usage: quarvex-cli scan FOLDER [-o REPORT.mcr] [--filters FILE.mcf | --no-filters]\n"
-    "                        [--cluster BYTES] [--quiet] [--stats]\n"
+    "                        [--cluster BYTES] [-x | --one-file-system] [--quiet] [--stats]\n"
     "       quarvex-cli show REPORT.mcr [--titles LIST] [--sort name|size|created|access] [--stats]\n"
     "       quarvex-cli info REPORT.mcr [PATH]\n"
     "       quarvex-cli --help | --version\n"
     "\n"
     "scan   scans FOLDER with the built-in filters (or those of FILE.mcf, or none), writes the\n"
     "       report file with -o and prints the report tree and a summary unless --quiet.\n"
-    "       --cluster charges files in clusters of BYTES (a power of two) instead of the\n"
-    "       volume's. --stats prints the time of each step to the error stream.\n"
+    "       --cluster charges files in clusters of BYTES (a power of two up to 1 GiB) instead of\n"
+    "       what the file system allocated. -x stays on FOLDER's file system. Pseudo file\n"
+    "       systems (proc, sysfs, ...) below FOLDER are not entered. Folders that cannot be\n"
+    "       read are named on the error stream. --stats prints the time of each step there.\n"
     "show   prints a saved report as a tree. LIST is a comma-separated choice of size,\n"
     "       percent, precise, created, access and notes (default size,percent,notes).\n"
     "info   prints the information of the report's root, or of the folder whose full path\n"
     "       is PATH.\n"
     "\n"
-    "Exit status: 0 done, 1 bad usage, 2 a file or folder could not be read or written, or\n"
-    "the report file is incomplete (what could be read is shown).\n";
+    "Exit status: 0 done, 1 bad usage, 2 a file or folder could not be read or written (after\n"
+    "a scan: some folder could not be read), or the report file is incomplete (what could be\n"
+    "read is shown).\n";
 
 constexpr std::uint32_t kDefaultTitles = TitleSize | TitlePercent | TitleNotes | TitleIcon;
 
@@ -283,6 +286,7 @@ struct ScanArgs {
     std::string filterFile;
     bool noFilters = false;
     std::int64_t cluster = 0;
+    bool oneFileSystem = false;
     bool quiet = false;
     bool stats = false;
 };
@@ -306,10 +310,12 @@ std::string ParseScanArgs(const std::vector<std::string>& words, ScanArgs* args)
                 args->filterFile = value;
             } else if (!ParseCount(value, &args->cluster) || args->cluster <= 0 ||
                        !ClusterPolicy().ComputeFromUserSize(args->cluster)) {
-                return "--cluster needs a power of two, such as 4096";
+                return "--cluster needs a power of two up to 1073741824, such as 4096";
             }
         } else if (word == "--no-filters") {
             args->noFilters = true;
+        } else if (word == "-x" || word == "--one-file-system") {
+            args->oneFileSystem = true;
         } else if (word == "--quiet") {
             args->quiet = true;
         } else if (word == "--stats") {
@@ -369,6 +375,17 @@ int RunScan(const std::vector<std::string>& words, const CliIo& io) {
     options.titleFlags = kDefaultTitles;
     ScanControl control;
     control.titles = ComposeTitlesWith(options);
+    control.oneFileSystem = args.oneFileSystem;
+    std::int64_t unreadable = 0;
+    control.unreadable = [&io, &unreadable](const char* path, const char* reason) {
+        ++unreadable;
+        if (io.progress) {
+            io.progress("");
+        }
+        if (io.err) {
+            io.err(std::string("quarvex-cli: cannot read folder '") + path + "': " + reason + "\n");
+        }
+    };
     if (io.progress) {
         control.progress = [&io](const char* text, bool) { io.progress(text); };
     }
@@ -394,7 +411,11 @@ int RunScan(const std::vector<std::string>& words, const CliIo& io) {
     if (!args.quiet) {
         Printer out(io.out);
         PrintTree(root, SortKey::None, out);
-        out << Summary(root) << ", time: " << Seconds(scanSeconds) << "\n";
+        out << Summary(root);
+        if (unreadable != 0) {
+            out << ", unreadable folders: " << FormatGroupedNumber(unreadable);
+        }
+        out << ", time: " << Seconds(scanSeconds) << "\n";
         if (const int status = Finish(out, io); status != kExitOk) {
             return status;
         }
@@ -402,7 +423,7 @@ int RunScan(const std::vector<std::string>& words, const CliIo& io) {
     if (args.stats && io.err) {
         io.err(stats + ", folders: " + Number(ReadStat(root, OFN) + 1) + "\n");
     }
-    return kExitOk;
+    return unreadable != 0 ? kExitFile : kExitOk;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -479,10 +500,10 @@ int RunShow(const std::vector<std::string>& words, const CliIo& io) {
 }
 
 // The folder (not a files item) whose full path is `path`, ignoring one trailing separator on
-// either side; null when there is none.
+// either side (on POSIX only '/' separates); null when there is none.
 FolderRecord* FindByPath(FolderRecord* root, std::string path) {
     auto trim = [](std::string text) {
-        if (text.size() > 1 && (text.back() == '/' || text.back() == '\\')) {
+        if (text.size() > 1 && (text.back() == '/' || text.back() == platform::kPathSeparator)) {
             text.pop_back();
         }
         return text;
@@ -568,7 +589,9 @@ int RunInfo(const std::vector<std::string>& words, const CliIo& io) {
     }
     out << "Size:          " << SizeText(ReadStat(node, MFS)) << "\n";
     out << "Allocated:     " << SizeText(ReadStat(node, NFA)) << "\n";
-    out << "Files:         " << CountText(ReadStat(node, LFN)) << "\n";
+    const char* mark = ErrorMarkText(node);
+    out << "Files:         " << CountText(ReadStat(node, LFN))
+        << (mark != nullptr ? std::string(" (") + mark + ")" : "") << "\n";
     out << "Folders:       " << CountText(ReadStat(node, OFN)) << "\n";
     out << "Created:       " << DateTimeText(ReadStat(node, BTM)) << "\n";
     std::string access;

@@ -166,7 +166,8 @@ bool ClusterPolicy::ComputeFromUserSize(std::int64_t userClusterSize) {
     automatic = 0;
     compressedForAll = 0;
     ignoreCompression = 1;
-    const int shift = userClusterSize > 0 ? ClusterShiftOf(static_cast<std::uint64_t>(userClusterSize)) : -1;
+    const bool plausible = userClusterSize > 0 && userClusterSize <= kMaxUserClusterSize;
+    const int shift = plausible ? ClusterShiftOf(static_cast<std::uint64_t>(userClusterSize)) : -1;
     clusterShift = shift > 0 ? shift : 0;
     return shift > 0;
 }

@@ -27,6 +27,10 @@ VolumeInfo VolumeFromRaw(const platform::VolumeRaw& raw);
 // system cannot tell. The current directory is not changed.
 VolumeInfo QueryVolume(const std::string& path);
 
+// The largest cluster size a user may fix: no file system uses larger clusters, and larger
+// ones would make sums of whole clusters meaningless.
+constexpr std::int64_t kMaxUserClusterSize = std::int64_t{1} << 30;
+
 // How allocated space is computed for one scan. A plain record owned by its report (or by the
 // browser or tool that made it). clusterShift 0 means "no usable cluster size": files are then
 // charged their plain size.
@@ -40,7 +44,8 @@ struct ClusterPolicy {
     static constexpr std::size_t kMaxText = 4 * 11 + 3 + 1;
 
     // Fills the policy for a scan of `path`: from its volume when `userClusterSize` is 0,
-    // otherwise a fixed cluster size with compression ignored. On failure the fields set so
+    // otherwise a fixed cluster size (a power of two up to kMaxUserClusterSize, else it fails)
+    // with compression ignored. On failure the fields set so
     // far stay and clusterShift is 0, so files are charged their plain size.
     bool Compute(const std::string& path, std::int64_t userClusterSize);
     // The two halves of Compute, for callers that already hold the figures.

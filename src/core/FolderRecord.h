@@ -28,6 +28,12 @@ constexpr const char* FCA = "FCA";      // 'i' 1 when a temporary filter matched
 constexpr const char* DRM = "DRM";      // 's' the report's created text
 constexpr const char* CRP = "CRP";      // 'i' serial of the report that built the folder
 constexpr const char* notes = "notes";  // 's' the user's notes, absent until written
+constexpr const char* ERR = "ERR";      // 'i' read errors (bits below), absent when there were none
+
+// Marks of ERR: the folder could not be read ("error here"), or a folder below it could not
+// ("error below"). Such a folder keeps the figures that could be read, which are then too small.
+constexpr std::int32_t kErrorHere = 1;
+constexpr std::int32_t kErrorBelow = 2;
 
 // Per-filter codes; a key is the code, ":" and the filter's name. 1-3 are sub-tree totals,
 // 4-6 the folder's direct values.
@@ -62,6 +68,16 @@ inline bool WriteStat(FolderRecord* record, const char* key, std::int64_t value,
 
 inline bool WriteText(FolderRecord* record, const char* key, const char* text, bool replace) {
     return record != nullptr && record->attrs.Set(key, AttrValue(text), replace);
+}
+
+// The read-error mark as the info panel and quarvex-cli show it: "error here" when the folder
+// could not be read, "error below" when only a folder below it could not; null without a mark.
+inline const char* ErrorMarkText(FolderRecord* record) {
+    const std::int64_t marks = record != nullptr ? record->attrs.Get(ERR).AsLenientInt() : 0;
+    if ((marks & kErrorHere) != 0) {
+        return "error here";
+    }
+    return (marks & kErrorBelow) != 0 ? "error below" : nullptr;
 }
 
 }  // namespace qv

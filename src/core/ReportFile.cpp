@@ -20,6 +20,8 @@ namespace {
 constexpr const char* kTopName = "report";
 constexpr const char* kFiltersName = "?filters?";
 constexpr const char* kDriveName = "?drive?";
+// A folder's read-error marks (ERR) as a decimal text; readers that do not know it skip it.
+constexpr const char* kErrorName = "error";
 constexpr const char* kStylesheet = "report.xsl";
 constexpr const char* kOldVersion = "0.0.3";
 constexpr std::int64_t kTicksPerSecond = 10000000;
@@ -52,7 +54,8 @@ bool IsSeparator(char c) {
 // keep their names whole: below the root a name ending in '\\' is a real POSIX file name.
 std::string SavedName(const char* desc, bool topLevel) {
     std::string name = desc != nullptr ? desc : "";
-    while (topLevel && name.size() > 1 && IsSeparator(name.back())) {
+    const bool posixPath = !name.empty() && name[0] == '/';
+    while (topLevel && name.size() > 1 && (posixPath ? name.back() == '/' : IsSeparator(name.back()))) {
         name.pop_back();
     }
     return name;
@@ -176,6 +179,9 @@ AttrNode* SaveTreeBuilder::CopyFolder(FolderRecord* record, AttrNode* parent) {
     if (record == m_report->Root()) {
         copy->attrs.Set("date", AttrValue(ReadText(record, DRM)), false);
     }
+    if (const std::int64_t marks = ReadStat(record, ERR); marks != 0) {
+        copy->attrs.Set(kErrorName, AttrValue(std::to_string(marks).c_str()), false);
+    }
     return copy;
 }
 
@@ -265,11 +271,12 @@ void DeleteTopLevel(FolderRecord* root) {
 // The separator of rebuilt paths, from the root's name (see the header).
 char SeparatorFor(const char* rootName) {
     const std::string name = rootName != nullptr ? rootName : "";
-    if ((name.size() > 1 && name[1] == ':') || name.find('\\') != std::string::npos) {
-        return '\\';
-    }
+    // A POSIX path first: there a backslash is an ordinary character of a name.
     if (!name.empty() && name[0] == '/') {
         return '/';
+    }
+    if ((name.size() > 1 && name[1] == ':') || name.find('\\') != std::string::npos) {
+        return '\\';
     }
     return platform::kPathSeparator;
 }
@@ -370,7 +377,9 @@ void TreeRebuilder::SetPath(FolderRecord* record, FolderRecord* parent) {
             return;  // the parent's path was too long to keep, and so is this one
         }
         path = parentPath;
-        if (!path.empty() && !IsSeparator(path.back())) {
+        const bool endsInSeparator =
+            !path.empty() && (m_separator == '/' ? path.back() == '/' : IsSeparator(path.back()));
+        if (!path.empty() && !endsInSeparator) {
             path += m_separator;
         }
         path += record->name != nullptr ? record->name : "";
@@ -434,6 +443,9 @@ FolderRecord* TreeRebuilder::RebuildOne(AttrNode* saved, FolderRecord* parent) {
     ApplyInfo(saved, record);
     if (const char* text = saved->attrs.Get(notes).AsText()) {
         record->attrs.Set(notes, AttrValue(text), false);
+    }
+    if (const std::int32_t marks = saved->attrs.Get(kErrorName).AsLenientInt() & (kErrorHere | kErrorBelow)) {
+        record->attrs.Set(ERR, AttrValue(marks), false);
     }
     if (m_first) {
         const char* date = saved->attrs.Get("date").AsText();

@@ -7,8 +7,9 @@
 // folder with every folder below it, files items included. A folder node carries its plain name,
 // its size class as kind, 1 as group for a files item, its allocated space as val, and text
 // attributes: one per filter position with hits ("N1;S2;A3-S2", "+;N4" when all hits are direct,
-// or "+;N4;S5;A6-S5"), "info" ("LFN;NFA-MFS;OFN;BTM s;ELT s"), "notes" and, on the root only,
-// "date". Version "0.0.3" files, whose "info" holds LFN;MFS;NFA;OFN;BTM;ELT with full file
+// or "+;N4;S5;A6-S5"), "info" ("LFN;NFA-MFS;OFN;BTM s;ELT s"), "notes", on the root only
+// "date", and "error" (the ERR marks as a number) on a folder that could not be read or has one
+// below it that could not; readers that know no "error" skip it. Version "0.0.3" files, whose "info" holds LFN;MFS;NFA;OFN;BTM;ELT with full file
 // times, are read but never written.
 //
 // Root names: trailing separators are dropped when saving ("C:\" is saved as "C:", "/home/u/" as
@@ -17,8 +18,9 @@
 // whose name has a ':' as its second character gets its path with a backslash added ("C:\",
 // "C:\Windows\"); any other root's path is its name as saved ("/", "/home/u"). Paths below the
 // root are the parent's path, a separator (unless the parent's path ends in one) and the folder
-// name; the separator is '\' when the root name has a drive colon or a backslash, '/' when it
-// starts with '/', else the platform's.
+// name; the separator is '/' when the root name starts with '/' (a POSIX path, in which a
+// backslash is an ordinary character and is kept at the end of a root name too), else '\' when
+// it has a drive colon or a backslash, else the platform's.
 //
 // Limits: a rebuilt path longer than 32,767 bytes is not stored (such a folder cannot exist on
 // disk), and the paths of one opened file together stay within 256 MiB plus 16 times the file

@@ -6,8 +6,10 @@
 #include <climits>
 #include <cstdio>
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
+#include "platform/Saturating.h"
 
 namespace qv {
 
@@ -18,9 +20,6 @@ using platform::FileTime;
 
 // Paces the progress display across every scan of the process; never reset.
 std::atomic<std::uint32_t> g_folderCounter{0};
-
-// Levels whose listings stay open while their sub-folders are walked.
-constexpr std::size_t kOpenListingLevels = 64;
 
 bool Cancelled(const ScanControl& control) {
     return control.cancel != nullptr && control.cancel->load(std::memory_order_relaxed) != 0;
@@ -113,6 +112,7 @@ struct FixedKeys {
     std::uint32_t fca = InternAttrName(FCA);
     std::uint32_t drm = InternAttrName(DRM);
     std::uint32_t crp = InternAttrName(CRP);
+    std::uint32_t err = InternAttrName(ERR);
 };
 
 const FixedKeys& Keys() {
@@ -241,32 +241,68 @@ void BuildFilesItemModel(AttrList* model, const std::vector<FilterKeys>& filters
 
 // ---------------------------------------------------------------------------------------------
 // The walk.
+//
+// Every folder is one self-contained work item (FolderTask): its record, its entry in its
+// parent's listing and the open parent it is opened from. Items are taken depth first from a
+// stack, so records, progress and the order of the tree are those of a recursive walk, but
+// nothing waits on the C stack. An item needs nothing of the items before it, so several threads
+// could take items; they would each need their own filter set and working values, and a lock
+// around the list of open folders and the marks of a folder's ancestors.
 
-// A sub-folder entry kept from the folder's one listing until its turn comes.
-struct SubFolder {
-    DirEntry entry;
+// A listed folder that its sub-folders are opened from. Its work items share it; it is closed
+// when the last of them has opened its folder. To keep few descriptors open in a deep tree, the
+// walk may close it earlier; it is then opened again from its own parent and checked to be
+// the same folder. Kept alive by the folders below it, which may need it for that.
+struct OpenFolder {
+    std::shared_ptr<OpenFolder> parent;  // null for the root
+    std::string name;                    // its name in the parent
+    std::string path;                    // its full path
+    platform::FolderHandle handle;
+    std::size_t depth = 0;
+    std::size_t pending = 0;  // work items of its sub-folders not yet opened
 };
 
-// The working values of one folder level of the walk.
-struct WalkFrame {
+// The final paths of the links (Windows reparse points) entered on the way to a folder.
+struct LinkTarget {
+    std::string finalPath;
+    std::shared_ptr<const LinkTarget> above;
+};
+
+// One folder to scan.
+struct FolderTask {
+    std::shared_ptr<OpenFolder> parent;  // null for the root
     FolderRecord* record = nullptr;
-    std::size_t pathLength = 0;  // length of the walker's path while this folder is current
-    FileTime creation = 0;       // own creation time (BTM)
-    FileTime listedAccess = 0;   // own access time as the parent's listing showed it
-    std::int64_t files = 0;
-    std::int64_t size = 0;
-    std::int64_t allocated = 0;
-    std::int64_t folders = 0;
-    FileTime latestAccess = 0;
-    bool temporary = false;
-    bool listed = false;      // the listing was read: the counts are written
-    bool pushedLink = false;  // this folder was entered through a link whose target is stacked
-    // The folder's listing, kept open while its sub-folders are walked so they open relative
-    // to it (only in the first kOpenListingLevels levels, to bound the open handles).
-    std::unique_ptr<platform::DirReader> reader;
-    std::vector<SubFolder> subFolders;
-    std::size_t next = 0;
+    DirEntry entry;  // the folder's entry in its parent's listing (the root's own, read before)
+    std::shared_ptr<const LinkTarget> links;
 };
+
+// What became of a folder's opening.
+enum class Reached {
+    Listed,   // opened and listed
+    Skipped,  // on a file system the walk does not enter: shown empty
+    Entered,  // could be entered but not listed
+    Refused,  // neither (no error: a link not followed)
+    Failed,   // neither, because of an error
+};
+
+// Listed folders a walk keeps open for their sub-folders at most. A tree deeper than that has
+// the shallowest of them closed, to be opened again when its next sub-folder's turn comes.
+constexpr std::size_t kMaxOpenFolders = 48;
+
+// File systems that show the system's state as files (sizes of memory, not of data) and are
+// not entered below the scan root.
+bool IsPseudoFileSystem(const std::string& type) {
+    static const char* const kTypes[] = {"proc",      "sysfs",   "devpts",     "cgroup",      "cgroup2",
+                                         "debugfs",   "tracefs", "securityfs", "pstore",      "bpf",
+                                         "configfs",  "fusectl", "mqueue",     "binfmt_misc", "efivarfs",
+                                         "selinuxfs", "nsfs",    "autofs",     "rpc_pipefs",  "usbfs"};
+    for (const char* known : kTypes) {
+        if (type == known) {
+            return true;
+        }
+    }
+    return false;
+}
 
 class Walker {
   public:
@@ -282,26 +318,35 @@ class Walker {
     FolderRecord* Run(const char* path, FolderRecord* record);
 
   private:
-    // Starts a folder whose full path is in m_path and whose entry in its parent's listing is
-    // `entry` (null for the root): lists it (files counted, sub-folders kept) and pushes its
-    // frame. False when cancelled.
-    bool Enter(FolderRecord* record, const DirEntry* entry, bool mayList);
-    // Writes the folder's counts and dates once all its sub-folders are done, and pops it.
-    void Leave();
-    void CountFile(WalkFrame& frame, DirEntry& entry);
+    // Opens, lists and records one folder, and stacks the work items of its sub-folders.
+    // False when cancelled.
+    bool Scan(FolderTask& task);
+    Reached Open(FolderTask& task,
+                 const std::string& path,
+                 platform::FolderHandle* handle,
+                 platform::DirReader* reader,
+                 std::shared_ptr<const LinkTarget>* links,
+                 int* error);
+    // Lists the open folder: counts its files, creates the records of its sub-folders and
+    // stacks their items. False when cancelled.
+    bool List(FolderTask& task,
+              const std::string& path,
+              platform::FolderHandle* handle,
+              platform::DirReader* reader,
+              std::shared_ptr<const LinkTarget> links,
+              int* error);
+    void WriteCounts(FolderRecord* record, const DirEntry& own, bool listed);
+    void MarkUnreadable(FolderRecord* record, const std::string& path, int error);
+    // Makes sure the folder's descriptor is open, opening it and closed ancestors again.
+    bool Reach(OpenFolder* folder, int* error);
+    void Register(OpenFolder* folder);
+    void Release(OpenFolder* folder);
+    bool SkipsFileSystem(std::uint64_t device, std::uint64_t parentDevice);
+    void CountFile(DirEntry& entry);
     void AppendFilterCounts(FolderRecord* record);
-    std::int64_t FileAllocated(const DirEntry& entry);
-    // False when the link entry `entry` (path in m_path) must not be entered.
-    bool MayEnterLink(std::string* target);
-    WalkFrame& Top() { return m_frames[m_depth - 1]; }
-    // Moves m_path from the current folder to its sub-folder `name`.
-    void AppendName(const std::string& name) {
-        const char last = m_path.empty() ? platform::kPathSeparator : m_path.back();
-        if (last != platform::kPathSeparator && last != '/') {
-            m_path += platform::kPathSeparator;
-        }
-        m_path += name;
-    }
+    std::int64_t FileAllocated(const DirEntry& entry, const std::string& folder);
+    // False when the link entry at `path` must not be entered; else its final path.
+    bool MayEnterLink(const std::string& path, const LinkTarget* entered, std::string* target);
 
     const ScanControl& m_control;
     FilterSet* m_filters;
@@ -309,40 +354,52 @@ class Walker {
     std::vector<FilterKeys> m_filterKeys;
     std::vector<FilterInfo> m_filterInfo;  // reused so reading counts allocates nothing
     AttrList m_model;                      // the names every folder ends with
-    std::string m_path;                    // full path of the current folder
+    std::vector<FolderTask> m_tasks;       // folders still to scan, the next one last
+    std::vector<FolderTask> m_children;    // scratch: the sub-folders of the folder being listed
+    std::vector<OpenFolder*> m_open;       // folders whose descriptors are open
+    platform::DirReader m_reader;          // lists one folder after another
     std::string m_filePath;                // scratch for compressed-size queries
+    std::string m_listedPath;              // full path of the folder being listed
     std::string m_rootFinal;               // final path of the scan root, resolved on demand
     bool m_rootResolved = false;
-    std::vector<std::string> m_linkTargets;  // targets of the links entered on the current path
-    std::vector<WalkFrame> m_frames;         // reused level by level; m_depth of them are live
-    std::size_t m_depth = 0;
+    std::uint64_t m_rootDevice = 0;
+    bool m_mountsRead = false;
+    std::unordered_map<std::uint64_t, std::string> m_fileSystemTypes;  // device -> type
+    // The working values of the folder being listed.
+    std::int64_t m_files = 0;
+    std::int64_t m_size = 0;
+    std::int64_t m_allocated = 0;
+    std::int64_t m_folders = 0;
+    FileTime m_latestAccess = 0;
+    bool m_temporary = false;
     const char* m_rootPath = nullptr;
 };
 
-std::int64_t Walker::FileAllocated(const DirEntry& entry) {
+std::int64_t Walker::FileAllocated(const DirEntry& entry, const std::string& folder) {
     const bool compressedAttr = (entry.attributes & platform::kAttrCompressed) != 0;
     const bool askCompressed = m_policy != nullptr && (m_policy->compressedForAll != 0 ||
                                                        (m_policy->ignoreCompression == 0 && compressedAttr));
     if (!askCompressed) {
         return ClusterRoundedSize(entry.size, m_policy != nullptr ? m_policy->clusterShift : 0);
     }
-    m_filePath = platform::JoinPath(m_path, entry.name);
+    if (entry.allocated >= 0) {
+        return entry.allocated;  // the listing measured it already
+    }
+    m_filePath = platform::JoinPath(folder, entry.name);
     return AllocatedSize(m_policy, entry.size, compressedAttr, m_filePath);
 }
 
-void Walker::CountFile(WalkFrame& frame, DirEntry& entry) {
-    const std::int64_t allocated = FileAllocated(entry);
-    frame.files += 1;
-    frame.size += entry.size;
-    if (entry.size != 0) {
-        frame.allocated += allocated;
-    }
-    frame.latestAccess = std::max(frame.latestAccess, entry.lastAccess);
+void Walker::CountFile(DirEntry& entry) {
+    const std::int64_t allocated = FileAllocated(entry, m_listedPath);
+    m_files += 1;
+    m_size = SaturatingAdd(m_size, entry.size);
+    m_allocated = SaturatingAdd(m_allocated, allocated);
+    m_latestAccess = std::max(m_latestAccess, entry.lastAccess);
     if (m_filters != nullptr) {
         bool temporary = false;
         // Matching folds the name in place; the entry is not used afterwards.
-        m_filters->MatchFile(entry.name.data(), entry.size, allocated, frame.temporary ? nullptr : &temporary);
-        frame.temporary = frame.temporary || temporary;
+        m_filters->MatchFile(entry.name.data(), entry.size, allocated, m_temporary ? nullptr : &temporary);
+        m_temporary = m_temporary || temporary;
     }
 }
 
@@ -358,8 +415,8 @@ void Walker::AppendFilterCounts(FolderRecord* record) {
     }
 }
 
-bool Walker::MayEnterLink(std::string* target) {
-    *target = platform::ResolveFinalPath(m_path);
+bool Walker::MayEnterLink(const std::string& path, const LinkTarget* entered, std::string* target) {
+    *target = platform::ResolveFinalPath(path);
     if (target->empty()) {
         return false;
     }
@@ -370,160 +427,270 @@ bool Walker::MayEnterLink(std::string* target) {
     if (IsAtOrBelow(*target, m_rootFinal)) {
         return false;
     }
-    for (const std::string& entered : m_linkTargets) {
-        if (IsAtOrBelow(*target, entered)) {
+    for (; entered != nullptr; entered = entered->above.get()) {
+        if (IsAtOrBelow(*target, entered->finalPath)) {
             return false;
         }
     }
     return true;
 }
 
-bool Walker::Enter(FolderRecord* record, const DirEntry* entry, bool mayList) {
-    const std::string* name = entry != nullptr ? &entry->name : nullptr;
-    if (m_depth == m_frames.size()) {
-        m_frames.emplace_back();
-        m_frames.back().reader = std::make_unique<platform::DirReader>();
-    }
-    const platform::DirReader* parentReader = m_depth > 0 ? m_frames[m_depth - 1].reader.get() : nullptr;
-    WalkFrame& frame = m_frames[m_depth++];
-    frame.record = record;
-    frame.pathLength = m_path.size();
-    frame.creation = entry != nullptr ? OwnCreationTime(*entry) : 0;
-    frame.listedAccess = entry != nullptr ? OwnAccessTime(*entry) : 0;
-    frame.files = 0;
-    frame.size = m_depth == 1 ? ReadStat(record, MFS) : 0;
-    frame.allocated = m_depth == 1 ? ReadStat(record, NFA) : 0;
-    frame.folders = 0;
-    frame.latestAccess = 0;
-    frame.temporary = false;
-    frame.listed = false;
-    frame.pushedLink = false;
-    frame.subFolders.clear();
-    frame.next = 0;
-    if (!record->attrs.ShareNamesWith(m_model)) {
-        record->attrs.Reserve(FinalAttributeCount(m_filterKeys.size()));
-    }
-
-    platform::DirReader& reader = *frame.reader;
-    reader.Close();
-    bool opened = false;
-    if (mayList && !m_path.empty()) {
-        opened = name != nullptr && parentReader != nullptr ? reader.OpenChild(*parentReader, *name, m_path)
-                                                            : reader.Open(m_path);
-    }
-    if (!opened && !(mayList && platform::CanEnterFolder(m_path))) {
-        return true;  // not entered: only the dates are recorded
-    }
-    record->attrs.Append(Keys().alc, AttrValue(m_path.c_str()));
-    if (Cancelled(m_control)) {
+bool Walker::SkipsFileSystem(std::uint64_t device, std::uint64_t parentDevice) {
+    if (device == parentDevice || device == 0) {
         return false;
     }
-    if (g_folderCounter.fetch_add(1, std::memory_order_relaxed) % 4 == 0 && m_control.progress) {
-        m_control.progress(m_path.c_str(), true);
+    if (m_control.oneFileSystem && device != m_rootDevice) {
+        return true;
     }
-    if (m_filters != nullptr) {
-        m_filters->ResetCounters();
+    if (!m_mountsRead) {
+        m_mountsRead = true;
+        for (platform::MountEntry& mount : platform::ReadMountTable()) {
+            m_fileSystemTypes[mount.device] = std::move(mount.type);  // the last mount on top
+        }
     }
-    if (!opened) {
-        return true;  // entered but not listable: no counts
+    const auto found = m_fileSystemTypes.find(device);
+    return found != m_fileSystemTypes.end() && IsPseudoFileSystem(found->second);
+}
+
+void Walker::Register(OpenFolder* folder) {
+    m_open.push_back(folder);
+    if (m_open.size() <= kMaxOpenFolders) {
+        return;
     }
+    // The walk goes depth first: the shallowest folder is the one needed last.
+    std::size_t shallowest = m_open.size();
+    for (std::size_t i = 0; i < m_open.size(); ++i) {
+        const OpenFolder* candidate = m_open[i];
+        if (candidate != folder && candidate->depth > 0 &&
+            (shallowest == m_open.size() || candidate->depth < m_open[shallowest]->depth)) {
+            shallowest = i;
+        }
+    }
+    if (shallowest < m_open.size()) {
+        m_open[shallowest]->handle.Close();
+        m_open[shallowest] = m_open.back();
+        m_open.pop_back();
+    }
+}
+
+void Walker::Release(OpenFolder* folder) {
+    const auto found = std::find(m_open.begin(), m_open.end(), folder);
+    if (found != m_open.end()) {
+        *found = m_open.back();
+        m_open.pop_back();
+    }
+    folder->handle.Close();
+}
+
+bool Walker::Reach(OpenFolder* folder, int* error) {
+    std::vector<OpenFolder*> closed;
+    OpenFolder* open = folder;
+    for (; open != nullptr && !open->handle.IsOpen(); open = open->parent.get()) {
+        closed.push_back(open);
+    }
+    if (open == nullptr) {
+        return false;  // the root is never closed early; it failed to open
+    }
+    for (auto it = closed.rbegin(); it != closed.rend(); ++it) {
+        OpenFolder* again = *it;
+        if (!again->handle.Reopen(again->parent->handle, again->name)) {
+            *error = again->handle.LastError();
+            return false;
+        }
+        Register(again);
+    }
+    return true;
+}
+
+void Walker::MarkUnreadable(FolderRecord* record, const std::string& path, int error) {
+    const FixedKeys& keys = Keys();
+    StoreStat(record, keys.err, kMissing, AttrValue(std::int32_t{kErrorHere}));
+    for (FolderRecord* above = record->parent; above != nullptr; above = above->parent) {
+        const std::int64_t marks = StatOf(above, keys.err, kMissing);
+        if ((marks & kErrorBelow) != 0) {
+            break;
+        }
+        StoreStat(above, keys.err, kMissing, AttrValue(static_cast<std::int32_t>(marks | kErrorBelow)));
+    }
+    if (m_control.unreadable) {
+        m_control.unreadable(path.c_str(), platform::ErrorText(error).c_str());
+    }
+}
+
+Reached Walker::Open(FolderTask& task,
+                     const std::string& path,
+                     platform::FolderHandle* handle,
+                     platform::DirReader* reader,
+                     std::shared_ptr<const LinkTarget>* links,
+                     int* error) {
+    OpenFolder* parent = task.parent.get();
+    if (path.empty()) {
+        return Reached::Refused;  // a root that does not exist
+    }
+    if ((task.entry.attributes & platform::kAttrReparsePoint) != 0) {
+        std::string target;
+        if (!MayEnterLink(path, links->get(), &target)) {
+            return Reached::Refused;
+        }
+        *links = std::make_shared<const LinkTarget>(LinkTarget{std::move(target), *links});
+    }
+    if (m_control.beforeOpen) {
+        m_control.beforeOpen(path.c_str());
+    }
+    bool opened = false;
+    if (parent == nullptr) {
+        opened = handle->OpenRoot(path);
+        m_rootDevice = handle->Device();
+    } else if (Reach(parent, error)) {
+        opened = handle->OpenChild(parent->handle, task.entry, path);
+    } else {
+        return Reached::Failed;
+    }
+    if (opened && parent != nullptr && SkipsFileSystem(handle->Device(), parent->handle.Device())) {
+        handle->Close();
+        return Reached::Skipped;
+    }
+    if (opened && reader->Open(*handle)) {
+        return Reached::Listed;
+    }
+    *error = opened ? reader->LastError() : handle->LastError();
+    const bool entered =
+        parent != nullptr ? platform::CanEnterChild(parent->handle, task.entry, path) : platform::CanEnterFolder(path);
+    handle->Close();
+    return entered ? Reached::Entered : Reached::Failed;
+}
+
+void Walker::WriteCounts(FolderRecord* record, const DirEntry& own, bool listed) {
+    const FixedKeys& keys = Keys();
+    if (listed) {
+        AppendInt64(record, keys.lfn, m_files);
+        AppendInt64(record, keys.mfs, m_size);
+        AppendInt64(record, keys.nfa, m_allocated);
+        AppendInt64(record, keys.ofn, m_folders);
+    }
+    // The folder's own times come from its parent's listing, read before the folder itself was
+    // listed: listing a folder may set its access time to now.
+    const FileTime latest = m_latestAccess != 0 ? m_latestAccess : OwnAccessTime(own);
+    AppendInt64(record, keys.elt, static_cast<std::int64_t>(latest));
+    AppendInt64(record, keys.btm, static_cast<std::int64_t>(OwnCreationTime(own)));
+    AppendInt32(record, keys.fca, m_temporary ? 1 : 0);
+}
+
+bool Walker::List(FolderTask& task,
+                  const std::string& path,
+                  platform::FolderHandle* handle,
+                  platform::DirReader* reader,
+                  std::shared_ptr<const LinkTarget> links,
+                  int* error) {
+    std::shared_ptr<OpenFolder> self;  // made for the first sub-folder
+    m_children.clear();
+    m_listedPath = path;
     DirEntry listed;
-    while (reader.Next(&listed)) {
+    while (reader->Next(&listed)) {
         if (Cancelled(m_control)) {
             return false;
         }
-        if ((listed.attributes & platform::kAttrDirectory) != 0) {
-            frame.subFolders.push_back(SubFolder{std::move(listed)});
-            listed = DirEntry();
-        } else {
-            CountFile(frame, listed);
+        if ((listed.attributes & platform::kAttrDirectory) == 0) {
+            CountFile(listed);
+            continue;
         }
+        FolderRecord* child = CreateRecord(task.record, listed.name.c_str());
+        if (child == nullptr) {
+            continue;  // skipped silently, not counted
+        }
+        m_folders += 1;
+        if (self == nullptr) {
+            self = std::make_shared<OpenFolder>();
+            self->parent = task.parent;
+            self->name = task.entry.name;
+            self->path = path;
+            self->depth = task.parent != nullptr ? task.parent->depth + 1 : 0;
+            self->handle = std::move(*handle);
+            Register(self.get());
+        }
+        self->pending += 1;
+        m_children.push_back(FolderTask{self, child, std::move(listed), links});
+        listed = DirEntry();
     }
-    if (m_depth > kOpenListingLevels) {
-        reader.Close();  // deep down, sub-folders are opened by their full paths instead
+    if (reader->Failed()) {
+        *error = reader->LastError();
     }
-    frame.listed = true;
-    if (m_filters != nullptr) {
-        AppendFilterCounts(record);
+    reader->Close();
+    // Depth first in listing order: the first sub-folder goes on top.
+    for (auto it = m_children.rbegin(); it != m_children.rend(); ++it) {
+        m_tasks.push_back(std::move(*it));
     }
+    m_children.clear();
     return true;
 }
 
-void Walker::Leave() {
-    WalkFrame& frame = Top();
-    FolderRecord* record = frame.record;
-    const FixedKeys& keys = Keys();
-    if (frame.listed) {
-        AppendInt64(record, keys.lfn, frame.files);
-        AppendInt64(record, keys.mfs, frame.size);
-        AppendInt64(record, keys.nfa, frame.allocated);
-        AppendInt64(record, keys.ofn, frame.folders);
+bool Walker::Scan(FolderTask& task) {
+    FolderRecord* record = task.record;
+    if (!record->attrs.ShareNamesWith(m_model)) {
+        record->attrs.Reserve(FinalAttributeCount(m_filterKeys.size()));
     }
-    FileTime latest = frame.latestAccess;
-    FileTime creation = frame.creation;
-    if (latest == 0 || m_depth == 1) {
-        // The folder's own entry, read after its listing like the system shows it now. The
-        // root is looked up by the path as given (a drive root has no entry of its own).
-        DirEntry own;
-        // Where the open listing cannot tell (Windows), the parent's listing entry does: looking
-        // the folder up again costs a listing of its parent under Wine.
-        const bool found = m_depth == 1 ? platform::StatPath(m_rootPath, &own) : frame.reader->StatSelf(&own);
-        if (latest == 0) {
-            latest = found ? OwnAccessTime(own) : (m_depth == 1 ? 0 : frame.listedAccess);
+    OpenFolder* parent = task.parent.get();
+    const std::string path =
+        parent != nullptr ? platform::JoinPath(parent->path, task.entry.name) : platform::FullFolderPath(m_rootPath);
+    platform::FolderHandle handle;
+    platform::DirReader& reader = m_reader;
+    std::shared_ptr<const LinkTarget> links = task.links;
+    int error = 0;
+    const Reached reached = Open(task, path, &handle, &reader, &links, &error);
+    if (parent != nullptr && --parent->pending == 0) {
+        Release(parent);  // its last sub-folder is open: its descriptor is no longer needed
+    }
+    m_files = 0;
+    m_size = parent == nullptr ? ReadStat(record, MFS) : 0;
+    m_allocated = parent == nullptr ? ReadStat(record, NFA) : 0;
+    m_folders = 0;
+    m_latestAccess = 0;
+    m_temporary = false;
+    const bool entered = reached != Reached::Refused && reached != Reached::Failed;
+    if (entered) {
+        record->attrs.Append(Keys().alc, AttrValue(path.c_str()));
+        if (Cancelled(m_control)) {
+            return false;
         }
-        if (m_depth == 1) {
-            creation = found ? OwnCreationTime(own) : 0;
+        if (g_folderCounter.fetch_add(1, std::memory_order_relaxed) % 4 == 0 && m_control.progress) {
+            m_control.progress(path.c_str(), true);
         }
     }
-    AppendInt64(record, keys.elt, static_cast<std::int64_t>(latest));
-    AppendInt64(record, keys.btm, static_cast<std::int64_t>(creation));
-    AppendInt32(record, keys.fca, frame.temporary ? 1 : 0);
-    if (frame.pushedLink) {
-        m_linkTargets.pop_back();
+    const bool listed = reached == Reached::Listed || reached == Reached::Skipped;
+    if (listed && m_filters != nullptr) {
+        m_filters->ResetCounters();
     }
-    frame.reader->Close();
-    frame.subFolders.clear();
-    --m_depth;
-    if (m_depth > 0) {
-        m_path.resize(Top().pathLength);
+    if (reached == Reached::Listed && !List(task, path, &handle, &reader, links, &error)) {
+        return false;
     }
+    if (listed && m_filters != nullptr) {
+        AppendFilterCounts(record);
+    }
+    WriteCounts(record, task.entry, listed);
+    if (error != 0) {
+        MarkUnreadable(record, path, error);
+    }
+    return true;
 }
 
 FolderRecord* Walker::Run(const char* path, FolderRecord* record) {
     m_rootPath = path;
-    m_path = platform::FullFolderPath(path);
-    if (!Enter(record, nullptr, !m_path.empty())) {
-        return nullptr;
+    FolderTask root;
+    root.record = record;
+    // The root's own times, read before the walk lists it (a drive root has none).
+    if (!platform::StatPath(path, &root.entry)) {
+        root.entry = DirEntry();
     }
-    while (m_depth > 0) {
-        WalkFrame& frame = Top();
-        if (frame.next == frame.subFolders.size()) {
-            Leave();
-            continue;
-        }
-        if (Cancelled(m_control)) {
+    root.entry.attributes &= ~platform::kAttrReparsePoint;  // the chosen root is entered as named
+    m_tasks.push_back(std::move(root));
+    while (!m_tasks.empty()) {
+        FolderTask task = std::move(m_tasks.back());
+        m_tasks.pop_back();
+        if (!Scan(task)) {
+            m_open.clear();
+            m_tasks.clear();
             return nullptr;
         }
-        DirEntry& entry = frame.subFolders[frame.next++].entry;
-        FolderRecord* child = CreateRecord(frame.record, entry.name.c_str());
-        if (child == nullptr) {
-            continue;  // skipped silently, not counted
-        }
-        frame.folders += 1;
-        AppendName(entry.name);
-        const bool isLink = (entry.attributes & platform::kAttrReparsePoint) != 0;
-        bool mayList = true;
-        if (isLink) {
-            std::string target;
-            mayList = MayEnterLink(&target);
-            if (mayList) {
-                m_linkTargets.push_back(std::move(target));
-            }
-        }
-        if (!Enter(child, &entry, mayList)) {
-            return nullptr;
-        }
-        Top().pushedLink = isLink && mayList;
     }
     return Cancelled(m_control) ? nullptr : qv::Top(record);
 }
@@ -645,14 +812,15 @@ void Totals::AddChild(TotalsFrame& frame, FolderRecord* child) {
     std::int64_t* sums = FilterSums(m_frames.size() - 1);
     for (std::size_t i = 0; i < m_filterKeys.size(); ++i) {
         for (int code = 0; code < 3; ++code) {
-            sums[i * 3 + code] += StatOf(child, m_filterKeys[i].ids[code], m_layout.FilterTotal(i, code));
+            std::int64_t& sum = sums[i * 3 + code];
+            sum = SaturatingAdd(sum, StatOf(child, m_filterKeys[i].ids[code], m_layout.FilterTotal(i, code)));
         }
     }
     const FixedKeys& keys = Keys();
-    frame.files += StatOf(child, keys.lfn, m_layout.Fixed(0));
-    frame.size += StatOf(child, keys.mfs, m_layout.Fixed(1));
-    frame.allocated += StatOf(child, keys.nfa, m_layout.Fixed(2));
-    frame.folders += StatOf(child, keys.ofn, m_layout.Fixed(3));
+    frame.files = SaturatingAdd(frame.files, StatOf(child, keys.lfn, m_layout.Fixed(0)));
+    frame.size = SaturatingAdd(frame.size, StatOf(child, keys.mfs, m_layout.Fixed(1)));
+    frame.allocated = SaturatingAdd(frame.allocated, StatOf(child, keys.nfa, m_layout.Fixed(2)));
+    frame.folders = SaturatingAdd(frame.folders, StatOf(child, keys.ofn, m_layout.Fixed(3)));
 }
 
 void Totals::Finish(TotalsFrame& frame) {

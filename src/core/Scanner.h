@@ -3,15 +3,23 @@
 // latest access, temporary marks, size classes and titles.
 //
 // None of the passes recurses along the tree: each keeps its own stack, so a tree of any depth
-// is handled on a small thread stack. The walk names everything by full paths and never changes
-// the process's current directory; it lists every folder once, counting the files in listing
-// order and creating the sub-folder records afterwards in listing order.
+// is handled on a small thread stack. The walk never changes the process's current directory;
+// it lists every folder once, counting the files and creating the sub-folder records in listing
+// order, and opens each sub-folder from its parent's open folder (see platform::FolderHandle):
+// on POSIX, and under Wine, at any depth and never through a symbolic link, which is counted as
+// a file of its own size. A folder's own dates come from its parent's listing, read before the
+// folder itself is listed.
 //
-// Limitations: a folder whose path the system refuses (too long, no permission) is recorded
-// like a folder that cannot be entered. Directory entries that are links or junctions
-// (reparse points) are entered, except when they lead back to the scan root, below it, or to or
-// below a link already entered on the current path; those are recorded like folders that cannot
-// be entered, so the walk always ends.
+// A folder that cannot be opened or listed keeps its dates (and its path when it could be
+// entered), reads as empty and gets the mark "error here" (ERR); its ancestors get "error
+// below". Folders on pseudo file systems (proc, sysfs, ...) below the root are shown empty
+// without being entered, and so are all other file systems when the control says so.
+//
+// Limitations: on Windows a folder whose path the system refuses (too long) is recorded as one
+// that cannot be read. Directory entries that are links or junctions (reparse points) are
+// entered there, except when they lead back to the scan root, below it, or to or below a link
+// already entered on the way; those are recorded like folders that cannot be entered, so the
+// walk always ends.
 #pragma once
 
 #include <atomic>
@@ -34,6 +42,13 @@ struct ScanControl {
     const std::atomic<int>* cancel = nullptr;  // non-zero asks the passes to stop
     ScanProgress progress;                     // the path of every fourth folder entered
     TitleComposer titles;                      // names the records in the finishing pass; none keeps names
+    // Told the full path of every folder that could not be read, and why ("Permission denied").
+    std::function<void(const char* path, const char* reason)> unreadable;
+    // Keeps the walk on the root's file system: folders where another one is mounted are shown
+    // empty, as `du -x` leaves them out.
+    bool oneFileSystem = false;
+    // Called with a folder's full path just before the walk opens it; tests change the tree there.
+    std::function<void(const char* path)> beforeOpen;
 };
 
 // Walks the folder `path` into `record` (already linked into the tree) and everything below it:

@@ -12,6 +12,7 @@
 #include "attr/AttrTree.h"
 #include "attr/AttrXml.h"
 #include "platform/Platform.h"
+#include "platform/Saturating.h"
 
 namespace qv {
 
@@ -346,9 +347,9 @@ void FilterSet::CountOnce(std::size_t index, std::int64_t size, std::int64_t all
     }
     m_countedInCall[index] = m_call;
     FileFilter& filter = m_filters[index];
-    filter.count += 1;
-    filter.bytes += size;
-    filter.allocated += allocated;
+    filter.count = SaturatingAdd(filter.count, 1u);
+    filter.bytes = SaturatingAdd(filter.bytes, size);
+    filter.allocated = SaturatingAdd(filter.allocated, allocated);
     m_totalHits += 1;
 }
 

@@ -11,6 +11,8 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace qv::platform {
 
@@ -124,14 +126,69 @@ struct DirEntry {
     std::string name;
     std::uint32_t attributes = 0;  // kAttr... bits
     std::int64_t size = 0;
+    // Bytes the file system allocated for it (POSIX: its blocks); -1 when the listing cannot tell.
+    std::int64_t allocated = -1;
     FileTime creation = 0;
     FileTime lastAccess = 0;
     FileTime lastWrite = 0;
+    // The file system the entry lies on and its number there (POSIX: st_dev and st_ino; for a
+    // mount point those of the mounted root); 0 when the listing cannot tell (Windows).
+    std::uint64_t device = 0;
+    std::uint64_t fileId = 0;
 };
 
+// A folder opened for a walk, from which its listing is read and its sub-folders are opened.
+// POSIX, and Windows under Wine on Linux (which makes the same Linux calls itself): a descriptor
+// opened relative to the parent's and never through a symbolic link, so a walk reaches any depth
+// and a folder swapped for a link while the walk runs is not followed. Windows: the folder's full
+// path, so paths beyond the system's limit cannot be opened. Move-only; the destructor closes it.
+// A handle may be used by several threads for opening children once it is open.
+class FolderHandle {
+public:
+    FolderHandle() = default;
+    ~FolderHandle();
+    FolderHandle(FolderHandle&& other) noexcept;
+    FolderHandle& operator=(FolderHandle&& other) noexcept;
+    FolderHandle(const FolderHandle&) = delete;
+    FolderHandle& operator=(const FolderHandle&) = delete;
+
+    // Opens the folder `path` as the user named it (links on the way to it are followed).
+    bool OpenRoot(const std::string& path);
+    // Opens the sub-folder `entry` of the open `parent`; `fullPath` is its full path.
+    bool OpenChild(const FolderHandle& parent, const DirEntry& entry, const std::string& fullPath);
+    // Opens again, after Close, the sub-folder `name` of `parent` that this handle had open;
+    // false when that is no longer the same folder (moved or replaced meanwhile).
+    bool Reopen(const FolderHandle& parent, const std::string& name);
+    bool IsOpen() const;
+    // Closes the folder; what it was (path, device, number) is kept for Reopen.
+    void Close();
+    // The file system and number of the open folder (see DirEntry); 0 when unknown.
+    std::uint64_t Device() const { return m_device; }
+    std::uint64_t FileId() const { return m_fileId; }
+    // The system's error code of the last failed open (see ErrorText).
+    int LastError() const { return m_error; }
+
+private:
+    friend class DirReader;
+    friend bool CanEnterChild(const FolderHandle& parent, const DirEntry& entry, const std::string& fullPath);
+    std::intptr_t m_fd = -1;  // POSIX descriptor (under Wine: the Linux one)
+    std::string m_path;       // Windows: the full path
+    bool m_pathOpen = false;  // Windows: open by its path
+    std::uint64_t m_device = 0;
+    std::uint64_t m_fileId = 0;
+    int m_error = 0;
+};
+
+// True when the sub-folder `entry` of `parent` could be entered (made the current directory)
+// though it cannot be listed: a walk records the path of such a folder but no contents.
+bool CanEnterChild(const FolderHandle& parent, const DirEntry& entry, const std::string& fullPath);
+
+// The text of a system error code from FolderHandle or DirReader ("Permission denied").
+std::string ErrorText(int code);
+
 // Streams the entries of one directory, "." and ".." left out. Symbolic links are reported as
-// themselves (never followed) by the POSIX back end; on Windows the entry is what the
-// directory listing says.
+// themselves (never followed) by the POSIX back end and under Wine; elsewhere on Windows the
+// entry is what the directory listing says.
 class DirReader {
 public:
     DirReader() = default;
@@ -140,20 +197,39 @@ public:
     DirReader& operator=(const DirReader&) = delete;
 
     bool Open(const std::string& folder);
-    // Opens the sub-folder `name` of the folder `parent` lists (still open), whose full path is
-    // `fullPath`. The POSIX back end opens it relative to the parent, without walking the whole
-    // path again, and never through a symbolic link; the Windows back end opens `fullPath`.
-    bool OpenChild(const DirReader& parent, const std::string& name, const std::string& fullPath);
+    // Lists the open `folder`, which must stay open meanwhile; a handle is listed once (list it
+    // again after opening it again). A reader may list one folder after another.
+    bool Open(const FolderHandle& folder);
     // Fills `entry` with the next entry; false at the end or on failure.
     bool Next(DirEntry* entry);
-    // Attributes and times of the listed folder itself, as they are now. False when the back
-    // end cannot tell from the open listing (Windows); StatPath answers then.
-    bool StatSelf(DirEntry* entry) const;
+    // After Next returned false: whether the listing stopped on an error rather than at its end,
+    // and the system's error code.
+    bool Failed() const { return m_error != 0; }
+    int LastError() const { return m_error; }
     void Close();
 
 private:
     void* m_impl = nullptr;
+    int m_error = 0;
 };
+
+// One mounted file system of the system's mount table.
+struct MountEntry {
+    std::string mountPoint;   // where it is mounted, as a path of this program (Z:\proc under Wine)
+    std::string type;         // "ext4", "proc", "sysfs", ...
+    std::uint64_t device = 0; // the device number its files report (DirEntry::device)
+};
+
+// The mount table of the running system: /proc/self/mountinfo on Linux, read under Wine through
+// Wine's drive mapping; empty where there is none (Windows, other systems).
+std::vector<MountEntry> ReadMountTable();
+
+// The entries of a Linux mountinfo text; lines that do not parse are skipped. Octal escapes in
+// mount points (\040 for a blank) are decoded; the mount points stay Linux paths.
+std::vector<MountEntry> ParseMountInfo(std::string_view text);
+
+// The device number Linux reports for a file system of major and minor number (as makedev).
+std::uint64_t LinuxDevice(std::uint32_t major, std::uint32_t minor);
 
 // Attributes and times of one path itself (not of its contents). False when it cannot be read.
 bool StatPath(const std::string& path, DirEntry* entry);
@@ -172,6 +248,10 @@ std::string ResolveFinalPath(const std::string& path);
 // True when the folder could be made the current directory, even when it cannot be listed
 // (a scan records the path of such a folder but no contents).
 bool CanEnterFolder(const std::string& path);
+
+// True when the program runs under Wine on Linux and reads folders with Linux calls: symbolic
+// links are then seen as they are, as the native build sees them.
+bool ReadsFoldersAsLinux();
 
 // Current time as a file time (UTC).
 FileTime Now();
@@ -200,12 +280,15 @@ struct VolumeRaw {
 };
 
 // Asks for the volume of the folder `path` without changing the current directory. The POSIX
-// back end reports the allocation unit as the sector size with one sector per cluster and no
-// compression flags, so cluster rounding applies there. False when a query fails.
+// back end reports the allocation unit as the sector size with one sector per cluster and the
+// whole-volume compression flag: a file's space is what the file system allocated for it (its
+// blocks), which is whole clusters for ordinary files and less for sparse or compressed ones.
+// False when a query fails.
 bool QueryVolumeRaw(const std::string& path, VolumeRaw* out);
 
 // Space one file takes on disk as the system reports it: the compressed size on Windows, the
-// allocated blocks on POSIX. False when the file cannot be queried.
+// allocated blocks on POSIX (of the path itself, a symbolic link not followed). False when the
+// file cannot be queried.
 bool CompressedFileSize(const std::string& path, std::int64_t* out);
 
 }  // namespace qv::platform

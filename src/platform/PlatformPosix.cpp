@@ -1,5 +1,6 @@
 // POSIX back end of the platform layer (Linux and other Unix systems).
 #include "platform/Platform.h"
+#include "platform/UnixEntry.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -15,6 +16,7 @@
 #include <cstring>
 #include <ctime>
 #include <utility>
+#include <vector>
 
 #include "platform/TemporaryName.h"
 
@@ -26,14 +28,7 @@ namespace {
 constexpr std::uint64_t kEpochDelta = 11644473600ULL;
 
 FileTime ToFileTime(const struct timespec& ts) {
-    if (ts.tv_sec < 0 && ts.tv_nsec == 0) {
-        return 0;
-    }
-    const std::int64_t seconds = static_cast<std::int64_t>(ts.tv_sec) + static_cast<std::int64_t>(kEpochDelta);
-    if (seconds < 0) {
-        return 0;
-    }
-    return static_cast<FileTime>(seconds) * 10000000ULL + static_cast<FileTime>(ts.tv_nsec / 100);
+    return detail::FileTimeOfUnix({static_cast<std::int64_t>(ts.tv_sec), static_cast<std::int64_t>(ts.tv_nsec)});
 }
 
 bool FromFileTime(FileTime time, std::time_t* out) {
@@ -46,29 +41,63 @@ bool FromFileTime(FileTime time, std::time_t* out) {
 }
 
 void FillEntry(const struct stat& st, DirEntry* entry) {
-    entry->attributes = S_ISDIR(st.st_mode) ? kAttrDirectory : kAttrArchive;
-    if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) {
-        entry->attributes |= kAttrReadOnly;
-    }
-    if (!entry->name.empty() && entry->name[0] == '.') {
-        entry->attributes |= kAttrHidden;
-    }
-    entry->size = S_ISDIR(st.st_mode) ? 0 : static_cast<std::int64_t>(st.st_size);
-    // Linux has no portable creation time here; the status-change time stands in for it, and
-    // the scanner takes the earlier of creation and last write anyway.
-    entry->creation = ToFileTime(st.st_ctim);
-    entry->lastAccess = ToFileTime(st.st_atim);
-    entry->lastWrite = ToFileTime(st.st_mtim);
+    detail::UnixStat unix;
+    unix.mode = static_cast<std::uint32_t>(st.st_mode);
+    unix.size = static_cast<std::int64_t>(st.st_size);
+    unix.blocks = static_cast<std::int64_t>(st.st_blocks);
+    unix.device = static_cast<std::uint64_t>(st.st_dev);
+    unix.inode = static_cast<std::uint64_t>(st.st_ino);
+    unix.accessed = {static_cast<std::int64_t>(st.st_atim.tv_sec), static_cast<std::int64_t>(st.st_atim.tv_nsec)};
+    unix.modified = {static_cast<std::int64_t>(st.st_mtim.tv_sec), static_cast<std::int64_t>(st.st_mtim.tv_nsec)};
+    unix.changed = {static_cast<std::int64_t>(st.st_ctim.tv_sec), static_cast<std::int64_t>(st.st_ctim.tv_nsec)};
+    detail::FillFromUnixStat(unix, entry);
 }
 
+// Linux lists with getdents64 straight from the folder's descriptor, into a buffer kept from
+// one listing to the next; other systems use the standard listing on a duplicate descriptor.
+#if defined(__linux__)
+constexpr bool kListsWithGetdents = true;
+#else
+constexpr bool kListsWithGetdents = false;
+#endif
+
 struct DirState {
-    DIR* dir = nullptr;
+    DIR* dir = nullptr;  // the standard listing
+    int fd = -1;         // Linux: the descriptor read with getdents64
+    bool ownsFd = false;
+    std::vector<char> buffer;
+    std::size_t at = 0;
+    std::size_t end = 0;
 };
 
 // Creates a new file for reading and writing: fails when the name is taken, by a link too, so
 // nothing anyone planted there is ever opened.
 int CreateExclusive(const std::string& path, mode_t mode) {
     return ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
+}
+
+// The next name of a listing, "." and ".." included; null at the end, with `*error` set on failure.
+const char* NextName(DirState* state, int* error) {
+#if defined(__linux__)
+    if (state->fd >= 0) {
+        if (state->at >= state->end) {
+            const ssize_t got = ::getdents64(state->fd, state->buffer.data(), state->buffer.size());
+            if (got <= 0) {
+                *error = got < 0 ? errno : 0;
+                return nullptr;
+            }
+            state->at = 0;
+            state->end = static_cast<std::size_t>(got);
+        }
+        const auto* record = reinterpret_cast<const struct dirent64*>(state->buffer.data() + state->at);
+        state->at += record->d_reclen;
+        return record->d_name;
+    }
+#endif
+    errno = 0;
+    const struct dirent* d = state->dir != nullptr ? ::readdir(state->dir) : nullptr;
+    *error = d == nullptr ? errno : 0;
+    return d != nullptr ? d->d_name : nullptr;
 }
 
 }  // namespace
@@ -343,70 +372,195 @@ std::string ProgramFolder() {
     return slash == 0 ? std::string("/") : buffer.substr(0, slash);
 }
 
-DirReader::~DirReader() {
+FolderHandle::~FolderHandle() {
     Close();
 }
+
+FolderHandle::FolderHandle(FolderHandle&& other) noexcept
+    : m_fd(std::exchange(other.m_fd, -1)),
+      m_path(std::move(other.m_path)),
+      m_pathOpen(other.m_pathOpen),
+      m_device(other.m_device),
+      m_fileId(other.m_fileId),
+      m_error(other.m_error) {}
+
+FolderHandle& FolderHandle::operator=(FolderHandle&& other) noexcept {
+    if (this != &other) {
+        Close();
+        m_fd = std::exchange(other.m_fd, -1);
+        m_path = std::move(other.m_path);
+        m_pathOpen = other.m_pathOpen;
+        m_device = other.m_device;
+        m_fileId = other.m_fileId;
+        m_error = other.m_error;
+    }
+    return *this;
+}
+
+bool FolderHandle::OpenRoot(const std::string& path) {
+    Close();
+    const int fd = ::open(path.empty() ? "" : path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    struct stat st;
+    if (fd < 0 || ::fstat(fd, &st) != 0) {
+        m_error = errno;
+        if (fd >= 0) {
+            ::close(fd);
+        }
+        return false;
+    }
+    m_fd = fd;
+    m_device = static_cast<std::uint64_t>(st.st_dev);
+    m_fileId = static_cast<std::uint64_t>(st.st_ino);
+    return true;
+}
+
+bool FolderHandle::OpenChild(const FolderHandle& parent, const DirEntry& entry, const std::string& /*fullPath*/) {
+    Close();
+    if (!parent.IsOpen() || entry.name.empty()) {
+        m_error = EBADF;
+        return false;
+    }
+    const int fd =
+        ::openat(static_cast<int>(parent.m_fd), entry.name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) {
+        m_error = errno;
+        return false;
+    }
+    // The listing measured the entry a moment ago; a mount point reports the mounted root.
+    m_fd = fd;
+    m_device = entry.device;
+    m_fileId = entry.fileId;
+    return true;
+}
+
+bool FolderHandle::Reopen(const FolderHandle& parent, const std::string& name) {
+    DirEntry entry;
+    entry.name = name;
+    entry.device = m_device;
+    entry.fileId = m_fileId;
+    struct stat st;
+    if (!OpenChild(parent, entry, std::string())) {
+        return false;
+    }
+    if (::fstat(static_cast<int>(m_fd), &st) != 0 || static_cast<std::uint64_t>(st.st_dev) != entry.device ||
+        static_cast<std::uint64_t>(st.st_ino) != entry.fileId) {
+        Close();
+        m_error = ESTALE;
+        return false;
+    }
+    return true;
+}
+
+bool FolderHandle::IsOpen() const {
+    return m_fd >= 0;
+}
+
+void FolderHandle::Close() {
+    if (m_fd >= 0) {
+        ::close(static_cast<int>(m_fd));
+        m_fd = -1;
+    }
+}
+
+bool CanEnterChild(const FolderHandle& parent, const DirEntry& entry, const std::string& /*fullPath*/) {
+    struct stat st;
+    const int dirFd = static_cast<int>(parent.m_fd);
+    return parent.IsOpen() && !entry.name.empty() &&
+           ::fstatat(dirFd, entry.name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(st.st_mode) &&
+           ::faccessat(dirFd, entry.name.c_str(), X_OK, AT_EACCESS | AT_SYMLINK_NOFOLLOW) == 0;
+}
+
+std::string ErrorText(int code) {
+    char buffer[256];
+    // The GNU variant returns the text (maybe a static one); the POSIX one fills the buffer.
+#if defined(__GLIBC__) && defined(_GNU_SOURCE)
+    return ::strerror_r(code, buffer, sizeof buffer);
+#else
+    return ::strerror_r(code, buffer, sizeof buffer) == 0 ? std::string(buffer) : "error " + std::to_string(code);
+#endif
+}
+
+DirReader::~DirReader() {
+    Close();
+    delete static_cast<DirState*>(m_impl);
+}
+
+namespace {
+
+DirState* ReusedState(void** impl) {
+    if (*impl == nullptr) {
+        auto* state = new DirState;
+        if (kListsWithGetdents) {
+            state->buffer.resize(32768);
+        }
+        *impl = state;
+    }
+    return static_cast<DirState*>(*impl);
+}
+
+}  // namespace
 
 bool DirReader::Open(const std::string& folder) {
     Close();
-    DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
-    if (dir == nullptr) {
+    const char* path = folder.empty() ? "." : folder.c_str();
+    DirState* state = ReusedState(&m_impl);
+    if (kListsWithGetdents) {
+        state->fd = ::open(path, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        state->ownsFd = true;
+    } else {
+        state->dir = ::opendir(path);
+    }
+    if (state->fd < 0 && state->dir == nullptr) {
+        m_error = errno;
         return false;
     }
-    m_impl = new DirState{dir};
     return true;
 }
 
-bool DirReader::OpenChild(const DirReader& parent, const std::string& name, const std::string& fullPath) {
-    const auto* parentState = static_cast<const DirState*>(parent.m_impl);
-    if (parentState == nullptr || name.empty()) {
-        return Open(fullPath);
-    }
+bool DirReader::Open(const FolderHandle& folder) {
     Close();
-    const int fd = ::openat(::dirfd(parentState->dir), name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0) {
+    if (!folder.IsOpen()) {
+        m_error = EBADF;
         return false;
     }
-    DIR* dir = ::fdopendir(fd);
-    if (dir == nullptr) {
-        ::close(fd);
+    DirState* state = ReusedState(&m_impl);
+    if (kListsWithGetdents) {
+        state->fd = static_cast<int>(folder.m_fd);  // a fresh descriptor reads from the start
+        return true;
+    }
+    // The standard listing takes a descriptor of its own; the folder's stays open.
+    const int fd = ::dup(static_cast<int>(folder.m_fd));
+    state->dir = fd >= 0 ? ::fdopendir(fd) : nullptr;
+    if (state->dir == nullptr) {
+        m_error = errno;
+        if (fd >= 0) {
+            ::close(fd);
+        }
         return false;
     }
-    m_impl = new DirState{dir};
-    return true;
-}
-
-bool DirReader::StatSelf(DirEntry* entry) const {
-    const auto* state = static_cast<const DirState*>(m_impl);
-    struct stat st;
-    if (state == nullptr || ::fstat(::dirfd(state->dir), &st) != 0) {
-        return false;
-    }
-    entry->name.clear();
-    FillEntry(st, entry);
+    ::rewinddir(state->dir);
     return true;
 }
 
 bool DirReader::Next(DirEntry* entry) {
     auto* state = static_cast<DirState*>(m_impl);
-    if (state == nullptr) {
+    if (state == nullptr || (state->fd < 0 && state->dir == nullptr)) {
         return false;
     }
-    const int fd = ::dirfd(state->dir);
+    const int fd = state->fd >= 0 ? state->fd : ::dirfd(state->dir);
     for (;;) {
-        errno = 0;
-        const struct dirent* d = ::readdir(state->dir);
-        if (d == nullptr) {
+        const char* name = NextName(state, &m_error);
+        if (name == nullptr) {
             return false;
         }
-        if (std::strcmp(d->d_name, ".") == 0 || std::strcmp(d->d_name, "..") == 0) {
+        if (std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0) {
             continue;
         }
         struct stat st;
-        if (::fstatat(fd, d->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
+        if (::fstatat(fd, name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
             continue;  // vanished between listing and measuring
         }
-        entry->name = d->d_name;
+        entry->name = name;
         FillEntry(st, entry);
         return true;
     }
@@ -415,10 +569,28 @@ bool DirReader::Next(DirEntry* entry) {
 void DirReader::Close() {
     auto* state = static_cast<DirState*>(m_impl);
     if (state != nullptr) {
-        ::closedir(state->dir);
-        delete state;
-        m_impl = nullptr;
+        if (state->dir != nullptr) {
+            ::closedir(state->dir);
+        }
+        if (state->ownsFd && state->fd >= 0) {
+            ::close(state->fd);
+        }
+        state->dir = nullptr;
+        state->fd = -1;
+        state->ownsFd = false;
+        state->at = 0;
+        state->end = 0;
     }
+    m_error = 0;
+}
+
+std::vector<MountEntry> ReadMountTable() {
+    std::string text;
+    return ReadWholeFile("/proc/self/mountinfo", &text) ? ParseMountInfo(text) : std::vector<MountEntry>();
+}
+
+bool ReadsFoldersAsLinux() {
+    return false;  // the native build reads them so anyway
 }
 
 bool StatPath(const std::string& path, DirEntry* entry) {
@@ -496,7 +668,7 @@ bool QueryVolumeRaw(const std::string& path, VolumeRaw* out) {
         return false;
     }
     out->fileSystem = "posix";
-    out->flags = 0;
+    out->flags = kVolumeIsCompressed;  // take each file's allocated blocks (see the header)
     out->sectorsPerCluster = 1;
     out->bytesPerSector = static_cast<std::uint32_t>(vfs.f_frsize);
     out->totalClusters = static_cast<std::uint64_t>(vfs.f_blocks);
@@ -507,7 +679,7 @@ bool QueryVolumeRaw(const std::string& path, VolumeRaw* out) {
 
 bool CompressedFileSize(const std::string& path, std::int64_t* out) {
     struct stat st;
-    if (path.empty() || out == nullptr || ::stat(path.c_str(), &st) != 0) {
+    if (path.empty() || out == nullptr || ::lstat(path.c_str(), &st) != 0) {
         return false;
     }
     // st_blocks counts 512-byte units whatever the file system's block size.

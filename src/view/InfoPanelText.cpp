@@ -136,6 +136,9 @@ InfoTexts DescribeFolder(FolderRecord* record, const ClusterPolicy* policy) {
     texts.size = SizeText(ReadStatLenient(record, MFS));
     texts.usedSpace = UsedSpaceText(ReadStatLenient(record, NFA));
     texts.files = CountText(ReadStatLenient(record, LFN));
+    if (const char* mark = ErrorMarkText(record)) {
+        texts.files += std::string(" (") + mark + ")";
+    }
     texts.folders = CountText(ReadStatLenient(record, OFN));
     texts.created = CreationText(static_cast<std::uint64_t>(ReadStatLenient(record, BTM)));
     texts.lastAccessed = LastAccessText(static_cast<std::uint64_t>(ReadStatLenient(record, ELT)));

@@ -39,7 +39,7 @@ struct InfoTexts {
     std::string secondValue;
     std::string usedSpace;
     std::string size;
-    std::string files;
+    std::string files;  // with the read-error mark in parentheses when there is one
     std::string folders;
     std::string created;
     std::string lastAccessed;

@@ -83,6 +83,7 @@ TEST(Cli, HelpVersionAndBadUsage) {
     EXPECT_EQ(version.out, "quarvex-cli 0.1.0\n");
     for (const char* line :
          {"", "frobnicate", "scan", "scan a b", "scan . --cluster 3000", "scan . --cluster -4096", "scan . --cluster",
+          "scan . --cluster 2147483648", "scan . --cluster 576460752303423488",
           "scan . --filters f.mcf --no-filters", "scan . --bogus", "show", "show r.mcr --titles size,colour",
           "show r.mcr --sort height", "show r.mcr --bogus", "show a.mcr b.mcr", "info", "info r.mcr /a /b"}) {
         std::vector<std::string> args;
@@ -264,6 +265,54 @@ TEST_F(CliTree, AReadOnlyReportShows) {
         GTEST_SKIP() << "cannot drop the super-user's privileges";
     }
     EXPECT_EQ(status, 0);
+}
+
+#ifndef _WIN32
+// A folder that cannot be read is named on the error stream, counted in the summary and makes
+// the exit status 2; the saved report marks it and its ancestors, and info shows the marks.
+TEST_F(CliTree, UnreadableFoldersAreNamedCountedAndMarked) {
+    tree.WriteFile("Small/locked/inside.txt", 5);
+    ::chmod(tree.Sub("Small/locked").c_str(), 0);
+    ::chmod(out.Path().c_str(), 0777);
+    const auto scanned = test::RunUnprivilegedForText([&] {
+        CliRun run = Cli({"scan", tree.Path(), "-o", report, "--cluster", "4096"});
+        const auto lines = Lines(run.out);
+        return std::to_string(run.status) + "\n" + run.err + (lines.empty() ? "" : lines.back());
+    });
+    if (!scanned) {
+        GTEST_SKIP() << "cannot give up root's rights here";
+    }
+    const std::string locked = platform::JoinPath(platform::JoinPath(root, "Small"), "locked");
+    EXPECT_EQ(scanned->substr(0, scanned->find("Folders:")),
+              "2\nquarvex-cli: cannot read folder '" + locked + "': Permission denied\n");
+    EXPECT_TRUE(Has(*scanned, "Folders: 4, files: 6, ")) << *scanned;
+    EXPECT_TRUE(Has(*scanned, ", unreadable folders: 1, time: ")) << *scanned;
+    const struct {
+        std::string path;
+        std::string files;
+    } cases[] = {{root, "6 (error below)"},
+                 {platform::JoinPath(root, "Small"), "1 (error below)"},
+                 {locked, "none (error here)"},
+                 {platform::JoinPath(root, "big"), "3"}};
+    for (const auto& c : cases) {
+        CliRun info = Cli({"info", report, c.path});
+        EXPECT_TRUE(Has(info.out, "Files:         " + c.files + "\n")) << c.path << "\n" << info.out;
+    }
+}
+#endif
+
+// On POSIX a backslash is an ordinary character of a name: a report of a folder named with one
+// reopens with the same paths.
+TEST(Cli, RootWithABackslashInItsNameReopensWithItsPaths) {
+    ScratchDir dir;
+    const std::string name = platform::kPathSeparator == '/' ? "back\\slash" : "plain";
+    dir.WriteFile(name + "/child/f.txt", 3);
+    const std::string root = platform::FullFolderPath(dir.Sub(name));
+    const std::string report = dir.Sub("r.mcr");
+    ASSERT_EQ(Cli({"scan", root, "-o", report, "--quiet"}).status, kExitOk);
+    CliRun info = Cli({"info", report, platform::JoinPath(root, "child")});
+    ASSERT_EQ(info.status, kExitOk) << info.err;
+    EXPECT_TRUE(Has(info.out, "Path:          " + platform::JoinPath(root, "child") + "\n")) << info.out;
 }
 
 }  // namespace

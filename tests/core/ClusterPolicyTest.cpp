@@ -106,6 +106,8 @@ TEST(ClusterPolicy, UserClusterSizeIgnoresCompression) {
     const std::tuple<std::int64_t, bool, const char*> cases[] = {
         {65536, true, "0;1;16;0"}, {512, true, "0;1;9;0"},    {3000, false, "0;1;0;0"},
         {1, false, "0;1;0;0"},     {-4096, false, "0;1;0;0"},
+        // Up to 1 GiB: larger clusters would overflow the sums of whole clusters.
+        {1073741824, true, "0;1;30;0"}, {2147483648, false, "0;1;0;0"}, {576460752303423488, false, "0;1;0;0"},
     };
     for (const auto& [size, ok, text] : cases) {
         ClusterPolicy policy;

@@ -215,6 +215,9 @@ TEST(ReportFile, RootPathsSaveAndReopen) {
         {"/home/user/", "sub", "/home/user", "/home/user", "/home/user/sub"},
         {"/data//", "sub", "/data", "/data", "/data/sub"},
         {"/r", "odd\\", "/r", "/r", "/r/odd\\"},  // below the root a name is kept whole
+        // A POSIX root: a backslash is part of a name, also at its end.
+        {"/tmp/back\\slash", "sub", "/tmp/back\\slash", "/tmp/back\\slash", "/tmp/back\\slash/sub"},
+        {"/tmp/odd\\", "sub", "/tmp/odd\\", "/tmp/odd\\", "/tmp/odd\\/sub"},
     };
     for (const auto& [rootName, childName, saved, rootPath, childPath] : cases) {
         SCOPED_TRACE(rootName);
@@ -230,6 +233,28 @@ TEST(ReportFile, RootPathsSaveAndReopen) {
         EXPECT_STREQ(ReadText(back.Root()->firstChild, ALC), childPath);
         EXPECT_STREQ(back.Root()->firstChild->desc, childName);
     }
+}
+
+// Read-error marks go to the file as an "error" number on the marked folders only, and come back.
+TEST(ReportFile, ReadErrorMarksSaveAndReopen) {
+    auto report = MakeReport(false, 4096);
+    FolderRecord* root = AddFolder(nullptr, "/r");
+    FolderRecord* locked = AddFolder(root, "locked");
+    AddFolder(root, "fine");
+    root->attrs.Set(ERR, AttrValue(kErrorBelow), false);
+    locked->attrs.Set(ERR, AttrValue(kErrorHere), false);
+    report->SetRoot(root);
+    Report back;
+    const std::string text = SaveAndOpen(report.get(), &back);
+    const std::string below = "<attr name=\"error\">2</attr>";
+    const std::string here = "<attr name=\"error\">1</attr>";
+    EXPECT_NE(text.find(below), std::string::npos) << text;
+    EXPECT_NE(text.find(here), std::string::npos) << text;
+    EXPECT_EQ(text.find("\"error\"", text.find(here) + here.size()), std::string::npos) << text;
+    ASSERT_NE(back.Root(), nullptr);
+    EXPECT_EQ(ReadStat(back.Root(), ERR), kErrorBelow);
+    EXPECT_EQ(ReadStat(back.Root()->firstChild, ERR), kErrorHere);
+    EXPECT_FALSE(back.Root()->firstChild->nextSibling->attrs.Find(ERR));
 }
 
 TEST(ReportFile, OlderVersionAndMissingMarkers) {

@@ -6,6 +6,11 @@
 
 #ifdef _WIN32
 #include <windows.h>
+#else
+#include <sys/sysmacros.h>
+#include <unistd.h>
+
+#include <cerrno>
 #endif
 
 #include "TestUtil.h"
@@ -163,6 +168,74 @@ TEST(PlatformDir, CurrentDirectoryTheSystemCannotKeepIsRefused) {
         ASSERT_TRUE(SetCurrentDir(saved));
     }
     EXPECT_NE(std::string(GetCommandLineA()).find("platform_test"), std::string::npos);
+}
+#endif
+
+TEST(PlatformMounts, MountInfoLinesGiveMountPointTypeAndDevice) {
+    const std::string text =
+        "22 1 8:1 / / rw,relatime shared:1 - ext4 /dev/sda1 rw\n"
+        "24 22 0:22 / /proc rw,nosuid shared:13 - proc proc rw\n"
+        "25 22 0:23 / /mnt/with\\040blank rw - tmpfs tmpfs rw\n"
+        "26 22 259:65536 / /big rw master:1 - xfs /dev/nvme0n1p1 rw\n"
+        "malformed line\n"
+        "27 22 x:1 / /bad rw - ext4 /dev/x rw\n"
+        "28 22 0:24 / /no-separator rw ext4";
+    const std::vector<MountEntry> mounts = ParseMountInfo(text);
+    ASSERT_EQ(mounts.size(), 4u);
+    const struct {
+        const char* mountPoint;
+        const char* type;
+        std::uint64_t device;
+    } expected[] = {{"/", "ext4", LinuxDevice(8, 1)},
+                    {"/proc", "proc", LinuxDevice(0, 22)},
+                    {"/mnt/with blank", "tmpfs", LinuxDevice(0, 23)},
+                    {"/big", "xfs", LinuxDevice(259, 65536)}};
+    for (std::size_t i = 0; i < mounts.size(); ++i) {
+        EXPECT_EQ(mounts[i].mountPoint, expected[i].mountPoint);
+        EXPECT_EQ(mounts[i].type, expected[i].type);
+        EXPECT_EQ(mounts[i].device, expected[i].device) << expected[i].mountPoint;
+    }
+    EXPECT_EQ(LinuxDevice(8, 1), 0x801u);
+    EXPECT_EQ(LinuxDevice(259, 65536), 0x10010300u);
+#ifndef _WIN32
+    EXPECT_EQ(LinuxDevice(4095, 1048575), makedev(4095, 1048575));
+    EXPECT_EQ(LinuxDevice(70000, 3), makedev(70000, 3));
+#endif
+}
+
+#ifndef _WIN32
+// A folder handle opens sub-folders relative to its parent and never through a link; reopened
+// after a close it must still be the folder it was.
+TEST(PlatformFolder, ChildrenOpenWithoutLinksAndReopenOnlyAsTheSameFolder) {
+    test::ScratchDir dir;
+    dir.WriteFile("real/inside.txt", 3);
+    ASSERT_EQ(::symlink("real", dir.Sub("link").c_str()), 0);
+    FolderHandle root;
+    ASSERT_TRUE(root.OpenRoot(dir.Path()));
+    std::map<std::string, DirEntry> entries;
+    DirReader reader;
+    ASSERT_TRUE(reader.Open(root));
+    for (DirEntry entry; reader.Next(&entry);) {
+        entries[entry.name] = entry;
+    }
+    EXPECT_FALSE(reader.Failed());
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_EQ(entries["real"].device, root.Device());
+    EXPECT_EQ(entries["link"].attributes & kAttrDirectory, 0u);
+    FolderHandle link;
+    EXPECT_FALSE(link.OpenChild(root, entries["link"], dir.Sub("link")));
+    EXPECT_TRUE(link.LastError() == ELOOP || link.LastError() == ENOTDIR) << link.LastError();
+
+    FolderHandle real;
+    ASSERT_TRUE(real.OpenChild(root, entries["real"], dir.Sub("real")));
+    real.Close();
+    EXPECT_TRUE(real.Reopen(root, "real"));
+    real.Close();
+    ASSERT_EQ(::rename(dir.Sub("real").c_str(), dir.Sub("moved").c_str()), 0);
+    ASSERT_EQ(::mkdir(dir.Sub("real").c_str(), 0755), 0);
+    EXPECT_FALSE(real.Reopen(root, "real"));
+    EXPECT_FALSE(real.IsOpen());
+    EXPECT_FALSE(ErrorText(EACCES).empty());
 }
 #endif
 

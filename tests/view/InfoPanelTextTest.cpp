@@ -81,6 +81,16 @@ TEST(InfoTexts, DescribeTheRootAndAFolderBelow) {
     EXPECT_EQ(below.fullPath, std::string(511, 'p'));  // cut to the panel's 511-byte field
     EXPECT_EQ(below.secondValue, below.fullPath);
     EXPECT_EQ(DescribeFolder(nullptr, nullptr).name, "");
+
+    // Read-error marks follow the file count; "error here" wins.
+    const std::tuple<std::int32_t, const char*> marks[] = {{kErrorBelow, "3 (error below)"},
+                                                            {kErrorHere, "3 (error here)"},
+                                                            {kErrorHere | kErrorBelow, "3 (error here)"},
+                                                            {0, "3"}};
+    for (const auto& [mark, files] : marks) {
+        root->attrs.Set(ERR, AttrValue(mark), true);
+        EXPECT_EQ(DescribeFolder(root, nullptr).files, files) << mark;
+    }
     DeleteNode(root);
 }
 

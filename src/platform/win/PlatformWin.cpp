@@ -1,5 +1,6 @@
 // Win32 back end of the platform layer. Paths go to the ...W calls, converted from UTF-8.
 #include "platform/Platform.h"
+#include "platform/win/WineLinux.h"
 
 #include <windows.h>
 
@@ -120,11 +121,55 @@ void FillEntry(const WIN32_FIND_DATAW& data, DirEntry* entry) {
 }
 
 // Listings use the ...W calls so that folders deeper than 260 characters can be listed too.
+// Under Wine a listing of an open folder reads its Linux entries instead (WineLinux.h).
 struct DirState {
     HANDLE find = INVALID_HANDLE_VALUE;
     WIN32_FIND_DATAW pending{};
     bool hasPending = false;
+    int linuxFd = -1;  // under Wine: the listed folder's descriptor (not owned)
+    std::vector<char> buffer;
+    std::size_t at = 0;
+    std::size_t end = 0;
 };
+
+// The serial number of the volume that holds `path`; 0 when it cannot be told.
+std::uint64_t VolumeSerialOf(const std::wstring& path) {
+    std::vector<wchar_t> root(path.size() + MAX_PATH + 2);
+    DWORD serial = 0;
+    if (!GetVolumePathNameW(path.c_str(), root.data(), static_cast<DWORD>(root.size())) ||
+        !GetVolumeInformationW(root.data(), nullptr, 0, &serial, nullptr, nullptr, nullptr, 0)) {
+        return 0;
+    }
+    return serial;
+}
+
+// The next Linux entry of a listing under Wine, measured without following a link.
+bool NextLinuxEntry(DirState* state, DirEntry* entry, int* error) {
+    for (;;) {
+        if (state->at >= state->end) {
+            const long long got = wine::ReadEntries(state->linuxFd, state->buffer.data(), state->buffer.size());
+            if (got <= 0) {
+                *error = got < 0 ? wine::WindowsErrorOf(got) : 0;
+                return false;
+            }
+            state->at = 0;
+            state->end = static_cast<std::size_t>(got);
+        }
+        const auto* record = reinterpret_cast<const wine::LinuxDirent*>(state->buffer.data() + state->at);
+        state->at += record->length;
+        const char* name = record->name;
+        if (std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0) {
+            continue;
+        }
+        detail::UnixStat st;
+        if (wine::StatAt(state->linuxFd, name, &st) != 0) {
+            continue;  // vanished between listing and measuring
+        }
+        entry->name = name;
+        detail::FillFromUnixStat(st, entry);
+        return true;
+    }
+}
 
 bool IsDotEntry(const wchar_t* name) {
     return std::wcscmp(name, L".") == 0 || std::wcscmp(name, L"..") == 0;
@@ -419,6 +464,7 @@ bool DirReader::Open(const std::string& folder) {
     state->find = FindFirstFileExW(WidePath(pattern).c_str(), FindExInfoBasic, &state->pending, FindExSearchNameMatch,
                                    nullptr, FIND_FIRST_EX_LARGE_FETCH);
     if (state->find == INVALID_HANDLE_VALUE) {
+        m_error = static_cast<int>(GetLastError());
         delete state;
         return false;
     }
@@ -427,12 +473,21 @@ bool DirReader::Open(const std::string& folder) {
     return true;
 }
 
-bool DirReader::OpenChild(const DirReader& /*parent*/, const std::string& /*name*/, const std::string& fullPath) {
-    return Open(fullPath);
-}
-
-bool DirReader::StatSelf(DirEntry* /*entry*/) const {
-    return false;  // a find handle does not tell the folder's own times
+bool DirReader::Open(const FolderHandle& folder) {
+    Close();
+    if (folder.m_fd < 0) {
+        if (!folder.IsOpen()) {
+            m_error = ERROR_INVALID_HANDLE;
+            return false;
+        }
+        return Open(folder.m_path);
+    }
+    // Read straight from the folder's descriptor, which a fresh open leaves at the start.
+    auto* state = new DirState;
+    state->linuxFd = static_cast<int>(folder.m_fd);
+    state->buffer.resize(32768);
+    m_impl = state;
+    return true;
 }
 
 bool DirReader::Next(DirEntry* entry) {
@@ -440,9 +495,14 @@ bool DirReader::Next(DirEntry* entry) {
     if (state == nullptr) {
         return false;
     }
+    if (state->linuxFd >= 0) {
+        return NextLinuxEntry(state, entry, &m_error);
+    }
     for (;;) {
         if (!state->hasPending) {
             if (!FindNextFileW(state->find, &state->pending)) {
+                const DWORD error = GetLastError();
+                m_error = error == ERROR_NO_MORE_FILES ? 0 : static_cast<int>(error);
                 return false;
             }
         }
@@ -458,10 +518,161 @@ bool DirReader::Next(DirEntry* entry) {
 void DirReader::Close() {
     auto* state = static_cast<DirState*>(m_impl);
     if (state != nullptr) {
-        FindClose(state->find);
+        if (state->linuxFd < 0) {
+            FindClose(state->find);
+        }
         delete state;
         m_impl = nullptr;
     }
+    m_error = 0;
+}
+
+FolderHandle::~FolderHandle() {
+    Close();
+}
+
+FolderHandle::FolderHandle(FolderHandle&& other) noexcept
+    : m_fd(std::exchange(other.m_fd, -1)),
+      m_path(std::move(other.m_path)),
+      m_pathOpen(std::exchange(other.m_pathOpen, false)),
+      m_device(other.m_device),
+      m_fileId(other.m_fileId),
+      m_error(other.m_error) {}
+
+FolderHandle& FolderHandle::operator=(FolderHandle&& other) noexcept {
+    if (this != &other) {
+        Close();
+        m_fd = std::exchange(other.m_fd, -1);
+        m_path = std::move(other.m_path);
+        m_pathOpen = std::exchange(other.m_pathOpen, false);
+        m_device = other.m_device;
+        m_fileId = other.m_fileId;
+        m_error = other.m_error;
+    }
+    return *this;
+}
+
+bool FolderHandle::OpenRoot(const std::string& path) {
+    Close();
+    if (wine::Available()) {
+        const std::string linuxPath = wine::LinuxPathOf(FromWide(FullWidePath(ToWide(path)).c_str()));
+        const long long fd = linuxPath.empty() ? -2 : wine::OpenFolder(wine::kCurrentFolder, linuxPath.c_str(), true);
+        detail::UnixStat st;
+        const long long stat = fd >= 0 ? wine::StatOpen(static_cast<int>(fd), &st) : fd;
+        if (stat != 0) {
+            m_error = wine::WindowsErrorOf(stat);
+            if (fd >= 0) {
+                wine::Close(static_cast<int>(fd));
+            }
+            return false;
+        }
+        m_fd = fd;
+        m_path = path;
+        m_device = st.device;
+        m_fileId = st.inode;
+        return true;
+    }
+    const DWORD attributes = AttributesOf(path);
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+        m_error = attributes == INVALID_FILE_ATTRIBUTES ? static_cast<int>(GetLastError()) : ERROR_DIRECTORY;
+        return false;
+    }
+    m_path = path;
+    m_pathOpen = true;
+    m_device = VolumeSerialOf(WidePath(path));
+    return true;
+}
+
+bool FolderHandle::OpenChild(const FolderHandle& parent, const DirEntry& entry, const std::string& fullPath) {
+    Close();
+    if (!parent.IsOpen() || entry.name.empty()) {
+        m_error = ERROR_INVALID_HANDLE;
+        return false;
+    }
+    if (parent.m_fd >= 0) {
+        const long long fd = wine::OpenFolder(static_cast<int>(parent.m_fd), entry.name.c_str(), false);
+        if (fd < 0) {
+            m_error = wine::WindowsErrorOf(fd);
+            return false;
+        }
+        m_fd = fd;
+        m_device = entry.device;
+        m_fileId = entry.fileId;
+    } else {
+        // A junction or a mounted volume may lead to another volume; anything else stays on it.
+        m_device = (entry.attributes & kAttrReparsePoint) != 0 ? VolumeSerialOf(WidePath(fullPath)) : parent.m_device;
+        m_pathOpen = true;
+    }
+    m_path = fullPath;
+    return true;
+}
+
+bool FolderHandle::Reopen(const FolderHandle& parent, const std::string& name) {
+    if (parent.m_fd < 0) {
+        // Opened by its path, which is checked when it is listed.
+        m_pathOpen = parent.IsOpen();
+        return m_pathOpen;
+    }
+    const long long fd = wine::OpenFolder(static_cast<int>(parent.m_fd), name.c_str(), false);
+    detail::UnixStat st;
+    const long long stat = fd >= 0 ? wine::StatOpen(static_cast<int>(fd), &st) : fd;
+    if (stat != 0 || st.device != m_device || st.inode != m_fileId) {
+        m_error = stat != 0 ? wine::WindowsErrorOf(stat) : ERROR_FILE_INVALID;
+        if (fd >= 0) {
+            wine::Close(static_cast<int>(fd));
+        }
+        return false;
+    }
+    m_fd = fd;
+    return true;
+}
+
+bool FolderHandle::IsOpen() const {
+    return m_fd >= 0 || m_pathOpen;
+}
+
+void FolderHandle::Close() {
+    if (m_fd >= 0) {
+        wine::Close(static_cast<int>(m_fd));
+        m_fd = -1;
+    }
+    m_pathOpen = false;
+}
+
+bool CanEnterChild(const FolderHandle& parent, const DirEntry& entry, const std::string& fullPath) {
+    if (parent.m_fd >= 0) {
+        detail::UnixStat st;
+        const int folder = static_cast<int>(parent.m_fd);
+        return !entry.name.empty() && wine::StatAt(folder, entry.name.c_str(), &st) == 0 &&
+               (st.mode & detail::kUnixTypeMask) == detail::kUnixDirectory &&
+               wine::CanSearch(folder, entry.name.c_str()) == 0;
+    }
+    return CanEnterFolder(fullPath);
+}
+
+std::string ErrorText(int code) {
+    char* text = nullptr;
+    const DWORD length =
+        FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                       nullptr, static_cast<DWORD>(code), 0, reinterpret_cast<char*>(&text), 0, nullptr);
+    std::string result = length > 0 && text != nullptr ? std::string(text, length) : "error " + std::to_string(code);
+    LocalFree(text);
+    while (!result.empty() &&
+           (result.back() == '\n' || result.back() == '\r' || result.back() == ' ' || result.back() == '.')) {
+        result.pop_back();
+    }
+    return result;
+}
+
+std::vector<MountEntry> ReadMountTable() {
+    // Wine shows the Linux files under a drive; its mount table is one of them.
+    const std::string path = wine::WindowsPathOf("/proc/self/mountinfo");
+    std::string text;
+    return !path.empty() && ReadWholeFile(path, &text) ? ParseMountInfo(text) : std::vector<MountEntry>();
+}
+
+bool ReadsFoldersAsLinux() {
+    return wine::Available();
 }
 
 bool StatPath(const std::string& path, DirEntry* entry) {
