@@ -1,5 +1,6 @@
 // quarvex-cli commands: scan a folder into a report (and save it), print a saved report as a
-// tree, and print the information of one folder of a report.
+// tree, print the information of one folder of a report, and list where a filter found files
+// and which files match it now, as the filtered files browser shows them.
 //
 // Sorting (show --sort): the children of every folder are ordered by the key; files items
 // ("{name files}") always stay after the real sub-folders, and equal keys keep the report's
@@ -9,6 +10,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cinttypes>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -20,6 +22,7 @@
 #include "core/Scanner.h"
 #include "filters/FilterSet.h"
 #include "platform/Platform.h"
+#include "view/FilterBrowserModel.h"
 #include "view/Formatters.h"
 #include "view/ItemTitle.h"
 
@@ -34,6 +37,8 @@ constexpr const char* kUsage =
     "                        [--cluster BYTES] [-x | --one-file-system] [--quiet] [--stats]\n"
     "       quarvex-cli show REPORT.mcr [--titles LIST] [--sort name|size|created|access] [--stats]\n"
     "       quarvex-cli info REPORT.mcr [PATH]\n"
+    "       quarvex-cli files REPORT.mcr FILTER [FOLDER] [--sort name|size|time] [--reverse]\n"
+    "                         [--folders]\n"
     "       quarvex-cli --help | --version\n"
     "\n"
     "scan   scans FOLDER with the built-in filters (or those of FILE.mcf, or none), writes the\n"
@@ -46,6 +51,10 @@ constexpr const char* kUsage =
     "       percent, precise, created, access and notes (default size,percent,notes).\n"
     "info   prints the information of the report's root, or of the folder whose full path\n"
     "       is PATH.\n"
+    "files  lists the folders below FOLDER (default the root) where the report found files of\n"
+    "       FILTER (a name or id of the report's filters); --folders prints each with its file\n"
+    "       count and space from the report, otherwise the matching files on disk now, sorted\n"
+    "       by name, size or time (--reverse turns the order around), and their totals.\n"
     "\n"
     "Exit status: 0 done, 1 bad usage, 2 a file or folder could not be read or written (after\n"
     "a scan: some folder could not be read), or the report file is incomplete (what could be\n"
@@ -605,6 +614,140 @@ int RunInfo(const std::vector<std::string>& words, const CliIo& io) {
     return EndOfCommand(out, incomplete, words[1], io);
 }
 
+// ---------------------------------------------------------------------------------------------
+// files
+
+// The browser's host for a read-only console: display names are the files' own names, nothing
+// is asked and nothing is deleted.
+class ConsoleBrowserHost : public BrowserHost {
+  public:
+    int Ask(const std::string&, const std::string&, int) override { return kAnsweredCancel; }
+    std::string DisplayName(const std::string&, const std::string& fileName) override { return fileName; }
+    DeleteOutcome Delete(const std::vector<std::string>&, bool, bool, bool) override { return {}; }
+};
+
+struct FilesArgs {
+    std::string report;
+    std::string filter;
+    std::string folder;
+    int sort = kBrowserSortName;
+    bool folders = false;
+};
+
+std::string ParseFilesArgs(const std::vector<std::string>& words, FilesArgs* args) {
+    bool reverse = false;
+    std::vector<std::string> positional;
+    for (std::size_t i = 1; i < words.size(); ++i) {
+        const std::string& word = words[i];
+        if (word == "--sort") {
+            if (i + 1 >= words.size()) {
+                return "--sort needs a value";
+            }
+            const std::string& value = words[++i];
+            if (value == "name" || value == "size" || value == "time") {
+                args->sort = value == "name" ? kBrowserSortName : value == "size" ? kBrowserSortSize : kBrowserSortTime;
+            } else {
+                return "unknown sort '" + value + "'";
+            }
+        } else if (word == "--reverse") {
+            reverse = true;
+        } else if (word == "--folders") {
+            args->folders = true;
+        } else if (word.size() > 1 && word[0] == '-') {
+            return "unknown option " + word;
+        } else {
+            positional.push_back(word);
+        }
+    }
+    if (positional.size() < 2 || positional.size() > 3) {
+        return "files needs a report file, a filter and at most one folder";
+    }
+    args->report = positional[0];
+    args->filter = positional[1];
+    args->folder = positional.size() == 3 ? positional[2] : std::string();
+    if (reverse) {
+        args->sort |= kBrowserSortReversed;
+    }
+    return {};
+}
+
+// The id of the report's filter named `text`, or else numbered `text`; 0 when there is none.
+std::int32_t FindFilter(const FilterSet& filters, const std::string& text) {
+    FilterInfo info;
+    if (filters.FindByName(text, &info)) {
+        return info.id;
+    }
+    std::int64_t id = 0;
+    return ParseCount(text, &id) && id > 0 && id <= INT32_MAX && filters.FindById(static_cast<std::int32_t>(id), &info)
+               ? info.id
+               : 0;
+}
+
+std::string FileLine(const BrowserFile& file) {
+    std::string date;
+    std::string time;
+    FormatDate(file.modified, &date);
+    FormatTime(file.modified, &time);
+    return "\t" + file.name + "\t" + Number(file.size) + "\t" + date + " " + time + "\n";
+}
+
+int RunFiles(const std::vector<std::string>& words, const CliIo& io) {
+    FilesArgs args;
+    const std::string problem = ParseFilesArgs(words, &args);
+    if (!problem.empty()) {
+        return UsageError(io, problem);
+    }
+    Report report;
+    bool incomplete = false;
+    if (const int status = OpenForCommand(args.report, TreeViewOptions(), &report, &incomplete, io);
+        status != kExitOk) {
+        return status;
+    }
+    const std::int32_t filterId = FindFilter(report.Filters(), args.filter);
+    if (filterId == 0) {
+        return UsageError(io, "no filter '" + args.filter + "' in '" + args.report + "'");
+    }
+    FolderRecord* start = report.Root();
+    if (!args.folder.empty()) {
+        start = FindByPath(report.Root(), args.folder);
+        if (start == nullptr) {
+            return FileError(io, "no folder '" + args.folder + "' in '" + args.report + "'");
+        }
+    }
+    ConsoleBrowserHost host;
+    FilterBrowserModel browser(&host);
+    const char* rootPath = ReadText(report.Root(), ALC);
+    browser.Open(&report.Filters(), filterId, start, report.Policy(), rootPath != nullptr ? rootPath : "");
+    Printer out(io.out);
+    if (args.folders) {
+        for (const BrowserEntry& entry : browser.Entries()) {
+            out << entry.path << "\t" << Number(entry.count) << "\t" << Number(entry.space) << "\n";
+        }
+        return EndOfCommand(out, incomplete, args.report, io);
+    }
+    std::int64_t count = 0;
+    std::int64_t bytes = 0;
+    std::int64_t space = 0;
+    for (int index = 0; index < static_cast<int>(browser.Entries().size()); ++index) {
+        if (browser.ScanEntry(index) == 0) {
+            continue;
+        }
+        const BrowserEntry& entry = browser.Entry(index);
+        out << entry.path << "\n";
+        for (const int file : browser.FileOrder(index, args.sort)) {
+            out << FileLine(entry.files[static_cast<std::size_t>(file)]);
+        }
+        count += entry.count;
+        bytes += entry.bytes;
+        space += entry.space;
+    }
+    std::string number;
+    std::string unit;
+    FormatSize(space, &number, &unit);
+    out << number << " " << unit << "\t" << Number(count) << "\t" << FormatGroupedNumber(bytes) << "\n";
+    return EndOfCommand(out, incomplete, args.report, io);
+}
+
 }  // namespace
 
 int RunCli(const std::vector<std::string>& args, const CliIo& io) {
@@ -626,6 +769,9 @@ int RunCli(const std::vector<std::string>& args, const CliIo& io) {
     }
     if (command == "info") {
         return RunInfo(args, io);
+    }
+    if (command == "files") {
+        return RunFiles(args, io);
     }
     return UsageError(io, "unknown command '" + command + "'");
 }

@@ -85,7 +85,8 @@ TEST(Cli, HelpVersionAndBadUsage) {
          {"", "frobnicate", "scan", "scan a b", "scan . --cluster 3000", "scan . --cluster -4096", "scan . --cluster",
           "scan . --cluster 2147483648", "scan . --cluster 576460752303423488",
           "scan . --filters f.mcf --no-filters", "scan . --bogus", "show", "show r.mcr --titles size,colour",
-          "show r.mcr --sort height", "show r.mcr --bogus", "show a.mcr b.mcr", "info", "info r.mcr /a /b"}) {
+          "show r.mcr --sort height", "show r.mcr --bogus", "show a.mcr b.mcr", "info", "info r.mcr /a /b", "files",
+          "files r.mcr", "files r.mcr T a b", "files r.mcr T --sort height", "files r.mcr T --all"}) {
         std::vector<std::string> args;
         std::istringstream words(line);
         for (std::string word; words >> word;) {
@@ -166,6 +167,32 @@ TEST_F(CliTree, FilterFileOrNoFilters) {
     const std::string plain = Cli({"info", report}).out;
     EXPECT_FALSE(Has(plain, "Filters")) << plain;
     EXPECT_TRUE(Has(plain, "Temporary:     no\n"));
+}
+
+TEST_F(CliTree, FilesListsWhereAFilterFoundFilesAndWhatMatchesNow) {
+    tree.WriteFile("Small/b.bak", 5000);
+    ASSERT_EQ(Cli({"scan", tree.Path(), "-o", report, "--quiet", "--cluster", "4096"}).status, kExitOk);
+    tree.WriteFile("Small/~new", 3);  // on disk after the scan: listed now, not in the report
+    const std::string small = platform::JoinPath(root, "Small");
+    const CliRun folders = Cli({"files", report, "Temporary", "--folders"});
+    ASSERT_EQ(folders.status, kExitOk) << folders.err;
+    EXPECT_EQ(folders.out, small + "\t2\t12288\n");
+
+    const CliRun files = Cli({"files", report, "6", small, "--sort", "size", "--reverse"});
+    ASSERT_EQ(files.status, kExitOk) << files.err;
+    const auto lines = Lines(files.out);
+    ASSERT_EQ(lines.size(), 5u) << files.out;
+    EXPECT_EQ(lines[0], small);
+    const char* order[] = {"\ts.tmp\t1\t", "\t~new\t3\t", "\tb.bak\t5000\t"};
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(lines[static_cast<std::size_t>(i) + 1].rfind(order[i], 0), 0u)
+            << lines[static_cast<std::size_t>(i) + 1];
+    }
+    EXPECT_EQ(lines[4], "16 K\t3\t5 004");
+
+    const CliRun unknown = Cli({"files", report, "Nope"});
+    EXPECT_EQ(unknown.status, kExitUsage);
+    EXPECT_TRUE(Has(unknown.err, "no filter 'Nope'")) << unknown.err;
 }
 
 TEST_F(CliTree, UnreadableOrUnwritableFilesExitWithTwoAndNameThem) {
