@@ -40,8 +40,9 @@ void CopyOut(const FileFilter& filter, FilterInfo* out) {
     static_cast<FileFilter&>(*out) = filter;
 }
 
-// The file's name without folder and extension, at most 511 bytes, cut at a character boundary.
-std::string BaseName(const std::string& path) {
+}  // namespace
+
+std::string FilterFileBaseName(const std::string& path) {
     const std::size_t slash = path.find_last_of("\\/");
     std::string base = (slash == std::string::npos) ? path : path.substr(slash + 1);
     const std::size_t dot = base.find_last_of('.');
@@ -57,6 +58,8 @@ std::string BaseName(const std::string& path) {
     }
     return base;
 }
+
+namespace {
 
 bool IsReadOnlyFile(const std::string& path) {
     platform::DirEntry entry;
@@ -268,7 +271,7 @@ bool FilterSet::LoadFromFile(const std::string& path) {
         }
     }
     SetEditing(false);
-    m_fileName = BaseName(path);
+    m_fileName = FilterFileBaseName(path);
     return true;
 }
 

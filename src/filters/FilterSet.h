@@ -108,6 +108,10 @@ class FilterSet {
     std::string m_fileName;
 };
 
+// The name a set remembers for the filter file at `path`: no folder, no extension, at most 511
+// bytes (cut at a character boundary).
+std::string FilterFileBaseName(const std::string& path);
+
 // The accept and except lists of the file tools ("File mask(s)" and "Except"), each a set with
 // one enabled, non-temporary filter: "accept" (id 1) and "except" (id 2). An empty accept text
 // accepts nothing; an empty except text excludes nothing.

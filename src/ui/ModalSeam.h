@@ -14,7 +14,7 @@
 
 namespace qv::ui {
 
-enum class ModalKind { Message, Folder, OpenFile, SaveFile, Print, Execute, Settings, Progress, About };
+enum class ModalKind { Message, Folder, OpenFile, SaveFile, Print, Execute, Settings, Progress, About, FilterEditor };
 
 // What a window returns: a message box's answer, or IDOK/IDCANCEL for the other dialogs, with
 // the chosen path (folder and file dialogs) or device context (print dialog; the caller then
@@ -56,7 +56,7 @@ struct ModalShown {
 // of run. A queued answer is taken by the next message box or shell dialog instead of showing
 // it; with none queued the real window shows. The hooks run with or without recording: `up` on
 // the window's thread from inside its modal loop once a real message box, settings dialog,
-// progress window or About box is up; `text` on the thread that changed it whenever the
+// progress window, About box or filter editor is up; `text` on the thread that changed it whenever the
 // progress window shows a new text. (The shell's own dialogs show no hook: tests answer them
 // from the queue, or from another thread.)
 class ModalSeam {

@@ -23,8 +23,10 @@ struct FilterEditorRequest {
     // A filter file to load first ("&Load Filters" items, dropped ".mcf" files); empty for none.
     std::string file;
     // When confirming may replace the current filter set ("&Load Filters", "Edit &Filters...");
-    // false for a dropped filter file.
+    // false for a dropped filter file and a report's filters, which the editor only shows.
     bool hasTarget = false;
+    // The filter whose line is selected first (below 1: the first line).
+    std::int32_t idToSelect = 0;
 };
 
 struct ShellEntryPoints {

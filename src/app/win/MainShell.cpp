@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "filters/win/FilterEditorDialog.h"
 #include "resource.h"
 #include "ui/MessageBox.h"
 #include "attr/AttrTree.h"
@@ -40,7 +41,17 @@ BOOL CALLBACK FindOtherCopy(HWND window, LPARAM parameter) {
 
 }  // namespace
 
-MainShell::MainShell() : m_programFolder(platform::ProgramFolder()) {}
+MainShell::MainShell() : m_programFolder(platform::ProgramFolder()) {
+    m_entryPoints.filterEditor = [this](HWND owner, const FilterEditorRequest& request, FilterSet* result) {
+        FilterEditorSource source;
+        source.set = request.filters;
+        source.file = request.file;
+        source.writeBack = request.hasTarget;
+        source.idToSelect = request.idToSelect;
+        source.filtersFolder = m_filtersFolder;
+        return ShowFilterEditor(owner, this, source, result);
+    };
+}
 
 MainShell::~MainShell() {
     Destroy();

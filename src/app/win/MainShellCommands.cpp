@@ -372,6 +372,16 @@ void MainShell::CommandEditFilters() {
     RebuildFileMenus(false, true);
 }
 
+void MainShell::ShowFilterDescription(Report* report, std::int32_t filterId) {
+    if (report == nullptr) {
+        return;
+    }
+    FilterEditorRequest request;
+    request.filters = &report->Filters();
+    request.idToSelect = filterId;
+    RunFilterEditor(request);
+}
+
 void MainShell::CommandLoadFilters(int id) {
     const std::string* file = m_loadFilters.PathOf(id);
     if (file != nullptr) {

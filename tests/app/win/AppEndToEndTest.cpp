@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <string>
 #include <tuple>
@@ -82,6 +83,9 @@ class AppTest : public ::testing::Test {
         m_app->SetProgramFolder(m_program.Path());
         ShellEntryPoints& entries = m_app->Shell().EntryPoints();
         entries.tool = [this](HWND, int command, const std::string& start) { m_tools.emplace_back(command, start); };
+        if (m_realFilterEditor) {
+            return m_app->Start(GetModuleHandleA(nullptr), startPath);
+        }
         entries.filterEditor = [this](HWND, const FilterEditorRequest& request, FilterSet* result) {
             m_filterRequests.push_back(request);
             result->SetBuiltIn();
@@ -142,6 +146,7 @@ class AppTest : public ::testing::Test {
     std::vector<std::pair<int, std::string>> m_tools;
     std::vector<FilterEditorRequest> m_filterRequests;
     bool m_confirmFilterEditor = false;
+    bool m_realFilterEditor = false;
 };
 
 TEST_F(AppTest, StartUpWithDefaultsLaysOutThePanesAndWritesTheSettings) {
@@ -403,6 +408,40 @@ TEST_F(AppTest, HelpOpensThePageAndOptionsTheSettingsDialog) {
     });
     Command(cmd::kOptions);
     EXPECT_EQ(shown, ModalKind::Settings);
+}
+
+TEST_F(AppTest, TheFilterEditorEditsTheCurrentSetAndShowsAReportsFiltersReadOnly) {
+    m_realFilterEditor = true;
+    Start();
+    // "Edit &Filters...": a new filter, confirmed, becomes part of the current set.
+    std::function<void(HWND)> drive = [](HWND dialog) {
+        SendMessageA(GetDlgItem(dialog, IDC_FILTERS_CREATE), BM_CLICK, 0, 0);
+        SendMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+    };
+    ModalSeam::Get().OnWindowUp([&](HWND dialog, ModalKind kind) {
+        if (kind == ModalKind::FilterEditor) {
+            drive(dialog);
+        }
+    });
+    Command(cmd::kEditFilters);
+    ASSERT_EQ(Shell().CurrentFilters().Count(), 7);
+
+    // "Show filters" on the panel: the report's own filters, read-only, the panel's filter selected.
+    CreateThroughDialog(m_data.Path());
+    ASSERT_EQ(Shell().ReportCount(), 1);
+    const std::int32_t selected = Shell().Panel()->SelectedFilter();
+    ASSERT_GT(selected, 0);
+    bool shown = false;
+    drive = [&](HWND dialog) {
+        shown = true;
+        EXPECT_FALSE(IsWindowVisible(GetDlgItem(dialog, IDC_FILTERS_CREATE)));
+        EXPECT_EQ(SendDlgItemMessageA(dialog, IDC_FILTERS_LIST, LB_GETCURSEL, 0, 0), selected - 1);
+        EXPECT_EQ(SendDlgItemMessageA(dialog, IDC_FILTERS_LIST, LB_GETCOUNT, 0, 0), 7);
+        SendMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+    };
+    SendMessageA(Shell().Panel()->Dialog(), WM_COMMAND, MAKEWPARAM(IDC_INFO_SHOW_FILTERS, BN_CLICKED), 0);
+    EXPECT_TRUE(shown);
+    EXPECT_EQ(Shell().CurrentFilters().Count(), 7);
 }
 
 TEST_F(AppTest, ExitSavesTheSettingsAndShutsDownOnce) {

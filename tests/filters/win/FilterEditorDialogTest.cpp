@@ -1,0 +1,219 @@
+// The filter editor driven through its controls' messages from inside its own modal loop: what
+// it shows, the read-only form, an edit refused and then accepted, and the commands that add,
+// delete, move, save and load filters.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "TestUtil.h"
+#include "filters/win/FilterEditorDialog.h"
+#include "resource.h"
+#include "ui/ModalSeam.h"
+#include "ui/UiTestUtil.h"
+
+namespace qv {
+namespace {
+
+bool Enabled(HWND dialog, int id) {
+    return IsWindowEnabled(GetDlgItem(dialog, id)) != FALSE;
+}
+
+bool Visible(HWND dialog, int id) {
+    return (GetWindowLongA(GetDlgItem(dialog, id), GWL_STYLE) & WS_VISIBLE) != 0;
+}
+
+void Click(HWND dialog, int id) {
+    SendMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0);
+}
+
+// Types `text` into an edit as the user would: it has the focus while its text changes.
+void Type(HWND dialog, int id, const char* text) {
+    SetFocus(GetDlgItem(dialog, id));
+    SetWindowTextA(GetDlgItem(dialog, id), text);
+}
+
+std::vector<std::string> ListLines(HWND dialog) {
+    std::vector<std::string> lines;
+    HWND list = GetDlgItem(dialog, IDC_FILTERS_LIST);
+    const int count = static_cast<int>(SendMessageA(list, LB_GETCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+        char text[600] = {};
+        SendMessageA(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
+        lines.emplace_back(text);
+    }
+    return lines;
+}
+
+int Selected(HWND dialog) {
+    return static_cast<int>(SendDlgItemMessageA(dialog, IDC_FILTERS_LIST, LB_GETCURSEL, 0, 0));
+}
+
+void SelectLine(HWND dialog, int index) {
+    SendDlgItemMessageA(dialog, IDC_FILTERS_LIST, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_FILTERS_LIST, LBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDC_FILTERS_LIST)));
+}
+
+using test::ShownOf;
+using ui::ModalAnswer;
+using ui::ModalKind;
+using ui::ModalSeam;
+
+class FilterEditorDialogTest : public test::UiTest {
+  protected:
+    void SetUp() override {
+        UiTest::SetUp();
+        ModalSeam::Get().Begin();
+        m_set.SetBuiltIn();
+    }
+    void TearDown() override {
+        ModalSeam::Get().End();
+        UiTest::TearDown();
+    }
+
+    // Runs the editor; `drive` works on it from inside its modal loop and must close it.
+    bool Run(const FilterEditorSource& source, std::function<void(HWND)> drive) {
+        m_drive = std::move(drive);
+        m_driven = false;
+        ModalSeam::Get().OnWindowUp([this](HWND dialog, ModalKind kind) {
+            if (kind == ModalKind::FilterEditor) {
+                m_driven = true;
+                m_drive(dialog);
+            }
+        });
+        const bool confirmed = ShowFilterEditor(m_window.Handle(), &m_ui, source, &m_result);
+        EXPECT_TRUE(m_driven);
+        return confirmed;
+    }
+    FilterEditorSource Editable(std::int32_t select = 0) {
+        FilterEditorSource source;
+        source.set = &m_set;
+        source.writeBack = true;
+        source.idToSelect = select;
+        source.filtersFolder = m_dir.Path();
+        return source;
+    }
+
+    test::ScratchDir m_dir;
+    FilterSet m_set;
+    FilterSet m_result;
+    std::function<void(HWND)> m_drive;
+    bool m_driven = false;
+};
+
+TEST_F(FilterEditorDialogTest, OpeningShowsTheSetWithItsTips) {
+    EXPECT_FALSE(Run(Editable(6), [&](HWND dialog) {
+        EXPECT_EQ(test::TextOf(dialog), "File Filters");
+        EXPECT_EQ(ListLines(dialog).size(), 6u);
+        EXPECT_EQ(Selected(dialog), 5);
+        EXPECT_EQ(test::TextOf(GetDlgItem(dialog, IDC_FILTERS_MASK)), "*.tmp;~*.*;*.bak;");
+        EXPECT_EQ(IsDlgButtonChecked(dialog, IDC_FILTERS_TEMPORARY), BST_CHECKED);
+        EXPECT_FALSE(Visible(dialog, IDC_FILTERS_ENABLED));
+        EXPECT_FALSE(Enabled(dialog, IDC_FILTERS_MOVE_DOWN));
+        const std::pair<int, const char*> tips[] = {
+            {IDC_FILTERS_TEMPORARY, "Temporary filter (these files can be deleted)"},
+            {IDC_FILTERS_ENABLED, "Enable filter"},
+            {IDC_FILTERS_CREATE, "Create new filter"},
+            {IDC_FILTERS_DELETE, "Delete selected filter"},
+            {IDC_FILTERS_MOVE_UP, "Move filter up"},
+            {IDC_FILTERS_MOVE_DOWN, "Move filter down"},
+            {IDC_FILTERS_ACCEPT, "Accept filter changes"},
+            {IDC_FILTERS_DISCARD, "Skip filter changes"},
+            {IDC_FILTERS_SAVE, "Save filters to file"},
+            {IDC_FILTERS_LOAD, "Load filters from file"},
+            {IDC_FILTERS_NEW_SET, "Create new (empty) filter set"},
+            {IDOK, "Accept changes"},
+            {IDCANCEL, "Skip changes"},
+        };
+        for (const auto& [id, tip] : tips) {
+            EXPECT_EQ(test::TipOf(m_ui.ToolTipWindow(), dialog, GetDlgItem(dialog, id)), tip) << id;
+        }
+        Click(dialog, IDCANCEL);
+    }));
+}
+
+TEST_F(FilterEditorDialogTest, ReadOnlyFormOnlyLooks) {
+    ASSERT_TRUE(m_set.SaveToFile(m_dir.Sub("view.mcf")));
+    FilterEditorSource source;
+    source.file = m_dir.Sub("view.mcf");
+    EXPECT_FALSE(Run(source, [&](HWND dialog) {
+        for (int id :
+             {IDC_FILTERS_CREATE, IDC_FILTERS_DELETE, IDC_FILTERS_MOVE_UP, IDC_FILTERS_MOVE_DOWN, IDC_FILTERS_ACCEPT,
+              IDC_FILTERS_DISCARD, IDC_FILTERS_LOAD, IDC_FILTERS_SAVE, IDC_FILTERS_NEW_SET}) {
+            EXPECT_FALSE(Visible(dialog, id)) << id;
+        }
+        EXPECT_FALSE(Enabled(dialog, IDC_FILTERS_TEMPORARY));
+        SelectLine(dialog, 2);
+        EXPECT_EQ(test::TextOf(GetDlgItem(dialog, IDC_FILTERS_NAME)), "Documents");
+        Click(dialog, IDOK);
+    }));
+    EXPECT_EQ(m_result.Count(), 0);
+}
+
+TEST_F(FilterEditorDialogTest, AnEditIsRefusedKeptAndThenAccepted) {
+    ModalSeam::Get().QueueAnswer(ModalAnswer::Button(IDOK));
+    EXPECT_TRUE(Run(Editable(2), [&](HWND dialog) {
+        Type(dialog, IDC_FILTERS_NAME, "Images");  // filter 4's name
+        EXPECT_TRUE(Enabled(dialog, IDC_FILTERS_ACCEPT));
+        EXPECT_FALSE(Enabled(dialog, IDC_FILTERS_LIST));
+        Click(dialog, IDC_FILTERS_ACCEPT);
+        EXPECT_EQ(ListLines(dialog)[1], "02. Internet files");
+        EXPECT_EQ(test::TextOf(GetDlgItem(dialog, IDC_FILTERS_NAME)), "Images") << "the edit stays";
+        Type(dialog, IDC_FILTERS_NAME, "Web");
+        Type(dialog, IDC_FILTERS_MASK, "*.htm, *.css");
+        Click(dialog, IDC_FILTERS_TEMPORARY);
+        Click(dialog, IDC_FILTERS_ACCEPT);
+        EXPECT_EQ(ListLines(dialog)[1], "02. Web");
+        EXPECT_EQ(Selected(dialog), 1);
+        Click(dialog, IDOK);
+    }));
+    const std::vector<ui::ModalShown> shown = ShownOf(ModalKind::Message);
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].text + "|" + shown[0].title, "Filter with this name already exist|Error adding filter");
+    FilterInfo web;
+    ASSERT_TRUE(m_result.FindById(2, &web));
+    EXPECT_EQ(web.masks, "*.htm;*.css");
+    EXPECT_TRUE(web.temporary);
+}
+
+TEST_F(FilterEditorDialogTest, CreateDeleteSaveAndLoad) {
+    // One queue for every window, in the order they come: Save, the Delete question, Load.
+    ModalSeam::Get().QueueAnswer(ModalAnswer::Choose(m_dir.Sub("mine.mcf")));
+    ModalSeam::Get().QueueAnswer(ModalAnswer::Button(IDYES));
+    ModalSeam::Get().QueueAnswer(ModalAnswer::Choose(m_dir.Sub("mine.mcf")));
+    EXPECT_TRUE(Run(Editable(1), [&](HWND dialog) {
+        Click(dialog, IDC_FILTERS_CREATE);
+        EXPECT_EQ(ListLines(dialog)[0], "01. New Filter 1");
+        EXPECT_EQ(GetFocus(), GetDlgItem(dialog, IDC_FILTERS_NAME));
+        DWORD start = 1;
+        DWORD end = 0;
+        SendDlgItemMessageA(dialog, IDC_FILTERS_NAME, EM_GETSEL, reinterpret_cast<WPARAM>(&start),
+                            reinterpret_cast<LPARAM>(&end));
+        EXPECT_EQ(end - start, 12u) << "the whole name is selected";
+        Click(dialog, IDC_FILTERS_SAVE);
+        SelectLine(dialog, 6);
+        Click(dialog, IDC_FILTERS_DELETE);  // answered Yes
+        EXPECT_EQ(Selected(dialog), 5);
+        Click(dialog, IDC_FILTERS_LOAD);  // back to the saved seven
+        EXPECT_EQ(ListLines(dialog).size(), 7u);
+        Click(dialog, IDOK);
+    }));
+    const std::vector<ui::ModalShown> shown = ShownOf(ModalKind::Message);
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].text + "|" + shown[0].title, "    Delete filter '07. Temporary' ?     |Submit");
+    const std::vector<ui::ModalShown> saved = ShownOf(ModalKind::SaveFile);
+    ASSERT_EQ(saved.size(), 1u);
+    EXPECT_EQ(saved[0].title, "Save Filters to file");
+    EXPECT_EQ(saved[0].filterDescription, "Talvorn Quarvex file filters (*.mcf)");
+    EXPECT_EQ(saved[0].folder, m_dir.Path());
+    ASSERT_EQ(ShownOf(ModalKind::OpenFile).size(), 1u);
+    EXPECT_EQ(ShownOf(ModalKind::OpenFile)[0].title, "Open Filters File");
+    EXPECT_EQ(m_result.Count(), 7);
+}
+
+}  // namespace
+}  // namespace qv
