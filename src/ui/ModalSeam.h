@@ -14,7 +14,19 @@
 
 namespace qv::ui {
 
-enum class ModalKind { Message, Folder, OpenFile, SaveFile, Print, Execute, Settings, Progress, About, FilterEditor };
+enum class ModalKind {
+    Message,
+    Folder,
+    OpenFile,
+    SaveFile,
+    Print,
+    Execute,
+    Settings,
+    Progress,
+    About,
+    FilterEditor,
+    FilterBrowser,
+};
 
 // What a window returns: a message box's answer, or IDOK/IDCANCEL for the other dialogs, with
 // the chosen path (folder and file dialogs) or device context (print dialog; the caller then
@@ -56,9 +68,9 @@ struct ModalShown {
 // of run. A queued answer is taken by the next message box or shell dialog instead of showing
 // it; with none queued the real window shows. The hooks run with or without recording: `up` on
 // the window's thread from inside its modal loop once a real message box, settings dialog,
-// progress window, About box or filter editor is up; `text` on the thread that changed it whenever the
-// progress window shows a new text. (The shell's own dialogs show no hook: tests answer them
-// from the queue, or from another thread.)
+// progress window, About box, filter editor or filtered files browser is up; `text` on the thread
+// that changed it whenever the progress window shows a new text. (The shell's own dialogs show no
+// hook: tests answer them from the queue, or from another thread.)
 class ModalSeam {
   public:
     using UpHook = std::function<void(HWND window, ModalKind kind)>;

@@ -32,6 +32,8 @@ struct FilterEditorRequest {
 struct ShellEntryPoints {
     // Runs the filter editor; true when the user confirmed, with the edited filters in `result`.
     std::function<bool(HWND owner, const FilterEditorRequest& request, FilterSet* result)> filterEditor;
+    // Shows where filter `filterId` of `report` found files below `record`, and the files.
+    std::function<void(HWND owner, Report* report, std::int32_t filterId, FolderRecord* record)> filterBrowser;
     // Opens a file tool (its command id 32802 to 32805) with a start path, or an empty one.
     std::function<void(HWND owner, int toolCommand, const std::string& startPath)> tool;
     // Prints the folder's information (32780) or the tree branch as on screen (32797).

@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "filters/win/FilterBrowserDialog.h"
 #include "filters/win/FilterEditorDialog.h"
 #include "resource.h"
 #include "ui/MessageBox.h"
@@ -50,6 +51,15 @@ MainShell::MainShell() : m_programFolder(platform::ProgramFolder()) {
         source.idToSelect = request.idToSelect;
         source.filtersFolder = m_filtersFolder;
         return ShowFilterEditor(owner, this, source, result);
+    };
+    m_entryPoints.filterBrowser = [this](HWND owner, Report* report, std::int32_t filterId, FolderRecord* record) {
+        FilterBrowserSource source;
+        source.report = report;
+        source.filterId = filterId;
+        source.start = record;
+        source.destroy = m_settings != nullptr && m_settings->GetValue("common:destroy") != 0;
+        source.explore = m_settings != nullptr && m_settings->GetValue("common:browse") != 0;
+        ShowFilterBrowser(owner, this, source);
     };
 }
 

@@ -79,6 +79,7 @@ class MainShell : public ui::MCMain, public ReportWindowHost, public FrameClient
     void EditNotes(FolderRecord* record) override;
     void PrintTree(FolderRecord* record) override;
     void PrintFolderInfo(FolderRecord* record) override;
+    void ShowFilterFiles(Report* report, std::int32_t filterId, FolderRecord* record) override;
     void ShowFilterDescription(Report* report, std::int32_t filterId) override;
 
     // The entry points behind the commands, with the dialogs already answered.

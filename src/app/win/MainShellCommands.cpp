@@ -372,6 +372,12 @@ void MainShell::CommandEditFilters() {
     RebuildFileMenus(false, true);
 }
 
+void MainShell::ShowFilterFiles(Report* report, std::int32_t filterId, FolderRecord* record) {
+    if (m_entryPoints.filterBrowser && report != nullptr && record != nullptr) {
+        m_entryPoints.filterBrowser(Owner(), report, filterId, record);
+    }
+}
+
 void MainShell::ShowFilterDescription(Report* report, std::int32_t filterId) {
     if (report == nullptr) {
         return;

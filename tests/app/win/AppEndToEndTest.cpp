@@ -444,6 +444,36 @@ TEST_F(AppTest, TheFilterEditorEditsTheCurrentSetAndShowsAReportsFiltersReadOnly
     EXPECT_EQ(Shell().CurrentFilters().Count(), 7);
 }
 
+TEST_F(AppTest, ShowFilesOpensTheBrowserOnThePanelsFilterAndFolder) {
+    m_data.WriteFile("alpha/b.tmp", 5000);
+    Start();
+    CreateThroughDialog(m_data.Path());
+    ASSERT_EQ(Shell().ReportCount(), 1);
+    HWND rows = Shell().Panel()->FilterList();
+    int temporary = -1;
+    for (int row = 0; row < ListView_GetItemCount(rows); ++row) {
+        if (Shell().Panel()->CellText(row, 0) == "06. Temporary [temp]") {
+            temporary = row;
+        }
+    }
+    ASSERT_GE(temporary, 0);
+    ListView_SetItemState(rows, temporary, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    std::string title;
+    std::string firstFolder;
+    ModalSeam::Get().OnWindowUp([&](HWND dialog, ModalKind kind) {
+        if (kind == ModalKind::FilterBrowser) {
+            title = test::TextOf(dialog);
+            char text[512] = {};
+            ListView_GetItemText(GetDlgItem(dialog, IDC_BROWSER_FOLDER_LIST), 0, 0, text, sizeof text);
+            firstFolder = text;
+            SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+        }
+    });
+    SendMessageA(Shell().Panel()->Dialog(), WM_COMMAND, MAKEWPARAM(IDC_INFO_SHOW_FILES, BN_CLICKED), 0);
+    EXPECT_EQ(title, "Filter : Temporary");
+    EXPECT_EQ(firstFolder, Data("alpha"));
+}
+
 TEST_F(AppTest, ExitSavesTheSettingsAndShutsDownOnce) {
     Start();
     CreateThroughDialog(m_data.Path());
