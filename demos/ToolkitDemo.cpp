@@ -18,6 +18,7 @@
 #include "ui/MCMain.h"
 #include "ui/MessageBox.h"
 #include "ui/ModalSeam.h"
+#include "demos/FilterDemos.h"
 #include "demos/ShellDemos.h"
 #include "ui/Splitter.h"
 #include "app/win/ToolsPanel.h"
@@ -169,6 +170,20 @@ void ShowSettingsDemo(DemoContext& context) {
     ShowShellDemo(context, "settings");
 }
 
+// --- the filter editor and the filtered files browser (FilterDemos.cpp) ---
+
+template <const char* kName>
+void ShowFilterDemo(DemoContext& context) {
+    qv::demo::ShellDemoHooks hooks;
+    hooks.shown = [](HWND window) { g_shown = window; };
+    qv::demo::ShowFilterWindow(kName, context.frame, *context.ui, hooks);
+}
+
+constexpr char kEditor[] = "editor";
+constexpr char kEditorView[] = "editor-view";
+constexpr char kBrowser[] = "browser";
+constexpr char kBrowserTree[] = "browser-tree";
+
 struct Demo {
     const char* name;
     DemoFunction show;
@@ -180,6 +195,10 @@ constexpr Demo kDemos[] = {
     {"tools", &ShowToolsDemo},
     {"progress", &ShowProgressDemo},
     {"settings", &ShowSettingsDemo},
+    {kEditor, &ShowFilterDemo<kEditor>},
+    {kEditorView, &ShowFilterDemo<kEditorView>},
+    {kBrowser, &ShowFilterDemo<kBrowser>},
+    {kBrowserTree, &ShowFilterDemo<kBrowserTree>},
 };
 
 LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
