@@ -5,8 +5,8 @@
 //
 // MODE: "window" selects the largest folder below the root; "files" selects the root's files
 // item; "menu" also opens the context menu on the selected folder; "nolist" hides the filter
-// list. Once everything is painted the demo creates READY_FILE; when QUIT_FILE appears it exits
-// (after two minutes it exits anyway).
+// list; "notes" opens the notes dialog of the selected folder. Once everything is painted the
+// demo creates READY_FILE; when QUIT_FILE appears it exits (after two minutes it exits anyway).
 #include <windows.h>
 
 #include <commctrl.h>
@@ -16,9 +16,11 @@
 
 #include "demos/DemoSupport.h"
 #include "ui/MCMain.h"
+#include "ui/ModalSeam.h"
 #include "ui/Splitter.h"
 #include "core/Scanner.h"
 #include "view/win/InfoPanel.h"
+#include "view/win/NotesDialog.h"
 #include "view/win/ReportWindow.h"
 #include "demos/SingleReportHost.h"
 
@@ -30,6 +32,7 @@ using qv::demo::TouchFile;
 
 constexpr char kFrameClass[] = "QuarvexReportViewDemo";
 constexpr UINT kOpenMenuMessage = WM_APP + 1;
+constexpr UINT kOpenDialogMessage = WM_APP + 2;
 constexpr UINT kPollMilliseconds = 100;
 constexpr int kSettleTicks = 5;
 constexpr DWORD kLifetimeMilliseconds = 120000;
@@ -43,6 +46,8 @@ struct Demo {
     std::string readyFile;
     std::string quitFile;
     bool menuAsked = false;
+    bool dialogAsked = false;
+    HWND dialog = nullptr;  // the modal dialog the picture is of, once it is up
     DWORD start = 0;
 };
 
@@ -76,9 +81,28 @@ void CALLBACK Poll(HWND, UINT, UINT_PTR, DWORD) {
         }
         return;
     }
+    if (g_demo->mode == "notes" && (g_demo->dialog == nullptr || !IsWindowVisible(g_demo->dialog))) {
+        if (!g_demo->dialogAsked) {
+            g_demo->dialogAsked = true;
+            PostMessageA(GetAncestor(g_demo->window.Window(), GA_ROOT), kOpenDialogMessage, 0, 0);
+        }
+        return;
+    }
     ready = true;
     GdiFlush();
     TouchFile(g_demo->readyFile);
+}
+
+void RememberDialog(HWND dialog, ui::ModalKind) {
+    g_demo->dialog = dialog;
+}
+
+// Runs the mode's modal dialog; it closes when the demo ends.
+void OpenDialog() {
+    FolderRecord* record = g_demo->host.CurrentRecord();
+    WriteText(record, notes, "Holiday pictures, sorted by year.\r\nOlder ones are on the backup disk.", true);
+    ui::ModalSeam::Get().OnWindowUp(&RememberDialog);
+    EditFolderNotes(GetAncestor(g_demo->window.Window(), GA_ROOT), &g_demo->host.module, record);
 }
 
 void OpenMenuOnSelection() {
@@ -95,6 +119,10 @@ void OpenMenuOnSelection() {
 LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == kOpenMenuMessage) {
         OpenMenuOnSelection();
+        return 0;
+    }
+    if (message == kOpenDialogMessage) {
+        OpenDialog();
         return 0;
     }
     ui::MCSplitter* splitter = g_demo != nullptr ? &g_demo->splitter : nullptr;

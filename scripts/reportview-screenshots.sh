@@ -4,12 +4,12 @@
 #
 #   scripts/reportview-screenshots.sh OUTDIR [MODE...]
 #
-# MODE is one of window, files, menu, nolist (default: all four); see ReportViewDemo.cpp.
+# MODE is one of window, files, menu, nolist, notes (default: all); see ReportViewDemo.cpp.
 # Builds the demo first when needed; QV_BUILD_DIR picks the build folder (default build/win64).
 set -euo pipefail
 # shellcheck source=scripts/screenshot-lib.sh
 source "$(dirname "$0")/screenshot-lib.sh"
-qv_shot_args "OUTDIR [MODE...]" "window files menu nolist" "$@"
+qv_shot_args "OUTDIR [MODE...]" "window files menu nolist notes" "$@"
 
 # Inside Xvfb: one picture per mode, of the same scratch tree.
 if [ "${QV_SCREENSHOT_INNER:-}" = 1 ]; then

@@ -40,7 +40,7 @@ struct ShellEntryPoints {
     std::function<void(HWND owner, int printCommand, FolderRecord* record)> print;
     // "What's new" for a record of `report`.
     std::function<void(HWND owner, Report* report, FolderRecord* record)> compare;
-    // Edits a record's notes; true when they changed.
+    // Edits a record's notes; true when they changed (the shell then rebuilds the record's title).
     std::function<bool(HWND owner, FolderRecord* record)> editNotes;
 };
 

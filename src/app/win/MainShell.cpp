@@ -9,6 +9,7 @@
 #include "ui/MessageBox.h"
 #include "attr/AttrTree.h"
 #include "platform/Platform.h"
+#include "view/win/NotesDialog.h"
 
 namespace qv {
 namespace {
@@ -76,6 +77,7 @@ bool MainShell::Create(HINSTANCE instance, HWND host, const char* startPath) {
         return false;
     }
     m_moduleCreated = true;
+    SetDefaultEntryPoints();
     HICON icon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_PROGRAM));
     if (icon != nullptr && Frame() != nullptr) {
         SendMessageA(Frame(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
@@ -107,6 +109,15 @@ bool MainShell::Create(HINSTANCE instance, HWND host, const char* startPath) {
         RunStartPath(startPath);
     }
     return true;
+}
+
+void MainShell::SetDefaultEntryPoints() {
+    // Tests may have set their own before start-up; those stay.
+    if (!m_entryPoints.editNotes) {
+        m_entryPoints.editNotes = [this](HWND owner, FolderRecord* record) {
+            return EditFolderNotes(owner, this, record);
+        };
+    }
 }
 
 bool MainShell::AskAboutOtherCopy() {

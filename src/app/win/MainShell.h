@@ -119,6 +119,7 @@ class MainShell : public ui::MCMain, public ReportWindowHost, public FrameClient
 
   private:
     // Start-up steps after the window module is up.
+    void SetDefaultEntryPoints();
     bool AskAboutOtherCopy();
     bool CreatePanes();
     void LoadSettings();

@@ -434,8 +434,9 @@ void MainShell::CompareWithDisk(FolderRecord* record) {
 }
 
 void MainShell::EditNotes(FolderRecord* record) {
-    if (m_entryPoints.editNotes && record != nullptr) {
-        m_entryPoints.editNotes(Owner(), record);
+    if (m_entryPoints.editNotes && record != nullptr && m_entryPoints.editNotes(Owner(), record) &&
+        m_reportWindow != nullptr) {
+        m_reportWindow->RefreshTitle(record);
     }
 }
 

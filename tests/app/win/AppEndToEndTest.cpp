@@ -330,6 +330,43 @@ TEST_F(AppTest, UpdateRebuildsInTheSameSlotAndKeepsNotes) {
     EXPECT_NE(title.find("keep me"), std::string::npos) << title;
 }
 
+TEST_F(AppTest, NotesFromTheTreeMenuSurviveSaveAndReopenAndTheButtonClearsThem) {
+    // The notes dialog gets each text typed into it and OK pressed.
+    std::vector<std::string> typed = {"first line\r\nsecond", ""};
+    ModalSeam::Get().OnWindowUp([&](HWND window, ModalKind kind) {
+        if (kind != ModalKind::Notes || typed.empty()) {
+            return;  // the scan's progress window
+        }
+        SetDlgItemTextA(window, IDC_NOTES_EDIT, typed.front().c_str());
+        typed.erase(typed.begin());
+        test::PressButton(window, IDOK);
+    });
+    Start();
+    CreateThroughDialog(m_data.Path());
+    FolderRecord* alpha = test::ChildNamed(Shell().ReportAt(0)->Root(), "alpha");
+    Shell().Reports()->SetMenuTracker([](HMENU, POINT) { return ID_TREE_NOTES; });
+    Shell().Reports()->ShowContextMenu(alpha, 10, 10);
+    EXPECT_STREQ(ReadText(alpha, notes), "first line\r\nsecond");
+    const std::string title = Shell().Reports()->Tree().Text(Shell().Reports()->ItemOf(alpha));
+    EXPECT_NE(title.find("<first line _ second>"), std::string::npos) << title;
+
+    const std::string file = Program("notes.mcr");
+    SelectItem(Shell().ReportAt(0)->Root());
+    ModalSeam::Get().QueueAnswer(ModalAnswer::Choose(file));
+    Command(cmd::kSaveReport);
+    ASSERT_TRUE(Shell().OpenReportByPath(file));
+    FolderRecord* reopened = test::ChildNamed(Shell().ReportAt(1)->Root(), "alpha");
+    ASSERT_NE(reopened, nullptr);
+    EXPECT_STREQ(ReadText(reopened, notes), "first line\r\nsecond");
+
+    // The info panel's button: an emptied text removes the notes, the title loses them.
+    SelectItem(reopened);
+    test::PressButton(Shell().Panel()->Dialog(), IDC_INFO_NOTES);
+    EXPECT_FALSE(reopened->attrs.Find(notes));
+    EXPECT_EQ(Shell().Reports()->Tree().Text(Shell().Reports()->ItemOf(reopened)).find('<'), std::string::npos);
+    EXPECT_TRUE(typed.empty());
+}
+
 TEST_F(AppTest, FiveReportsAtMostWithTheLimitMessage) {
     Start();
     for (const char* folder : {"alpha", "beta", "gamma", "Zeta", "alpha/deep"}) {
