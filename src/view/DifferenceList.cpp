@@ -118,7 +118,7 @@ std::string DifferenceCell(const DifferenceRow& row, int column) {
     }
 }
 
-int CompareDifferenceRows(const DifferenceRow& a, const DifferenceRow& b, int mode, NameComparison compareNames) {
+int CompareDifferenceRows(const DifferenceRow& a, const DifferenceRow& b, int mode, const TextOrder& compareNames) {
     const bool reversed = (mode & kDiffSortReversed) != 0;
     const auto byPath = [&] { return Sign(compareNames(PathOf(a.node), PathOf(b.node))); };
     int primary = 0;
@@ -140,8 +140,8 @@ int CompareDifferenceRows(const DifferenceRow& a, const DifferenceRow& b, int mo
     return reversed ? -primary : primary;
 }
 
-void SortDifferenceRows(std::vector<DifferenceRow>* rows, int mode, NameComparison compareNames) {
-    std::stable_sort(rows->begin(), rows->end(), [mode, compareNames](const DifferenceRow& a, const DifferenceRow& b) {
+void SortDifferenceRows(std::vector<DifferenceRow>* rows, int mode, const TextOrder& compareNames) {
+    std::stable_sort(rows->begin(), rows->end(), [mode, &compareNames](const DifferenceRow& a, const DifferenceRow& b) {
         return CompareDifferenceRows(a, b, mode, compareNames) < 0;
     });
 }

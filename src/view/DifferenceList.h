@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -45,17 +46,19 @@ std::string DifferenceSumCell(DifferenceNode* node);
 // The text of column 0..3 of a row.
 std::string DifferenceCell(const DifferenceRow& row, int column);
 
+// Orders two paths or titles ignoring case: negative, 0 or positive.
+using TextOrder = std::function<int(const char* a, const char* b)>;
+
 // Negative when row `a` goes before row `b` under `mode`, positive after, 0 when equal. Paths
-// and titles are compared with `compareNames` (the system's case-insensitive comparison on
-// Windows).
+// and titles are compared with `compareNames` (the system's case-insensitive order on Windows).
 int CompareDifferenceRows(const DifferenceRow& a,
                           const DifferenceRow& b,
                           int mode,
-                          NameComparison compareNames = &CompareNamesIgnoringCase);
+                          const TextOrder& compareNames = &CompareNamesIgnoringCase);
 // Sorts the rows under `mode`, rows that compare equal keeping their order.
 void SortDifferenceRows(std::vector<DifferenceRow>* rows,
                         int mode,
-                        NameComparison compareNames = &CompareNamesIgnoringCase);
+                        const TextOrder& compareNames = &CompareNamesIgnoringCase);
 // The sort mode after a click on column 0..3: the same column flips the reversed bit, another
 // column sorts by it alone. Other columns keep the mode.
 int DifferenceSortAfterClick(int mode, int column);

@@ -9,6 +9,7 @@
 #include "ui/MessageBox.h"
 #include "attr/AttrTree.h"
 #include "platform/Platform.h"
+#include "view/win/ComparisonDialog.h"
 #include "view/win/NotesDialog.h"
 
 namespace qv {
@@ -113,6 +114,16 @@ bool MainShell::Create(HINSTANCE instance, HWND host, const char* startPath) {
 
 void MainShell::SetDefaultEntryPoints() {
     // Tests may have set their own before start-up; those stay.
+    if (!m_entryPoints.compare) {
+        m_entryPoints.compare = [this](HWND owner, Report* report, FolderRecord* record) {
+            WhatsNewContext context;
+            context.ui = this;
+            context.scan = ScanContext();
+            context.options = m_viewOptions;
+            context.browse = [this](const std::string& path) { BrowsePath(path); };
+            ShowWhatsNew(owner, report, record, context);
+        };
+    }
     if (!m_entryPoints.editNotes) {
         m_entryPoints.editNotes = [this](HWND owner, FolderRecord* record) {
             return EditFolderNotes(owner, this, record);

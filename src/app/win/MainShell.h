@@ -75,6 +75,7 @@ class MainShell : public ui::MCMain, public ReportWindowHost, public FrameClient
     void CloseReportBySerial(std::int32_t serial) override { CloseReport(serial); }
     ui::MCMain& Module() override { return *this; }
     void BrowseFolder(FolderRecord* record) override;
+    void BrowsePath(const std::string& path);
     void CompareWithDisk(FolderRecord* record) override;
     void EditNotes(FolderRecord* record) override;
     void PrintTree(FolderRecord* record) override;

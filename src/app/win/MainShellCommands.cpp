@@ -427,6 +427,11 @@ void MainShell::BrowseFolder(FolderRecord* record) {
                         m_settings != nullptr && m_settings->GetValue("common:browse") != 0);
 }
 
+void MainShell::BrowsePath(const std::string& path) {
+    shell::BrowseFolder(nullptr, path, m_reportWindow != nullptr ? m_reportWindow->ToolbarWindow() : Owner(),
+                        m_settings != nullptr && m_settings->GetValue("common:browse") != 0);
+}
+
 void MainShell::CompareWithDisk(FolderRecord* record) {
     if (m_entryPoints.compare && record != nullptr) {
         m_entryPoints.compare(Owner(), m_reports.FindBySerial(SerialOf(record)), record);

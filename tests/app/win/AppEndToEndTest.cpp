@@ -367,6 +367,31 @@ TEST_F(AppTest, NotesFromTheTreeMenuSurviveSaveAndReopenAndTheButtonClearsThem) 
     EXPECT_TRUE(typed.empty());
 }
 
+TEST_F(AppTest, WhatsNewFromTheToolbarScansComparesAndLeavesTheReportAlone) {
+    Start();
+    CreateThroughDialog(m_data.Path());
+    Report* report = Shell().ReportAt(0);
+    const Totals before = TotalsOf(report);
+    m_data.WriteFile("beta/more.bin", 3072);
+    SelectItem(report->Root());
+    std::vector<std::string> seen;
+    ModalSeam::Get().OnWindowUp([&](HWND window, ModalKind kind) {
+        if (kind == ModalKind::Comparison) {
+            for (int id : {IDC_COMPARE_PATH, IDC_COMPARE_SINCE, IDC_COMPARE_SELECTED}) {
+                seen.push_back(test::TextOf(GetDlgItem(window, id)));
+            }
+            test::PressButton(window, IDCANCEL);
+        }
+    });
+    test::PressButton(Shell().Reports()->ToolbarWindow(), IDC_TOOLBAR_WHATS_NEW);
+    ASSERT_EQ(seen.size(), 3u);
+    EXPECT_EQ(seen[0], m_data.Path());
+    EXPECT_EQ(seen[1], "Since " + report->Created() + " :  +3 K   +1 file");
+    EXPECT_EQ(seen[2], " +3 K   +1 file");  // beta, the only row
+    EXPECT_EQ(Shell().ReportCount(), 1);
+    EXPECT_EQ(TotalsOf(report), before);
+}
+
 TEST_F(AppTest, FiveReportsAtMostWithTheLimitMessage) {
     Start();
     for (const char* folder : {"alpha", "beta", "gamma", "Zeta", "alpha/deep"}) {
