@@ -11,6 +11,8 @@
 #include "platform/Platform.h"
 #include "view/win/ComparisonDialog.h"
 #include "view/win/NotesDialog.h"
+#include "app/CommandIds.h"
+#include "view/win/Printing.h"
 
 namespace qv {
 namespace {
@@ -122,6 +124,18 @@ void MainShell::SetDefaultEntryPoints() {
             context.options = m_viewOptions;
             context.browse = [this](const std::string& path) { BrowsePath(path); };
             ShowWhatsNew(owner, report, record, context);
+        };
+    }
+    if (!m_entryPoints.print) {
+        m_entryPoints.print = [this](HWND owner, int command, FolderRecord* record) {
+            if (command == cmd::kPrintFolderInfo) {
+                Report* report = m_reports.FindBySerial(static_cast<std::int32_t>(ReadStat(record, CRP)));
+                const bool filterList = m_infoPanel == nullptr || m_infoPanel->FilterListShown();
+                PrintFolderInformation(owner, *this, &m_printMemory, report, record, filterList);
+            } else if (m_reportWindow != nullptr && record != nullptr) {
+                PrintTreeBranch(owner, *this, &m_printMemory, m_reportWindow->Tree().Tree(),
+                                m_reportWindow->ItemOf(record));
+            }
         };
     }
     if (!m_entryPoints.editNotes) {

@@ -176,6 +176,7 @@ class MainShell : public ui::MCMain, public ReportWindowHost, public FrameClient
     FileList m_quickLoad;
     FileList m_loadFilters;
     shell::StartupResources m_shellResources;
+    shell::PrintMemory m_printMemory;  // the print dialog's last confirmed choice
     HBITMAP m_paneBitmaps[2] = {};
 
     bool m_oleInitialized = false;

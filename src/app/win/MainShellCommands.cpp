@@ -417,8 +417,16 @@ void MainShell::CommandHelp() {
 }
 
 void MainShell::CommandPrint(int id) {
+    // The folder information is of the folder the info panel shows; the tree starts at the
+    // toolbar's folder.
+    FolderRecord* record = nullptr;
+    if (id == cmd::kPrintFolderInfo) {
+        record = m_infoPanel != nullptr ? m_infoPanel->Record() : nullptr;
+    } else if (m_reportWindow != nullptr) {
+        record = m_reportWindow->Toolbar().CurrentRecord();
+    }
     if (m_entryPoints.print) {
-        m_entryPoints.print(Owner(), id, m_current);
+        m_entryPoints.print(Owner(), id, record);
     }
 }
 
