@@ -242,6 +242,9 @@ void MainShell::CloseReport(std::int32_t serial) {
     }
     ForgetRecordsOf(serial);
     m_reports.Remove(slot);
+    if (m_reportWindow != nullptr) {
+        m_reportWindow->Toolbar().UpdateButtons();  // "Create" and "Open" follow the count left
+    }
 }
 
 void MainShell::ForgetRecordsOf(std::int32_t serial) {
@@ -270,16 +273,16 @@ bool MainShell::RebuildCurrentReport() {
     }
     CarryNotesOver(old->Root(), fresh->Root());
     RefreshTitles(m_viewOptions, fresh->Root());
-    if (m_reportWindow != nullptr) {
-        m_reportWindow->RemoveReport(old);
-    }
     ForgetRecordsOf(old->Serial());
     FolderRecord* root = fresh->Root();
     Report* added = fresh.get();
-    m_reports.Replace(slot, std::move(fresh));  // deletes the old report
+    // The old report lives until the window has let its items go; the new one takes its slot and
+    // its place in the tree.
+    std::unique_ptr<Report> replaced = m_reports.Replace(slot, std::move(fresh));
     if (m_reportWindow != nullptr) {
-        m_reportWindow->AddReport(added);
+        m_reportWindow->ReplaceReport(replaced.get(), added);
     }
+    replaced.reset();
     SelectRecord(root);
     return true;
 }
@@ -443,6 +446,18 @@ void MainShell::BrowsePath(const std::string& path) {
 void MainShell::CompareWithDisk(FolderRecord* record) {
     if (m_entryPoints.compare && record != nullptr) {
         m_entryPoints.compare(Owner(), m_reports.FindBySerial(SerialOf(record)), record);
+    }
+}
+
+void MainShell::ShowFilterFiles(Report* report, std::int32_t filterId, FolderRecord* record) {
+    if (m_entryPoints.showFilterFiles && report != nullptr) {
+        m_entryPoints.showFilterFiles(Owner(), report->Filters(), filterId, record);
+    }
+}
+
+void MainShell::ShowFilterDescription(Report* report, std::int32_t filterId) {
+    if (m_entryPoints.showFilterDescription && report != nullptr) {
+        m_entryPoints.showFilterDescription(Owner(), report->Filters(), filterId);
     }
 }
 
