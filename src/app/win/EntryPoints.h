@@ -41,12 +41,6 @@ struct ShellEntryPoints {
     std::function<void(HWND owner, int printCommand, FolderRecord* record)> print;
     // "What's new" for a record of `report`.
     std::function<void(HWND owner, Report* report, FolderRecord* record)> compare;
-    // "Show files" of the info panel: the files that filter `filterId` of a report's filter set
-    // found below `record` (the filtered files browser).
-    std::function<void(HWND owner, const FilterSet& filters, std::int32_t filterId, FolderRecord* record)>
-        showFilterFiles;
-    // "Show filters": a report's filter set in the read-only filter editor, `filterId` selected.
-    std::function<void(HWND owner, const FilterSet& filters, std::int32_t filterId)> showFilterDescription;
     // Edits a record's notes; true when they changed (the shell then rebuilds the record's title).
     std::function<bool(HWND owner, FolderRecord* record)> editNotes;
 };

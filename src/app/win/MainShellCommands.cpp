@@ -449,18 +449,6 @@ void MainShell::CompareWithDisk(FolderRecord* record) {
     }
 }
 
-void MainShell::ShowFilterFiles(Report* report, std::int32_t filterId, FolderRecord* record) {
-    if (m_entryPoints.showFilterFiles && report != nullptr) {
-        m_entryPoints.showFilterFiles(Owner(), report->Filters(), filterId, record);
-    }
-}
-
-void MainShell::ShowFilterDescription(Report* report, std::int32_t filterId) {
-    if (m_entryPoints.showFilterDescription && report != nullptr) {
-        m_entryPoints.showFilterDescription(Owner(), report->Filters(), filterId);
-    }
-}
-
 void MainShell::EditNotes(FolderRecord* record) {
     if (m_entryPoints.editNotes && record != nullptr && m_entryPoints.editNotes(Owner(), record) &&
         m_reportWindow != nullptr) {

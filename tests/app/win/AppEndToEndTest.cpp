@@ -425,26 +425,6 @@ TEST_F(AppTest, SizeIconsOffInTheSettingsLeaveTheTreeWithoutImages) {
     EXPECT_EQ(TreeView_GetImageList(tree, TVSIL_NORMAL), nullptr);
 }
 
-TEST_F(AppTest, ShowFilesAndShowFiltersCarryTheReportsFiltersTheFilterAndTheFolder) {
-    std::vector<std::tuple<int, std::int32_t, FolderRecord*>> calls;  // filter count, id, folder
-    Start();
-    Shell().EntryPoints().showFilterFiles = [&](HWND, const FilterSet& filters, std::int32_t id, FolderRecord* record) {
-        calls.emplace_back(filters.Count(), id, record);
-    };
-    Shell().EntryPoints().showFilterDescription = [&](HWND, const FilterSet& filters, std::int32_t id) {
-        calls.emplace_back(filters.Count(), id, nullptr);
-    };
-    CreateThroughDialog(m_data.Path());
-    FolderRecord* root = Shell().ReportAt(0)->Root();
-    HWND panel = Shell().Panel()->Dialog();
-    ListView_SetItemState(Shell().Panel()->FilterList(), 5, LVIS_SELECTED, LVIS_SELECTED);  // temporary files
-    test::PressButton(panel, IDC_INFO_SHOW_FILES);
-    test::PressButton(panel, IDC_INFO_SHOW_FILTERS);
-    const int filters = Shell().ReportAt(0)->Filters().Count();
-    EXPECT_EQ(calls,
-              (std::vector<std::tuple<int, std::int32_t, FolderRecord*>>{{filters, 6, root}, {filters, 6, nullptr}}));
-}
-
 TEST_F(AppTest, FiveReportsAtMostWithTheLimitMessage) {
     Start();
     for (const char* folder : {"alpha", "beta", "gamma", "Zeta", "alpha/deep"}) {
