@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # The real print test: runs PROGRAM (tests/app/win/PrintPdfTest.cpp) under Wine with the prefix
 # PREFIX; it prints the folder information and a tree branch on the default printer and lists the
-# texts they must show. Then waits for the two PDFs that the cups-pdf printer writes to ~/PDF and
-# looks for each text in them with pdftotext. Exits 77 (skipped) with the reason when there is no
-# PDF printer: scripts/pdf-printer.sh makes one.
+# texts they must show. Then waits for the two PDFs that the cups-pdf printer writes to ~/PDF (the
+# account's home, not $HOME) and looks for each text in them with pdftotext. Exits 77 (skipped)
+# with the reason when there is no PDF printer: scripts/pdf-printer.sh makes one.
 #
 #   scripts/print-pdf-test.sh PROGRAM PREFIX
 set -u -o pipefail
@@ -18,7 +18,9 @@ command -v pdftotext >/dev/null || skip "pdftotext is missing (poppler-utils, sc
 lpstat -r 2>/dev/null | grep -q "is running" || skip "the CUPS scheduler is not running (scripts/pdf-printer.sh)"
 lpstat -d 2>/dev/null | grep -q "system default destination" ||
     skip "there is no default printer (scripts/pdf-printer.sh adds the PDF printer)"
-out=${HOME:?}/PDF
+# cups-pdf writes to ~/PDF of the job's user as the account database names it, not to $HOME
+# (which may point elsewhere, e.g. a fresh empty home on a new CI machine).
+out=$(getent passwd "$(id -un)" | cut -d: -f6)/PDF
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 touch "$work/start"
