@@ -5,8 +5,10 @@
 //
 // MODE: "window" selects the largest folder below the root; "files" selects the root's files
 // item; "menu" also opens the context menu on the selected folder; "nolist" hides the filter
-// list. Once everything is painted the demo creates READY_FILE; when QUIT_FILE appears it exits
-// (after two minutes it exits anyway).
+// list; "notes" opens the notes dialog of the selected folder; "whatsnew" changes the folder on
+// disk (a file grows, a folder goes, one comes) and opens "What's new" for the root, which
+// "whatsnew-tree" switches to its tree, expanded. Once everything is painted the demo creates
+// READY_FILE; when QUIT_FILE appears it exits (after two minutes it exits anyway).
 #include <windows.h>
 
 #include <commctrl.h>
@@ -14,13 +16,17 @@
 #include <memory>
 #include <string>
 
-#include "demos/DemoSupport.h"
-#include "ui/MCMain.h"
-#include "ui/Splitter.h"
 #include "core/Scanner.h"
-#include "view/win/InfoPanel.h"
-#include "view/win/ReportWindow.h"
+#include "demos/DemoSupport.h"
 #include "demos/SingleReportHost.h"
+#include "resource.h"
+#include "ui/MCMain.h"
+#include "ui/ModalSeam.h"
+#include "ui/Splitter.h"
+#include "view/win/ComparisonDialog.h"
+#include "view/win/InfoPanel.h"
+#include "view/win/NotesDialog.h"
+#include "view/win/ReportWindow.h"
 
 namespace {
 
@@ -30,6 +36,7 @@ using qv::demo::TouchFile;
 
 constexpr char kFrameClass[] = "QuarvexReportViewDemo";
 constexpr UINT kOpenMenuMessage = WM_APP + 1;
+constexpr UINT kOpenDialogMessage = WM_APP + 2;
 constexpr UINT kPollMilliseconds = 100;
 constexpr int kSettleTicks = 5;
 constexpr DWORD kLifetimeMilliseconds = 120000;
@@ -43,6 +50,8 @@ struct Demo {
     std::string readyFile;
     std::string quitFile;
     bool menuAsked = false;
+    bool dialogAsked = false;
+    HWND dialog = nullptr;  // the modal dialog the picture is of, once it is up
     DWORD start = 0;
 };
 
@@ -76,9 +85,76 @@ void CALLBACK Poll(HWND, UINT, UINT_PTR, DWORD) {
         }
         return;
     }
+    const bool modal = g_demo->mode == "notes" || g_demo->mode.rfind("whatsnew", 0) == 0;
+    if (modal && (g_demo->dialog == nullptr || !IsWindowVisible(g_demo->dialog))) {
+        if (!g_demo->dialogAsked) {
+            g_demo->dialogAsked = true;
+            PostMessageA(GetAncestor(g_demo->window.Window(), GA_ROOT), kOpenDialogMessage, 0, 0);
+        }
+        return;
+    }
     ready = true;
     GdiFlush();
     TouchFile(g_demo->readyFile);
+}
+
+void ShowTreeExpanded(HWND dialog);
+
+// The modal dialog the picture is of (not the scan's progress window).
+void RememberDialog(HWND dialog, ui::ModalKind kind) {
+    if (kind == ui::ModalKind::Comparison && g_demo->mode == "whatsnew-tree") {
+        ShowTreeExpanded(dialog);
+    }
+    if (kind == ui::ModalKind::Notes || kind == ui::ModalKind::Comparison) {
+        g_demo->dialog = dialog;
+    }
+}
+
+void ShowTreeExpanded(HWND dialog) {
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_COMPARE_VIEW_SWITCH, BN_CLICKED), 0);
+    HWND host = GetDlgItem(dialog, IDC_COMPARE_TREE_FRAME);
+    while ((host = GetWindow(host, GW_HWNDNEXT)) != nullptr) {
+        if (HWND tree = FindWindowExA(host, nullptr, WC_TREEVIEWA, nullptr)) {
+            for (HTREEITEM item = TreeView_GetRoot(tree); item != nullptr; item = TreeView_GetChild(tree, item)) {
+                TreeView_Expand(tree, item, TVE_EXPAND);
+            }
+        }
+    }
+}
+
+// Changes the scanned folder: a file grows, a folder with its file goes, a folder comes.
+void ChangeFolder(const std::string& folder) {
+    const auto write = [](const std::string& path, DWORD size) {
+        HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        std::string bytes(size, 'x');
+        DWORD written = 0;
+        WriteFile(file, bytes.data(), size, &written, nullptr);
+        CloseHandle(file);
+    };
+    write(folder + "\\Music\\track.mp3", 2500000);
+    DeleteFileA((folder + "\\Downloads\\setup.zip").c_str());
+    RemoveDirectoryA((folder + "\\Downloads").c_str());
+    CreateDirectoryA((folder + "\\Photos\\2025").c_str(), nullptr);
+    write(folder + "\\Photos\\2025\\party.jpg", 640000);
+}
+
+// Runs the mode's modal dialog; it closes when the demo ends.
+void OpenDialog() {
+    HWND frame = GetAncestor(g_demo->window.Window(), GA_ROOT);
+    FolderRecord* record = g_demo->host.CurrentRecord();
+    if (g_demo->mode == "notes") {
+        WriteText(record, notes, "Holiday pictures, sorted by year.\r\nOlder ones are on the backup disk.", true);
+        EditFolderNotes(frame, &g_demo->host.module, record);
+        return;
+    }
+    FolderRecord* root = g_demo->host.report->Root();
+    ChangeFolder(ReadText(root, ALC));
+    WhatsNewContext context;
+    context.ui = &g_demo->host.module;
+    context.scan.owner = frame;
+    context.scan.ui = &g_demo->host.module;
+    context.options = g_demo->host.options;
+    ShowWhatsNew(frame, g_demo->host.report.get(), root, context);
 }
 
 void OpenMenuOnSelection() {
@@ -95,6 +171,10 @@ void OpenMenuOnSelection() {
 LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == kOpenMenuMessage) {
         OpenMenuOnSelection();
+        return 0;
+    }
+    if (message == kOpenDialogMessage) {
+        OpenDialog();
         return 0;
     }
     ui::MCSplitter* splitter = g_demo != nullptr ? &g_demo->splitter : nullptr;
@@ -184,6 +264,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     if (!Build(*demo, instance, __argv[2])) {
         return 1;
     }
+    ui::ModalSeam::Get().OnWindowUp(&RememberDialog);
     SetTimer(nullptr, 0, kPollMilliseconds, &Poll);
     MSG message;
     while (GetMessageA(&message, nullptr, 0, 0) > 0) {

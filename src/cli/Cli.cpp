@@ -1,6 +1,7 @@
 // quarvex-cli commands: scan a folder into a report (and save it), print a saved report as a
-// tree, print the information of one folder of a report, and list where a filter found files
-// and which files match it now, as the filtered files browser shows them.
+// tree, print the information of one folder of a report, list where a filter found files and
+// which files match it now, as the filtered files browser shows them, and compare a folder of a
+// report with the disk as the "What's new" dialog does.
 //
 // Sorting (show --sort): the children of every folder are ordered by the key; files items
 // ("{name files}") always stay after the real sub-folders, and equal keys keep the report's
@@ -22,6 +23,8 @@
 #include "core/Scanner.h"
 #include "filters/FilterSet.h"
 #include "platform/Platform.h"
+#include "view/Comparison.h"
+#include "view/DifferenceList.h"
 #include "view/FilterBrowserModel.h"
 #include "view/Formatters.h"
 #include "view/ItemTitle.h"
@@ -39,6 +42,7 @@ constexpr const char* kUsage =
     "       quarvex-cli info REPORT.mcr [PATH]\n"
     "       quarvex-cli files REPORT.mcr FILTER [FOLDER] [--sort name|size|time] [--reverse]\n"
     "                         [--folders]\n"
+    "       quarvex-cli diff REPORT.mcr [FOLDER] [--sort path|status|files|sum] [--reverse] [--tree]\n"
     "       quarvex-cli --help | --version\n"
     "\n"
     "scan   scans FOLDER with the built-in filters (or those of FILE.mcf, or none), writes the\n"
@@ -55,6 +59,10 @@ constexpr const char* kUsage =
     "       FILTER (a name or id of the report's filters); --folders prints each with its file\n"
     "       count and space from the report, otherwise the matching files on disk now, sorted\n"
     "       by name, size or time (--reverse turns the order around), and their totals.\n"
+    "diff   scans FOLDER (a full path of a folder of the report; default its root folder)\n"
+    "       afresh with the report's filters and prints what changed since the report: the\n"
+    "       folder, \"Since ...\", then one line per changed folder (path, status, size of its\n"
+    "       own files, total size; TAB-separated), or with --tree the difference tree.\n"
     "\n"
     "Exit status: 0 done, 1 bad usage, 2 a file or folder could not be read or written (after\n"
     "a scan: some folder could not be read), or the report file is incomplete (what could be\n"
@@ -748,6 +756,133 @@ int RunFiles(const std::vector<std::string>& words, const CliIo& io) {
     return EndOfCommand(out, incomplete, args.report, io);
 }
 
+// ---------------------------------------------------------------------------------------------
+// diff
+
+struct DiffArgs {
+    std::string report;
+    std::string folder;
+    int sortMode = kDiffSortPath;
+    bool tree = false;
+};
+
+std::string ParseDiffArgs(const std::vector<std::string>& words, DiffArgs* args) {
+    static const struct {
+        const char* word;
+        int mode;
+    } kSorts[] = {
+        {"path", kDiffSortPath}, {"status", kDiffSortStatus}, {"files", kDiffSortFiles}, {"sum", kDiffSortSum}};
+    bool reverse = false;
+    for (std::size_t i = 1; i < words.size(); ++i) {
+        const std::string& word = words[i];
+        if (word == "--sort") {
+            if (i + 1 >= words.size()) {
+                return "--sort needs a value";
+            }
+            const std::string& value = words[++i];
+            const auto* sort = std::find_if(std::begin(kSorts), std::end(kSorts),
+                                            [&value](const auto& entry) { return value == entry.word; });
+            if (sort == std::end(kSorts)) {
+                return "unknown sort '" + value + "'";
+            }
+            args->sortMode = sort->mode;
+        } else if (word == "--reverse") {
+            reverse = true;
+        } else if (word == "--tree") {
+            args->tree = true;
+        } else if (!word.empty() && word[0] == '-' && word.size() > 1) {
+            return "unknown option " + word;
+        } else if (args->report.empty()) {
+            args->report = word;
+        } else if (args->folder.empty()) {
+            args->folder = word;
+        } else {
+            return "more than one folder given";
+        }
+    }
+    if (args->report.empty()) {
+        return "diff needs a report file";
+    }
+    if (reverse) {
+        args->sortMode |= kDiffSortReversed;
+    }
+    return {};
+}
+
+// The difference tree's build-time titles, two blanks of indent per depth.
+void PrintDifferenceTree(DifferenceNode* root, Printer& out) {
+    std::vector<std::pair<DifferenceNode*, int>> pending{{root, 0}};
+    while (!pending.empty()) {
+        auto [node, depth] = pending.back();
+        pending.pop_back();
+        out << std::string(2 * static_cast<std::size_t>(depth), ' ') << DifferenceTreeTitle(node) << "\n";
+        for (DifferenceNode* child = node->lastChild; child != nullptr; child = child->prevSibling) {
+            pending.emplace_back(child, depth + 1);
+        }
+    }
+}
+
+int RunDiff(const std::vector<std::string>& words, const CliIo& io) {
+    DiffArgs args;
+    if (const std::string problem = ParseDiffArgs(words, &args); !problem.empty()) {
+        return UsageError(io, problem);
+    }
+    Report report;
+    bool incomplete = false;
+    if (const int status = OpenForCommand(args.report, TreeViewOptions(), &report, &incomplete, io);
+        status != kExitOk) {
+        return status;
+    }
+    FolderRecord* folder = args.folder.empty() ? report.Root() : FindByPath(report.Root(), args.folder);
+    if (folder == nullptr) {
+        return UsageError(io, "no folder '" + args.folder + "' in '" + args.report + "'");
+    }
+    const char* path = ReadText(folder, ALC);
+    if (path == nullptr || !platform::DirectoryExists(path)) {
+        return FileError(io, "cannot read folder '" + std::string(path != nullptr ? path : "") + "'");
+    }
+    // A fresh scan with the report's filters, as the dialog's scan job makes it.
+    Report fresh;
+    fresh.SetFilters(&report.Filters());
+    auto policy = std::make_unique<ClusterPolicy>();
+    policy->Compute(path, 0);
+    fresh.SetPolicy(std::move(policy));
+    fresh.SetCreated(CreatedText(platform::Now()));
+    ScanControl control;
+    if (io.progress) {
+        control.progress = [&io](const char* text, bool) { io.progress(text); };
+    }
+    FolderRecord* scanned = ScanReport(&fresh, path, control);
+    if (io.progress) {
+        io.progress("");
+    }
+    if (scanned == nullptr) {
+        return FileError(io, "scan of '" + std::string(path) + "' failed");
+    }
+    DifferenceNode* root = Compare(folder, scanned);
+    if (root == nullptr) {
+        return FileError(io, "out of memory comparing '" + std::string(path) + "'");
+    }
+    Printer out(io.out);
+    const char* since = ReadText(root, DRM);
+    std::string change;
+    FormatDifference(root, &change);
+    out << ReadText(root, ALC) << "\n"
+        << "Since " << (since != nullptr ? since : "") << " : " << change << "\n";
+    if (args.tree) {
+        PrintDifferenceTree(root, out);
+    } else {
+        std::vector<DifferenceRow> rows = BuildDifferenceRows(root);
+        SortDifferenceRows(&rows, args.sortMode);
+        for (const DifferenceRow& row : rows) {
+            out << DifferenceCell(row, 0) << "\t" << DifferenceCell(row, 1) << "\t" << DifferenceCell(row, 2) << "\t"
+                << DifferenceCell(row, 3) << "\n";
+        }
+    }
+    DeleteNode(root);
+    return EndOfCommand(out, incomplete, args.report, io);
+}
+
 }  // namespace
 
 int RunCli(const std::vector<std::string>& args, const CliIo& io) {
@@ -769,6 +904,9 @@ int RunCli(const std::vector<std::string>& args, const CliIo& io) {
     }
     if (command == "info") {
         return RunInfo(args, io);
+    }
+    if (command == "diff") {
+        return RunDiff(args, io);
     }
     if (command == "files") {
         return RunFiles(args, io);

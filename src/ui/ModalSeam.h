@@ -1,7 +1,7 @@
 // The one test seam of every modal window of the program (message box, the shell's folder, file
 // and print dialogs, the shell's "open"/"explore", the settings dialog, the progress window, the
-// About box): scripted answers instead of a window, a log of what was asked for, and hooks that
-// see a real window once it is up.
+// About box, the filter windows, the notes and comparison dialogs): scripted answers instead of a
+// window, a log of what was asked for, and hooks that see a real window once it is up.
 #pragma once
 
 #include <windows.h>
@@ -26,6 +26,8 @@ enum class ModalKind {
     About,
     FilterEditor,
     FilterBrowser,
+    Notes,
+    Comparison,
 };
 
 // What a window returns: a message box's answer, or IDOK/IDCANCEL for the other dialogs, with
@@ -68,9 +70,9 @@ struct ModalShown {
 // of run. A queued answer is taken by the next message box or shell dialog instead of showing
 // it; with none queued the real window shows. The hooks run with or without recording: `up` on
 // the window's thread from inside its modal loop once a real message box, settings dialog,
-// progress window, About box, filter editor or filtered files browser is up; `text` on the thread
-// that changed it whenever the progress window shows a new text. (The shell's own dialogs show no
-// hook: tests answer them from the queue, or from another thread.)
+// progress window, About box, filter editor, filtered files browser, notes or comparison dialog is
+// up; `text` on the thread that changed it whenever the progress window shows a new text. (The
+// shell's own dialogs show no hook: tests answer them from the queue, or from another thread.)
 class ModalSeam {
   public:
     using UpHook = std::function<void(HWND window, ModalKind kind)>;

@@ -96,13 +96,18 @@ int TreeControl::BuildImageList() {
     return m_images != nullptr ? ImageList_GetImageCount(m_images) : 0;
 }
 
-HTREEITEM TreeControl::Insert(HTREEITEM parent, const char* text, const void* data, int image, bool expandable) {
+HTREEITEM TreeControl::Insert(HTREEITEM parent,
+                              const char* text,
+                              const void* data,
+                              int image,
+                              bool expandable,
+                              HTREEITEM after) {
     if (m_tree == nullptr) {
         return nullptr;
     }
     TVINSERTSTRUCTA insert = {};
     insert.hParent = parent != nullptr ? parent : TVI_ROOT;
-    insert.hInsertAfter = TVI_LAST;
+    insert.hInsertAfter = after;
     insert.item.mask = TVIF_TEXT | TVIF_PARAM;
     insert.item.pszText = const_cast<char*>(text != nullptr ? text : "");
     insert.item.lParam = reinterpret_cast<LPARAM>(data);

@@ -53,10 +53,15 @@ class TreeControl final : public ModuleWindowHandler {
     void SetFiltering(bool on) { m_filtering = on; }
     bool Filtering() const { return m_filtering; }
 
-    // Appends an item below `parent` (null: at the top level); `image` < 0 sets none. An item
-    // inserted `expandable` shows the expand button before it has children, which its owner then
-    // inserts when answering code 1007.
-    HTREEITEM Insert(HTREEITEM parent, const char* text, const void* data, int image, bool expandable = false);
+    // Inserts an item below `parent` (null: at the top level) after `after` (TVI_LAST appends,
+    // TVI_FIRST puts it first); `image` < 0 sets none. An item inserted `expandable` shows the
+    // expand button before it has children, which its owner then inserts when answering code 1007.
+    HTREEITEM Insert(HTREEITEM parent,
+                     const char* text,
+                     const void* data,
+                     int image,
+                     bool expandable = false,
+                     HTREEITEM after = TVI_LAST);
     // Insert, unless filtering is on and the owner answers 0 to code 1005 (then null).
     HTREEITEM InsertShown(HTREEITEM parent, const char* text, const void* data, int image);
     bool SetText(HTREEITEM item, const char* text);

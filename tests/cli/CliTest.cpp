@@ -2,6 +2,8 @@
 // tests), usage errors, and failures to read or write.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -340,6 +342,42 @@ TEST(Cli, RootWithABackslashInItsNameReopensWithItsPaths) {
     CliRun info = Cli({"info", report, platform::JoinPath(root, "child")});
     ASSERT_EQ(info.status, kExitOk) << info.err;
     EXPECT_TRUE(Has(info.out, "Path:          " + platform::JoinPath(root, "child") + "\n")) << info.out;
+}
+
+TEST_F(CliTree, DiffPrintsWhatChangedSinceTheReport) {
+    ASSERT_EQ(Cli({"scan", tree.Path(), "--quiet", "-o", report}).status, kExitOk);
+    tree.WriteFile("mid/m.zip", 30000);              // grows by 10,000 bytes
+    tree.WriteFile("new/n.txt", 100);                // created
+    std::filesystem::remove_all(tree.Sub("Small"));  // deleted with its byte
+    const std::string sep(1, platform::kPathSeparator);
+
+    CliRun rows = Cli({"diff", report});
+    ASSERT_EQ(rows.status, kExitOk) << rows.err;
+    std::vector<std::string> lines = Lines(rows.out);
+    ASSERT_EQ(lines.size(), 5u) << rows.out;
+    EXPECT_EQ(lines[0].substr(0, root.size()), root);  // a reopened C:\\ path keeps its backslash
+    EXPECT_EQ(lines[1].rfind("Since ", 0), 0u);
+    EXPECT_EQ(lines[1].substr(lines[1].size() - 11), " :  +9.86 K");
+    // By path ignoring case; the root changed below only, so it has no row.
+    EXPECT_EQ(lines[2], "." + sep + "mid\tsize\t+9.77 K\t+9.77 K");
+    EXPECT_EQ(lines[3], "." + sep + "new\tcreated\t+100 bytes\t+100 bytes");
+    EXPECT_EQ(lines[4], "." + sep + "Small\tdeleted\t-1 bytes\t-1 bytes");
+    CliRun bySize = Cli({"diff", report, root, "--sort", "sum", "--reverse"});
+    EXPECT_EQ(Lines(bySize.out), (std::vector<std::string>{lines[0], lines[1], lines[4], lines[3], lines[2]}));
+
+    CliRun asTree = Cli({"diff", report, "--tree"});
+    ASSERT_EQ(asTree.status, kExitOk);
+    lines = Lines(asTree.out);
+    ASSERT_EQ(lines.size(), 6u) << asTree.out;
+    EXPECT_EQ(lines[2], root + " [ +9.86 K]");
+    EXPECT_EQ(lines[3], "  new [ +100 bytes]");  // created folders come first
+    std::sort(lines.begin() + 4, lines.end());
+    EXPECT_EQ(lines[4], "  Small [ -1 bytes]");
+    EXPECT_EQ(lines[5], "  mid [ +9.77 K]");
+
+    CliRun notInReport = Cli({"diff", report, tree.Sub("new")});
+    EXPECT_EQ(notInReport.status, kExitUsage);
+    EXPECT_NE(notInReport.err.find("no folder '" + tree.Sub("new") + "'"), std::string::npos);
 }
 
 }  // namespace

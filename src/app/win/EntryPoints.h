@@ -1,6 +1,7 @@
 // Entry points through which the main shell opens windows that it does not own: the filter
-// editor, the four file tools, printing and the comparison. Until one is set, its command does
-// nothing visible; tests set them to see what the shell asks for.
+// editor, the four file tools, printing, the comparison, the notes and the info panel's filter
+// buttons. The shell fills those it has a window for when it starts, keeping any set before (tests
+// set their own); until one is set, its command does nothing visible.
 #pragma once
 
 #include <windows.h>
@@ -40,7 +41,7 @@ struct ShellEntryPoints {
     std::function<void(HWND owner, int printCommand, FolderRecord* record)> print;
     // "What's new" for a record of `report`.
     std::function<void(HWND owner, Report* report, FolderRecord* record)> compare;
-    // Edits a record's notes; true when they changed.
+    // Edits a record's notes; true when they changed (the shell then rebuilds the record's title).
     std::function<bool(HWND owner, FolderRecord* record)> editNotes;
 };
 

@@ -9,6 +9,10 @@
 #include "ui/MessageBox.h"
 #include "attr/AttrTree.h"
 #include "platform/Platform.h"
+#include "view/win/ComparisonDialog.h"
+#include "view/win/NotesDialog.h"
+#include "app/CommandIds.h"
+#include "view/win/Printing.h"
 
 namespace qv {
 namespace {
@@ -76,6 +80,7 @@ bool MainShell::Create(HINSTANCE instance, HWND host, const char* startPath) {
         return false;
     }
     m_moduleCreated = true;
+    SetDefaultEntryPoints();
     HICON icon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_PROGRAM));
     if (icon != nullptr && Frame() != nullptr) {
         SendMessageA(Frame(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
@@ -107,6 +112,37 @@ bool MainShell::Create(HINSTANCE instance, HWND host, const char* startPath) {
         RunStartPath(startPath);
     }
     return true;
+}
+
+void MainShell::SetDefaultEntryPoints() {
+    // Tests may have set their own before start-up; those stay.
+    if (!m_entryPoints.compare) {
+        m_entryPoints.compare = [this](HWND owner, Report* report, FolderRecord* record) {
+            WhatsNewContext context;
+            context.ui = this;
+            context.scan = ScanContext();
+            context.options = m_viewOptions;
+            context.browse = [this](const std::string& path) { BrowsePath(path); };
+            ShowWhatsNew(owner, report, record, context);
+        };
+    }
+    if (!m_entryPoints.print) {
+        m_entryPoints.print = [this](HWND owner, int command, FolderRecord* record) {
+            if (command == cmd::kPrintFolderInfo) {
+                Report* report = m_reports.FindBySerial(static_cast<std::int32_t>(ReadStat(record, CRP)));
+                const bool filterList = m_infoPanel == nullptr || m_infoPanel->FilterListShown();
+                PrintFolderInformation(owner, *this, &m_printMemory, report, record, filterList);
+            } else if (m_reportWindow != nullptr && record != nullptr) {
+                PrintTreeBranch(owner, *this, &m_printMemory, m_reportWindow->Tree().Tree(),
+                                m_reportWindow->ItemOf(record));
+            }
+        };
+    }
+    if (!m_entryPoints.editNotes) {
+        m_entryPoints.editNotes = [this](HWND owner, FolderRecord* record) {
+            return EditFolderNotes(owner, this, record);
+        };
+    }
 }
 
 bool MainShell::AskAboutOtherCopy() {

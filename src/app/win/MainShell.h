@@ -75,6 +75,7 @@ class MainShell : public ui::MCMain, public ReportWindowHost, public FrameClient
     void CloseReportBySerial(std::int32_t serial) override { CloseReport(serial); }
     ui::MCMain& Module() override { return *this; }
     void BrowseFolder(FolderRecord* record) override;
+    void BrowsePath(const std::string& path);
     void CompareWithDisk(FolderRecord* record) override;
     void EditNotes(FolderRecord* record) override;
     void PrintTree(FolderRecord* record) override;
@@ -119,6 +120,7 @@ class MainShell : public ui::MCMain, public ReportWindowHost, public FrameClient
 
   private:
     // Start-up steps after the window module is up.
+    void SetDefaultEntryPoints();
     bool AskAboutOtherCopy();
     bool CreatePanes();
     void LoadSettings();
@@ -174,6 +176,7 @@ class MainShell : public ui::MCMain, public ReportWindowHost, public FrameClient
     FileList m_quickLoad;
     FileList m_loadFilters;
     shell::StartupResources m_shellResources;
+    shell::PrintMemory m_printMemory;  // the print dialog's last confirmed choice
     HBITMAP m_paneBitmaps[2] = {};
 
     bool m_oleInitialized = false;

@@ -242,6 +242,9 @@ void MainShell::CloseReport(std::int32_t serial) {
     }
     ForgetRecordsOf(serial);
     m_reports.Remove(slot);
+    if (m_reportWindow != nullptr) {
+        m_reportWindow->Toolbar().UpdateButtons();  // "Create" and "Open" follow the count left
+    }
 }
 
 void MainShell::ForgetRecordsOf(std::int32_t serial) {
@@ -270,16 +273,16 @@ bool MainShell::RebuildCurrentReport() {
     }
     CarryNotesOver(old->Root(), fresh->Root());
     RefreshTitles(m_viewOptions, fresh->Root());
-    if (m_reportWindow != nullptr) {
-        m_reportWindow->RemoveReport(old);
-    }
     ForgetRecordsOf(old->Serial());
     FolderRecord* root = fresh->Root();
     Report* added = fresh.get();
-    m_reports.Replace(slot, std::move(fresh));  // deletes the old report
+    // The old report lives until the window has let its items go; the new one takes its slot and
+    // its place in the tree.
+    std::unique_ptr<Report> replaced = m_reports.Replace(slot, std::move(fresh));
     if (m_reportWindow != nullptr) {
-        m_reportWindow->AddReport(added);
+        m_reportWindow->ReplaceReport(replaced.get(), added);
     }
+    replaced.reset();
     SelectRecord(root);
     return true;
 }
@@ -417,13 +420,26 @@ void MainShell::CommandHelp() {
 }
 
 void MainShell::CommandPrint(int id) {
+    // The folder information is of the folder the info panel shows; the tree starts at the
+    // toolbar's folder.
+    FolderRecord* record = nullptr;
+    if (id == cmd::kPrintFolderInfo) {
+        record = m_infoPanel != nullptr ? m_infoPanel->Record() : nullptr;
+    } else if (m_reportWindow != nullptr) {
+        record = m_reportWindow->Toolbar().CurrentRecord();
+    }
     if (m_entryPoints.print) {
-        m_entryPoints.print(Owner(), id, m_current);
+        m_entryPoints.print(Owner(), id, record);
     }
 }
 
 void MainShell::BrowseFolder(FolderRecord* record) {
     shell::BrowseFolder(record, std::string(), m_reportWindow != nullptr ? m_reportWindow->ToolbarWindow() : Owner(),
+                        m_settings != nullptr && m_settings->GetValue("common:browse") != 0);
+}
+
+void MainShell::BrowsePath(const std::string& path) {
+    shell::BrowseFolder(nullptr, path, m_reportWindow != nullptr ? m_reportWindow->ToolbarWindow() : Owner(),
                         m_settings != nullptr && m_settings->GetValue("common:browse") != 0);
 }
 
@@ -434,8 +450,9 @@ void MainShell::CompareWithDisk(FolderRecord* record) {
 }
 
 void MainShell::EditNotes(FolderRecord* record) {
-    if (m_entryPoints.editNotes && record != nullptr) {
-        m_entryPoints.editNotes(Owner(), record);
+    if (m_entryPoints.editNotes && record != nullptr && m_entryPoints.editNotes(Owner(), record) &&
+        m_reportWindow != nullptr) {
+        m_reportWindow->RefreshTitle(record);
     }
 }
 

@@ -333,6 +333,19 @@ PrintMemory::~PrintMemory() {
     }
 }
 
+std::vector<char> PrintMemory::DevModeBytes() const {
+    std::vector<char> bytes;
+    if (m_devMode == nullptr) {
+        return bytes;
+    }
+    const SIZE_T size = GlobalSize(m_devMode);
+    if (const void* mode = GlobalLock(m_devMode)) {
+        bytes.assign(static_cast<const char*>(mode), static_cast<const char*>(mode) + size);
+        GlobalUnlock(m_devMode);
+    }
+    return bytes;
+}
+
 void PrintMemory::Restore(PRINTDLGA* dialog) const {
     dialog->hDevMode = m_devMode;
     dialog->hDevNames = m_devNames;

@@ -15,6 +15,7 @@
 #include <shlobj.h>
 
 #include <string>
+#include <vector>
 
 #include "shell/ShellPaths.h"
 #include "core/FolderRecord.h"
@@ -94,6 +95,10 @@ class PrintMemory {
     PrintMemory& operator=(const PrintMemory&) = delete;
 
     bool HasChoice() const { return m_devMode != nullptr || m_devNames != nullptr; }
+    // A copy of the remembered device mode (the driver's part included); empty without one.
+    std::vector<char> DevModeBytes() const;
+    // The number of copies the dialog gave outside the device mode.
+    WORD Copies() const { return m_copies; }
 
   private:
     friend bool ShowPrintDialog(bool, DWORD, HWND, PrintMemory*, HDC*);

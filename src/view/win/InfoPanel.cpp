@@ -497,13 +497,16 @@ void InfoPanel::SelectRowOfFilter() {
         m_selectedFilter = cells.id;
         m_selectedFiles = cells.files;
     }
+    // The list reports this selection like a click; it must not replace the remembered filter.
+    m_selectingRow = true;
     ListView_SetItemState(m_list, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
     ListView_SetItemState(m_list, row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    m_selectingRow = false;
     ListView_EnsureVisible(m_list, row, FALSE);
 }
 
 void InfoPanel::OnRowSelected(int displayRow) {
-    if (displayRow < 0 || displayRow >= static_cast<int>(m_order.size())) {
+    if (m_selectingRow || displayRow < 0 || displayRow >= static_cast<int>(m_order.size())) {
         return;
     }
     const FilterRow& cells = m_rows[static_cast<std::size_t>(m_order[static_cast<std::size_t>(displayRow)])];

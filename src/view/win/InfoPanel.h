@@ -88,6 +88,7 @@ class InfoPanel : private ui::DialogBase {
     std::int64_t m_selectedFiles = 0;
     HBRUSH m_background = nullptr;
     std::string m_hoveredCell;  // the list's tool tip text
+    bool m_selectingRow = false;  // the panel itself selects a row: not the user's choice
 };
 
 }  // namespace qv

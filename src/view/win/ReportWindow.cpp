@@ -372,18 +372,21 @@ TreeViewOptions ReportWindow::ShownOptions() const {
     return options;
 }
 
-HTREEITEM ReportWindow::InsertRecord(HTREEITEM parent, FolderRecord* record, const TreeViewOptions& options) {
+HTREEITEM ReportWindow::InsertRecord(HTREEITEM parent,
+                                     FolderRecord* record,
+                                     const TreeViewOptions& options,
+                                     HTREEITEM after) {
     const int image = TitleIcons() ? std::clamp(record->kind, 0, kIconCount - 1) : -1;
-    return m_tree.Insert(parent, record->name, record, image, HasShownChildren(record, options));
+    return m_tree.Insert(parent, record->name, record, image, HasShownChildren(record, options), after);
 }
 
-HTREEITEM ReportWindow::InsertRoot(Report* report) {
+HTREEITEM ReportWindow::InsertRoot(Report* report, HTREEITEM after) {
     FolderRecord* root = report != nullptr ? report->Root() : nullptr;
     if (root == nullptr) {
         return nullptr;
     }
     m_shownReports.push_back({root, {m_sortMode}});
-    return InsertRecord(nullptr, root, ShownOptions());
+    return InsertRecord(nullptr, root, ShownOptions(), after);
 }
 
 void ReportWindow::InsertAllRoots() {
@@ -469,6 +472,25 @@ void ReportWindow::AddReport(Report* report) {
     SelectAndAnnounce(InsertRoot(report));  // the folders below come in as they are opened
     ShowWindow(m_tree.Window(), SW_SHOW);
     SetCursorShape(IDC_ARROW);
+    m_toolbar.UpdateButtons();
+}
+
+void ReportWindow::ReplaceReport(Report* old, Report* fresh) {
+    if (m_host == nullptr || fresh == nullptr || fresh->Root() == nullptr) {
+        return;
+    }
+    HTREEITEM after = TVI_LAST;
+    if (HTREEITEM item = old != nullptr ? RootItemOf(old->Root()) : nullptr; item != nullptr) {
+        HTREEITEM previous = TreeView_GetPrevSibling(m_tree.Tree(), item);
+        after = previous != nullptr ? previous : TVI_FIRST;
+        GuardScope guard(m_host);
+        m_tree.DeleteItem(item);
+        std::erase_if(m_shownReports, [old](const ShownReport& shown) { return shown.root == old->Root(); });
+        std::erase_if(m_sortParents, [old](const SortParent& parent) { return parent.root == old->Root(); });
+    }
+    ShowWindow(m_tree.Window(), SW_HIDE);
+    SelectAndAnnounce(InsertRoot(fresh, after));
+    ShowWindow(m_tree.Window(), SW_SHOW);
     m_toolbar.UpdateButtons();
 }
 
@@ -622,7 +644,9 @@ void ReportWindow::ApplySettings(bool titleFlagsChanged, bool thresholdChanged, 
         m_toolbar.FillShowFolders(m_showMode);
     }
     if ((outcome.refreshDue || titleFlagsChanged) && m_host->ReportCount() > 0) {
-        RefreshAll();
+        RefreshAll();  // re-creates the tree, its image list included
+    } else if (titleFlagsChanged) {
+        m_tree.BuildImageList();  // the icons follow the flags even with no report open
     }
 }
 

@@ -77,6 +77,9 @@ class ReportWindow {
     void AddReport(Report* report);
     // Takes a report's item out of the tree, then selects and announces the first top-level item.
     void RemoveReport(Report* report);
+    // Shows `fresh` where `old` was (a rebuilt report keeps its place) and announces its root.
+    // `old` must still be alive: its items go first.
+    void ReplaceReport(Report* old, Report* fresh);
     // Tells the toolbar which record is current and updates its buttons.
     void SetCurrentRecord(FolderRecord* record);
     void SelectFirstItem();
@@ -122,8 +125,11 @@ class ReportWindow {
     HBITMAP IconFor(int index, int* answeredIndex) const;
 
     TreeViewOptions ShownOptions() const;
-    HTREEITEM InsertRecord(HTREEITEM parent, FolderRecord* record, const TreeViewOptions& options);
-    HTREEITEM InsertRoot(Report* report);
+    HTREEITEM InsertRecord(HTREEITEM parent,
+                           FolderRecord* record,
+                           const TreeViewOptions& options,
+                           HTREEITEM after = TVI_LAST);
+    HTREEITEM InsertRoot(Report* report, HTREEITEM after = TVI_LAST);
     void InsertAllRoots();
     // Inserts the shown children of `record`, whose item is `item`, unless they are in already.
     void InsertChildren(HTREEITEM item, FolderRecord* record);

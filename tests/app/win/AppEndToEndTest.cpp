@@ -45,7 +45,8 @@ Totals TotalsOf(Report* report) {
 // for), so no test waits for a person. Returns the box's caption.
 std::string AnswerUnexpectedBox(HWND box) {
     for (int id : {IDNO, IDCANCEL, IDOK}) {
-        if (IsWindowVisible(GetDlgItem(box, id))) {
+        // The box may not be on screen yet: its buttons' own style tells which it shows.
+        if ((GetWindowLongPtrA(GetDlgItem(box, id), GWL_STYLE) & WS_VISIBLE) != 0) {
             PostMessageA(box, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0);
             break;
         }
@@ -58,8 +59,14 @@ class AppTest : public ::testing::Test {
     void SetUp() override {
         ModalSeam::Get().Begin();
         ModalSeam::Get().OnWindowUp([this](HWND window, ModalKind kind) {
+            if (kind != ModalKind::Message) {
+                if (m_onDialog) {
+                    m_onDialog(window, kind);  // what a test does with its own dialogs
+                }
+                return;
+            }
             // The second-copy question comes when another program carries our title.
-            const std::string caption = kind == ModalKind::Message ? AnswerUnexpectedBox(window) : kSecondCopyCaption;
+            const std::string caption = AnswerUnexpectedBox(window);
             if (caption != kSecondCopyCaption) {
                 m_unexpectedBoxes.push_back(caption);
             }
@@ -132,8 +139,17 @@ class AppTest : public ::testing::Test {
         location.folders = QuerySystemFolders();
         return location;
     }
+    // The message boxes shown, but for the second-copy question that a test program running at
+    // the same time with our title brings (unless that question is what is looked for).
+    static std::vector<ui::ModalShown> Messages(bool withSecondCopy = false) {
+        std::vector<ui::ModalShown> shown = ShownOf(ModalKind::Message);
+        std::erase_if(shown, [withSecondCopy](const ui::ModalShown& box) {
+            return !withSecondCopy && box.title == kSecondCopyCaption;
+        });
+        return shown;
+    }
     static void ExpectOneMessage(const std::string& text, const std::string& caption) {
-        const std::vector<ui::ModalShown> shown = ShownOf(ModalKind::Message);
+        const std::vector<ui::ModalShown> shown = Messages(caption == kSecondCopyCaption);
         ASSERT_EQ(shown.size(), 1u);
         EXPECT_EQ(shown[0].text, text);
         EXPECT_EQ(shown[0].title, caption);
@@ -143,6 +159,7 @@ class AppTest : public ::testing::Test {
     test::ScratchDir m_data;
     std::unique_ptr<QuarvexApp> m_app;
     std::vector<std::string> m_unexpectedBoxes;
+    std::function<void(HWND window, ModalKind kind)> m_onDialog;  // for the windows other than message boxes
     std::vector<std::pair<int, std::string>> m_tools;
     std::vector<FilterEditorRequest> m_filterRequests;
     bool m_confirmFilterEditor = false;
@@ -246,7 +263,7 @@ TEST_F(AppTest, SaveAndOpenFailuresSaySoAndKeepWhatIsOpen) {
     ModalSeam::Get().QueueAnswer(ModalAnswer::Choose(Program("missing-folder/data.mcr")));
     ModalSeam::Get().QueueAnswer(ModalAnswer::Button(ui::kAnswerCancel));
     Command(cmd::kSaveReport);
-    const std::vector<ui::ModalShown> shown = ShownOf(ModalKind::Message);
+    const std::vector<ui::ModalShown> shown = Messages();
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_NE(shown[0].text.find("could not be saved"), std::string::npos) << shown[0].text;
 
@@ -324,10 +341,88 @@ TEST_F(AppTest, UpdateRebuildsInTheSameSlotAndKeepsNotes) {
     Report* fresh = Shell().ReportAt(0);
     EXPECT_EQ(ReadStat(fresh->Root(), LFN), filesBefore + 1);
     EXPECT_EQ(Shell().CurrentRecord(), fresh->Root());
+    // The rebuilt report keeps its place at the top of the tree.
+    EXPECT_EQ(Shell().Reports()->Tree().Data(TreeView_GetRoot(Shell().Reports()->Tree().Tree())), fresh->Root());
     // The notes came over, and the titles show them at once.
     FolderRecord* alpha = test::ChildNamed(fresh->Root(), "alpha");
     const std::string title = Shell().Reports()->Tree().Text(Shell().Reports()->ItemOf(alpha));
     EXPECT_NE(title.find("keep me"), std::string::npos) << title;
+}
+
+TEST_F(AppTest, NotesFromTheTreeMenuSurviveSaveAndReopenAndTheButtonClearsThem) {
+    // The notes dialog gets each text typed into it and OK pressed.
+    std::vector<std::string> typed = {"first line\r\nsecond", ""};
+    m_onDialog = [&](HWND window, ModalKind kind) {
+        if (kind != ModalKind::Notes || typed.empty()) {
+            return;  // the scan's progress window
+        }
+        SetDlgItemTextA(window, IDC_NOTES_EDIT, typed.front().c_str());
+        typed.erase(typed.begin());
+        test::PressButton(window, IDOK);
+    };
+    Start();
+    CreateThroughDialog(m_data.Path());
+    FolderRecord* alpha = test::ChildNamed(Shell().ReportAt(0)->Root(), "alpha");
+    Shell().Reports()->SetMenuTracker([](HMENU, POINT) { return ID_TREE_NOTES; });
+    Shell().Reports()->ShowContextMenu(alpha, 10, 10);
+    EXPECT_STREQ(ReadText(alpha, notes), "first line\r\nsecond");
+    const std::string title = Shell().Reports()->Tree().Text(Shell().Reports()->ItemOf(alpha));
+    EXPECT_NE(title.find("<first line _ second>"), std::string::npos) << title;
+
+    const std::string file = Program("notes.mcr");
+    SelectItem(Shell().ReportAt(0)->Root());
+    ModalSeam::Get().QueueAnswer(ModalAnswer::Choose(file));
+    Command(cmd::kSaveReport);
+    ASSERT_TRUE(Shell().OpenReportByPath(file));
+    FolderRecord* reopened = test::ChildNamed(Shell().ReportAt(1)->Root(), "alpha");
+    ASSERT_NE(reopened, nullptr);
+    EXPECT_STREQ(ReadText(reopened, notes), "first line\r\nsecond");
+
+    // The info panel's button: an emptied text removes the notes, the title loses them.
+    SelectItem(reopened);
+    test::PressButton(Shell().Panel()->Dialog(), IDC_INFO_NOTES);
+    EXPECT_FALSE(reopened->attrs.Find(notes));
+    EXPECT_EQ(Shell().Reports()->Tree().Text(Shell().Reports()->ItemOf(reopened)).find('<'), std::string::npos);
+    EXPECT_TRUE(typed.empty());
+}
+
+TEST_F(AppTest, WhatsNewFromTheToolbarScansComparesAndLeavesTheReportAlone) {
+    Start();
+    CreateThroughDialog(m_data.Path());
+    Report* report = Shell().ReportAt(0);
+    const Totals before = TotalsOf(report);
+    m_data.WriteFile("beta/more.bin", 3072);
+    SelectItem(report->Root());
+    std::vector<std::string> seen;
+    m_onDialog = [&](HWND window, ModalKind kind) {
+        if (kind == ModalKind::Comparison) {
+            for (int id : {IDC_COMPARE_PATH, IDC_COMPARE_SINCE, IDC_COMPARE_SELECTED}) {
+                seen.push_back(test::TextOf(GetDlgItem(window, id)));
+            }
+            test::PressButton(window, IDCANCEL);
+        }
+    };
+    test::PressButton(Shell().Reports()->ToolbarWindow(), IDC_TOOLBAR_WHATS_NEW);
+    ASSERT_EQ(seen.size(), 3u);
+    EXPECT_EQ(seen[0], m_data.Path());
+    EXPECT_EQ(seen[1], "Since " + report->Created() + " :  +3 K   +1 file");
+    EXPECT_EQ(seen[2], " +3 K   +1 file");  // beta, the only row
+    EXPECT_EQ(Shell().ReportCount(), 1);
+    EXPECT_EQ(TotalsOf(report), before);
+}
+
+TEST_F(AppTest, SizeIconsOffInTheSettingsLeaveTheTreeWithoutImages) {
+    {
+        Settings settings(ProgramSettings());
+        settings.Load();
+        settings.SetValue("tree:icon", 0);
+        ASSERT_TRUE(settings.Save());
+    }
+    Start();
+    HWND tree = Shell().Reports()->Tree().Tree();
+    EXPECT_EQ(TreeView_GetImageList(tree, TVSIL_NORMAL), nullptr);
+    CreateThroughDialog(m_data.Path());
+    EXPECT_EQ(TreeView_GetImageList(tree, TVSIL_NORMAL), nullptr);
 }
 
 TEST_F(AppTest, FiveReportsAtMostWithTheLimitMessage) {
@@ -344,9 +439,14 @@ TEST_F(AppTest, FiveReportsAtMostWithTheLimitMessage) {
     Drop({m_data.Path(), Data("beta")});  // the message once, and nothing changes
     ExpectOneMessage("Maximum number of opened reports = 5\nClose one or more reports and try again", "Talvorn Quarvex");
     EXPECT_EQ(Shell().ReportCount(), 5);
+    // Closing one enables Create again, in the menu and on the toolbar.
+    HWND toolbar = Shell().Reports()->ToolbarWindow();
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(toolbar, IDC_TOOLBAR_CREATE)));
     SelectItem(Shell().ReportAt(4)->Root());
     Command(cmd::kCloseReport);
     EXPECT_TRUE(MenuItemEnabled(cmd::kCreateReport));
+    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(toolbar, IDC_TOOLBAR_CREATE)));
+    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(toolbar, IDC_TOOLBAR_OPEN)));
 }
 
 TEST_F(AppTest, DropsAndStartPathsTakeTheFirstPathThatWorks) {

@@ -113,6 +113,32 @@ TEST_F(InfoPanelTest, FilterRowsAndShowFiles) {
     EXPECT_FALSE(IsWindowEnabled(Control(IDC_INFO_SHOW_FILES)));
 }
 
+TEST_F(InfoPanelTest, TheChosenFilterSurvivesAReportThatLacksIt) {
+    SelectRow(5);
+    ASSERT_EQ(m_panel.SelectedFilter(), 6);
+    // A second report with two filters: row 0 is shown selected, filter 6 stays the choice.
+    test::ScratchDir second;
+    second.WriteFile("x/y.tmp", 10);
+    Report* other = m_host.OpenScanned(second.Path());
+    ASSERT_NE(other, nullptr);
+    FilterSet two;
+    two.SetBuiltIn();
+    two.SetEditing(true);
+    FilterInfo info;
+    while (two.Count() > 2 && two.GetFilterAt(3, &info)) {
+        two.RemoveFilter(info.name);
+    }
+    two.SetEditing(false);
+    other->SetFilters(&two);
+    m_window.AddReport(other);  // shows its root
+    EXPECT_EQ(ListView_GetItemCount(m_panel.FilterList()), 2);
+    EXPECT_EQ(SelectedRow(), 0);
+    EXPECT_EQ(m_panel.SelectedFilter(), 6);
+    Show(m_root);
+    EXPECT_EQ(SelectedRow(), 5);
+    EXPECT_EQ(m_panel.SelectedFilter(), 6);
+}
+
 TEST_F(InfoPanelTest, HeaderClicksSortTheRowsAndKeepTheSelectedFilter) {
     SelectRow(2);  // "03. Documents", the largest
     ClickHeader(1);

@@ -95,6 +95,16 @@ TEST_F(ReportWindowTest, ItemTextsAndIconsMatchTheReport) {
     m_window.RefreshAll();
     EXPECT_EQ(TreeView_GetImageList(TreeHandle(), TVSIL_NORMAL), nullptr);
     EXPECT_NE(std::string(m_window.Tree().Text(m_window.ItemOf(m_root))).find("= "), std::string::npos);
+
+    // With no report open the image list still follows the flag as the settings change it.
+    m_window.RemoveReport(m_report);
+    m_host.Forget(m_report);
+    m_host.ViewOptions().titleFlags = TitleSize | TitleIcon;
+    m_window.ApplySettings(true, false, false);
+    EXPECT_EQ(ImageList_GetImageCount(TreeView_GetImageList(TreeHandle(), TVSIL_NORMAL)), 10);
+    m_host.ViewOptions().titleFlags = TitleSize;
+    m_window.ApplySettings(true, false, false);
+    EXPECT_EQ(TreeView_GetImageList(TreeHandle(), TVSIL_NORMAL), nullptr);
 }
 
 TEST_F(ReportWindowTest, AddingAReportAnnouncesItsRootAndSelectionFollowsUnlessGuarded) {

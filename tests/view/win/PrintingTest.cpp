@@ -1,0 +1,401 @@
+// The printouts drawn into enhanced metafiles, one per page, through the same canvas and page
+// mapping as the printer's: the recorded texts, fonts, positions and lines of the folder
+// information (with and without sub-folders and filter list, a wrapping path, a files item) and
+// of the tree (continued on a second page with its guide lines), two copies and landscape.
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "ViewTestHost.h"
+#include "resource.h"
+#include "view/win/Printing.h"
+
+namespace qv {
+namespace {
+
+constexpr int kDeviceWidth = 2479;  // A4 at 300 dpi, as the PDF printer reports it
+constexpr int kDeviceHeight = 3508;
+
+struct RecordedText {
+    int x;
+    int y;
+    std::string text;
+    std::string face;
+    int height;
+    int weight;
+};
+
+struct RecordedLine {
+    int x1, y1, x2, y2;
+    COLORREF colour;
+};
+
+// One page as its metafile recorded it.
+struct RecordedPage {
+    std::vector<RecordedText> texts;
+    std::vector<RecordedLine> lines;
+    int frames = 0;
+    SIZE windowExtent = {};
+
+    const RecordedText* Find(const std::string& text) const {
+        for (const RecordedText& drawn : texts) {
+            if (drawn.text == text) {
+                return &drawn;
+            }
+        }
+        return nullptr;
+    }
+    bool Has(const std::string& text) const { return Find(text) != nullptr; }
+};
+
+std::string Narrow(const wchar_t* text, int length) {
+    std::string out(static_cast<std::size_t>(length) * 4 + 1, '\0');
+    out.resize(static_cast<std::size_t>(
+        WideCharToMultiByte(CP_UTF8, 0, text, length, out.data(), static_cast<int>(out.size()), nullptr, nullptr)));
+    return out;
+}
+
+// Reads the records that matter: fonts and pens created and selected, texts, lines, rectangles.
+class PageReader {
+  public:
+    static RecordedPage Read(HENHMETAFILE metafile) {
+        PageReader reader;
+        EnumEnhMetaFile(nullptr, metafile, &PageReader::OnRecord, &reader, nullptr);
+        return reader.m_page;
+    }
+
+  private:
+    static int CALLBACK OnRecord(HDC, HANDLETABLE*, const ENHMETARECORD* record, int, LPARAM self) {
+        reinterpret_cast<PageReader*>(self)->Take(record);
+        return 1;
+    }
+    void Take(const ENHMETARECORD* record) {
+        switch (record->iType) {
+            case EMR_EXTCREATEFONTINDIRECTW: {
+                const auto* font = reinterpret_cast<const EMREXTCREATEFONTINDIRECTW*>(record);
+                const LOGFONTW& logical = font->elfw.elfLogFont;
+                m_fonts[font->ihFont] = {Narrow(logical.lfFaceName, static_cast<int>(wcslen(logical.lfFaceName))),
+                                         static_cast<int>(logical.lfHeight), static_cast<int>(logical.lfWeight)};
+                break;
+            }
+            case EMR_CREATEPEN: {
+                const auto* pen = reinterpret_cast<const EMRCREATEPEN*>(record);
+                m_pens[pen->ihPen] = pen->lopn.lopnColor;
+                break;
+            }
+            case EMR_SELECTOBJECT: {
+                const DWORD object = reinterpret_cast<const EMRSELECTOBJECT*>(record)->ihObject;
+                if (m_fonts.count(object) != 0) {
+                    m_font = m_fonts[object];
+                } else if (m_pens.count(object) != 0) {
+                    m_pen = m_pens[object];
+                }
+                break;
+            }
+            case EMR_EXTTEXTOUTW: {
+                const auto* text = reinterpret_cast<const EMREXTTEXTOUTW*>(record);
+                const auto* chars =
+                    reinterpret_cast<const wchar_t*>(reinterpret_cast<const char*>(record) + text->emrtext.offString);
+                m_page.texts.push_back(
+                    {static_cast<int>(text->emrtext.ptlReference.x), static_cast<int>(text->emrtext.ptlReference.y),
+                     Narrow(chars, static_cast<int>(text->emrtext.nChars)), m_font.face, m_font.height, m_font.weight});
+                break;
+            }
+            case EMR_MOVETOEX:
+                m_at = reinterpret_cast<const EMRMOVETOEX*>(record)->ptl;
+                break;
+            case EMR_LINETO: {
+                const POINTL to = reinterpret_cast<const EMRLINETO*>(record)->ptl;
+                m_page.lines.push_back({static_cast<int>(m_at.x), static_cast<int>(m_at.y), static_cast<int>(to.x),
+                                        static_cast<int>(to.y), m_pen});
+                m_at = to;
+                break;
+            }
+            case EMR_RECTANGLE:
+                ++m_page.frames;
+                break;
+            case EMR_SETWINDOWEXTEX:
+                m_page.windowExtent = reinterpret_cast<const EMRSETWINDOWEXTEX*>(record)->szlExtent;
+                break;
+            default:
+                break;
+        }
+    }
+
+    struct Font {
+        std::string face;
+        int height = 0;
+        int weight = 0;
+    };
+    std::map<DWORD, Font> m_fonts;
+    std::map<DWORD, COLORREF> m_pens;
+    Font m_font;
+    COLORREF m_pen = 0;
+    POINTL m_at = {};
+    RecordedPage m_page;
+};
+
+// A document whose pages are enhanced metafiles drawn with the printer's canvas and mapping.
+class MetafileDevice final : public PrintDevice {
+  public:
+    MetafileDevice(ui::MCMain& ui, bool landscape) : m_ui(ui), m_landscape(landscape) {}
+    ~MetafileDevice() override { EndPage(); }
+
+    bool StartDocument() override { return true; }
+    PrintCanvas* StartPage() override {
+        m_dc = CreateEnhMetaFileA(nullptr, nullptr, nullptr, nullptr);
+        MapLogicalPage(m_dc, LogicalPage(m_landscape), kDeviceWidth, kDeviceHeight, 100);
+        m_canvas = std::make_unique<GdiCanvas>(m_dc, m_ui);
+        return m_canvas.get();
+    }
+    bool EndPage() override {
+        if (m_dc == nullptr) {
+            return false;
+        }
+        m_canvas.reset();
+        HENHMETAFILE metafile = CloseEnhMetaFile(m_dc);
+        m_dc = nullptr;
+        pages.push_back(PageReader::Read(metafile));
+        DeleteEnhMetaFile(metafile);
+        return true;
+    }
+    void EndDocument() override {}
+    void AbortDocument() override {}
+
+    std::vector<RecordedPage> pages;
+
+  private:
+    ui::MCMain& m_ui;
+    bool m_landscape;
+    HDC m_dc = nullptr;
+    std::unique_ptr<GdiCanvas> m_canvas;
+};
+
+class PrintingTest : public test::ReportViewTest {
+  protected:
+    std::vector<RecordedPage> PrintInfo(FolderRecord* record, bool filterList, int copies = 1, bool landscape = false) {
+        FolderInfoSource source;
+        source.title = "Talvorn Quarvex";
+        source.record = record;
+        source.policy = m_report->Policy();
+        source.filters = &m_report->Filters();
+        source.filterListShown = filterList;
+        source.compareNames = [](const char* a, const char* b) { return lstrcmpiA(a, b); };
+        FolderInfoPrintout printout(source);
+        MetafileDevice device(m_host.Module(), landscape);
+        EXPECT_TRUE(PrintPages(
+            device, LogicalPage(landscape), copies,
+            [&](PrintCanvas& canvas, PageSize page, int number) { return printout.Page(canvas, page, number); }));
+        return device.pages;
+    }
+    // The value printed at x = 200 on the line of `label`.
+    static std::string ValueOf(const RecordedPage& page, const std::string& label) {
+        const RecordedText* name = page.Find(label);
+        if (name == nullptr) {
+            return "(no " + label + ")";
+        }
+        for (const RecordedText& drawn : page.texts) {
+            if (drawn.y == name->y && drawn.x == 200) {
+                return drawn.text;
+            }
+        }
+        return "(none)";
+    }
+};
+
+TEST_F(PrintingTest, FolderInfoOfTheRootWithFiltersAndSubFolders) {
+    const std::vector<RecordedPage> pages = PrintInfo(m_root, true);
+    ASSERT_EQ(pages.size(), 1u);
+    const RecordedPage& page = pages[0];
+    EXPECT_EQ(page.windowExtent.cx, 800);
+    EXPECT_EQ(page.windowExtent.cy, 1200);
+    const RecordedText& title = page.texts.at(0);
+    EXPECT_EQ(title.text, "Talvorn Quarvex");
+    EXPECT_EQ(title.x, 20);
+    EXPECT_EQ(title.y, 30);
+    EXPECT_EQ(title.face, "MS Sans Serif");
+    EXPECT_EQ(title.height, -12);
+    EXPECT_EQ(title.weight, 700);
+    const RecordedText& folder = page.texts.at(1);
+    EXPECT_EQ(folder.text, "Folder: " + std::string(ReadText(m_root, ALC)));
+    EXPECT_EQ(folder.x, 20);
+    EXPECT_GT(folder.y, title.y + 12);
+
+    const std::vector<std::pair<std::string, std::string>> rows = {
+        {"Report created", "3/15/2001 at 12:00:00"},
+        {"Name", m_root->desc},
+        {"Cluster", "user: 4096 bytes"},
+        {"Used Space", "24 K"},
+        {"Size", "5.33 K (5 460)"},
+        {"Files", "5"},
+        {"Folders", "4"},
+    };
+    int lastY = folder.y;
+    for (const auto& [label, value] : rows) {
+        const RecordedText* drawn = page.Find(label);
+        ASSERT_NE(drawn, nullptr) << label;
+        EXPECT_EQ(drawn->x, 20);
+        EXPECT_GT(drawn->y, lastY) << label;
+        EXPECT_EQ(drawn->weight, 700) << label;
+        EXPECT_EQ(ValueOf(page, label), value);
+        lastY = drawn->y;
+    }
+    EXPECT_NE(ValueOf(page, "Created").find(" at "), std::string::npos);
+    // The filter header and rows, in font 1 (11 high) at 20, 200, 280 and 350.
+    const RecordedText* header = page.Find("Filter");
+    ASSERT_NE(header, nullptr);
+    EXPECT_EQ(page.Find("Size in bytes")->x, 350);
+    const RecordedText* documents = page.Find("03. Documents");
+    ASSERT_NE(documents, nullptr);
+    EXPECT_EQ(documents->height, -11);
+    EXPECT_EQ(documents->weight, 400);
+    std::vector<std::string> row;
+    for (const RecordedText& drawn : page.texts) {
+        if (drawn.y == documents->y) {
+            row.push_back(std::to_string(drawn.x) + ":" + drawn.text);
+        }
+    }
+    EXPECT_EQ(row, (std::vector<std::string>{"20:03. Documents", "200:12 K", "280:3", "350:160"}));
+    EXPECT_EQ(ValueOf(page, "01. Executable, Libraries"), "-");
+    // The sub-folders by name with dot leaders, their space and share.
+    const RecordedText* table = page.Find("% Parent");
+    ASSERT_NE(table, nullptr);
+    EXPECT_EQ(table->x, 350);
+    std::vector<std::string> children;
+    for (const RecordedText& drawn : page.texts) {
+        if (drawn.y > table->y) {
+            children.push_back(std::to_string(drawn.x) + ":" + drawn.text.substr(0, 8));
+        }
+    }
+    EXPECT_EQ(children, (std::vector<std::string>{"20:alpha...", "280:8 K", "350:33.33%", "20:Beta....", "280:8 K",
+                                                  "350:33.33%", "20:gamma...", "280:4 K", "350:16.67%"}));
+    EXPECT_EQ(page.lines.size(), 1u);  // the rule below the header, across the page
+    EXPECT_EQ(page.lines[0].x1, 0);
+    EXPECT_EQ(page.lines[0].x2, 800);
+}
+
+TEST_F(PrintingTest, WithoutTheFilterListOrSubFoldersTheirPartsAreLeftOut) {
+    const RecordedPage root = PrintInfo(m_root, false).at(0);
+    EXPECT_FALSE(root.Has("Filter"));
+    EXPECT_FALSE(root.Has("03. Documents"));
+    EXPECT_TRUE(root.Has("% Parent"));
+
+    const RecordedPage gamma = PrintInfo(Child("gamma"), true).at(0);
+    EXPECT_TRUE(gamma.Has("Filter"));
+    EXPECT_FALSE(gamma.Has("% Parent"));  // no table, not even its header
+    EXPECT_TRUE(gamma.Has("Last accessed"));
+
+    const RecordedPage files = PrintInfo(FilesItemOf(m_root), false).at(0);
+    EXPECT_TRUE(files.Has("Files"));
+    for (const char* left : {"Folders", "Created", "Last accessed"}) {
+        EXPECT_FALSE(files.Has(left)) << left;
+    }
+}
+
+TEST_F(PrintingTest, ALongPathWrapsWithoutThePrefixAndLandscapeIsWider) {
+    FolderRecord* beta = Child("Beta");
+    const std::string path = "C:\\" + std::string(80, 'x') + "\\" + std::string(80, 'y') + "\\" + std::string(80, 'z');
+    WriteText(beta, ALC, path.c_str(), true);
+    for (bool landscape : {false, true}) {
+        const RecordedPage page = PrintInfo(beta, false, 1, landscape).at(0);
+        EXPECT_EQ(page.windowExtent.cx, landscape ? 1200 : 800);
+        std::string joined;
+        std::vector<const RecordedText*> lines;
+        for (const RecordedText& drawn : page.texts) {
+            if (&drawn != &page.texts[0] && drawn.y < page.Find("Report created")->y) {
+                lines.push_back(&drawn);
+                joined += drawn.text;
+            }
+        }
+        EXPECT_EQ(joined, "Folder: " + path);
+        EXPECT_EQ(lines.size(), landscape ? 2u : 3u);
+        EXPECT_EQ(lines.at(1)->text.rfind("Folder:", 0), std::string::npos);
+        EXPECT_EQ(lines.at(1)->x, 20);
+        EXPECT_EQ(page.lines.at(0).x2, landscape ? 1200 : 800);
+    }
+}
+
+TEST_F(PrintingTest, TwoCopiesPrintTheWholeDocumentTwice) {
+    const std::vector<RecordedPage> pages = PrintInfo(m_root, true, 2);
+    ASSERT_EQ(pages.size(), 2u);
+    EXPECT_EQ(pages[0].texts.size(), pages[1].texts.size());
+    EXPECT_TRUE(pages[1].Has("Report created"));
+}
+
+TEST_F(PrintingTest, ATreeContinuesOnASecondPageWithItsGuideLines) {
+    // 12 folders of 8 folders each below a second report's root: 109 items, two pages.
+    test::ScratchDir wide;
+    for (int i = 0; i < 12; ++i) {
+        for (int j = 0; j < 8; ++j) {
+            wide.MakeDir("f" + std::to_string(10 + i) + "/s" + std::to_string(j));
+        }
+    }
+    Report* report = AddScanned(wide.Path());
+    ASSERT_NE(report, nullptr);
+    m_window.RunTreeCommand(ID_TREE_EXPAND_ALL, report->Root());
+    TreeViewSource source(TreeHandle());
+    TreePrintout printout("Talvorn Quarvex", source, m_window.ItemOf(report->Root()));
+    MetafileDevice device(m_host.Module(), false);
+    ASSERT_TRUE(PrintPages(device, LogicalPage(false), 1, [&](PrintCanvas& canvas, PageSize page, int number) {
+        return printout.Page(canvas, page, number);
+    }));
+    ASSERT_EQ(device.pages.size(), 2u);
+    const RecordedPage& first = device.pages[0];
+    const RecordedPage& second = device.pages[1];
+    EXPECT_EQ(first.texts.at(0).x, 40);
+    EXPECT_EQ(first.texts.at(0).y, 60);
+    EXPECT_EQ(first.texts.at(1).text, "Folder: " + wide.Path());
+    EXPECT_EQ(second.texts.at(1).text, "Root folder: " + wide.Path());
+    ASSERT_EQ(second.texts.at(2).text.rfind("Current folder: " + wide.Path(), 0), 0u) << second.texts.at(2).text;
+
+    // Items in the tree's font (Courier, 12 high) at x = 20 * depth + 56; the start folder has a
+    // minus box (it is open), and every open folder one.
+    const RecordedText& start = first.texts.at(2);
+    EXPECT_EQ(start.x, 56);
+    EXPECT_EQ(start.face, "Courier");
+    EXPECT_EQ(start.height, -12);
+    const auto depthOf = [](const RecordedText& drawn) { return (drawn.x - 56) / 20; };
+    int items = 0;
+    for (const RecordedPage* page : {&first, &second}) {
+        for (const RecordedText& drawn : page->texts) {
+            if (drawn.face == "Courier") {
+                ++items;
+                EXPECT_EQ((drawn.x - 56) % 20, 0) << drawn.text;
+            }
+        }
+    }
+    EXPECT_EQ(items, 1 + 12 + 12 * 8);
+    EXPECT_EQ(depthOf(first.texts.at(3)), 1);
+    EXPECT_EQ(depthOf(first.texts.at(4)), 2);
+    EXPECT_EQ(first.frames + second.frames, 13);  // the root and its twelve folders have boxes
+
+    // The depth-1 guide line (x = 64) runs to the first page's last line and on from the second
+    // page's header.
+    const auto guideAt64 = [](const RecordedPage& page, bool lowest) {
+        int best = lowest ? 0 : 100000;
+        for (const RecordedLine& line : page.lines) {
+            if (line.x1 == 64 && line.x2 == 64 && line.colour == RGB(0xA4, 0xA4, 0xA4)) {
+                best = lowest ? std::max<int>(best, line.y2) : std::min<int>(best, line.y1);
+            }
+        }
+        return best;
+    };
+    const int lastText = first.texts.back().y;
+    EXPECT_GT(guideAt64(first, true), lastText);
+    EXPECT_LT(guideAt64(first, true), 1200);
+    const RecordedLine& rule = second.lines.at(0);
+    EXPECT_EQ(rule.x2 - rule.x1, 800);
+    EXPECT_EQ(guideAt64(second, false), rule.y1 + 3);  // from just below the header
+    EXPECT_EQ(second.texts.at(3).face, "Courier");
+}
+
+}  // namespace
+}  // namespace qv
