@@ -28,6 +28,7 @@ enum class ModalKind {
     FilterBrowser,
     Notes,
     Comparison,
+    DragOut,
 };
 
 // What a window returns: a message box's answer, or IDOK/IDCANCEL for the other dialogs, with
@@ -51,6 +52,8 @@ struct ModalAnswer {
 //   SaveFile   as OpenFile, and extension (the default one)
 //   Print      type (1 for the print-setup variant)
 //   Execute    title (the verb), text (the path): the shell's "open" or "explore", not run
+//   DragOut    text (the dragged paths, each ended by a line break): a drag of files out of a
+//              window, not run (a real one follows the mouse until its button is released)
 struct ModalShown {
     ModalKind kind = ModalKind::Message;
     std::string title;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "shell/win/Shell.h"
+#include "ui/ModalSeam.h"
 
 namespace qv::shell {
 
@@ -453,6 +454,15 @@ STDMETHODIMP CDropSource::GiveFeedback(DWORD) {
 
 DWORD DragFilesOut(HWND, DragDataProvider* provider, const PathList& paths) {
     if (paths.Empty()) {
+        return DROPEFFECT_NONE;
+    }
+    if (ui::ModalSeam::Get().Recording()) {
+        ui::ModalShown shown;
+        shown.kind = ui::ModalKind::DragOut;
+        for (const std::string& path : paths.Paths()) {
+            shown.text += path + "\n";
+        }
+        ui::ModalSeam::Get().Record(shown);
         return DROPEFFECT_NONE;
     }
     CImpIDataObject* data = CreateDragDataObject(provider);

@@ -126,7 +126,8 @@ class CDropSource final : public IDropSource {
 
 // Builds the data object offering CF_HDROP and "Shell IDList Array" for `paths` (rendered by
 // `provider`, or from the paths themselves when it is null) and runs the drag, allowing copy and
-// link. Returns the drop effect, DROPEFFECT_NONE when the drag was cancelled or failed.
+// link. Returns the drop effect, DROPEFFECT_NONE when the drag was cancelled or failed. While the
+// modal seam records (tests), the drag is logged there instead of run.
 DWORD DragFilesOut(HWND owner, DragDataProvider* provider, const PathList& paths);
 
 }  // namespace qv::shell

@@ -7,6 +7,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstring>
 #include <functional>
@@ -62,6 +63,15 @@ void ClickHeader(HWND dialog, int listId, int column) {
     click.iItem = -1;
     click.iSubItem = column;
     SendMessageA(dialog, WM_NOTIFY, static_cast<WPARAM>(listId), reinterpret_cast<LPARAM>(&click));
+}
+
+void Notify(HWND dialog, int listId, UINT code) {
+    NMITEMACTIVATE note = {};
+    note.hdr.hwndFrom = GetDlgItem(dialog, listId);
+    note.hdr.idFrom = static_cast<UINT_PTR>(listId);
+    note.hdr.code = code;
+    note.iItem = ListView_GetNextItem(note.hdr.hwndFrom, -1, LVNI_SELECTED);
+    SendMessageA(dialog, WM_NOTIFY, static_cast<WPARAM>(listId), reinterpret_cast<LPARAM>(&note));
 }
 
 void Click(HWND dialog, int id) {
@@ -321,6 +331,41 @@ TEST_F(FilterBrowserDialogTest, SortsSwitchesViewsBrowsesAndOpens) {
     const std::vector<ui::ModalShown> shown = ShownOf(ModalKind::Message);
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_EQ(shown[0].title, "More than one file selected");
+}
+
+TEST_F(FilterBrowserDialogTest, DragsFilesOutRescansAndOpensOnDoubleClick) {
+    EXPECT_TRUE(Run(2, false, [&](HWND dialog) {
+        SelectRow(GetDlgItem(dialog, IDC_BROWSER_FOLDER_LIST), 1);
+        ClickHeader(dialog, IDC_BROWSER_FILE_LIST, 1);  // largest first
+        Click(dialog, IDC_BROWSER_SELECT_FILES);
+        Notify(dialog, IDC_BROWSER_FILE_LIST, LVN_BEGINDRAG);
+        Notify(dialog, IDC_BROWSER_FOLDER_LIST, LVN_BEGINDRAG);  // folders are not dragged
+
+        m_tree.WriteFile("sub/e" + m_stem + ".tmp", 7);  // appears on disk after the browser listed
+        Click(dialog, IDC_BROWSER_RESCAN);
+        EXPECT_EQ(Figures(dialog), "20 K|4|5 027");
+        EXPECT_EQ(Cell(GetDlgItem(dialog, IDC_BROWSER_FOLDER_LIST), 1, 1), "4");
+
+        Notify(dialog, IDC_BROWSER_FOLDER_LIST, NM_DBLCLK);
+        SelectRow(GetDlgItem(dialog, IDC_BROWSER_FILE_LIST), 0);
+        Notify(dialog, IDC_BROWSER_FILE_LIST, NM_DBLCLK);
+        Click(dialog, IDCANCEL);
+    }));
+    const std::vector<ui::ModalShown> dragged = ShownOf(ModalKind::DragOut);
+    ASSERT_EQ(dragged.size(), 1u);
+    std::vector<std::string> paths;
+    for (std::size_t start = 0, end; (end = dragged[0].text.find('\n', start)) != std::string::npos; start = end + 1) {
+        paths.push_back(dragged[0].text.substr(start, end - start));
+    }
+    std::sort(paths.begin(), paths.end());
+    EXPECT_EQ(paths, (std::vector<std::string>{platform::JoinPath(m_sub, Name("b", ".tmp")),
+                                               platform::JoinPath(m_sub, Name("c", ".tmp")),
+                                               platform::JoinPath(m_sub, Name("~d", ""))}));
+    const std::vector<ui::ModalShown> executed = ShownOf(ModalKind::Execute);
+    ASSERT_EQ(executed.size(), 2u);
+    EXPECT_EQ(executed[0].text, m_sub);
+    EXPECT_EQ(executed[1].title, "open");
+    EXPECT_EQ(executed[1].text, platform::JoinPath(m_sub, Name("b", ".tmp")));
 }
 
 TEST_F(FilterBrowserDialogTest, DeleteFilesMovesThemToTheRecycleBin) {
