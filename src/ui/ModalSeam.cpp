@@ -90,4 +90,43 @@ void ModalSeam::TextShown(HWND window, const std::string& text) {
     hook(window, text);
 }
 
+namespace {
+
+// The items of a popup menu one a line, all of them (a separator as an empty line) or only the
+// grayed ones.
+std::string MenuItems(HMENU menu, bool grayedOnly) {
+    std::string items;
+    for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+        const UINT state = GetMenuState(menu, static_cast<UINT>(i), MF_BYPOSITION);
+        if (grayedOnly && ((state & MF_GRAYED) == 0 || (state & MF_SEPARATOR) != 0)) {
+            continue;
+        }
+        char text[128] = {};
+        GetMenuStringA(menu, static_cast<UINT>(i), text, sizeof text, MF_BYPOSITION);
+        items.append(text).push_back('\n');
+    }
+    return items;
+}
+
+}  // namespace
+
+int TrackPopup(HMENU menu, POINT screen, HWND owner) {
+    ModalSeam& seam = ModalSeam::Get();
+    ModalShown shown;
+    shown.kind = ModalKind::PopupMenu;
+    shown.scripted = seam.TakeAnswer(&shown.answer);
+    if (seam.Recording()) {
+        shown.text = MenuItems(menu, false);
+        shown.displayed = MenuItems(menu, true);
+    }
+    if (!shown.scripted) {
+        // A menu only closes on a click elsewhere when its owner's top window is in the foreground.
+        SetForegroundWindow(GetAncestor(owner, GA_ROOT));
+        shown.answer.result = static_cast<int>(TrackPopupMenu(
+            menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, screen.x, screen.y, 0, owner, nullptr));
+    }
+    seam.Record(shown);
+    return shown.answer.result;
+}
+
 }  // namespace qv::ui

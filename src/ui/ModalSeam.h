@@ -29,6 +29,7 @@ enum class ModalKind {
     Notes,
     Comparison,
     DragOut,
+    PopupMenu,
 };
 
 // What a window returns: a message box's answer, or IDOK/IDCANCEL for the other dialogs, with
@@ -54,6 +55,8 @@ struct ModalAnswer {
 //   Execute    title (the verb), text (the path): the shell's "open" or "explore", not run
 //   DragOut    text (the dragged paths, each ended by a line break): a drag of files out of a
 //              window, not run (a real one follows the mouse until its button is released)
+//   PopupMenu  text (the items, each ended by a line break; a separator is an empty line),
+//              displayed (the grayed items, likewise)
 struct ModalShown {
     ModalKind kind = ModalKind::Message;
     std::string title;
@@ -108,5 +111,10 @@ class ModalSeam {
     UpHook m_up;
     TextHook m_text;
 };
+
+// Shows `menu` as a context menu of `owner` at the screen point and returns the chosen command,
+// 0 when it closed without a choice. A queued answer of the seam chooses instead (its result is
+// the command) and no menu shows.
+int TrackPopup(HMENU menu, POINT screen, HWND owner);
 
 }  // namespace qv::ui

@@ -152,6 +152,15 @@ inline std::vector<ui::ModalShown> ShownOf(ui::ModalKind kind) {
     return shown;
 }
 
+// The lines of a text whose every line ends with a line break (a logged menu's items).
+inline std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    for (std::size_t start = 0, end; (end = text.find('\n', start)) != std::string::npos; start = end + 1) {
+        lines.push_back(text.substr(start, end - start));
+    }
+    return lines;
+}
+
 // The texts of a menu's items by position; separators give "".
 inline std::vector<std::string> MenuTexts(HMENU menu) {
     std::vector<std::string> texts;

@@ -17,6 +17,7 @@
 #include "ui/DialogBase.h"
 #include "ui/MCMain.h"
 #include "ui/MessageBox.h"
+#include "ui/ModalSeam.h"
 #include "ui/StyledControls.h"
 #include "view/FilterBrowserModel.h"
 #include "view/Formatters.h"
@@ -518,8 +519,7 @@ void FilterBrowserDialog::ShowTreeMenu() {
     HMENU popup = GetSubMenu(menu, 0);
     const bool exists = platform::DirectoryExists(m_model.Folders()[static_cast<std::size_t>(folder)].path);
     EnableMenuItem(popup, ID_TREE_BROWSE_FOLDER, MF_BYCOMMAND | (exists ? MF_ENABLED : MF_GRAYED));
-    const int command = static_cast<int>(
-        TrackPopupMenu(popup, TPM_RETURNCMD | TPM_RIGHTBUTTON, cursor.x, cursor.y, 0, Handle(), nullptr));
+    const int command = ui::TrackPopup(popup, cursor, m_tree);
     DestroyMenu(menu);
     RunTreeCommand(command, folder);
 }

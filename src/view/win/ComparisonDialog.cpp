@@ -16,6 +16,7 @@
 #include "ui/DialogBase.h"
 #include "ui/MCMain.h"
 #include "ui/MessageBox.h"
+#include "ui/ModalSeam.h"
 #include "ui/StyledControls.h"
 #include "ui/TreeControl.h"
 #include "view/DifferenceList.h"
@@ -78,12 +79,10 @@ class ReportComparison final : public ui::DialogBase {
   public:
     ReportComparison(ui::MCMain& ui,
                      DifferenceNode* root,
-                     const std::function<void(const std::string&)>& browse,
-                     const DifferenceMenuTracker& menuTracker)
+                     const std::function<void(const std::string&)>& browse)
         : m_ui(ui),
           m_root(root),
           m_browse(browse),
-          m_menuTracker(menuTracker),
           m_tree(kTreeBackground, &ui::DispatchCallback, this) {
         m_entry.owner = this;
         m_entry.handler = &ReportComparison::OnTreeNotification;
@@ -128,7 +127,6 @@ class ReportComparison final : public ui::DialogBase {
     ui::MCMain& m_ui;
     DifferenceNode* m_root;
     const std::function<void(const std::string&)>& m_browse;
-    const DifferenceMenuTracker& m_menuTracker;
     HWND m_dialog = nullptr;
     HWND m_list = nullptr;
     int m_sortMode = kDiffSortPath;
@@ -448,15 +446,7 @@ void ReportComparison::ShowContextMenu(DifferenceNode* node, int x, int y) {
     }
     m_tree.Select(item);
     EnableMenuItem(menu, ID_TREE_BROWSE_FOLDER, MF_BYCOMMAND | (FolderExists(node) ? MF_ENABLED : MF_GRAYED));
-    int command = 0;
-    if (m_menuTracker) {
-        command = m_menuTracker(menu);
-    } else {
-        SetForegroundWindow(m_dialog);
-        command = static_cast<int>(
-            TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, x, y, 0, m_tree.Window(), nullptr));
-    }
-    RunMenuCommand(command, item);
+    RunMenuCommand(ui::TrackPopup(menu, POINT{x, y}, m_tree.Window()), item);
 }
 
 void ReportComparison::RunMenuCommand(int command, HTREEITEM item) {
@@ -493,12 +483,11 @@ void ReportComparison::RunMenuCommand(int command, HTREEITEM item) {
 int RunComparisonDialog(HWND owner,
                         ui::MCMain& ui,
                         DifferenceNode* root,
-                        const std::function<void(const std::string& path)>& browse,
-                        const DifferenceMenuTracker& menuTracker) {
+                        const std::function<void(const std::string& path)>& browse) {
     if (root == nullptr) {
         return -1;
     }
-    ReportComparison comparison(ui, root, browse, menuTracker);
+    ReportComparison comparison(ui, root, browse);
     return comparison.Run(owner);
 }
 

@@ -41,10 +41,6 @@ constexpr const char* kGoneFolderCaption = "Message";
 // result (1 for Enter, 0 for Close), or -1 when no dialog was shown.
 int ShowWhatsNew(HWND owner, Report* report, FolderRecord* record, const WhatsNewContext& context);
 
-// The context menu's choice for tests: given the sub-menu, returns the chosen command (0 for
-// none) instead of showing the menu.
-using DifferenceMenuTracker = std::function<int(HMENU menu)>;
-
 // The dialog alone, modal over `owner`, on a difference tree whose root carries the compared
 // folder's path and the report's created text. The tree is the caller's; the dialog only adds its
 // "listref" texts and the titles FormatDifference sets. The modal seam's hook sees it as
@@ -52,7 +48,6 @@ using DifferenceMenuTracker = std::function<int(HMENU menu)>;
 int RunComparisonDialog(HWND owner,
                         ui::MCMain& ui,
                         DifferenceNode* root,
-                        const std::function<void(const std::string& path)>& browse,
-                        const DifferenceMenuTracker& menuTracker = {});
+                        const std::function<void(const std::string& path)>& browse);
 
 }  // namespace qv

@@ -9,6 +9,7 @@
 
 #include "resource.h"
 #include "ui/Guard.h"
+#include "ui/ModalSeam.h"
 #include "ui/StyledControls.h"
 #include "view/ReportWindowRules.h"
 #include "view/win/InfoPanel.h"
@@ -680,14 +681,7 @@ int ReportWindow::TrackMenu(HMENU menu, POINT screen) {
     if (menu == nullptr) {
         return 0;
     }
-    if (m_menuTracker) {
-        return m_menuTracker(menu, screen);
-    }
-    HWND owner = m_tree.Window();
-    // A menu only closes on a click elsewhere when its owner's top window is in the foreground.
-    SetForegroundWindow(GetAncestor(owner, GA_ROOT));
-    return static_cast<int>(
-        TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, screen.x, screen.y, 0, owner, nullptr));
+    return ui::TrackPopup(menu, screen, m_tree.Window());
 }
 
 void ReportWindow::ExpandBelow(HTREEITEM item, bool expand) {

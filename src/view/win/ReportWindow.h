@@ -58,10 +58,6 @@ class ReportToolbar : private ui::DialogBase {
 // callback registry from construction to destruction, so the tree's notifications reach it.
 class ReportWindow {
   public:
-    // Tests answer the context menu through this instead of the real TrackPopupMenu: it gets
-    // the sub-menu and the screen position and returns the chosen command (0 for none).
-    using MenuTracker = std::function<int(HMENU menu, POINT screen)>;
-
     ReportWindow();
     ~ReportWindow();
     ReportWindow(const ReportWindow&) = delete;
@@ -109,8 +105,6 @@ class ReportWindow {
     ui::TreeControl& Tree() { return m_tree; }
     int SortMode() const { return m_sortMode; }
     int ShowMode() const { return m_showMode; }
-    HMENU ContextMenu() const { return m_menu; }
-    void SetMenuTracker(MenuTracker tracker) { m_menuTracker = std::move(tracker); }
     // The tree item that shows `record`, or null when it is not shown. The items above it are
     // inserted on the way down when they are not yet.
     HTREEITEM ItemOf(FolderRecord* record);
@@ -155,7 +149,6 @@ class ReportWindow {
     HMENU m_menu = nullptr;
     ui::CallbackEntry m_entry;
     int m_showMode = ShowAll;
-    MenuTracker m_menuTracker;
     // The tree holds a folder's children only from when its item is first opened, or an item
     // below it is wanted; until then the item shows the expand button when it has shown children.
     // Each report's sort modes since its root went in, oldest first and each once at its latest

@@ -363,7 +363,7 @@ TEST_F(AppTest, NotesFromTheTreeMenuSurviveSaveAndReopenAndTheButtonClearsThem) 
     Start();
     CreateThroughDialog(m_data.Path());
     FolderRecord* alpha = test::ChildNamed(Shell().ReportAt(0)->Root(), "alpha");
-    Shell().Reports()->SetMenuTracker([](HMENU, POINT) { return ID_TREE_NOTES; });
+    ModalSeam::Get().QueueAnswer(ModalAnswer::Button(ID_TREE_NOTES));
     Shell().Reports()->ShowContextMenu(alpha, 10, 10);
     EXPECT_STREQ(ReadText(alpha, notes), "first line\r\nsecond");
     const std::string title = Shell().Reports()->Tree().Text(Shell().Reports()->ItemOf(alpha));

@@ -292,7 +292,6 @@ TEST_F(FilterBrowserDialogTest, AFilterThatIsNotTemporaryKeepsTheDeleteButtonsDi
 }
 
 TEST_F(FilterBrowserDialogTest, SortsSwitchesViewsBrowsesAndOpens) {
-    ModalSeam::Get().QueueAnswer(ModalAnswer::Button(IDNO));
     EXPECT_TRUE(Run(2, false, [&](HWND dialog) {
         HWND folders = GetDlgItem(dialog, IDC_BROWSER_FOLDER_LIST);
         HWND files = GetDlgItem(dialog, IDC_BROWSER_FILE_LIST);
@@ -312,7 +311,15 @@ TEST_F(FilterBrowserDialogTest, SortsSwitchesViewsBrowsesAndOpens) {
         EXPECT_EQ(TreeView_GetParent(tree, TreeView_GetSelection(tree)), TreeView_GetRoot(tree));
         TreeView_SelectItem(tree, TreeView_GetRoot(tree));
         EXPECT_EQ(Figures(dialog).substr(0, 5), "20 K|") << "the root's total in the tree view";
-        Click(dialog, ID_TREE_EXPAND_ALL);
+        // The root's context menu (the tree finds the item under the mouse): Expand All.
+        RECT rect = {};
+        TreeView_GetItemRect(tree, TreeView_GetRoot(tree), &rect, TRUE);
+        POINT point = {rect.left + 2, rect.top + 2};
+        ClientToScreen(tree, &point);
+        SetCursorPos(point.x, point.y);
+        ModalSeam::Get().QueueAnswer(ModalAnswer::Button(ID_TREE_EXPAND_ALL));
+        NMHDR rightClick = {tree, IDC_BROWSER_TREE, static_cast<UINT>(NM_RCLICK)};
+        SendMessageA(dialog, WM_NOTIFY, IDC_BROWSER_TREE, reinterpret_cast<LPARAM>(&rightClick));
         EXPECT_EQ(TreeView_GetCount(tree), 2u);
         Click(dialog, IDC_BROWSER_VIEW_SWITCH);
         EXPECT_EQ(ListView_GetNextItem(folders, -1, LVNI_SELECTED), 1) << "the root's row";
@@ -320,9 +327,14 @@ TEST_F(FilterBrowserDialogTest, SortsSwitchesViewsBrowsesAndOpens) {
         Click(dialog, IDC_BROWSER_BROWSE);
         SelectRow(folders, 0);
         Click(dialog, IDC_BROWSER_SELECT_FILES);
+        ModalSeam::Get().QueueAnswer(ModalAnswer::Button(IDNO));
         Click(dialog, IDC_BROWSER_OPEN);  // three files: answered No, so only the first (the largest)
         Click(dialog, IDCANCEL);
     }));
+    const std::vector<ui::ModalShown> menus = ShownOf(ModalKind::PopupMenu);
+    ASSERT_EQ(menus.size(), 1u);
+    EXPECT_EQ(menus[0].text, "Collapse\nExpand All\nExpand Children\n\nBrowse Folder\n");
+    EXPECT_EQ(menus[0].displayed, "");
     const std::vector<ui::ModalShown> executed = ShownOf(ModalKind::Execute);
     ASSERT_EQ(executed.size(), 2u);
     EXPECT_EQ(executed[0].title, "open");

@@ -110,7 +110,7 @@ class ComparisonDialogTest : public test::UiTest {
         UiTest::TearDown();
     }
     // Runs the dialog with `drive` called on it from inside its modal loop; returns its result.
-    int RunDialog(std::function<void(HWND)> drive, const DifferenceMenuTracker& menu = {}) {
+    int RunDialog(std::function<void(HWND)> drive) {
         bool driven = false;
         ui::ModalSeam::Get().OnWindowUp([&](HWND dialog, ui::ModalKind kind) {
             EXPECT_EQ(kind, ui::ModalKind::Comparison);
@@ -118,7 +118,7 @@ class ComparisonDialogTest : public test::UiTest {
             drive(dialog);
         });
         const int result = RunComparisonDialog(
-            m_window.Handle(), m_ui, m_root, [this](const std::string& path) { m_browsed.push_back(path); }, menu);
+            m_window.Handle(), m_ui, m_root, [this](const std::string& path) { m_browsed.push_back(path); });
         ui::ModalSeam::Get().OnWindowUp(nullptr);
         EXPECT_TRUE(driven);
         return result;
@@ -192,12 +192,7 @@ TEST_F(ComparisonDialogTest, OpensOnTheListWithItsFirstRowSelected) {
 
 TEST_F(ComparisonDialogTest, SwitchesViewsByTheSelectedNodeAndItsMenuExpands) {
     const std::string sep(1, platform::kPathSeparator);
-    std::vector<std::string> menuTexts;
-    const auto menu = [&](HMENU popup) {
-        menuTexts = test::MenuTexts(popup);
-        EXPECT_NE(GetMenuState(popup, ID_TREE_BROWSE_FOLDER, MF_BYCOMMAND) & MF_GRAYED, 0u);  // docs/old is gone
-        return ID_TREE_EXPAND_ALL;
-    };
+    ui::ModalSeam::Get().QueueAnswer(ui::ModalAnswer::Button(ID_TREE_EXPAND_ALL));
     const int result = RunDialog(
         [&](HWND dialog) {
             HWND list = GetDlgItem(dialog, IDC_COMPARE_LIST);
@@ -236,10 +231,12 @@ TEST_F(ComparisonDialogTest, SwitchesViewsByTheSelectedNodeAndItsMenuExpands) {
             ClientToScreen(tree, &point);
             SendMessageA(GetParent(tree), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(tree), MAKELPARAM(point.x, point.y));
             SendMessageA(dialog, WM_COMMAND, IDOK, 0);  // Enter
-        },
-        menu);
+        });
     EXPECT_EQ(result, 1);
-    EXPECT_EQ(menuTexts, (std::vector<std::string>{"Collapse", "Expand All", "Expand Children", "", "Browse Folder"}));
+    const std::vector<ui::ModalShown> menus = test::ShownOf(ui::ModalKind::PopupMenu);
+    ASSERT_EQ(menus.size(), 1u);
+    EXPECT_EQ(menus[0].text, "Collapse\nExpand All\nExpand Children\n\nBrowse Folder\n");
+    EXPECT_EQ(menus[0].displayed, "Browse Folder\n");  // docs/old is gone
 }
 
 TEST_F(ComparisonDialogTest, ListOrdersPathsAsTheSystemComparesThem) {

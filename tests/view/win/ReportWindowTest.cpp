@@ -372,14 +372,13 @@ TEST_F(ReportWindowTest, ResortingOrdersInsertedAndLaterInsertedChildrenAlike) {
 class ContextMenuTest : public ReportWindowTest {
   protected:
     std::vector<std::string> RightClick(POINT screen, int command) {
-        std::vector<std::string> entries;
-        m_window.SetMenuTracker([&](HMENU menu, POINT) {
-            entries = test::MenuTexts(menu);
-            return command;
-        });
+        ui::ModalSeam::Get().Begin();
+        ui::ModalSeam::Get().QueueAnswer(ui::ModalAnswer::Button(command));
         SendMessageA(m_window.Tree().Window(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(TreeHandle()),
                      MAKELPARAM(screen.x, screen.y));
-        return entries;
+        const std::vector<ui::ModalShown> menus = test::ShownOf(ui::ModalKind::PopupMenu);
+        ui::ModalSeam::Get().End();
+        return menus.empty() ? std::vector<std::string>() : test::Lines(menus.back().text);
     }
     POINT PointOn(FolderRecord* record) {
         HTREEITEM item = m_window.ItemOf(record);
@@ -464,7 +463,6 @@ void CALLBACK ProbeOpenMenu(HWND, UINT, UINT_PTR timer, DWORD) {
 TEST_F(ContextMenuTest, RealPopupMenuOpensAndCloses) {
     ShowWindow(m_host.Frame(), SW_SHOW);
     UpdateWindow(m_host.Frame());
-    m_window.SetMenuTracker(nullptr);
     g_probe = OpenMenuProbe();
     SetTimer(nullptr, 0, 50, &ProbeOpenMenu);
     SendMessageA(m_window.Tree().Window(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(TreeHandle()),
