@@ -121,6 +121,11 @@ std::string ProgramFolder();
 // Joins a folder and a name with the platform's separator (no doubled separator).
 std::string JoinPath(const std::string& folder, const std::string& name);
 
+// A key that orders names ignoring case when keys are compared byte by byte (unsigned): on
+// Windows the system's own order (the one lstrcmpi and the shell's lists follow, with its rules
+// for punctuation and accents), on POSIX the bytes with ASCII letters folded to lower case.
+std::string NameSortKey(const std::string& name);
+
 // One entry of a directory listing.
 struct DirEntry {
     std::string name;

@@ -687,4 +687,14 @@ bool CompressedFileSize(const std::string& path, std::int64_t* out) {
     return true;
 }
 
+std::string NameSortKey(const std::string& name) {
+    std::string key = name;
+    for (char& c : key) {
+        if (c >= 'A' && c <= 'Z') {
+            c = static_cast<char>(c - 'A' + 'a');
+        }
+    }
+    return key;
+}
+
 }  // namespace qv::platform

@@ -55,10 +55,11 @@ int CompareDifferenceRows(const DifferenceRow& a,
                           const DifferenceRow& b,
                           int mode,
                           const TextOrder& compareNames = &CompareNamesIgnoringCase);
-// Sorts the rows under `mode`, rows that compare equal keeping their order.
-void SortDifferenceRows(std::vector<DifferenceRow>* rows,
-                        int mode,
-                        const TextOrder& compareNames = &CompareNamesIgnoringCase);
+// Sorts the rows under `mode`, rows that compare equal keeping their order. Without
+// `compareNames` paths and titles compare as the platform orders names (platform::NameSortKey:
+// on Windows the system's order, as the "What's new" list shows them).
+void SortDifferenceRows(std::vector<DifferenceRow>* rows, int mode, const TextOrder& compareNames);
+void SortDifferenceRows(std::vector<DifferenceRow>* rows, int mode);
 // The sort mode after a click on column 0..3: the same column flips the reversed bit, another
 // column sorts by it alone. Other columns keep the mode.
 int DifferenceSortAfterClick(int mode, int column);

@@ -91,16 +91,6 @@ void SortOrder(std::vector<int>* order, int key, KeyOf sortKey, NumberOf number)
 
 }  // namespace
 
-std::string FoldedSortKey(const std::string& name) {
-    std::string key = name;
-    for (char& c : key) {
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
-        }
-    }
-    return key;
-}
-
 int BrowserSortAfterClick(int key, int column) {
     static constexpr int kColumnBits[] = {kBrowserSortName, kBrowserSortSize, kBrowserSortTime};
     if (column < 0 || column > 2) {
@@ -175,7 +165,7 @@ void FilterBrowserModel::Build(FolderRecord* start) {
             folder.entry = static_cast<int>(m_entries.size());
             BrowserEntry& entry = m_entries.emplace_back();
             entry.path = folder.path;
-            entry.sortKey = SortKeyOfName(entry.path);
+            entry.sortKey = platform::NameSortKey(entry.path);
             entry.count = folder.ownCount;
             entry.space = StatById(node, keys.ownAllocated);
             entry.treeItem = item;
@@ -234,7 +224,7 @@ std::int64_t FilterBrowserModel::ScanEntry(int index) {
         }
         BrowserFile& file = entry.files.emplace_back();
         file.name = m_host != nullptr ? m_host->DisplayName(path, listed.name) : listed.name;
-        file.sortKey = SortKeyOfName(file.name);
+        file.sortKey = platform::NameSortKey(file.name);
         file.fileName = std::move(listed.name);
         file.path = std::move(path);
         file.size = listed.size;
@@ -257,10 +247,6 @@ void FilterBrowserModel::RescanAll() {
     for (int i = 0; i < static_cast<int>(m_entries.size()); ++i) {
         ScanEntry(i);
     }
-}
-
-std::string FilterBrowserModel::SortKeyOfName(const std::string& name) const {
-    return (m_sortKey != nullptr ? m_sortKey : &FoldedSortKey)(name);
 }
 
 std::vector<int> FilterBrowserModel::FileOrder(int entry, int key) const {

@@ -17,9 +17,6 @@
 
 namespace qv {
 
-// The key that orders a name: names sort as their keys compare byte by byte (unsigned).
-using SortKeyOf = std::string (*)(const std::string& name);
-
 // Sort keys of both lists: the column bit plus kBrowserSortReversed. File list: name, size,
 // modified time; folder list: path, number of files, space. 0 keeps the order of building.
 constexpr int kBrowserSortName = 1;
@@ -147,10 +144,6 @@ class FilterBrowserModel {
     // The display orders (indexes) of an entry's files and of the entries under a sort key.
     std::vector<int> FileOrder(int entry, int key) const;
     std::vector<int> EntryOrder(int key) const;
-    // The case-insensitive name order, as keys made once per name (sorting then compares bytes).
-    // The window passes the system's; the default folds ASCII letters. Set it before Open.
-    void SetSortKey(SortKeyOf sortKey) { m_sortKey = sortKey; }
-
     // The figures for entry `entry` in the list view, or for tree item `folder` (its total
     // space from the report) in the tree view; -1 for none.
     BrowserFigures Figures(int entry, int folder) const;
@@ -173,7 +166,6 @@ class FilterBrowserModel {
   private:
     void Build(FolderRecord* start);
     void DeleteListed(int entry, const std::vector<int>& files, bool quiet);
-    std::string SortKeyOfName(const std::string& name) const;
 
     BrowserHost* m_host;
     FilterSet m_set;
@@ -183,10 +175,6 @@ class FilterBrowserModel {
     std::string m_startPath;
     std::vector<BrowserFolder> m_folders;
     std::vector<BrowserEntry> m_entries;
-    SortKeyOf m_sortKey = nullptr;
 };
-
-// The default sort key: the name with ASCII letters folded to lower case.
-std::string FoldedSortKey(const std::string& name);
 
 }  // namespace qv

@@ -110,7 +110,7 @@ struct DiskFixture {
     DiskFixture() {
         dir.WriteFile("b.tmp", 5000);
         dir.WriteFile("A.TMP", 10);
-        dir.WriteFile("~c", 10);
+        dir.WriteFile("c.tmp", 10);
         dir.WriteFile("keep.txt", 10);
         dir.MakeDir("sub.tmp");
         root = Folder(nullptr, dir.Path(), 3, 3);
@@ -138,10 +138,10 @@ TEST(FilterBrowserModel, ScansAFolderAndSortsBothWays) {
 
     // Names ascending or descending; sizes largest first or smallest first, equal ones by name.
     const std::pair<int, const char*> sorts[] = {
-        {kBrowserSortName, "~A.TMP ~b.tmp ~~c "},
-        {kBrowserSortName | kBrowserSortReversed, "~~c ~b.tmp ~A.TMP "},
-        {kBrowserSortSize, "~b.tmp ~A.TMP ~~c "},
-        {kBrowserSortSize | kBrowserSortReversed, "~A.TMP ~~c ~b.tmp "},
+        {kBrowserSortName, "~A.TMP ~b.tmp ~c.tmp "},
+        {kBrowserSortName | kBrowserSortReversed, "~c.tmp ~b.tmp ~A.TMP "},
+        {kBrowserSortSize, "~b.tmp ~A.TMP ~c.tmp "},
+        {kBrowserSortSize | kBrowserSortReversed, "~A.TMP ~c.tmp ~b.tmp "},
     };
     for (const auto& [key, order] : sorts) {
         std::string names;
@@ -163,7 +163,7 @@ TEST(FilterBrowserModel, DeletesOnlyWhatMayGo) {
     ASSERT_TRUE(model.Open(&disk.filters, 2, disk.root, &disk.policy, ""));
     model.SetDestroy(true);
     model.ScanEntry(0);
-    const std::vector<int> byName = model.FileOrder(0, kBrowserSortName);  // A.TMP b.tmp ~c
+    const std::vector<int> byName = model.FileOrder(0, kBrowserSortName);  // A.TMP b.tmp c.tmp
 
     // One file became a folder, one is gone: only the third is passed, then the browser says so.
     const std::string aPath = model.Entry(0).files[static_cast<std::size_t>(byName[0])].path;
@@ -172,7 +172,7 @@ TEST(FilterBrowserModel, DeletesOnlyWhatMayGo) {
     platform::RemoveFile(model.Entry(0).files[static_cast<std::size_t>(byName[1])].path);
     model.DeleteFiles(0, byName);
     ASSERT_EQ(disk.host.deletes.size(), 1u);
-    EXPECT_EQ(disk.host.deletes[0].paths, (std::vector<std::string>{disk.dir.Sub("~c")}));
+    EXPECT_EQ(disk.host.deletes[0].paths, (std::vector<std::string>{disk.dir.Sub("c.tmp")}));
     EXPECT_EQ(disk.host.deletes[0].flags, "confirm permanent");
     ASSERT_EQ(disk.host.asked.size(), 1u);
     EXPECT_EQ(disk.host.asked[0].substr(0, 38), "Not all files deleted|Not all files ha");

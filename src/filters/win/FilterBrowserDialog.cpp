@@ -28,17 +28,6 @@ namespace {
 
 constexpr int kFont = 1;
 
-// The key that orders names as the system's case-insensitive comparison (lstrcmpi) does.
-std::string SystemSortKey(const std::string& name) {
-    const int size = LCMapStringA(LOCALE_USER_DEFAULT, LCMAP_SORTKEY | NORM_IGNORECASE, name.c_str(), -1, nullptr, 0);
-    std::string key(static_cast<std::size_t>(std::max(size, 0)), '\0');
-    if (size <= 0 || LCMapStringA(LOCALE_USER_DEFAULT, LCMAP_SORTKEY | NORM_IGNORECASE, name.c_str(), -1,
-                                  reinterpret_cast<LPSTR>(key.data()), size) != size) {
-        return FoldedSortKey(name);
-    }
-    return key;
-}
-
 // The name the shell shows for a file, from its name alone (no disk access per file).
 std::string ShellDisplayName(const std::string& path, const std::string& fileName) {
     SHFILEINFOA info = {};
@@ -178,7 +167,6 @@ bool FilterBrowserDialog::Build() {
     }
     WaitCursor wait;
     const char* rootPath = ReadText(report->Root(), ALC);
-    m_model.SetSortKey(&SystemSortKey);
     m_model.SetDestroy(m_source.destroy);
     return m_model.Open(&report->Filters(), m_source.filterId, m_source.start, report->Policy(),
                         rootPath != nullptr ? rootPath : "");

@@ -882,4 +882,18 @@ bool CompressedFileSize(const std::string& path, std::int64_t* out) {
     return true;
 }
 
+std::string NameSortKey(const std::string& name) {
+    // Through the wide form: the narrow call does not read UTF-8 texts as characters.
+    const std::wstring wide = ToWide(name);
+    constexpr DWORD kFlags = LCMAP_SORTKEY | NORM_IGNORECASE;
+    const int length = LCMapStringW(LOCALE_USER_DEFAULT, kFlags, wide.c_str(), -1, nullptr, 0);
+    std::string key(static_cast<std::size_t>(length > 0 ? length : 0), '\0');
+    if (length <= 0 ||
+        LCMapStringW(LOCALE_USER_DEFAULT, kFlags, wide.c_str(), -1, reinterpret_cast<LPWSTR>(key.data()), length) !=
+            length) {
+        return name;  // no key from the system: the bytes themselves still give a stable order
+    }
+    return key;
+}
+
 }  // namespace qv::platform

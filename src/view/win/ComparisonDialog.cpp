@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <memory>
-#include <unordered_map>
 #include <vector>
 
 #include "platform/Platform.h"
@@ -34,35 +33,6 @@ constexpr int kButtonFont = 1;
 constexpr int kNarrowColumn = 70;
 constexpr const char* kListViewLabel = "List View";
 constexpr const char* kTreeViewLabel = "Tree View";
-
-// Orders texts as the system's case-insensitive comparison (lstrcmpiA) does, through the texts'
-// sort keys: made once per text, they cost a fraction of comparing the texts each time, which
-// matters when a list of a hundred thousand paths is sorted. The texts must not change while the
-// cache is used.
-class SortKeys {
-  public:
-    int Compare(const char* a, const char* b) { return KeyOf(a).compare(KeyOf(b)); }
-
-  private:
-    const std::string& KeyOf(const char* text) {
-        auto [entry, added] = m_keys.try_emplace(text);
-        if (added) {
-            // Through the wide form: the narrow call does not read UTF-8 texts as characters.
-            const int wide = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
-            std::wstring buffer(static_cast<std::size_t>(std::max(wide, 1)), L'\0');
-            MultiByteToWideChar(CP_ACP, 0, text, -1, buffer.data(), wide);
-            constexpr DWORD kFlags = LCMAP_SORTKEY | NORM_IGNORECASE;
-            const int length = LCMapStringW(LOCALE_USER_DEFAULT, kFlags, buffer.c_str(), -1, nullptr, 0);
-            if (length > 0) {
-                entry->second.resize(static_cast<std::size_t>(length));
-                LCMapStringW(LOCALE_USER_DEFAULT, kFlags, buffer.c_str(), -1,
-                             reinterpret_cast<LPWSTR>(entry->second.data()), length);
-            }
-        }
-        return entry->second;
-    }
-    std::unordered_map<const char*, std::string> m_keys;
-};
 
 bool FolderExists(DifferenceNode* node) {
     const char* path = ReadText(node, ALC);
@@ -307,8 +277,7 @@ void ReportComparison::Resort() {
     if (row >= 0 && row < static_cast<int>(m_rows.size())) {
         selected = m_rows[static_cast<std::size_t>(row)].node;
     }
-    SortKeys keys;
-    SortDifferenceRows(&m_rows, m_sortMode, [&keys](const char* a, const char* b) { return keys.Compare(a, b); });
+    SortDifferenceRows(&m_rows, m_sortMode);
     for (std::size_t index = 0; selected != nullptr && index < m_rows.size(); ++index) {
         if (m_rows[index].node == selected) {
             m_selectingRow = true;  // the same node: no new selection
