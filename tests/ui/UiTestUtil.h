@@ -329,17 +329,6 @@ class DialogWatcher {
     std::thread m_thread;
 };
 
-// A child of a tree node by its plain name (desc); null when missing.
-template <typename Node>
-Node* ChildNamed(Node* parent, const std::string& desc) {
-    for (Node* child = parent->firstChild; child != nullptr; child = child->nextSibling) {
-        if (child->desc != nullptr && desc == child->desc) {
-            return child;
-        }
-    }
-    return nullptr;
-}
-
 // An owner-drawn control of `dialog` drawn by the dialog's WM_DRAWITEM into a 32-bit DIB, so
 // colours stay exact whatever the screen's depth.
 class DrawnControl {
