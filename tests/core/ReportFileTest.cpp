@@ -59,13 +59,10 @@ TitleComposer Titles() {
 
 // The report of tests/core/data/small.mcr, built in memory the way the passes leave it.
 std::unique_ptr<Report> SmallReport() {
-    auto report = std::make_unique<Report>();
+    auto report = MakeReport(false, 4096);
     FilterSet source;
     test::FillFilters(&source, {test::Filter("Docs", "*.txt;"), test::Filter("Temp", "*.tmp;", true)});
     report->SetFilters(&source);
-    auto policy = std::make_unique<ClusterPolicy>();
-    policy->ComputeFromUserSize(4096);
-    report->SetPolicy(std::move(policy));
     report->SetCreated("1/2/2024 at 10:00");
 
     FolderRecord* root = AddFolder(nullptr, "C:\\");
@@ -291,22 +288,6 @@ TEST(ReportFile, OlderVersionAndMissingMarkers) {
     EXPECT_EQ(Stat(plain.Root(), BTM), 12345678900000000);
     EXPECT_EQ(Stat(plain.Root(), ELT), 0);
     EXPECT_EQ(ReadText(plain.Root(), DRM), nullptr);
-}
-
-// Folders after the first top-level folder stand beside the root and are saved again.
-TEST(ReportFile, FurtherTopLevelFoldersStandBesideTheRoot) {
-    const std::string text =
-        "<node name=\"report\"><node name=\"?drive?\" desc=\"0;0;12;1\"/><node name=\"/a\" val=\"1\"/>"
-        "<node name=\"/b\" val=\"2\"><node name=\"c\"/></node></node>";
-    Report report;
-    ASSERT_TRUE(OpenReportFromMemory(&report, text.data(), text.size(), Titles()));
-    FolderRecord* second = report.Root()->nextSibling;
-    ASSERT_NE(second, nullptr);
-    EXPECT_EQ(second->prevSibling, report.Root());
-    EXPECT_STREQ(ReadText(second->firstChild, ALC), "/b/c");
-    ScratchDir dir;
-    ASSERT_TRUE(SaveReport(&report, dir.Sub("two.mcr")));
-    EXPECT_NE(ReadAll(dir.Sub("two.mcr")).find("<node name=\"/b\" kind=\"9\" val=\"2\">"), std::string::npos);
 }
 
 TEST(ReportFile, OpenFailuresSayWhatWentWrong) {
