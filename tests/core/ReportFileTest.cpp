@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <filesystem>
 #include <functional>
 
 #include "TestUtil.h"
@@ -29,12 +28,6 @@ using test::MakeReport;
 using test::ReadAll;
 using test::ScratchDir;
 using test::Stat;
-
-// How many entries a folder holds: a save leaves nothing but its target behind.
-std::size_t EntriesIn(const ScratchDir& dir) {
-    const auto entries = std::filesystem::directory_iterator(ScratchDir::FromUtf8(dir.Path()));
-    return static_cast<std::size_t>(std::distance(begin(entries), end(entries)));
-}
 
 void SetStats(FolderRecord* node, std::initializer_list<std::pair<std::string, std::int64_t>> stats) {
     for (const auto& [key, value] : stats) {
@@ -98,7 +91,7 @@ TEST(ReportFile, SavesTheExactGoldenBytes) {
     const std::string golden = Golden();
     ASSERT_FALSE(golden.empty());
     EXPECT_EQ(ReadAll(dir.Sub("small.mcr")), golden);
-    EXPECT_EQ(EntriesIn(dir), 1u);
+    EXPECT_EQ(test::NamesIn(dir.Path()).size(), 1u);
 }
 
 // What opening adds to the file's figures; the rest shows in the bytes saved again.
@@ -367,7 +360,7 @@ TEST(ReportFile, SaveNeverLosesTheOldFile) {
     EXPECT_EQ(error, ReportFileError::NotRegular);
     EXPECT_TRUE(platform::DirectoryExists(dir.Sub("target.mcr")));
     EXPECT_EQ(ReadAll(dir.Sub("target.mcr/keep.txt")), "keep");
-    EXPECT_EQ(EntriesIn(dir), 1u);
+    EXPECT_EQ(test::NamesIn(dir.Path()).size(), 1u);
     // A good save replaces an old file whole.
     dir.WriteText("r.mcr", "old contents");
     EXPECT_TRUE(SaveReport(report.get(), dir.Sub("r.mcr"), &error));
@@ -393,7 +386,7 @@ TEST(ReportFile, WriteErrorFailsTheSaveAndKeepsTheOldFile) {
     EXPECT_FALSE(saved_ok);
     EXPECT_EQ(error, ReportFileError::WriteFailed);
     EXPECT_EQ(ReadAll(dir.Sub("r.mcr")), "old contents");
-    EXPECT_EQ(EntriesIn(dir), 1u);
+    EXPECT_EQ(test::NamesIn(dir.Path()).size(), 1u);
 }
 #endif
 
