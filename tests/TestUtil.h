@@ -7,6 +7,7 @@
 #include <fstream>
 #include <functional>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -80,6 +81,15 @@ inline std::string ReadAll(const std::string& path) {
     std::string text;
     platform::ReadWholeFile(path, &text);
     return text;
+}
+
+// The names of the entries of a folder (a save must leave nothing but its target behind).
+inline std::set<std::string> NamesIn(const std::string& folder) {
+    std::set<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(ScratchDir::FromUtf8(folder))) {
+        names.insert(ScratchDir::ToUtf8(entry.path().filename()));
+    }
+    return names;
 }
 
 // A filter as a set takes it in (id 0: the set picks one).

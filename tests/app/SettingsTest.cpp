@@ -143,14 +143,6 @@ TEST(SettingsLoad, UnknownNodesAreKeptAndDestroyIsAdded) {
               "\r\n</node>");
 }
 
-TEST(SettingsLoad, MissingCommonSectionIsCreatedForDestroy) {
-    ScratchDir dir;
-    dir.WriteText("settings.dat", "<node name=\"options\"></node>");
-    Settings settings(ScratchLocation(dir));
-    EXPECT_TRUE(settings.Load());
-    EXPECT_NE(FindPath(settings.Document(), "common:destroy"), nullptr);
-}
-
 TEST(SettingsValues, MissingKeysReadZeroAndAreNotCreated) {
     ScratchDir dir;
     Settings settings(ScratchLocation(dir));
@@ -328,11 +320,8 @@ TEST(SettingsRules, FilterFilePaths) {
     const std::string sibling = program + "2" + sep + "a.mcf";
     EXPECT_EQ(FilterPathForDisplay(inside, program), "filters" + sep + "summary.mcf");
     EXPECT_EQ(FilterPathForDisplay(sibling, program), sibling);
-    EXPECT_EQ(FilterPathForDisplay(program, program), program);
     EXPECT_EQ(FilterPathForDisplay("", program), "");
     EXPECT_EQ(FilterPathFromDisplay("filters" + sep + "summary.mcf", program), inside);
-    EXPECT_EQ(FilterPathFromDisplay(sibling, program), sibling);
-    EXPECT_EQ(FilterPathFromDisplay("", program), "");
     EXPECT_EQ(FilterPathFromDisplay("C:\\other\\b.mcf", program), "C:\\other\\b.mcf");
     EXPECT_EQ(FilterPathFromDisplay("\\\\srv\\share\\b.mcf", program), "\\\\srv\\share\\b.mcf");
 }

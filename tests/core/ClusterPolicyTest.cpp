@@ -46,19 +46,6 @@ TEST(VolumeFromRaw, FatClusterSizesByTotal) {
     }
 }
 
-TEST(VolumeFromRaw, TotalComesFromGeometryWithoutTheExtendedQuery) {
-    platform::VolumeRaw ntfs = Raw("NTFS", 8, 1000);
-    ntfs.flags = 0xA;
-    VolumeInfo info = VolumeFromRaw(ntfs);
-    EXPECT_EQ(info.total, 8u * 512u * 1000u);
-    EXPECT_EQ(info.flags, 0xAu);
-    // 64 sectors x 640 clusters = 20 MiB: FAT takes one sector per cluster and recomputes the
-    // total with it.
-    info = VolumeFromRaw(Raw("FAT", 64, 640));
-    EXPECT_EQ(info.sectorsPerCluster, 1u);
-    EXPECT_EQ(info.total, 640u * 512u);
-}
-
 TEST(VolumeFromRaw, EmptyOrOverflowingFiguresFail) {
     platform::VolumeRaw raws[] = {Raw("NTFS", 8, 0), RawWithTotal("NTFS", 0), Raw("NTFS", 0xFFFFFFFF, UINT64_MAX)};
     raws[2].bytesPerSector = 0xFFFFFFFF;

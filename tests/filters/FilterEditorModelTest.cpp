@@ -15,23 +15,15 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-// A set of filters named "f1".."fN" with masks "*.1".."*.N".
-void MakeSet(FilterSet& set, int count) {
-    set.SetEditing(true);
-    for (int i = 1; i <= count; ++i) {
-        FilterInfo info;
-        info.name = "f" + std::to_string(i);
-        info.masks = "*." + std::to_string(i);
-        set.AddFilter(info);
-    }
-    set.SetEditing(false);
-}
-
-// An editable model on `count` filters with line `position` selected.
+// An editable model on `count` filters "f1".."fN" with masks "*.1".."*.N", line `position` selected.
 std::unique_ptr<FilterEditorModel> Model(int count, int position, bool editable = true) {
     auto model = std::make_unique<FilterEditorModel>(editable);
+    std::vector<FilterInfo> filters;
+    for (int i = 1; i <= count; ++i) {
+        filters.push_back(test::Filter("f" + std::to_string(i), "*." + std::to_string(i)));
+    }
     FilterSet set;
-    MakeSet(set, count);
+    test::FillFilters(&set, filters);
     model->OpenSet(set, position);
     return model;
 }
@@ -128,14 +120,8 @@ TEST(FilterEditorModel, AcceptKeepsTheFilterWhenItRefuses) {
 TEST(FilterEditorModel, CreateDeleteAndMove) {
     FilterEditorModel model(true);
     FilterSet set;
-    set.SetEditing(true);
-    for (const char* name : {"a", "New Filter 1", "New Filter 3"}) {
-        FilterInfo info;
-        info.name = name;
-        info.masks = "*.x";
-        set.AddFilter(info);
-    }
-    set.SetEditing(false);
+    test::FillFilters(
+        &set, {test::Filter("a", "*.x"), test::Filter("New Filter 1", "*.x"), test::Filter("New Filter 3", "*.x")});
     model.OpenSet(set, 2);
     ASSERT_TRUE(model.CreateFilter());
     EXPECT_EQ(model.Lines(), (Lines{"01. a", "02. New Filter 2", "03. New Filter 1", "04. New Filter 3"}));

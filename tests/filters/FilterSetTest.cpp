@@ -62,19 +62,6 @@ TEST(FilterSetIds, RemovingRenumbersOnlyWhenTheIdIsWithinTheNewCount) {
     EXPECT_EQ(Ids(gaps), "a=1 c=9");
 }
 
-TEST(FilterSetIds, SwapExchangesOnlyTwoExistingDifferentIds) {
-    FilterSet set;
-    FillFilters(&set, {Filter("a", "*.a"), Filter("b", "*.b"), Filter("c", "*.c")});
-    set.SwapIds(1, 3);
-    set.SwapIds(2, 7);
-    set.SwapIds(2, 2);
-    EXPECT_EQ(Ids(set), "a=3 b=2 c=1");
-    FilterInfo info;
-    ASSERT_TRUE(set.FindById(1, &info));
-    EXPECT_EQ(info.name, "c");
-    EXPECT_FALSE(set.FindById(4, &info));
-}
-
 TEST(FilterSetAdd, RefusalsRecordTheirReason) {
     FilterSet set;
     EXPECT_EQ(set.AddFilter(Filter("a", "*.a")), 0);  // not editing: no error recorded
@@ -142,17 +129,6 @@ TEST(FilterSetMatch, EditingAndDisabledSets) {
     EXPECT_FALSE(temporary);
     set.SetEnabled(false);
     EXPECT_TRUE(set.MatchFile(nullptr, 0, 0, nullptr));
-}
-
-TEST(FilterSetMatch, RemovingWhileCompiledKeepsMatchingTheRest) {
-    FilterSet set;
-    FillFilters(&set, {Filter("a", "*.x;*.a"), Filter("b", "*.x;*.b"), Filter("c", "*.c")});
-    ASSERT_TRUE(set.RemoveFilter("a"));
-    EXPECT_FALSE(MatchName(&set, "f.a"));
-    EXPECT_TRUE(MatchName(&set, "f.x"));
-    EXPECT_TRUE(MatchName(&set, "f.c"));
-    EXPECT_EQ(Counters(set, "b"), CounterTuple(1, 1, 2));
-    EXPECT_EQ(set.TotalHits(), 2u);
 }
 
 // Hit filters are those with bytes, in list order; Clear drops the filters but keeps the hits

@@ -85,18 +85,6 @@ TEST(PlatformDir, ListsAndStatsNamesSizesAndFolderFlags) {
     EXPECT_FALSE(StatPath(dir.Sub("none"), &entry));
 }
 
-TEST(PlatformDir, CurrentDirectoryRoundTrip) {
-    test::ScratchDir dir;
-    dir.MakeDir("x");
-    const std::string saved = GetCurrentDir();
-    ASSERT_FALSE(saved.empty());
-    EXPECT_FALSE(SetCurrentDir(dir.Sub("missing-folder")));
-    ASSERT_TRUE(SetCurrentDir(dir.Sub("x")));
-    EXPECT_EQ(GetCurrentDir(), FullFolderPath(dir.Sub("x")));
-    ASSERT_TRUE(SetCurrentDir(saved));
-    EXPECT_EQ(GetCurrentDir(), saved);
-}
-
 // A folder whose full path is `length` characters, made below `base` from names of `letter`;
 // empty when the system refuses to make it.
 std::string MakeFolderOfLength(const std::string& base, std::size_t length, char letter) {

@@ -19,15 +19,8 @@ namespace qv::platform {
 namespace {
 
 namespace fs = std::filesystem;
+using test::NamesIn;
 using test::ReadAll;
-
-std::set<std::string> NamesIn(const std::string& folder) {
-    std::set<std::string> names;
-    for (const auto& entry : fs::directory_iterator(test::ScratchDir::FromUtf8(folder))) {
-        names.insert(test::ScratchDir::ToUtf8(entry.path().filename()));
-    }
-    return names;
-}
 
 // Saves `text` to `target`; the error, and whether the writer was asked at all.
 SaveError Save(const std::string& target, const std::string& text, bool* wrote = nullptr) {

@@ -34,16 +34,11 @@ class CountingModule : public ui::MCMain {
         --depth;
     }
     unsigned GetCommandState(int commandId) override {
-        switch (commandId) {
-            case 100:
-                return ui::kCommandChecked;
-            case 101:
-                return ui::kCommandDisabled;
-            case 200:
-                return ui::kCommandChecked | ui::kCommandDisabled;
-            default:
-                return 0;
-        }
+        const unsigned both = ui::kCommandChecked | ui::kCommandDisabled;
+        return commandId == 100   ? ui::kCommandChecked
+               : commandId == 101 ? ui::kCommandDisabled
+               : commandId == 200 ? both
+                                  : 0;
     }
 
     int ticks = 0;

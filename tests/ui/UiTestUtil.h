@@ -12,8 +12,11 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstring>
+#include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "ui/MCMain.h"
@@ -188,16 +191,143 @@ inline HDROP MakeDrop(const std::vector<std::string>& paths) {
     return static_cast<HDROP>(memory);
 }
 
-// A child of a tree node by its plain name (desc); null when missing.
-template <typename Node>
-Node* ChildNamed(Node* parent, const std::string& desc) {
-    for (Node* child = parent->firstChild; child != nullptr; child = child->nextSibling) {
-        if (child->desc != nullptr && desc == child->desc) {
-            return child;
+// A cell of a list view.
+inline std::string ListCell(HWND list, int row, int column) {
+    char text[512] = {};
+    LVITEMA item = {};
+    item.iSubItem = column;
+    item.pszText = text;
+    item.cchTextMax = sizeof text;
+    SendMessageA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+    return text;
+}
+
+// Selects one row of a list view alone, as a click does.
+inline void SelectListRow(HWND list, int row) {
+    ListView_SetItemState(list, -1, 0, LVIS_SELECTED);
+    ListView_SetItemState(list, row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+}
+
+// Tells `dialog` that the header of `column` of its list `listId` was clicked.
+inline void ClickListHeader(HWND dialog, int listId, int column) {
+    NMLISTVIEW click = {};
+    click.hdr.hwndFrom = GetDlgItem(dialog, listId);
+    click.hdr.idFrom = static_cast<UINT_PTR>(listId);
+    click.hdr.code = LVN_COLUMNCLICK;
+    click.iItem = -1;
+    click.iSubItem = column;
+    SendMessageA(dialog, WM_NOTIFY, static_cast<WPARAM>(listId), reinterpret_cast<LPARAM>(&click));
+}
+
+// Where Wine's recycle bin keeps a trashed file: the desktop's trash folder in the Unix home,
+// which Wine names in WINEHOMEDIR in the NT form ("\??\Z:\home\user"); empty outside Wine.
+inline std::string WineTrashFile(const std::string& name) {
+    char home[MAX_PATH] = {};
+    if (GetEnvironmentVariableA("WINEHOMEDIR", home, sizeof home) == 0) {
+        return {};
+    }
+    std::string path = home;
+    if (path.rfind(R"(\??\)", 0) == 0) {
+        path.erase(0, 4);
+    }
+    return path + "\\.local\\share\\Trash\\files\\" + name;
+}
+
+// Takes a file out of Wine's recycle bin again, with its description; false when either is missing.
+inline bool RemoveFromWineTrash(const std::string& name) {
+    std::string file = WineTrashFile(name);
+    const bool removed = DeleteFileA(file.c_str()) != FALSE;
+    file.replace(file.find("\\files\\"), 7, "\\info\\");
+    return DeleteFileA((file + ".trashinfo").c_str()) != FALSE && removed;
+}
+
+// The texts of a window and of its children, each followed by '|'.
+inline std::string WindowTexts(HWND window) {
+    struct Collect {
+        static BOOL CALLBACK Add(HWND child, LPARAM texts) {
+            char text[512] = {};
+            GetWindowTextA(child, text, sizeof text);
+            *reinterpret_cast<std::string*>(texts) += std::string(text) + "|";
+            return TRUE;
+        }
+    };
+    std::string texts;
+    Collect::Add(window, reinterpret_cast<LPARAM>(&texts));
+    EnumChildWindows(window, &Collect::Add, reinterpret_cast<LPARAM>(&texts));
+    return texts;
+}
+
+// Watches, from a second thread, the visible dialogs of this process (of one thread when
+// `thread` is given) other than `ignore`, for windows the system shows in a modal loop of its
+// own: `act` gets each of them until it returns true (it answered one). When `timeoutMs` pass first,
+// the last dialog seen is cancelled, so that a test cannot hang in it.
+class DialogWatcher {
+  public:
+    explicit DialogWatcher(std::function<bool(HWND)> act, HWND ignore = nullptr, DWORD thread = 0,
+                           DWORD timeoutMs = 30000)
+        : m_act(std::move(act)), m_ignore(ignore), m_threadId(thread), m_timeout(timeoutMs),
+          m_thread([this] { Watch(); }) {}
+    ~DialogWatcher() { Stop(); }
+    DialogWatcher(const DialogWatcher&) = delete;
+    DialogWatcher& operator=(const DialogWatcher&) = delete;
+
+    // Stops watching; whether a dialog was answered.
+    bool Stop() {
+        m_stop = true;
+        if (m_thread.joinable()) {
+            m_thread.join();
+        }
+        return m_done;
+    }
+
+  private:
+    struct Search {
+        DialogWatcher* self;
+        std::vector<HWND> found;
+    };
+    static BOOL CALLBACK Visit(HWND window, LPARAM param) {
+        auto* search = reinterpret_cast<Search*>(param);
+        DWORD process = 0;
+        GetWindowThreadProcessId(window, &process);
+        char className[32] = {};
+        GetClassNameA(window, className, sizeof className);
+        if (window != search->self->m_ignore && process == GetCurrentProcessId() && IsWindowVisible(window) &&
+            std::strcmp(className, "#32770") == 0) {
+            search->found.push_back(window);
+        }
+        return TRUE;
+    }
+    void Watch() {
+        const ULONGLONG deadline = GetTickCount64() + m_timeout;
+        HWND seen = nullptr;
+        while (!m_stop && GetTickCount64() < deadline) {
+            Search search{this, {}};
+            if (m_threadId != 0) {
+                EnumThreadWindows(m_threadId, &Visit, reinterpret_cast<LPARAM>(&search));
+            } else {
+                EnumWindows(&Visit, reinterpret_cast<LPARAM>(&search));
+            }
+            for (HWND dialog : search.found) {
+                seen = dialog;
+                if (m_act(dialog)) {
+                    m_done = true;
+                    return;
+                }
+            }
+            Sleep(20);  // polling a window the system owns, bounded by the deadline
+        }
+        if (!m_stop && seen != nullptr) {
+            PostMessageA(seen, WM_COMMAND, IDCANCEL, 0);
         }
     }
-    return nullptr;
-}
+    std::function<bool(HWND)> m_act;
+    HWND m_ignore;
+    DWORD m_threadId;
+    DWORD m_timeout;
+    std::atomic<bool> m_stop{false};
+    std::atomic<bool> m_done{false};
+    std::thread m_thread;
+};
 
 // An owner-drawn control of `dialog` drawn by the dialog's WM_DRAWITEM into a 32-bit DIB, so
 // colours stay exact whatever the screen's depth.

@@ -53,15 +53,7 @@ FolderRecord* Folder(FolderRecord* parent, const std::string& path, int total, i
 
 // Filters 1 "Other" (*.x) and 2 "Temp" (*.tmp;~*).
 void TempFilters(FilterSet* set, bool temporary = true) {
-    set->SetEditing(true);
-    for (const auto& [name, masks] : {std::pair{"Other", "*.x"}, std::pair{"Temp", "*.tmp;~*"}}) {
-        FilterInfo info;
-        info.name = name;
-        info.masks = masks;
-        info.temporary = temporary && info.name == "Temp";
-        set->AddFilter(info);
-    }
-    set->SetEditing(false);
+    test::FillFilters(set, {test::Filter("Other", "*.x"), test::Filter("Temp", "*.tmp;~*", temporary)});
 }
 
 std::vector<std::string> ListedPaths(const FilterBrowserModel& model) {

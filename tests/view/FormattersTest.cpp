@@ -63,21 +63,6 @@ TEST(FormatAge, FollowsTheUnitTableAtEveryBoundary) {
     }
 }
 
-TEST(FormatDateTime, TimeZeroIsRefusedForDatesAndEmptyForTimes) {
-    std::string date = "untouched";
-    EXPECT_FALSE(FormatDate(0, &date));
-    EXPECT_EQ(date, "untouched");
-    std::string clock = "stale";
-    EXPECT_TRUE(FormatTime(0, &clock));
-    EXPECT_EQ(clock, "");
-    // 15 March 2001 12:00 UTC: the texts are the locale's, so compare with the platform's.
-    const platform::FileTime time = 126291312000000000ULL;
-    ASSERT_TRUE(FormatDate(time, &date));
-    EXPECT_EQ(date, platform::LocalDateText(time));
-    ASSERT_TRUE(FormatTime(time, &clock));
-    EXPECT_EQ(clock, platform::LocalTimeText(time));
-}
-
 TEST(SizeClass, StartsANewClassExactlyAtAShareBoundary) {
     const std::tuple<std::int64_t, std::int64_t, int> cases[] = {
         // allocated, parent's, class

@@ -42,7 +42,6 @@ TEST(InfoTexts, ClusterRow) {
         {{1, 1, 12, 1}, "n/a"},       // compressed for all wins
         {{0, 0, 12, 1}, "not used"},  // compression not ignored
         {{0, 1, 99, 1}, "not used"},
-        {{0, 1, -3, 0}, "not used"},
     };
     for (const auto& [policy, expected] : cases) {
         EXPECT_EQ(ClusterText(&policy), expected) << policy.clusterShift;

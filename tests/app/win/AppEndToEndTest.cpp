@@ -18,6 +18,7 @@
 
 #include "resource.h"
 #include "TestUtil.h"
+#include "core/ScanTestUtil.h"
 #include "ui/UiTestUtil.h"
 #include "app/CommandIds.h"
 #include "app/win/QuarvexApp.h"
@@ -34,11 +35,8 @@ using ui::ModalSeam;
 
 // A report's totals, to compare it with its reopened copy (the file's round trip is tested with
 // the report file).
-using Totals = std::tuple<std::int64_t, std::int64_t, std::int64_t, std::int64_t>;
-
-Totals TotalsOf(Report* report) {
-    FolderRecord* root = report->Root();
-    return {ReadStat(root, LFN), ReadStat(root, MFS), ReadStat(root, NFA), ReadStat(root, OFN)};
+std::string TotalsOf(Report* report) {
+    return test::Figures(report->Root());
 }
 
 // Presses the first shown of "No", "Cancel" and "OK" in a real message box (one no test asked
@@ -237,7 +235,7 @@ TEST_F(AppTest, SaveCloseAndReopenThroughQuickLoadAndADrop) {
     m_program.MakeDir("Reports");
     Start();
     CreateThroughDialog(m_data.Path());
-    const Totals before = TotalsOf(Shell().ReportAt(0));
+    const std::string before = TotalsOf(Shell().ReportAt(0));
     const std::string target = Program("Reports/data.mcr");
     ModalSeam::Get().QueueAnswer(ModalAnswer::Choose(target));
     Command(cmd::kSaveReport);
@@ -299,15 +297,12 @@ TEST_F(AppTest, AnIncompleteReportFileOpensAndSaysSo) {
     Start();
     CreateThroughDialog(m_data.Path());
     const std::size_t scanned = RecordCount(Shell().ReportAt(0)->Root());
-    FolderRecord* scannedRoot = Shell().ReportAt(0)->Root();
-    const std::int64_t rootFiles = ReadStat(scannedRoot, LFN);
-    const std::int64_t rootAllocated = ReadStat(scannedRoot, NFA);
+    const std::string rootTotals = TotalsOf(Shell().ReportAt(0));
     const std::string whole = Data("whole.mcr");
     ModalSeam::Get().QueueAnswer(ModalAnswer::Choose(whole));
     Command(cmd::kSaveReport);
     Command(cmd::kCloseReport);
-    std::string text;
-    ASSERT_TRUE(platform::ReadWholeFile(whole, &text));
+    const std::string text = test::ReadAll(whole);
     const std::size_t cut = text.find("<node name=\"beta\"");
     ASSERT_NE(cut, std::string::npos);
     m_data.WriteText("cut.mcr", text.substr(0, cut + 25));
@@ -319,9 +314,7 @@ TEST_F(AppTest, AnIncompleteReportFileOpensAndSaysSo) {
     ASSERT_EQ(Shell().ReportCount(), 1);
     EXPECT_EQ(Shell().CurrentRecord(), Shell().ReportAt(0)->Root());
     EXPECT_LT(RecordCount(Shell().ReportAt(0)->Root()), scanned);
-    // The root's totals as saved.
-    EXPECT_EQ(ReadStat(Shell().ReportAt(0)->Root(), LFN), rootFiles);
-    EXPECT_EQ(ReadStat(Shell().ReportAt(0)->Root(), NFA), rootAllocated);
+    EXPECT_EQ(TotalsOf(Shell().ReportAt(0)), rootTotals);  // the root's totals as saved
     ExpectOneMessage("The file " + file + " is incomplete: the report shows only what could be read.",
                      "Talvorn Quarvex");
 }
@@ -331,7 +324,7 @@ TEST_F(AppTest, UpdateRebuildsInTheSameSlotAndKeepsNotes) {
     CreateThroughDialog(m_data.Path());
     CreateThroughDialog(Data("beta"));
     Report* old = Shell().ReportAt(0);
-    WriteText(test::ChildNamed(old->Root(), "alpha"), notes, "keep me", false);
+    WriteText(test::Child(old->Root(), "alpha"), notes, "keep me", false);
     const std::int64_t filesBefore = ReadStat(old->Root(), LFN);
     m_data.WriteFile("alpha/new.txt", 42);
 
@@ -344,7 +337,7 @@ TEST_F(AppTest, UpdateRebuildsInTheSameSlotAndKeepsNotes) {
     // The rebuilt report keeps its place at the top of the tree.
     EXPECT_EQ(Shell().Reports()->Tree().Data(TreeView_GetRoot(Shell().Reports()->Tree().Tree())), fresh->Root());
     // The notes came over, and the titles show them at once.
-    FolderRecord* alpha = test::ChildNamed(fresh->Root(), "alpha");
+    FolderRecord* alpha = test::Child(fresh->Root(), "alpha");
     const std::string title = Shell().Reports()->Tree().Text(Shell().Reports()->ItemOf(alpha));
     EXPECT_NE(title.find("keep me"), std::string::npos) << title;
 }
@@ -362,7 +355,7 @@ TEST_F(AppTest, NotesFromTheTreeMenuSurviveSaveAndReopenAndTheButtonClearsThem) 
     };
     Start();
     CreateThroughDialog(m_data.Path());
-    FolderRecord* alpha = test::ChildNamed(Shell().ReportAt(0)->Root(), "alpha");
+    FolderRecord* alpha = test::Child(Shell().ReportAt(0)->Root(), "alpha");
     ModalSeam::Get().QueueAnswer(ModalAnswer::Button(ID_TREE_NOTES));
     Shell().Reports()->ShowContextMenu(alpha, 10, 10);
     EXPECT_STREQ(ReadText(alpha, notes), "first line\r\nsecond");
@@ -374,7 +367,7 @@ TEST_F(AppTest, NotesFromTheTreeMenuSurviveSaveAndReopenAndTheButtonClearsThem) 
     ModalSeam::Get().QueueAnswer(ModalAnswer::Choose(file));
     Command(cmd::kSaveReport);
     ASSERT_TRUE(Shell().OpenReportByPath(file));
-    FolderRecord* reopened = test::ChildNamed(Shell().ReportAt(1)->Root(), "alpha");
+    FolderRecord* reopened = test::Child(Shell().ReportAt(1)->Root(), "alpha");
     ASSERT_NE(reopened, nullptr);
     EXPECT_STREQ(ReadText(reopened, notes), "first line\r\nsecond");
 
@@ -390,7 +383,7 @@ TEST_F(AppTest, WhatsNewFromTheToolbarScansComparesAndLeavesTheReportAlone) {
     Start();
     CreateThroughDialog(m_data.Path());
     Report* report = Shell().ReportAt(0);
-    const Totals before = TotalsOf(report);
+    const std::string before = TotalsOf(report);
     m_data.WriteFile("beta/more.bin", 3072);
     SelectItem(report->Root());
     std::vector<std::string> seen;
@@ -481,7 +474,7 @@ TEST_F(AppTest, ToolsGetTheShownFolderOrTheDroppedPath) {
     Start();
     Command(cmd::kToolAttributes);  // nothing shown yet
     CreateThroughDialog(m_data.Path());
-    SelectItem(test::ChildNamed(Shell().ReportAt(0)->Root(), "beta"));
+    SelectItem(test::Child(Shell().ReportAt(0)->Root(), "beta"));
     Command(cmd::kToolListOfFiles);
     HWND panel = Shell().Tools()->Window();
     SendMessageA(GetDlgItem(panel, IDC_TOOLS_DATE_TIME), BM_CLICK, 0, 0);

@@ -8,16 +8,13 @@
 #include <commctrl.h>
 
 #include <algorithm>
-#include <atomic>
-#include <cstring>
 #include <functional>
 #include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "TestUtil.h"
-#include "core/Scanner.h"
+#include "core/ScanTestUtil.h"
 #include "filters/win/FilterBrowserDialog.h"
 #include "resource.h"
 #include "ui/ModalSeam.h"
@@ -31,38 +28,16 @@ using ui::ModalAnswer;
 using ui::ModalKind;
 using ui::ModalSeam;
 
-std::string Cell(HWND list, int row, int column) {
-    char text[512] = {};
-    LVITEMA item = {};
-    item.iSubItem = column;
-    item.pszText = text;
-    item.cchTextMax = sizeof text;
-    SendMessageA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
-    return text;
-}
+using test::ListCell;
+using test::SelectListRow;
 
 // The first column of every row.
-std::vector<std::string> Column(HWND list, int column = 0) {
+std::vector<std::string> Column(HWND list) {
     std::vector<std::string> texts;
     for (int row = 0; row < ListView_GetItemCount(list); ++row) {
-        texts.push_back(Cell(list, row, column));
+        texts.push_back(ListCell(list, row, 0));
     }
     return texts;
-}
-
-void SelectRow(HWND list, int row) {
-    ListView_SetItemState(list, -1, 0, LVIS_SELECTED);
-    ListView_SetItemState(list, row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
-}
-
-void ClickHeader(HWND dialog, int listId, int column) {
-    NMLISTVIEW click = {};
-    click.hdr.hwndFrom = GetDlgItem(dialog, listId);
-    click.hdr.idFrom = static_cast<UINT_PTR>(listId);
-    click.hdr.code = LVN_COLUMNCLICK;
-    click.iItem = -1;
-    click.iSubItem = column;
-    SendMessageA(dialog, WM_NOTIFY, static_cast<WPARAM>(listId), reinterpret_cast<LPARAM>(&click));
 }
 
 void Notify(HWND dialog, int listId, UINT code) {
@@ -88,86 +63,6 @@ std::string Figures(HWND dialog) {
            test::TextOf(GetDlgItem(dialog, IDC_BROWSER_BYTES));
 }
 
-// Wine's recycle bin: the desktop's trash folder in the Unix home (WINEHOMEDIR, "\??\Z:\...").
-std::string TrashFile(const std::string& name) {
-    char home[MAX_PATH] = {};
-    if (GetEnvironmentVariableA("WINEHOMEDIR", home, sizeof home) == 0) {
-        return {};
-    }
-    std::string path = home;
-    if (path.rfind(R"(\??\)", 0) == 0) {
-        path.erase(0, 4);
-    }
-    return path + "\\.local\\share\\Trash\\files\\" + name;
-}
-
-void RemoveFromTrash(const std::string& name) {
-    std::string file = TrashFile(name);
-    DeleteFileA(file.c_str());
-    file.replace(file.find("\\files\\"), 7, "\\info\\");
-    DeleteFileA((file + ".trashinfo").c_str());
-}
-
-// Answers "Yes" to the first dialog of this process, other than `ignore`, whose caption or
-// controls speak of deleting: the shell's own question before a delete.
-class YesToTheShellsQuestion {
-  public:
-    explicit YesToTheShellsQuestion(HWND ignore) : m_ignore(ignore), m_thread([this] { Watch(); }) {}
-    ~YesToTheShellsQuestion() {
-        m_stop = true;
-        m_thread.join();
-    }
-    bool Answered() const { return m_answered; }
-
-  private:
-    struct Search {
-        HWND ignore;
-        HWND found = nullptr;
-    };
-    static BOOL CALLBACK CollectText(HWND window, LPARAM texts) {
-        char text[512] = {};
-        GetWindowTextA(window, text, sizeof text);
-        *reinterpret_cast<std::string*>(texts) += text;
-        return TRUE;
-    }
-    static BOOL CALLBACK FindQuestion(HWND window, LPARAM param) {
-        auto* search = reinterpret_cast<Search*>(param);
-        DWORD process = 0;
-        GetWindowThreadProcessId(window, &process);
-        char className[32] = {};
-        GetClassNameA(window, className, sizeof className);
-        if (window == search->ignore || process != GetCurrentProcessId() || !IsWindowVisible(window) ||
-            std::strcmp(className, "#32770") != 0) {
-            return TRUE;
-        }
-        std::string texts;
-        CollectText(window, reinterpret_cast<LPARAM>(&texts));  // Wine's question: "Confirm file deletion"
-        EnumChildWindows(window, &CollectText, reinterpret_cast<LPARAM>(&texts));
-        if (texts.find("delet") == std::string::npos) {
-            return TRUE;  // not yet filled in, or another dialog
-        }
-        search->found = window;
-        return FALSE;
-    }
-    void Watch() {
-        const ULONGLONG deadline = GetTickCount64() + 30000;
-        while (!m_stop && GetTickCount64() < deadline) {
-            Search search{m_ignore};
-            EnumWindows(&FindQuestion, reinterpret_cast<LPARAM>(&search));
-            if (search.found != nullptr) {
-                PostMessageA(search.found, WM_COMMAND, MAKEWPARAM(IDYES, BN_CLICKED), 0);
-                m_answered = true;
-                return;
-            }
-            Sleep(20);
-        }
-    }
-    HWND m_ignore;
-    std::atomic<bool> m_stop{false};
-    std::atomic<bool> m_answered{false};
-    std::thread m_thread;
-};
-
 class FilterBrowserDialogTest : public test::UiTest {
   protected:
     void SetUp() override {
@@ -182,23 +77,12 @@ class FilterBrowserDialogTest : public test::UiTest {
         m_tree.WriteFile("none/other.txt", 10);
 
         FilterSet filters;
-        filters.SetEditing(true);
-        FilterInfo info;
-        info.name = "Text";
-        info.masks = "*.txt";
-        filters.AddFilter(info);
-        info.name = "Temp";
-        info.masks = "*.tmp;~*";
-        info.temporary = true;
-        filters.AddFilter(info);
-        filters.SetEditing(false);
-        m_report.SetFilters(&filters);
-        auto policy = std::make_unique<ClusterPolicy>();
-        policy->ComputeFromUserSize(4096);
-        m_report.SetPolicy(std::move(policy));
-        m_report.SetCreated("1/2/2027 at 10:00");
-        ASSERT_NE(ScanReport(&m_report, platform::FullFolderPath(m_tree.Path()), ScanControl()), nullptr);
-        m_root = ReadText(m_report.Root(), ALC);
+        ASSERT_TRUE(
+            test::FillFilters(&filters, {test::Filter("Text", "*.txt"), test::Filter("Temp", "*.tmp;~*", true)}));
+        m_report->SetFilters(&filters);
+        m_report->SetCreated("1/2/2027 at 10:00");
+        ASSERT_NE(test::Scan(m_report.get(), platform::FullFolderPath(m_tree.Path())), nullptr);
+        m_root = ReadText(m_report->Root(), ALC);
         m_sub = platform::JoinPath(m_root, "sub");
     }
     void TearDown() override {
@@ -216,9 +100,9 @@ class FilterBrowserDialogTest : public test::UiTest {
             }
         });
         FilterBrowserSource source;
-        source.report = &m_report;
+        source.report = m_report.get();
         source.filterId = filterId;
-        source.start = m_report.Root();
+        source.start = m_report->Root();
         source.destroy = destroy;
         return ShowFilterBrowser(m_window.Handle(), &m_ui, source);
     }
@@ -226,7 +110,7 @@ class FilterBrowserDialogTest : public test::UiTest {
 
     test::ScratchDir m_tree;
     std::string m_stem;
-    Report m_report;
+    std::unique_ptr<Report> m_report = test::MakeReport(false, 4096);
     std::string m_root;
     std::string m_sub;
     std::function<void(HWND)> m_drive;
@@ -243,32 +127,16 @@ TEST_F(FilterBrowserDialogTest, OpeningShowsWhereTheFilterFoundFilesAndWhatMatch
         EXPECT_EQ(test::TextOf(GetDlgItem(dialog, IDC_BROWSER_FILES_LABEL)), "Found files: *.tmp;~*");
         HWND folders = GetDlgItem(dialog, IDC_BROWSER_FOLDER_LIST);
         EXPECT_EQ(Column(folders), (std::vector<std::string>{m_root, m_sub}));
-        EXPECT_EQ(Cell(folders, 1, 1) + "|" + Cell(folders, 1, 2), "3|16 K");
+        EXPECT_EQ(ListCell(folders, 1, 1) + "|" + ListCell(folders, 1, 2), "3|16 K");
         HWND files = GetDlgItem(dialog, IDC_BROWSER_FILE_LIST);
         ASSERT_EQ(ListView_GetItemCount(files), 1);
-        EXPECT_EQ(Cell(files, 0, 0).rfind("a" + m_stem, 0), 0u) << Cell(files, 0, 0);
-        EXPECT_EQ(Cell(files, 0, 1), "100");
-        EXPECT_FALSE(Cell(files, 0, 2).empty());
+        EXPECT_EQ(ListCell(files, 0, 0).rfind("a" + m_stem, 0), 0u) << ListCell(files, 0, 0);
+        EXPECT_EQ(ListCell(files, 0, 1), "100");
+        EXPECT_FALSE(ListCell(files, 0, 2).empty());
         EXPECT_EQ(Figures(dialog), "4 K|1|100");
 
-        const std::pair<int, const char*> tips[] = {
-            {IDC_BROWSER_BROWSE, "Browse selected folder"},
-            {IDC_BROWSER_VIEW_SWITCH, "Switch view mode"},
-            {IDC_BROWSER_OPEN, "Open file with default viewer"},
-            {IDC_BROWSER_SELECT_FILES, "Select all files"},
-            {IDC_BROWSER_SELECT_FOLDERS, "Select all folders"},
-            {IDC_BROWSER_RESCAN, "Re-Scan folders in list"},
-            {IDC_BROWSER_DELETE, "Move selected files to Recicle Bin"},
-            {IDC_BROWSER_DELETE_ALL, "Move to Recicle Bin all files"},
-            {IDC_BROWSER_DELETE_FOLDERS, "Move files in selected folder(s) to Recicle Bin"},
-            {IDCANCEL, "Close dialog"},
-            {IDC_BROWSER_SPACE, "Summary space"},
-            {IDC_BROWSER_COUNT, "Number of files"},
-            {IDC_BROWSER_BYTES, "Summary size of files"},
-        };
-        for (const auto& [id, tip] : tips) {
-            EXPECT_EQ(test::TipOf(m_ui.ToolTipWindow(), dialog, GetDlgItem(dialog, id)), tip) << id;
-        }
+        EXPECT_EQ(test::TipOf(m_ui.ToolTipWindow(), dialog, GetDlgItem(dialog, IDC_BROWSER_DELETE)),
+                  "Move selected files to Recicle Bin");
         // Delete needs a selected file; the other two have something to act on.
         EXPECT_FALSE(Enabled(dialog, IDC_BROWSER_DELETE));
         EXPECT_TRUE(Enabled(dialog, IDC_BROWSER_DELETE_ALL) && Enabled(dialog, IDC_BROWSER_DELETE_FOLDERS));
@@ -295,10 +163,10 @@ TEST_F(FilterBrowserDialogTest, SortsSwitchesViewsBrowsesAndOpens) {
     EXPECT_TRUE(Run(2, false, [&](HWND dialog) {
         HWND folders = GetDlgItem(dialog, IDC_BROWSER_FOLDER_LIST);
         HWND files = GetDlgItem(dialog, IDC_BROWSER_FILE_LIST);
-        SelectRow(folders, 1);
-        ClickHeader(dialog, IDC_BROWSER_FILE_LIST, 1);  // largest first
-        EXPECT_EQ(Cell(files, 0, 1), "5000");
-        ClickHeader(dialog, IDC_BROWSER_FOLDER_LIST, 1);  // most files first
+        SelectListRow(folders, 1);
+        test::ClickListHeader(dialog, IDC_BROWSER_FILE_LIST, 1);  // largest first
+        EXPECT_EQ(ListCell(files, 0, 1), "5000");
+        test::ClickListHeader(dialog, IDC_BROWSER_FOLDER_LIST, 1);  // most files first
         EXPECT_EQ(Column(folders), (std::vector<std::string>{m_sub, m_root}));
         EXPECT_EQ(ListView_GetNextItem(folders, -1, LVNI_SELECTED), 0) << "the current folder stays selected";
 
@@ -325,7 +193,7 @@ TEST_F(FilterBrowserDialogTest, SortsSwitchesViewsBrowsesAndOpens) {
         EXPECT_EQ(ListView_GetNextItem(folders, -1, LVNI_SELECTED), 1) << "the root's row";
 
         Click(dialog, IDC_BROWSER_BROWSE);
-        SelectRow(folders, 0);
+        SelectListRow(folders, 0);
         Click(dialog, IDC_BROWSER_SELECT_FILES);
         ModalSeam::Get().QueueAnswer(ModalAnswer::Button(IDNO));
         Click(dialog, IDC_BROWSER_OPEN);  // three files: answered No, so only the first (the largest)
@@ -347,8 +215,8 @@ TEST_F(FilterBrowserDialogTest, SortsSwitchesViewsBrowsesAndOpens) {
 
 TEST_F(FilterBrowserDialogTest, DragsFilesOutRescansAndOpensOnDoubleClick) {
     EXPECT_TRUE(Run(2, false, [&](HWND dialog) {
-        SelectRow(GetDlgItem(dialog, IDC_BROWSER_FOLDER_LIST), 1);
-        ClickHeader(dialog, IDC_BROWSER_FILE_LIST, 1);  // largest first
+        SelectListRow(GetDlgItem(dialog, IDC_BROWSER_FOLDER_LIST), 1);
+        test::ClickListHeader(dialog, IDC_BROWSER_FILE_LIST, 1);  // largest first
         Click(dialog, IDC_BROWSER_SELECT_FILES);
         Notify(dialog, IDC_BROWSER_FILE_LIST, LVN_BEGINDRAG);
         Notify(dialog, IDC_BROWSER_FOLDER_LIST, LVN_BEGINDRAG);  // folders are not dragged
@@ -356,10 +224,10 @@ TEST_F(FilterBrowserDialogTest, DragsFilesOutRescansAndOpensOnDoubleClick) {
         m_tree.WriteFile("sub/e" + m_stem + ".tmp", 7);  // appears on disk after the browser listed
         Click(dialog, IDC_BROWSER_RESCAN);
         EXPECT_EQ(Figures(dialog), "20 K|4|5 027");
-        EXPECT_EQ(Cell(GetDlgItem(dialog, IDC_BROWSER_FOLDER_LIST), 1, 1), "4");
+        EXPECT_EQ(ListCell(GetDlgItem(dialog, IDC_BROWSER_FOLDER_LIST), 1, 1), "4");
 
         Notify(dialog, IDC_BROWSER_FOLDER_LIST, NM_DBLCLK);
-        SelectRow(GetDlgItem(dialog, IDC_BROWSER_FILE_LIST), 0);
+        SelectListRow(GetDlgItem(dialog, IDC_BROWSER_FILE_LIST), 0);
         Notify(dialog, IDC_BROWSER_FILE_LIST, NM_DBLCLK);
         Click(dialog, IDCANCEL);
     }));
@@ -381,14 +249,14 @@ TEST_F(FilterBrowserDialogTest, DragsFilesOutRescansAndOpensOnDoubleClick) {
 }
 
 TEST_F(FilterBrowserDialogTest, DeleteFilesMovesThemToTheRecycleBin) {
-    ASSERT_FALSE(TrashFile("x").empty()) << "not running under Wine";
+    ASSERT_FALSE(test::WineTrashFile("x").empty()) << "not running under Wine";
     ModalSeam::Get().QueueAnswer(ModalAnswer::Button(IDYES));
     EXPECT_TRUE(Run(2, false, [&](HWND dialog) {
-        SelectRow(GetDlgItem(dialog, IDC_BROWSER_FOLDER_LIST), 1);
+        SelectListRow(GetDlgItem(dialog, IDC_BROWSER_FOLDER_LIST), 1);
         EXPECT_EQ(Figures(dialog), "16 K|3|5 020");
         Click(dialog, IDC_BROWSER_DELETE_FOLDERS);
         EXPECT_EQ(Figures(dialog), "0 bytes|0|0");
-        EXPECT_EQ(Cell(GetDlgItem(dialog, IDC_BROWSER_FOLDER_LIST), 1, 1), "0");
+        EXPECT_EQ(ListCell(GetDlgItem(dialog, IDC_BROWSER_FOLDER_LIST), 1, 1), "0");
         Click(dialog, IDCANCEL);
     }));
     const std::vector<ui::ModalShown> shown = ShownOf(ModalKind::Message);
@@ -396,8 +264,7 @@ TEST_F(FilterBrowserDialogTest, DeleteFilesMovesThemToTheRecycleBin) {
     EXPECT_EQ(shown[0].text, "This operation will delete all files by mask in selected folder.\nProceed?");
     for (const std::string& name : {Name("b", ".tmp"), Name("c", ".tmp"), Name("~d", "")}) {
         EXPECT_FALSE(platform::FileExists(platform::JoinPath(m_sub, name))) << name;
-        EXPECT_TRUE(platform::FileExists(TrashFile(name))) << TrashFile(name);
-        RemoveFromTrash(name);
+        EXPECT_TRUE(test::RemoveFromWineTrash(name)) << test::WineTrashFile(name);
     }
     EXPECT_TRUE(platform::FileExists(m_tree.Sub("a" + m_stem + ".tmp")));
 }
@@ -407,19 +274,22 @@ TEST_F(FilterBrowserDialogTest, DeleteForGoodAfterTheShellAsks) {
     EXPECT_TRUE(Run(2, true, [&](HWND dialog) {
         EXPECT_EQ(test::TipOf(m_ui.ToolTipWindow(), dialog, GetDlgItem(dialog, IDC_BROWSER_DELETE)),
                   "Destroy selected files permanently");
-        SelectRow(GetDlgItem(dialog, IDC_BROWSER_FILE_LIST), 0);
+        SelectListRow(GetDlgItem(dialog, IDC_BROWSER_FILE_LIST), 0);
         EXPECT_TRUE(Enabled(dialog, IDC_BROWSER_DELETE));
-        {
-            YesToTheShellsQuestion yes(dialog);
-            Click(dialog, IDC_BROWSER_DELETE);
-            answered = yes.Answered();
-        }
+        test::DialogWatcher yes(
+            [](HWND question) {  // Wine's question: "Confirm file deletion", once it is filled in
+                return test::WindowTexts(question).find("delet") != std::string::npos &&
+                       PostMessageA(question, WM_COMMAND, MAKEWPARAM(IDYES, BN_CLICKED), 0);
+            },
+            dialog);
+        Click(dialog, IDC_BROWSER_DELETE);
+        answered = yes.Stop();
         EXPECT_EQ(Figures(dialog), "0 bytes|0|0");
         Click(dialog, IDCANCEL);
     }));
     EXPECT_TRUE(answered) << "the shell did not ask before deleting";
     EXPECT_FALSE(platform::FileExists(m_tree.Sub("a" + m_stem + ".tmp")));
-    EXPECT_FALSE(platform::FileExists(TrashFile("a" + m_stem + ".tmp")));
+    EXPECT_FALSE(platform::FileExists(test::WineTrashFile("a" + m_stem + ".tmp")));
     EXPECT_TRUE(platform::FileExists(m_tree.Sub("keep.txt")));
 }
 

@@ -14,8 +14,8 @@
 #include <vector>
 
 #include "TestUtil.h"
+#include "core/ScanTestUtil.h"
 #include "ui/UiTestUtil.h"
-#include "core/Scanner.h"
 #include "view/win/InfoPanel.h"
 #include "view/win/ReportWindow.h"
 
@@ -39,17 +39,11 @@ class ViewTestHost : public ReportWindowHost {
     // Scans `path` into a new report (built-in filters, 4096-byte user clusters) and puts it
     // into the table; the caller then adds it to the report window.
     Report* OpenScanned(const std::string& path) {
-        auto report = std::make_unique<Report>();
-        FilterSet filters;
-        filters.SetBuiltIn();
-        report->SetFilters(&filters);
+        std::unique_ptr<Report> report = MakeReport(true, 4096);
         report->SetCreated("3/15/2001 at 12:00:00");
-        auto policy = std::make_unique<ClusterPolicy>();
-        policy->ComputeFromUserSize(4096);
-        report->SetPolicy(std::move(policy));
         ScanControl control;
         control.titles = ComposeTitlesWith(m_options);
-        if (ScanReport(report.get(), path, control) == nullptr) {
+        if (Scan(report.get(), path, control) == nullptr) {
             ADD_FAILURE() << "scan of " << path << " failed";
             return nullptr;
         }
@@ -147,7 +141,7 @@ class ReportViewTest : public ::testing::Test {
         ASSERT_NE(item, nullptr);
         TreeView_SelectItem(TreeHandle(), item);
     }
-    FolderRecord* Child(const char* name) { return ChildNamed(m_root, name); }
+    FolderRecord* Child(const char* name) { return test::Child(m_root, name); }
     static FolderRecord* FilesItemOf(FolderRecord* record) {
         for (FolderRecord* child = record->firstChild; child != nullptr; child = child->nextSibling) {
             if (child->group > 0) {
