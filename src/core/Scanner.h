@@ -49,6 +49,9 @@ struct ScanControl {
     bool oneFileSystem = false;
     // Called with a folder's full path just before the walk opens it; tests change the tree there.
     std::function<void(const char* path)> beforeOpen;
+    // Threads the walk uses: 0 for one per hardware thread, at most 8. The callbacks above are
+    // then called from any of them, one call at a time.
+    unsigned threads = 0;
 };
 
 // Walks the folder `path` into `record` (already linked into the tree) and everything below it:

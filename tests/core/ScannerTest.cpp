@@ -8,10 +8,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <functional>
 #include <tuple>
 #include <vector>
 
 #include "TestUtil.h"
+#include "core/ReportFile.h"
 #include "core/ScanTestUtil.h"
 #include "core/Scanner.h"
 #include "platform/Platform.h"
@@ -146,6 +149,7 @@ TEST(Scanner, ProgressShowsEveryFourthFolderAndCancelStopsTheWalk) {
     auto report = MakeReport(true, 4096);
     std::atomic<int> cancel{0};
     int progressCalls = 0;
+    control.threads = 1;  // counts the progress calls of one walking thread
     control.cancel = &cancel;
     control.progress = [&](const char*, bool cancelEnabled) {
         EXPECT_TRUE(cancelEnabled);
@@ -726,6 +730,146 @@ TEST(Scanner, LinuxLinksAreFilesOfTheirOwnSizeUnderWine) {
 }
 
 #endif
+
+// ---------------------------------------------------------------------------------------------
+// The walk on several threads.
+
+// Folders whose name starts with "gone" are deleted just before the walk opens them.
+void DeleteGoneFolders(const char* path) {
+    const std::string name = std::filesystem::path(ScratchDir::FromUtf8(path)).filename().string();
+    if (name.rfind("gone", 0) == 0) {
+        std::error_code ec;
+        std::filesystem::remove_all(ScratchDir::FromUtf8(path), ec);
+    }
+}
+
+// The saved report of `path` scanned on `threads` threads; empty when the scan or save failed.
+std::string SavedReport(const std::string& path, unsigned threads, const ScratchDir& out) {
+    auto report = MakeReport(true, 4096);  // same created text for every report
+    ScanControl control;
+    control.threads = threads;
+    control.beforeOpen = DeleteGoneFolders;
+    const std::string file = out.Sub("t" + std::to_string(threads) + ".mcr");
+    if (Scan(report.get(), path, control) == nullptr || !SaveReport(report.get(), file)) {
+        return {};
+    }
+    std::ifstream in(ScratchDir::FromUtf8(file), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// Files that the built-in filters match, so per-filter counts and temporary marks differ by folder.
+void WriteMixedFiles(const ScratchDir& dir, const std::string& folder, int seed) {
+    static const char* const kNames[] = {"a.txt", "b.tmp", "~c.doc", "d.bak", "e.log", "f.obj"};
+    for (int i = 0; i <= seed % 4; ++i) {
+        dir.WriteFile(folder + "/" + std::to_string(i) + kNames[(seed + i) % 6], static_cast<std::size_t>(seed * 37 % 9000));
+    }
+}
+
+// Gives every entry below `root` fixed times, the same for trees built alike, children before
+// their folder (adding an entry changes a folder's times). Access times lie in the future, so
+// listing a folder does not move them.
+void FixTimes(const std::string& root) {
+    std::vector<std::filesystem::path> paths;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(ScratchDir::FromUtf8(root))) {
+        paths.push_back(entry.path());
+    }
+    std::sort(paths.begin(), paths.end(), std::greater<>());
+    paths.push_back(ScratchDir::FromUtf8(root));
+    std::int64_t n = 0;
+    for (const std::filesystem::path& path : paths) {
+        const std::int64_t written = 978307200 + 3600 * (++n % 97);  // 2001 and after
+        const std::int64_t accessed = 4102444800 + 60 * (n % 13);     // 2100 and after
+#ifdef _WIN32
+        HANDLE handle = CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+        ASSERT_NE(handle, INVALID_HANDLE_VALUE);
+        auto fileTime = [](std::int64_t seconds) {
+            const std::uint64_t ticks = (static_cast<std::uint64_t>(seconds) + 11644473600ULL) * 10000000ULL;
+            return FILETIME{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
+        };
+        const FILETIME write = fileTime(written);
+        const FILETIME access = fileTime(accessed);
+        EXPECT_TRUE(SetFileTime(handle, &write, &access, &write));
+        CloseHandle(handle);
+#else
+        const timespec times[2] = {{static_cast<time_t>(accessed), 0}, {static_cast<time_t>(written), 0}};
+        ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW), 0) << path;
+#endif
+    }
+}
+
+TEST(Scanner, ReportsAreTheSameOnOneTwoAndEightThreads) {
+    struct Case {
+        const char* name;
+        std::function<void(const ScratchDir&)> build;
+    };
+    const Case cases[] = {
+        {"wide",
+         [](const ScratchDir& dir) {
+             for (int i = 0; i < 150; ++i) {
+                 WriteMixedFiles(dir, "w" + std::to_string(i), i);
+             }
+         }},
+        {"deep",  // deeper than the folders the walk keeps open, with a side folder on each level
+         [](const ScratchDir& dir) {
+             std::string chain = "d";
+             for (int level = 0; level < 60; ++level) {
+                 WriteMixedFiles(dir, chain + "/side", level);
+                 chain += "/d";
+             }
+             WriteMixedFiles(dir, chain, 7);
+         }},
+        {"mixed with vanishing folders",
+         [](const ScratchDir& dir) {
+             for (int i = 0; i < 24; ++i) {
+                 const std::string top = "m" + std::to_string(i);
+                 WriteMixedFiles(dir, top, i);
+                 for (int j = 0; j < i % 7; ++j) {
+                     const std::string sub = top + "/" + (j % 3 == 2 ? "gone" : "s") + std::to_string(j);
+                     WriteMixedFiles(dir, sub + "/x/y", i + j);
+                 }
+             }
+         }},
+    };
+    for (const Case& c : cases) {
+        ScratchDir dir;
+        ScratchDir out;
+        std::string reports[3];
+        const unsigned threads[3] = {1, 2, 8};
+        for (int i = 0; i < 3; ++i) {
+            c.build(dir);  // again: brings back the folders the last scan deleted
+            FixTimes(dir.Path());
+            reports[i] = SavedReport(dir.Path(), threads[i], out);
+        }
+        ASSERT_FALSE(reports[0].empty()) << c.name;
+        EXPECT_EQ(reports[1], reports[0]) << c.name << ": 2 threads";
+        EXPECT_EQ(reports[2], reports[0]) << c.name << ": 8 threads";
+        if (std::string(c.name).find("vanishing") != std::string::npos) {
+            EXPECT_NE(reports[0].find("<node name=\"gone2\""), std::string::npos);  // recorded, though gone
+        }
+    }
+}
+
+TEST(Scanner, CancelStopsEveryWalkingThread) {
+    ScratchDir dir;
+    for (int i = 0; i < 60; ++i) {
+        dir.WriteFile("f" + std::to_string(i) + "/g/h.txt", 10);
+    }
+    auto report = MakeReport(true, 4096);
+    std::atomic<int> cancel{0};
+    std::atomic<int> opened{0};
+    ScanControl control;
+    control.threads = 8;
+    control.cancel = &cancel;
+    control.beforeOpen = [&](const char*) {
+        if (++opened == 20) {
+            cancel = 1;
+        }
+    };
+    EXPECT_EQ(Scan(report.get(), dir.Path(), control), nullptr);
+    EXPECT_EQ(report->Root(), nullptr);
+    EXPECT_LT(opened.load(), 20 + 8);  // each thread stops at its next check
+}
 
 }  // namespace
 }  // namespace qv
