@@ -259,7 +259,13 @@ void BuildFilesItemModel(AttrList* model, const std::vector<FilterKeys>& filters
 // when the last of them has opened its folder. To keep few descriptors open in a deep tree, the
 // walk may close it earlier; it is then opened again from its own parent and checked to be
 // the same folder. Kept alive by the folders below it, which may need it for that.
+struct WalkShared;
+
 struct OpenFolder {
+    explicit OpenFolder(WalkShared& walk) : shared(walk) {}
+    ~OpenFolder();  // leaves the walk's list of open folders
+
+    WalkShared& shared;
     std::shared_ptr<OpenFolder> parent;  // null for the root
     std::string name;                    // its name in the parent
     std::string path;                    // its full path
@@ -336,6 +342,16 @@ struct WalkShared {
     const char* rootPath = nullptr;
     std::uint64_t rootDevice = 0;  // written before the root's sub-folders are stacked
 };
+
+OpenFolder::~OpenFolder() {
+    // Opened again for a folder below it, it may still be listed as open.
+    const std::lock_guard<std::mutex> hold(shared.openLock);
+    const auto found = std::find(shared.open.begin(), shared.open.end(), this);
+    if (found != shared.open.end()) {
+        *found = shared.open.back();
+        shared.open.pop_back();
+    }
+}
 
 class Walker {
   public:
@@ -662,7 +678,7 @@ bool Walker::List(FolderTask& task,
         }
         m_folders += 1;
         if (self == nullptr) {
-            self = std::make_shared<OpenFolder>();
+            self = std::make_shared<OpenFolder>(m_shared);
             self->parent = task.parent;
             self->name = task.entry.name;
             self->path = path;
@@ -768,6 +784,7 @@ bool Walker::Work() {
         const std::lock_guard<std::mutex> hold(m_shared.taskLock);
         m_shared.busy -= 1;
         if (!scanned) {
+            m_children.clear();
             m_shared.stop = true;
             m_shared.taskReady.notify_all();
             return false;
