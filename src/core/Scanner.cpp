@@ -3,6 +3,7 @@
 #include "core/Scanner.h"
 
 #include <algorithm>
+#include <chrono>
 #include <climits>
 #include <condition_variable>
 #include <cstdio>
@@ -341,6 +342,7 @@ struct WalkShared {
 
     const char* rootPath = nullptr;
     std::uint64_t rootDevice = 0;  // written before the root's sub-folders are stacked
+    std::atomic<std::int64_t> nextPathDue{0};  // steady clock, in ms: when a path may be shown again
 };
 
 OpenFolder::~OpenFolder() {
@@ -397,6 +399,8 @@ class Walker {
     // Done listing a folder whose sub-folders are opened from it.
     void EndListing(OpenFolder* folder);
     bool SkipsFileSystem(std::uint64_t device, std::uint64_t parentDevice);
+    // True when the progress display is to show the path of the folder just entered.
+    bool ShowsPath();
     void CountFile(DirEntry& entry);
     void AppendFilterCounts(FolderRecord* record);
     std::int64_t FileAllocated(const DirEntry& entry, const std::string& folder);
@@ -501,6 +505,22 @@ bool Walker::SkipsFileSystem(std::uint64_t device, std::uint64_t parentDevice) {
     }
     const auto found = m_fileSystemTypes.find(device);
     return found != m_fileSystemTypes.end() && IsPseudoFileSystem(found->second);
+}
+
+bool Walker::ShowsPath() {
+    if (g_folderCounter.fetch_add(1, std::memory_order_relaxed) % 4 != 0 || !m_control.progress) {
+        return false;
+    }
+    const unsigned pause = m_control.progressPauseMs;
+    if (pause == 0) {
+        return true;
+    }
+    const std::int64_t now = std::chrono::duration_cast<std::chrono::milliseconds>(
+                                 std::chrono::steady_clock::now().time_since_epoch())
+                                 .count();
+    std::int64_t due = m_shared.nextPathDue.load(std::memory_order_relaxed);
+    // Of threads that find the time come at once, one shows its path.
+    return now >= due && m_shared.nextPathDue.compare_exchange_strong(due, now + pause, std::memory_order_relaxed);
 }
 
 void Walker::Register(OpenFolder* folder) {
@@ -734,7 +754,7 @@ bool Walker::Scan(FolderTask& task) {
         if (Cancelled(m_control)) {
             return false;
         }
-        if (g_folderCounter.fetch_add(1, std::memory_order_relaxed) % 4 == 0 && m_control.progress) {
+        if (ShowsPath()) {
             const std::lock_guard<std::mutex> hold(m_shared.callbackLock);
             m_control.progress(path.c_str(), true);
         }

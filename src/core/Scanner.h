@@ -33,7 +33,7 @@
 namespace qv {
 
 // Shows the progress of a scan: the current folder or phase, and whether Cancel is enabled.
-// Called on the scanning thread.
+// Called on the scanning thread, or on any of the walking threads, one call at a time.
 using ScanProgress = std::function<void(const char* text, bool cancelEnabled)>;
 
 // What the caller of a scan supplies; every part may be left empty. The cancel flag is written
@@ -41,6 +41,9 @@ using ScanProgress = std::function<void(const char* text, bool cancelEnabled)>;
 struct ScanControl {
     const std::atomic<int>* cancel = nullptr;  // non-zero asks the passes to stop
     ScanProgress progress;                     // the path of every fourth folder entered
+    // When not zero, a folder's path is shown only once this many milliseconds have passed since
+    // the last one: a display that costs more than a folder's scan then does not slow the walk.
+    unsigned progressPauseMs = 0;
     TitleComposer titles;                      // names the records in the finishing pass; none keeps names
     // Told the full path of every folder that could not be read, and why ("Permission denied").
     std::function<void(const char* path, const char* reason)> unreadable;

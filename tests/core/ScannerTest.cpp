@@ -144,6 +144,13 @@ TEST(Scanner, ProgressShowsEveryFourthFolderAndCancelStopsTheWalk) {
     for (std::size_t i = 0; i + 3 < texts.size(); ++i) {
         EXPECT_EQ(texts[i].compare(0, base.size(), base), 0) << texts[i];
     }
+    // With a pause between paths longer than the scan, only the first path is shown.
+    texts.clear();
+    control.progressPauseMs = 60000;
+    ASSERT_NE(Scan(MakeReport(true, 4096).get(), dir.Path(), control), nullptr);
+    ASSERT_EQ(texts.size(), 4u);
+    EXPECT_EQ(texts[0].compare(0, base.size(), base), 0) << texts[0];
+    control.progressPauseMs = 0;
 
     const std::string before = platform::GetCurrentDir();
     auto report = MakeReport(true, 4096);
