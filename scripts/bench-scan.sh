@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Scan benchmark: quarvex-cli (native Release build) on one and on N threads against du -s, ncdu
 # (export mode), gdu (non-interactive) and find on large folders with a warm cache, then the
-# Windows build under Wine on one and on N threads.
+# Windows build under Wine on one and on N threads, and the window's scan job (bench_scan_job,
+# under Xvfb) beside the same passes without a window.
 #
 #   scripts/bench-scan.sh [--runs N] [--threads N] [--no-wine] [DIR...]
 #       (default: /usr and a generated tree of 101,010 folders)
@@ -16,7 +17,8 @@
 # scanning an empty folder, divided by the folders), and the time to save and to reopen the
 # report; then the Windows build under Wine, whose figures must equal the native ones. Exits 1
 # when any figure disagrees. Builds (or reuses) QV_NATIVE_BUILD (default build/scanner-bench) and
-# QV_WIN64_BUILD (default build/scanner-win64); nothing else is touched.
+# QV_WIN64_BUILD (default build/scanner-win64); nothing else is touched. QV_SCAN_TREE names a tree
+# made before by this script to use instead of making one (about 20 s).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -34,7 +36,7 @@ while [ $# -gt 0 ]; do
         --threads) threads=$2; shift 2 ;;
         --no-wine) wine=0; shift ;;
         --check) check=$2; shift 2 ;;
-        -h|--help) sed -n '2,21p' "$0"; exit 0 ;;
+        -h|--help) sed -n '2,23p' "$0"; exit 0 ;;
         *) dirs+=("$1"); shift ;;
     esac
 done
@@ -57,12 +59,15 @@ trap 'rm -rf "$work"' EXIT
 
 # 10 x 100 x 100 leaf folders below 1,010 others, one small file in each of the 1,000 middle ones.
 if [ -n "$generated" ]; then
-    mkdir -p "$work/tree"
-    (cd "$work/tree" && for a in 0 1 2 3 4 5 6 7 8 9; do
-        mkdir -p "a$a"/b{00..99}/c{00..99}
-        for b in "a$a"/b*; do echo x >"$b/file.txt"; done
-    done)
-    dirs+=("$work/tree")
+    tree=${QV_SCAN_TREE:-$work/tree}
+    if ! [ -d "$tree/a9/b99/c99" ]; then
+        mkdir -p "$tree"
+        (cd "$tree" && for a in 0 1 2 3 4 5 6 7 8 9; do
+            mkdir -p "a$a"/b{00..99}/c{00..99}
+            for b in "a$a"/b*; do echo x >"$b/file.txt"; done
+        done)
+    fi
+    dirs+=("$tree")
 fi
 
 # Digits only: "48.83 K (50 006 bytes)" -> 50006, "512 bytes" -> 512, "none" -> 0.
@@ -146,7 +151,7 @@ if [ "$wine" = 1 ]; then
         cmake -S "$root" -B "$win_build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw64.cmake" \
             -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
     fi
-    cmake --build "$win_build" -j2 --target quarvex-cli >/dev/null
+    cmake --build "$win_build" -j2 --target quarvex-cli bench_scan_job >/dev/null
     bash "$root/scripts/desktop-home.sh"
     export WINEPREFIX=$wine_prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
     [ -f "$wine_prefix/system.reg" ] || wineboot -i >/dev/null 2>&1 || true
@@ -199,7 +204,7 @@ for dir in "${dirs[@]}"; do
     open=$("$cli" show "$work/report.mcr" --stats 2>&1 >/dev/null)
     echo "report file: $(stat -c %s "$work/report.mcr") bytes; ${stats%%, folders*}; ${open%%, folders*} (target: save and open each under 0.5 s)"
 
-    if [ "$wine" = 1 ] && { [ -z "$generated" ] || [ "$dir" = "$work/tree" ]; }; then
+    if [ "$wine" = 1 ] && { [ -z "$generated" ] || [ "$dir" = "${tree:-}" ]; }; then
         rm -f "$work"/wine*.t
         windir="Z:$dir"
         for run in $(seq 0 3); do
@@ -223,6 +228,11 @@ for dir in "${dirs[@]}"; do
         compare folders "$wfolders" "native" "$folders"
         compare bytes "$wbytes" "native" "$bytes"
         printf '%-10s quarvex %16s   %-28s %16s   (Windows clusters of the volume)\n' allocated "$wallocated" native "$allocated"
+        if [ "$dir" = "${tree:-}" ]; then
+            echo "the window's scan job under Wine on the default threads, beside the same passes without a window:"
+            xvfb-run -a -s "-screen 0 1280x1024x24" "$root/scripts/wine-run.sh" "$wine_prefix" \
+                "$win_build/bench/bench_scan_job.exe" "$windir" 3
+        fi
     fi
     echo
 done
