@@ -370,6 +370,9 @@ class Walker {
     bool Work();
 
   private:
+    // Puts the sub-folders just collected on the shared stack, with its lock held. False when
+    // there is no memory for them.
+    bool Stack();
     // Opens, lists and records one folder, and collects the work items of its sub-folders.
     // False when cancelled.
     bool Scan(FolderTask& task);
@@ -776,6 +779,19 @@ bool Walker::Scan(FolderTask& task) {
     return true;
 }
 
+bool Walker::Stack() {
+    try {
+        m_shared.tasks.reserve(m_shared.tasks.size() + m_children.size());
+    } catch (...) {
+        return false;  // out of memory: the walk fails as a whole
+    }
+    // Depth first in listing order: the first sub-folder goes on top.
+    for (auto it = m_children.rbegin(); it != m_children.rend(); ++it) {
+        m_shared.tasks.push_back(std::move(*it));
+    }
+    return true;
+}
+
 bool Walker::Work() {
     for (;;) {
         FolderTask task;
@@ -803,15 +819,14 @@ bool Walker::Work() {
         task = FolderTask();  // lets go of the parent before the stack is touched
         const std::lock_guard<std::mutex> hold(m_shared.taskLock);
         m_shared.busy -= 1;
+        if (scanned) {
+            scanned = Stack();
+        }
         if (!scanned) {
             m_children.clear();
             m_shared.stop = true;
             m_shared.taskReady.notify_all();
             return false;
-        }
-        // Depth first in listing order: the first sub-folder goes on top.
-        for (auto it = m_children.rbegin(); it != m_children.rend(); ++it) {
-            m_shared.tasks.push_back(std::move(*it));
         }
         if (!m_children.empty() || m_shared.busy == 0) {
             m_shared.taskReady.notify_all();
@@ -871,6 +886,7 @@ FolderRecord* Walk(Report* report, const char* path, FolderRecord* record, const
         copies.push_back(std::move(copy));
     }
     std::vector<std::thread> helpers;
+    helpers.reserve(walkers.size());  // so that only starting a thread can fail below
     std::atomic<bool> helperCancelled{false};
     for (std::size_t i = 1; i < walkers.size(); ++i) {
         try {
