@@ -741,29 +741,6 @@ TEST(Scanner, LinuxLinksAreFilesOfTheirOwnSizeUnderWine) {
 // ---------------------------------------------------------------------------------------------
 // The walk on several threads.
 
-// Folders whose name starts with "gone" are deleted just before the walk opens them.
-void DeleteGoneFolders(const char* path) {
-    const std::string name = std::filesystem::path(ScratchDir::FromUtf8(path)).filename().string();
-    if (name.rfind("gone", 0) == 0) {
-        std::error_code ec;
-        std::filesystem::remove_all(ScratchDir::FromUtf8(path), ec);
-    }
-}
-
-// The saved report of `path` scanned on `threads` threads; empty when the scan or save failed.
-std::string SavedReport(const std::string& path, unsigned threads, const ScratchDir& out) {
-    auto report = MakeReport(true, 4096);  // same created text for every report
-    ScanControl control;
-    control.threads = threads;
-    control.beforeOpen = DeleteGoneFolders;
-    const std::string file = out.Sub("t" + std::to_string(threads) + ".mcr");
-    if (Scan(report.get(), path, control) == nullptr || !SaveReport(report.get(), file)) {
-        return {};
-    }
-    std::ifstream in(ScratchDir::FromUtf8(file), std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 // Files that the built-in filters match, so per-filter counts and temporary marks differ by folder.
 void WriteMixedFiles(const ScratchDir& dir, const std::string& folder, int seed) {
     static const char* const kNames[] = {"a.txt", "b.tmp", "~c.doc", "d.bak", "e.log", "f.obj"};
@@ -772,107 +749,75 @@ void WriteMixedFiles(const ScratchDir& dir, const std::string& folder, int seed)
     }
 }
 
-// Gives every entry below `root` fixed times, the same for trees built alike, children before
-// their folder (adding an entry changes a folder's times). Access times lie in the future, so
-// listing a folder does not move them.
-void FixTimes(const std::string& root) {
+// A wide part, a chain deeper than the folders the walk keeps open with a side folder on each
+// level, and folders named "gone..." that the walk deletes just before it opens them. Every
+// entry gets fixed times, children before their folder; access times lie in the future, so
+// listing does not move them.
+void BuildMixedTree(const ScratchDir& dir) {
+    std::string chain = "deep";
+    for (int i = 0; i < 60; ++i) {
+        WriteMixedFiles(dir, "wide/w" + std::to_string(i), i);
+        WriteMixedFiles(dir, chain + "/side", i);
+        chain += "/d";
+        WriteMixedFiles(dir, "mixed/m" + std::to_string(i % 12) + (i % 5 == 2 ? "/gone" : "/s") + std::to_string(i) + "/x", i);
+    }
     std::vector<std::filesystem::path> paths;
-    for (const auto& entry : std::filesystem::recursive_directory_iterator(ScratchDir::FromUtf8(root))) {
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(ScratchDir::FromUtf8(dir.Path()))) {
         paths.push_back(entry.path());
     }
     std::sort(paths.begin(), paths.end(), std::greater<>());
-    paths.push_back(ScratchDir::FromUtf8(root));
-    std::int64_t n = 0;
-    for (const std::filesystem::path& path : paths) {
-        const std::int64_t written = 978307200 + 3600 * (++n % 97);  // 2001 and after
-        const std::int64_t accessed = 4102444800 + 60 * (n % 13);     // 2100 and after
+    paths.push_back(ScratchDir::FromUtf8(dir.Path()));
+    for (std::size_t n = 0; n < paths.size(); ++n) {
+        const std::uint64_t written = 978307200 + 3600 * (n % 97), accessed = 4102444800 + 60 * (n % 13);
 #ifdef _WIN32
-        HANDLE handle = CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-        ASSERT_NE(handle, INVALID_HANDLE_VALUE);
-        auto fileTime = [](std::int64_t seconds) {
-            const std::uint64_t ticks = (static_cast<std::uint64_t>(seconds) + 11644473600ULL) * 10000000ULL;
+        HANDLE handle = CreateFileW(paths[n].c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+        auto fileTime = [](std::uint64_t seconds) {
+            const std::uint64_t ticks = (seconds + 11644473600ULL) * 10000000ULL;
             return FILETIME{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
         };
-        const FILETIME write = fileTime(written);
-        const FILETIME access = fileTime(accessed);
-        EXPECT_TRUE(SetFileTime(handle, &write, &access, &write));
+        const FILETIME write = fileTime(written), access = fileTime(accessed);
+        EXPECT_TRUE(SetFileTime(handle, &write, &access, &write)) << paths[n];
         CloseHandle(handle);
 #else
         const timespec times[2] = {{static_cast<time_t>(accessed), 0}, {static_cast<time_t>(written), 0}};
-        ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW), 0) << path;
+        EXPECT_EQ(utimensat(AT_FDCWD, paths[n].c_str(), times, AT_SYMLINK_NOFOLLOW), 0) << paths[n];
 #endif
     }
 }
 
-TEST(Scanner, ReportsAreTheSameOnOneTwoAndEightThreads) {
-    struct Case {
-        const char* name;
-        std::function<void(const ScratchDir&)> build;
-    };
-    const Case cases[] = {
-        {"wide",
-         [](const ScratchDir& dir) {
-             for (int i = 0; i < 150; ++i) {
-                 WriteMixedFiles(dir, "w" + std::to_string(i), i);
-             }
-         }},
-        {"deep",  // deeper than the folders the walk keeps open, with a side folder on each level
-         [](const ScratchDir& dir) {
-             std::string chain = "d";
-             for (int level = 0; level < 60; ++level) {
-                 WriteMixedFiles(dir, chain + "/side", level);
-                 chain += "/d";
-             }
-             WriteMixedFiles(dir, chain, 7);
-         }},
-        {"mixed with vanishing folders",
-         [](const ScratchDir& dir) {
-             for (int i = 0; i < 24; ++i) {
-                 const std::string top = "m" + std::to_string(i);
-                 WriteMixedFiles(dir, top, i);
-                 for (int j = 0; j < i % 7; ++j) {
-                     const std::string sub = top + "/" + (j % 3 == 2 ? "gone" : "s") + std::to_string(j);
-                     WriteMixedFiles(dir, sub + "/x/y", i + j);
-                 }
-             }
-         }},
-    };
-    for (const Case& c : cases) {
-        ScratchDir dir;
-        ScratchDir out;
-        std::string reports[3];
-        const unsigned threads[3] = {1, 2, 8};
-        for (int i = 0; i < 3; ++i) {
-            c.build(dir);  // again: brings back the folders the last scan deleted
-            FixTimes(dir.Path());
-            reports[i] = SavedReport(dir.Path(), threads[i], out);
-        }
-        ASSERT_FALSE(reports[0].empty()) << c.name;
-        EXPECT_EQ(reports[1], reports[0]) << c.name << ": 2 threads";
-        EXPECT_EQ(reports[2], reports[0]) << c.name << ": 8 threads";
-        if (std::string(c.name).find("vanishing") != std::string::npos) {
-            EXPECT_NE(reports[0].find("<node name=\"gone2\""), std::string::npos);  // recorded, though gone
-        }
-    }
-}
-
-TEST(Scanner, CancelStopsEveryWalkingThread) {
+// The saved reports of the tree are the same on 1, 2 and 8 threads (the report's creation text is
+// fixed), and a cancel stops every thread.
+TEST(Scanner, ReportsAreTheSameOnOneTwoAndEightThreadsAndCancelStopsThemAll) {
     ScratchDir dir;
-    for (int i = 0; i < 60; ++i) {
-        dir.WriteFile("f" + std::to_string(i) + "/g/h.txt", 10);
+    ScratchDir out;
+    ScanControl control;
+    control.beforeOpen = [](const char* path) {
+        if (std::filesystem::path(ScratchDir::FromUtf8(path)).filename().string().rfind("gone", 0) == 0) {
+            std::error_code ec;
+            std::filesystem::remove_all(ScratchDir::FromUtf8(path), ec);
+        }
+    };
+    std::vector<std::string> reports;
+    for (const unsigned threads : {1u, 2u, 8u}) {
+        BuildMixedTree(dir);  // again: brings back the folders the last scan deleted
+        auto report = MakeReport(true, 4096);
+        control.threads = threads;
+        const std::string file = out.Sub("t" + std::to_string(threads) + ".mcr");
+        ASSERT_NE(Scan(report.get(), dir.Path(), control), nullptr);
+        ASSERT_TRUE(SaveReport(report.get(), file));
+        std::ifstream in(ScratchDir::FromUtf8(file), std::ios::binary);
+        reports.emplace_back(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     }
-    auto report = MakeReport(true, 4096);
+    EXPECT_NE(reports[0].find("<node name=\"gone2\""), std::string::npos);  // recorded, though gone
+    EXPECT_EQ(reports[1], reports[0]) << "2 threads";
+    EXPECT_EQ(reports[2], reports[0]) << "8 threads";
+
     std::atomic<int> cancel{0};
     std::atomic<int> opened{0};
-    ScanControl control;
-    control.threads = 8;
     control.cancel = &cancel;
-    control.beforeOpen = [&](const char*) {
-        if (++opened == 20) {
-            cancel = 1;
-        }
-    };
+    control.beforeOpen = [&](const char*) { cancel = ++opened >= 20 ? 1 : 0; };
+    auto report = MakeReport(true, 4096);
     EXPECT_EQ(Scan(report.get(), dir.Path(), control), nullptr);
     EXPECT_EQ(report->Root(), nullptr);
     EXPECT_LT(opened.load(), 20 + 8);  // each thread stops at its next check
