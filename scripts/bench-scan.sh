@@ -43,9 +43,9 @@ done
 generated=""
 [ ${#dirs[@]} -gt 0 ] || { dirs=(/usr); generated=1; }
 
-# The tools measured beside quarvex-cli.
+# The tools measured beside quarvex-cli (Debian packages of the same names).
 for tool in time ncdu gdu; do
-    [ -x "/usr/bin/$tool" ] || apt-get install -y time ncdu gdu >/dev/null
+    [ -x "/usr/bin/$tool" ] || apt-get install -y -qq "$tool" >/dev/null
 done
 
 cli=$native_build/src/cli/quarvex-cli

@@ -820,7 +820,9 @@ TEST(Scanner, ReportsAreTheSameOnOneTwoAndEightThreadsAndCancelStopsThemAll) {
     auto report = MakeReport(true, 4096);
     EXPECT_EQ(Scan(report.get(), dir.Path(), control), nullptr);
     EXPECT_EQ(report->Root(), nullptr);
-    EXPECT_LT(opened.load(), 20 + 8);  // each thread stops at its next check
+    // A thread sees the flag at its next check: after the folder it is opening, and at most one
+    // more that it took from the stack before.
+    EXPECT_LE(opened.load(), 20 + 2 * 8);
 }
 
 }  // namespace
