@@ -392,14 +392,14 @@ class Walker {
               int* error);
     void WriteCounts(FolderRecord* record, const DirEntry& own, bool listed);
     void MarkUnreadable(FolderRecord* record, const std::string& path, int error);
-    // The open-folder bookkeeping below is called with the shared open lock held.
+    // These three are called with the shared open lock held.
     // Makes sure the folder's descriptor is open, opening it and closed ancestors again.
     bool Reach(OpenFolder* folder, int* error);
     void Register(OpenFolder* folder);
     void Release(OpenFolder* folder);
-    // Done with the parent's descriptor after opening one of its sub-folders.
+    // These two take the open lock. Done with the parent's descriptor after opening one of its
+    // sub-folders; done listing a folder whose sub-folders are opened from it.
     void LeaveParent(OpenFolder* parent);
-    // Done listing a folder whose sub-folders are opened from it.
     void EndListing(OpenFolder* folder);
     bool SkipsFileSystem(std::uint64_t device, std::uint64_t parentDevice);
     // True when the progress display is to show the path of the folder just entered.
