@@ -345,13 +345,25 @@ struct WalkShared {
     std::atomic<std::int64_t> nextPathDue{0};  // steady clock, in ms: when a path may be shown again
 };
 
+void ReleaseChain(std::shared_ptr<OpenFolder> folder);
+
 OpenFolder::~OpenFolder() {
+    ReleaseChain(std::move(parent));
     // Opened again for a folder below it, it may still be listed as open.
     const std::lock_guard<std::mutex> hold(shared.openLock);
     const auto found = std::find(shared.open.begin(), shared.open.end(), this);
     if (found != shared.open.end()) {
         *found = shared.open.back();
         shared.open.pop_back();
+    }
+}
+
+// Lets go of a folder's ancestors one after another: released together, a deep chain would
+// otherwise be destroyed recursively, one stack frame per level.
+void ReleaseChain(std::shared_ptr<OpenFolder> folder) {
+    while (folder != nullptr && folder.use_count() == 1) {
+        std::shared_ptr<OpenFolder> above = std::move(folder->parent);
+        folder = std::move(above);  // the one before goes, with no parent left to release
     }
 }
 
