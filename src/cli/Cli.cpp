@@ -37,7 +37,8 @@ constexpr const char* kVersion = "0.1.0";
 
 constexpr const char* kUsage =
     "Usage: quarvex-cli scan FOLDER [-o REPORT.mcr] [--filters FILE.mcf | --no-filters]\n"
-    "                        [--cluster BYTES] [-x | --one-file-system] [--quiet] [--stats]\n"
+    "                        [--cluster BYTES] [-x | --one-file-system] [--threads N] [--quiet]\n"
+    "                        [--stats]\n"
     "       quarvex-cli show REPORT.mcr [--titles LIST] [--sort name|size|created|access] [--stats]\n"
     "       quarvex-cli info REPORT.mcr [PATH]\n"
     "       quarvex-cli files REPORT.mcr FILTER [FOLDER] [--sort name|size|time] [--reverse]\n"
@@ -51,6 +52,7 @@ constexpr const char* kUsage =
     "       what the file system allocated. -x stays on FOLDER's file system. Pseudo file\n"
     "       systems (proc, sysfs, ...) below FOLDER are not entered. Folders that cannot be\n"
     "       read are named on the error stream. --stats prints the time of each step there.\n"
+    "       --threads walks on N threads (1 to 8; default one per processor, at most 8).\n"
     "show   prints a saved report as a tree. LIST is a comma-separated choice of size,\n"
     "       percent, precise, created, access and notes (default size,percent,notes).\n"
     "info   prints the information of the report's root, or of the folder whose full path\n"
@@ -304,6 +306,7 @@ struct ScanArgs {
     bool noFilters = false;
     std::int64_t cluster = 0;
     bool oneFileSystem = false;
+    std::int64_t threads = 0;  // 0: one per hardware thread
     bool quiet = false;
     bool stats = false;
 };
@@ -313,7 +316,7 @@ std::string ParseScanArgs(const std::vector<std::string>& words, ScanArgs* args)
     for (std::size_t i = 1; i < words.size(); ++i) {
         const std::string& word = words[i];
         const bool hasValue = i + 1 < words.size();
-        if (word == "-o" || word == "--filters" || word == "--cluster") {
+        if (word == "-o" || word == "--filters" || word == "--cluster" || word == "--threads") {
             if (!hasValue) {
                 return word + " needs a value";
             }
@@ -325,6 +328,10 @@ std::string ParseScanArgs(const std::vector<std::string>& words, ScanArgs* args)
                 args->output = value;
             } else if (word == "--filters") {
                 args->filterFile = value;
+            } else if (word == "--threads") {
+                if (!ParseCount(value, &args->threads) || args->threads < 1 || args->threads > 8) {
+                    return "--threads needs a number from 1 to 8";
+                }
             } else if (!ParseCount(value, &args->cluster) || args->cluster <= 0 ||
                        !ClusterPolicy().ComputeFromUserSize(args->cluster)) {
                 return "--cluster needs a power of two up to 1073741824, such as 4096";
@@ -393,6 +400,7 @@ int RunScan(const std::vector<std::string>& words, const CliIo& io) {
     ScanControl control;
     control.titles = ComposeTitlesWith(options);
     control.oneFileSystem = args.oneFileSystem;
+    control.threads = static_cast<unsigned>(args.threads);
     std::int64_t unreadable = 0;
     control.unreadable = [&io, &unreadable](const char* path, const char* reason) {
         ++unreadable;

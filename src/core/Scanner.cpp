@@ -3,9 +3,14 @@
 #include "core/Scanner.h"
 
 #include <algorithm>
+#include <chrono>
 #include <climits>
+#include <condition_variable>
 #include <cstdio>
 #include <memory>
+#include <mutex>
+#include <system_error>
+#include <thread>
 #include <unordered_map>
 #include <vector>
 
@@ -243,23 +248,32 @@ void BuildFilesItemModel(AttrList* model, const std::vector<FilterKeys>& filters
 // The walk.
 //
 // Every folder is one self-contained work item (FolderTask): its record, its entry in its
-// parent's listing and the open parent it is opened from. Items are taken depth first from a
-// stack, so records, progress and the order of the tree are those of a recursive walk, but
-// nothing waits on the C stack. An item needs nothing of the items before it, so several threads
-// could take items; they would each need their own filter set and working values, and a lock
-// around the list of open folders and the marks of a folder's ancestors.
+// parent's listing and the open parent it is opened from. The thread that lists a folder
+// creates the records of its sub-folders in listing order and, once the folder's own record is
+// complete, puts their items on a shared stack that every walking thread takes from, the first
+// sub-folder on top. So the tree comes out the same whatever the number of threads and whichever
+// thread takes which folder: a record is written only by the thread that scans it, and each
+// thread matches files against its own copy of the filters. What the threads share (the stack,
+// the open folders, the read-error marks of ancestors and the caller's callbacks) is locked.
 
 // A listed folder that its sub-folders are opened from. Its work items share it; it is closed
 // when the last of them has opened its folder. To keep few descriptors open in a deep tree, the
 // walk may close it earlier; it is then opened again from its own parent and checked to be
 // the same folder. Kept alive by the folders below it, which may need it for that.
+struct WalkShared;
+
 struct OpenFolder {
+    explicit OpenFolder(WalkShared& walk) : shared(walk) {}
+    ~OpenFolder();  // leaves the walk's list of open folders
+
+    WalkShared& shared;
     std::shared_ptr<OpenFolder> parent;  // null for the root
     std::string name;                    // its name in the parent
     std::string path;                    // its full path
     platform::FolderHandle handle;
     std::size_t depth = 0;
     std::size_t pending = 0;  // work items of its sub-folders not yet opened
+    std::size_t users = 0;    // threads reading its descriptor; it is not closed early meanwhile
 };
 
 // The final paths of the links (Windows reparse points) entered on the way to a folder.
@@ -304,21 +318,74 @@ bool IsPseudoFileSystem(const std::string& type) {
     return false;
 }
 
+// The most threads a walk uses; more only queue on the same disk.
+constexpr unsigned kMaxWalkThreads = 8;
+
+// What the walking threads share.
+struct WalkShared {
+    explicit WalkShared(const ScanControl& scanControl) : control(scanControl) {}
+
+    const ScanControl& control;
+    AttrList model;  // the names every folder ends with; only read while walking
+
+    std::mutex taskLock;  // guards the stack, busy and stop
+    std::condition_variable taskReady;
+    std::vector<FolderTask> tasks;  // folders still to scan, the next one last
+    unsigned busy = 0;              // threads scanning a folder
+    bool stop = false;              // finished or cancelled: every thread leaves
+
+    std::mutex openLock;           // guards the list below and the descriptors of OpenFolder
+    std::vector<OpenFolder*> open;  // folders whose descriptors are open
+
+    // Serialises the caller's callbacks and the read-error marks of ancestors.
+    std::mutex callbackLock;
+
+    const char* rootPath = nullptr;
+    std::uint64_t rootDevice = 0;  // written before the root's sub-folders are stacked
+    std::atomic<std::int64_t> nextPathDue{0};  // steady clock, in ms: when a path may be shown again
+};
+
+void ReleaseChain(std::shared_ptr<OpenFolder> folder);
+
+OpenFolder::~OpenFolder() {
+    ReleaseChain(std::move(parent));
+    // Opened again for a folder below it, it may still be listed as open.
+    const std::lock_guard<std::mutex> hold(shared.openLock);
+    const auto found = std::find(shared.open.begin(), shared.open.end(), this);
+    if (found != shared.open.end()) {
+        *found = shared.open.back();
+        shared.open.pop_back();
+    }
+}
+
+// Lets go of a folder's ancestors one after another: released together, a deep chain would
+// otherwise be destroyed recursively, one stack frame per level.
+void ReleaseChain(std::shared_ptr<OpenFolder> folder) {
+    while (folder != nullptr && folder.use_count() == 1) {
+        std::shared_ptr<OpenFolder> above = std::move(folder->parent);
+        folder = std::move(above);  // the one before goes, with no parent left to release
+    }
+}
+
 class Walker {
   public:
-    Walker(Report* report, const ScanControl& control)
-        : m_control(control),
-          m_filters(ActiveFilters(report)),
+    Walker(Report* report, WalkShared& shared, FilterSet* filters)
+        : m_shared(shared),
+          m_control(shared.control),
+          m_filters(filters),
           m_policy(report->Policy()),
           m_filterKeys(BuildFilterKeys(m_filters)),
-          m_filterInfo(m_filterKeys.size()) {
-        BuildFolderModel(&m_model, m_filterKeys, CreatedValue(report).Type());
-    }
+          m_filterInfo(m_filterKeys.size()) {}
 
-    FolderRecord* Run(const char* path, FolderRecord* record);
+    // Takes folders from the shared stack until it is empty and no thread is scanning, or the
+    // walk is cancelled. False when cancelled.
+    bool Work();
 
   private:
-    // Opens, lists and records one folder, and stacks the work items of its sub-folders.
+    // Puts the sub-folders just collected on the shared stack, with its lock held. False when
+    // there is no memory for them.
+    bool Stack();
+    // Opens, lists and records one folder, and collects the work items of its sub-folders.
     // False when cancelled.
     bool Scan(FolderTask& task);
     Reached Open(FolderTask& task,
@@ -328,7 +395,7 @@ class Walker {
                  std::shared_ptr<const LinkTarget>* links,
                  int* error);
     // Lists the open folder: counts its files, creates the records of its sub-folders and
-    // stacks their items. False when cancelled.
+    // collects their items. False when cancelled.
     bool List(FolderTask& task,
               const std::string& path,
               platform::FolderHandle* handle,
@@ -337,32 +404,36 @@ class Walker {
               int* error);
     void WriteCounts(FolderRecord* record, const DirEntry& own, bool listed);
     void MarkUnreadable(FolderRecord* record, const std::string& path, int error);
+    // These three are called with the shared open lock held.
     // Makes sure the folder's descriptor is open, opening it and closed ancestors again.
     bool Reach(OpenFolder* folder, int* error);
     void Register(OpenFolder* folder);
     void Release(OpenFolder* folder);
+    // These two take the open lock. Done with the parent's descriptor after opening one of its
+    // sub-folders; done listing a folder whose sub-folders are opened from it.
+    void LeaveParent(OpenFolder* parent);
+    void EndListing(OpenFolder* folder);
     bool SkipsFileSystem(std::uint64_t device, std::uint64_t parentDevice);
+    // True when the progress display is to show the path of the folder just entered.
+    bool ShowsPath();
     void CountFile(DirEntry& entry);
     void AppendFilterCounts(FolderRecord* record);
     std::int64_t FileAllocated(const DirEntry& entry, const std::string& folder);
     // False when the link entry at `path` must not be entered; else its final path.
     bool MayEnterLink(const std::string& path, const LinkTarget* entered, std::string* target);
 
+    WalkShared& m_shared;
     const ScanControl& m_control;
-    FilterSet* m_filters;
+    FilterSet* m_filters;  // this thread's own, or null
     const ClusterPolicy* m_policy;
     std::vector<FilterKeys> m_filterKeys;
     std::vector<FilterInfo> m_filterInfo;  // reused so reading counts allocates nothing
-    AttrList m_model;                      // the names every folder ends with
-    std::vector<FolderTask> m_tasks;       // folders still to scan, the next one last
-    std::vector<FolderTask> m_children;    // scratch: the sub-folders of the folder being listed
-    std::vector<OpenFolder*> m_open;       // folders whose descriptors are open
+    std::vector<FolderTask> m_children;    // the sub-folders of the folder just scanned
     platform::DirReader m_reader;          // lists one folder after another
     std::string m_filePath;                // scratch for compressed-size queries
     std::string m_listedPath;              // full path of the folder being listed
     std::string m_rootFinal;               // final path of the scan root, resolved on demand
     bool m_rootResolved = false;
-    std::uint64_t m_rootDevice = 0;
     bool m_mountsRead = false;
     std::unordered_map<std::uint64_t, std::string> m_fileSystemTypes;  // device -> type
     // The working values of the folder being listed.
@@ -372,7 +443,6 @@ class Walker {
     std::int64_t m_folders = 0;
     FileTime m_latestAccess = 0;
     bool m_temporary = false;
-    const char* m_rootPath = nullptr;
 };
 
 std::int64_t Walker::FileAllocated(const DirEntry& entry, const std::string& folder) {
@@ -421,7 +491,7 @@ bool Walker::MayEnterLink(const std::string& path, const LinkTarget* entered, st
         return false;
     }
     if (!m_rootResolved) {
-        m_rootFinal = platform::ResolveFinalPath(m_rootPath);
+        m_rootFinal = platform::ResolveFinalPath(m_shared.rootPath);
         m_rootResolved = true;
     }
     if (IsAtOrBelow(*target, m_rootFinal)) {
@@ -439,7 +509,7 @@ bool Walker::SkipsFileSystem(std::uint64_t device, std::uint64_t parentDevice) {
     if (device == parentDevice || device == 0) {
         return false;
     }
-    if (m_control.oneFileSystem && device != m_rootDevice) {
+    if (m_control.oneFileSystem && device != m_shared.rootDevice) {
         return true;
     }
     if (!m_mountsRead) {
@@ -452,34 +522,68 @@ bool Walker::SkipsFileSystem(std::uint64_t device, std::uint64_t parentDevice) {
     return found != m_fileSystemTypes.end() && IsPseudoFileSystem(found->second);
 }
 
+bool Walker::ShowsPath() {
+    if (g_folderCounter.fetch_add(1, std::memory_order_relaxed) % 4 != 0 || !m_control.progress) {
+        return false;
+    }
+    const unsigned pause = m_control.progressPauseMs;
+    if (pause == 0) {
+        return true;
+    }
+    const std::int64_t now = std::chrono::duration_cast<std::chrono::milliseconds>(
+                                 std::chrono::steady_clock::now().time_since_epoch())
+                                 .count();
+    std::int64_t due = m_shared.nextPathDue.load(std::memory_order_relaxed);
+    // Of threads that find the time come at once, one shows its path.
+    return now >= due && m_shared.nextPathDue.compare_exchange_strong(due, now + pause, std::memory_order_relaxed);
+}
+
 void Walker::Register(OpenFolder* folder) {
-    m_open.push_back(folder);
-    if (m_open.size() <= kMaxOpenFolders) {
+    std::vector<OpenFolder*>& open = m_shared.open;
+    open.push_back(folder);
+    if (open.size() <= kMaxOpenFolders) {
         return;
     }
-    // The walk goes depth first: the shallowest folder is the one needed last.
-    std::size_t shallowest = m_open.size();
-    for (std::size_t i = 0; i < m_open.size(); ++i) {
-        const OpenFolder* candidate = m_open[i];
-        if (candidate != folder && candidate->depth > 0 &&
-            (shallowest == m_open.size() || candidate->depth < m_open[shallowest]->depth)) {
+    // The walk goes depth first: the shallowest folder is the one needed last. A folder that a
+    // thread is reading from stays open.
+    std::size_t shallowest = open.size();
+    for (std::size_t i = 0; i < open.size(); ++i) {
+        const OpenFolder* candidate = open[i];
+        if (candidate != folder && candidate->depth > 0 && candidate->users == 0 &&
+            (shallowest == open.size() || candidate->depth < open[shallowest]->depth)) {
             shallowest = i;
         }
     }
-    if (shallowest < m_open.size()) {
-        m_open[shallowest]->handle.Close();
-        m_open[shallowest] = m_open.back();
-        m_open.pop_back();
+    if (shallowest < open.size()) {
+        open[shallowest]->handle.Close();
+        open[shallowest] = open.back();
+        open.pop_back();
     }
 }
 
 void Walker::Release(OpenFolder* folder) {
-    const auto found = std::find(m_open.begin(), m_open.end(), folder);
-    if (found != m_open.end()) {
-        *found = m_open.back();
-        m_open.pop_back();
+    std::vector<OpenFolder*>& open = m_shared.open;
+    const auto found = std::find(open.begin(), open.end(), folder);
+    if (found != open.end()) {
+        *found = open.back();
+        open.pop_back();
     }
     folder->handle.Close();
+}
+
+void Walker::LeaveParent(OpenFolder* parent) {
+    const std::lock_guard<std::mutex> hold(m_shared.openLock);
+    parent->users -= 1;
+    // Its last sub-folder is open: its descriptor is no longer needed. The root's stays open so
+    // that folders closed early can always be opened again from it.
+    if (--parent->pending == 0 && parent->depth > 0) {
+        Release(parent);
+    }
+}
+
+void Walker::EndListing(OpenFolder* folder) {
+    const std::lock_guard<std::mutex> hold(m_shared.openLock);
+    folder->users -= 1;
 }
 
 bool Walker::Reach(OpenFolder* folder, int* error) {
@@ -504,6 +608,8 @@ bool Walker::Reach(OpenFolder* folder, int* error) {
 
 void Walker::MarkUnreadable(FolderRecord* record, const std::string& path, int error) {
     const FixedKeys& keys = Keys();
+    // Other threads mark the same ancestors.
+    const std::lock_guard<std::mutex> hold(m_shared.callbackLock);
     StoreStat(record, keys.err, kMissing, AttrValue(std::int32_t{kErrorHere}));
     for (FolderRecord* above = record->parent; above != nullptr; above = above->parent) {
         const std::int64_t marks = StatOf(above, keys.err, kMissing);
@@ -535,16 +641,24 @@ Reached Walker::Open(FolderTask& task,
         *links = std::make_shared<const LinkTarget>(LinkTarget{std::move(target), *links});
     }
     if (m_control.beforeOpen) {
+        const std::lock_guard<std::mutex> hold(m_shared.callbackLock);
         m_control.beforeOpen(path.c_str());
     }
     bool opened = false;
     if (parent == nullptr) {
         opened = handle->OpenRoot(path);
-        m_rootDevice = handle->Device();
-    } else if (Reach(parent, error)) {
-        opened = handle->OpenChild(parent->handle, task.entry, path);
+        m_shared.rootDevice = handle->Device();
     } else {
-        return Reached::Failed;
+        bool reached = false;
+        {
+            // The parent counts this thread as a user until LeaveParent, so it stays open.
+            const std::lock_guard<std::mutex> hold(m_shared.openLock);
+            reached = Reach(parent, error);
+        }
+        if (!reached) {
+            return Reached::Failed;
+        }
+        opened = handle->OpenChild(parent->handle, task.entry, path);
     }
     if (opened && parent != nullptr && SkipsFileSystem(handle->Device(), parent->handle.Device())) {
         handle->Close();
@@ -583,7 +697,6 @@ bool Walker::List(FolderTask& task,
                   std::shared_ptr<const LinkTarget> links,
                   int* error) {
     std::shared_ptr<OpenFolder> self;  // made for the first sub-folder
-    m_children.clear();
     m_listedPath = path;
     DirEntry listed;
     while (reader->Next(&listed)) {
@@ -600,15 +713,17 @@ bool Walker::List(FolderTask& task,
         }
         m_folders += 1;
         if (self == nullptr) {
-            self = std::make_shared<OpenFolder>();
+            self = std::make_shared<OpenFolder>(m_shared);
             self->parent = task.parent;
             self->name = task.entry.name;
             self->path = path;
             self->depth = task.parent != nullptr ? task.parent->depth + 1 : 0;
             self->handle = std::move(*handle);
+            self->users = 1;  // the reader lists from its descriptor
+            const std::lock_guard<std::mutex> hold(m_shared.openLock);
             Register(self.get());
         }
-        self->pending += 1;
+        self->pending += 1;  // no other thread sees it before the listing ends
         m_children.push_back(FolderTask{self, child, std::move(listed), links});
         listed = DirEntry();
     }
@@ -616,29 +731,31 @@ bool Walker::List(FolderTask& task,
         *error = reader->LastError();
     }
     reader->Close();
-    // Depth first in listing order: the first sub-folder goes on top.
-    for (auto it = m_children.rbegin(); it != m_children.rend(); ++it) {
-        m_tasks.push_back(std::move(*it));
+    if (self != nullptr) {
+        EndListing(self.get());
     }
-    m_children.clear();
     return true;
 }
 
 bool Walker::Scan(FolderTask& task) {
     FolderRecord* record = task.record;
-    if (!record->attrs.ShareNamesWith(m_model)) {
+    if (!record->attrs.ShareNamesWith(m_shared.model)) {
         record->attrs.Reserve(FinalAttributeCount(m_filterKeys.size()));
     }
     OpenFolder* parent = task.parent.get();
     const std::string path =
-        parent != nullptr ? platform::JoinPath(parent->path, task.entry.name) : platform::FullFolderPath(m_rootPath);
+        parent != nullptr ? platform::JoinPath(parent->path, task.entry.name) : platform::FullFolderPath(m_shared.rootPath);
     platform::FolderHandle handle;
     platform::DirReader& reader = m_reader;
     std::shared_ptr<const LinkTarget> links = task.links;
     int error = 0;
+    if (parent != nullptr) {
+        const std::lock_guard<std::mutex> hold(m_shared.openLock);
+        parent->users += 1;
+    }
     const Reached reached = Open(task, path, &handle, &reader, &links, &error);
-    if (parent != nullptr && --parent->pending == 0) {
-        Release(parent);  // its last sub-folder is open: its descriptor is no longer needed
+    if (parent != nullptr) {
+        LeaveParent(parent);
     }
     m_files = 0;
     m_size = parent == nullptr ? ReadStat(record, MFS) : 0;
@@ -652,7 +769,8 @@ bool Walker::Scan(FolderTask& task) {
         if (Cancelled(m_control)) {
             return false;
         }
-        if (g_folderCounter.fetch_add(1, std::memory_order_relaxed) % 4 == 0 && m_control.progress) {
+        if (ShowsPath()) {
+            const std::lock_guard<std::mutex> hold(m_shared.callbackLock);
             m_control.progress(path.c_str(), true);
         }
     }
@@ -673,8 +791,91 @@ bool Walker::Scan(FolderTask& task) {
     return true;
 }
 
-FolderRecord* Walker::Run(const char* path, FolderRecord* record) {
-    m_rootPath = path;
+bool Walker::Stack() {
+    try {
+        m_shared.tasks.reserve(m_shared.tasks.size() + m_children.size());
+    } catch (...) {
+        return false;  // out of memory: the walk fails as a whole
+    }
+    // Depth first in listing order: the first sub-folder goes on top.
+    for (auto it = m_children.rbegin(); it != m_children.rend(); ++it) {
+        m_shared.tasks.push_back(std::move(*it));
+    }
+    return true;
+}
+
+bool Walker::Work() {
+    for (;;) {
+        FolderTask task;
+        {
+            std::unique_lock<std::mutex> hold(m_shared.taskLock);
+            m_shared.taskReady.wait(hold, [this] {
+                return m_shared.stop || !m_shared.tasks.empty() || m_shared.busy == 0;
+            });
+            if (m_shared.stop || m_shared.tasks.empty()) {
+                m_shared.stop = true;  // nothing left and nobody scanning: the walk is done
+                m_shared.taskReady.notify_all();
+                return true;
+            }
+            task = std::move(m_shared.tasks.back());
+            m_shared.tasks.pop_back();
+            m_shared.busy += 1;
+        }
+        m_children.clear();
+        bool scanned = false;
+        try {
+            scanned = Scan(task);
+        } catch (...) {
+            scanned = false;  // out of memory: the walk fails as a whole, like a cancelled one
+        }
+        task = FolderTask();  // lets go of the parent before the stack is touched
+        const std::lock_guard<std::mutex> hold(m_shared.taskLock);
+        m_shared.busy -= 1;
+        if (scanned) {
+            scanned = Stack();
+        }
+        if (!scanned) {
+            m_children.clear();
+            m_shared.stop = true;
+            m_shared.taskReady.notify_all();
+            return false;
+        }
+        if (!m_children.empty() || m_shared.busy == 0) {
+            m_shared.taskReady.notify_all();
+        }
+    }
+}
+
+// A copy of `filters` with the same filters at the same positions, for one more thread; null
+// when it cannot be made alike.
+std::unique_ptr<FilterSet> CopyForThread(const FilterSet& filters) {
+    auto copy = std::make_unique<FilterSet>();
+    copy->SetEditing(true);
+    FilterInfo info;
+    for (int position = 1; filters.GetFilterAt(position, &info); ++position) {
+        info.id = 0;  // numbered in order, so positions stay as they are
+        if (copy->AddFilter(info) != position) {
+            return nullptr;
+        }
+    }
+    copy->SetEditing(false);
+    copy->SetEnabled(filters.Enabled());
+    return copy;
+}
+
+unsigned WalkThreads(unsigned wanted) {
+    if (wanted == 0) {
+        wanted = std::max(1u, std::thread::hardware_concurrency());
+    }
+    return std::min(wanted, kMaxWalkThreads);
+}
+
+// The walk on up to `control.threads` threads, the calling one included.
+FolderRecord* Walk(Report* report, const char* path, FolderRecord* record, const ScanControl& control) {
+    WalkShared shared(control);
+    shared.rootPath = path;
+    FilterSet* filters = ActiveFilters(report);
+    BuildFolderModel(&shared.model, BuildFilterKeys(filters), CreatedValue(report).Type());
     FolderTask root;
     root.record = record;
     // The root's own times, read before the walk lists it (a drive root has none).
@@ -682,17 +883,43 @@ FolderRecord* Walker::Run(const char* path, FolderRecord* record) {
         root.entry = DirEntry();
     }
     root.entry.attributes &= ~platform::kAttrReparsePoint;  // the chosen root is entered as named
-    m_tasks.push_back(std::move(root));
-    while (!m_tasks.empty()) {
-        FolderTask task = std::move(m_tasks.back());
-        m_tasks.pop_back();
-        if (!Scan(task)) {
-            m_open.clear();
-            m_tasks.clear();
-            return nullptr;
+    shared.tasks.push_back(std::move(root));
+
+    std::vector<std::unique_ptr<FilterSet>> copies;
+    std::vector<std::unique_ptr<Walker>> walkers;
+    walkers.push_back(std::make_unique<Walker>(report, shared, filters));
+    const unsigned threads = WalkThreads(control.threads);
+    for (unsigned i = 1; i < threads; ++i) {
+        std::unique_ptr<FilterSet> copy = filters != nullptr ? CopyForThread(*filters) : nullptr;
+        if (filters != nullptr && copy == nullptr) {
+            break;
+        }
+        walkers.push_back(std::make_unique<Walker>(report, shared, copy.get()));
+        copies.push_back(std::move(copy));
+    }
+    std::vector<std::thread> helpers;
+    helpers.reserve(walkers.size());  // so that only starting a thread can fail below
+    std::atomic<bool> helperCancelled{false};
+    for (std::size_t i = 1; i < walkers.size(); ++i) {
+        try {
+            Walker* walker = walkers[i].get();
+            helpers.emplace_back([walker, &helperCancelled] {
+                if (!walker->Work()) {
+                    helperCancelled = true;
+                }
+            });
+        } catch (const std::system_error&) {
+            break;  // no more threads to be had: the ones running share the work
         }
     }
-    return Cancelled(m_control) ? nullptr : qv::Top(record);
+    bool done = walkers.front()->Work();
+    for (std::thread& helper : helpers) {
+        helper.join();
+    }
+    done = done && !helperCancelled;
+    shared.tasks.clear();
+    shared.open.clear();
+    return done && !Cancelled(control) ? qv::Top(record) : nullptr;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -903,8 +1130,7 @@ FolderRecord* ScanFolder(Report* report, const char* path, FolderRecord* record,
     if (report == nullptr || path == nullptr || record == nullptr) {
         return nullptr;
     }
-    Walker walker(report, control);
-    return walker.Run(path, record);
+    return Walk(report, path, record, control);
 }
 
 FolderRecord* AddTotals(Report* report, FolderRecord* record, const ScanControl& control) {

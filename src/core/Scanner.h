@@ -8,7 +8,8 @@
 // order, and opens each sub-folder from its parent's open folder (see platform::FolderHandle):
 // on POSIX, and under Wine, at any depth and never through a symbolic link, which is counted as
 // a file of its own size. A folder's own dates come from its parent's listing, read before the
-// folder itself is listed.
+// folder itself is listed. The walk runs on several threads that take folders from one shared
+// stack; the tree, its order and its figures are the same whatever their number.
 //
 // A folder that cannot be opened or listed keeps its dates (and its path when it could be
 // entered), reads as empty and gets the mark "error here" (ERR); its ancestors get "error
@@ -33,7 +34,7 @@
 namespace qv {
 
 // Shows the progress of a scan: the current folder or phase, and whether Cancel is enabled.
-// Called on the scanning thread.
+// Called on the scanning thread, or on any of the walking threads, one call at a time.
 using ScanProgress = std::function<void(const char* text, bool cancelEnabled)>;
 
 // What the caller of a scan supplies; every part may be left empty. The cancel flag is written
@@ -41,6 +42,9 @@ using ScanProgress = std::function<void(const char* text, bool cancelEnabled)>;
 struct ScanControl {
     const std::atomic<int>* cancel = nullptr;  // non-zero asks the passes to stop
     ScanProgress progress;                     // the path of every fourth folder entered
+    // When not zero, a folder's path is shown only once this many milliseconds have passed since
+    // the last one: a display that costs more than a folder's scan then does not slow the walk.
+    unsigned progressPauseMs = 0;
     TitleComposer titles;                      // names the records in the finishing pass; none keeps names
     // Told the full path of every folder that could not be read, and why ("Permission denied").
     std::function<void(const char* path, const char* reason)> unreadable;
@@ -49,6 +53,9 @@ struct ScanControl {
     bool oneFileSystem = false;
     // Called with a folder's full path just before the walk opens it; tests change the tree there.
     std::function<void(const char* path)> beforeOpen;
+    // Threads the walk uses: 0 for one per hardware thread, at most 8. The callbacks above are
+    // then called from any of them, one call at a time.
+    unsigned threads = 0;
 };
 
 // Walks the folder `path` into `record` (already linked into the tree) and everything below it:

@@ -86,7 +86,7 @@ TEST(Cli, HelpVersionAndBadUsage) {
     for (const char* line :
          {"", "frobnicate", "scan", "scan a b", "scan . --cluster 3000", "scan . --cluster -4096", "scan . --cluster",
           "scan . --cluster 2147483648", "scan . --cluster 576460752303423488",
-          "scan . --filters f.mcf --no-filters", "scan . --bogus", "show", "show r.mcr --titles size,colour",
+          "scan . --filters f.mcf --no-filters", "scan . --bogus", "scan . --threads 0", "scan . --threads 9", "show", "show r.mcr --titles size,colour",
           "show r.mcr --sort height", "show r.mcr --bogus", "show a.mcr b.mcr", "info", "info r.mcr /a /b", "files",
           "files r.mcr", "files r.mcr T a b", "files r.mcr T --sort height", "files r.mcr T --all"}) {
         std::vector<std::string> args;
@@ -118,7 +118,7 @@ TEST_F(CliTree, SavedReportShowsTheSameTreeSortedAsAsked) {
     const CliRun scan = Cli({"scan", tree.Path(), "-o", report, "--quiet", "--cluster", "4096"});
     ASSERT_EQ(scan.status, kExitOk) << scan.err;
     EXPECT_EQ(scan.out, "");
-    auto scanned = Lines(Cli({"scan", tree.Path(), "--cluster", "4096"}).out);
+    auto scanned = Lines(Cli({"scan", tree.Path(), "--cluster", "4096", "--threads", "1"}).out);
     const CliRun show = Cli({"show", report});
     ASSERT_EQ(show.status, kExitOk) << show.err;
     auto shown = Lines(show.out);

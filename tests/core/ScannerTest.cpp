@@ -8,10 +8,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <functional>
 #include <tuple>
 #include <vector>
 
 #include "TestUtil.h"
+#include "core/ReportFile.h"
 #include "core/ScanTestUtil.h"
 #include "core/Scanner.h"
 #include "platform/Platform.h"
@@ -141,11 +144,19 @@ TEST(Scanner, ProgressShowsEveryFourthFolderAndCancelStopsTheWalk) {
     for (std::size_t i = 0; i + 3 < texts.size(); ++i) {
         EXPECT_EQ(texts[i].compare(0, base.size(), base), 0) << texts[i];
     }
+    // With a pause between paths longer than the scan, only the first path is shown.
+    texts.clear();
+    control.progressPauseMs = 60000;
+    ASSERT_NE(Scan(MakeReport(true, 4096).get(), dir.Path(), control), nullptr);
+    ASSERT_EQ(texts.size(), 4u);
+    EXPECT_EQ(texts[0].compare(0, base.size(), base), 0) << texts[0];
+    control.progressPauseMs = 0;
 
     const std::string before = platform::GetCurrentDir();
     auto report = MakeReport(true, 4096);
     std::atomic<int> cancel{0};
     int progressCalls = 0;
+    control.threads = 1;  // counts the progress calls of one walking thread
     control.cancel = &cancel;
     control.progress = [&](const char*, bool cancelEnabled) {
         EXPECT_TRUE(cancelEnabled);
@@ -726,6 +737,93 @@ TEST(Scanner, LinuxLinksAreFilesOfTheirOwnSizeUnderWine) {
 }
 
 #endif
+
+// ---------------------------------------------------------------------------------------------
+// The walk on several threads.
+
+// Files that the built-in filters match, so per-filter counts and temporary marks differ by folder.
+void WriteMixedFiles(const ScratchDir& dir, const std::string& folder, int seed) {
+    static const char* const kNames[] = {"a.txt", "b.tmp", "~c.doc", "d.bak", "e.log", "f.obj"};
+    for (int i = 0; i <= seed % 4; ++i) {
+        dir.WriteFile(folder + "/" + std::to_string(i) + kNames[(seed + i) % 6], static_cast<std::size_t>(seed * 37 % 9000));
+    }
+}
+
+// A wide part, a chain deeper than the folders the walk keeps open with a side folder on each
+// level, and folders named "gone..." that the walk deletes just before it opens them. Every
+// entry gets fixed times, children before their folder; access times lie in the future, so
+// listing does not move them.
+void BuildMixedTree(const ScratchDir& dir) {
+    std::string chain = "deep";
+    for (int i = 0; i < 60; ++i) {
+        WriteMixedFiles(dir, "wide/w" + std::to_string(i), i);
+        WriteMixedFiles(dir, chain + "/side", i);
+        chain += "/d";
+        WriteMixedFiles(dir, "mixed/m" + std::to_string(i % 12) + (i % 5 == 2 ? "/gone" : "/s") + std::to_string(i) + "/x", i);
+    }
+    std::vector<std::filesystem::path> paths;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(ScratchDir::FromUtf8(dir.Path()))) {
+        paths.push_back(entry.path());
+    }
+    std::sort(paths.begin(), paths.end(), std::greater<>());
+    paths.push_back(ScratchDir::FromUtf8(dir.Path()));
+    for (std::size_t n = 0; n < paths.size(); ++n) {
+        const std::uint64_t written = 978307200 + 3600 * (n % 97), accessed = 4102444800 + 60 * (n % 13);
+#ifdef _WIN32
+        HANDLE handle = CreateFileW(paths[n].c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+        auto fileTime = [](std::uint64_t seconds) {
+            const std::uint64_t ticks = (seconds + 11644473600ULL) * 10000000ULL;
+            return FILETIME{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
+        };
+        const FILETIME write = fileTime(written), access = fileTime(accessed);
+        EXPECT_TRUE(SetFileTime(handle, &write, &access, &write)) << paths[n];
+        CloseHandle(handle);
+#else
+        const timespec times[2] = {{static_cast<time_t>(accessed), 0}, {static_cast<time_t>(written), 0}};
+        EXPECT_EQ(utimensat(AT_FDCWD, paths[n].c_str(), times, AT_SYMLINK_NOFOLLOW), 0) << paths[n];
+#endif
+    }
+}
+
+// The saved reports of the tree are the same on 1, 2 and 8 threads (the report's creation text is
+// fixed), and a cancel stops every thread.
+TEST(Scanner, ReportsAreTheSameOnOneTwoAndEightThreadsAndCancelStopsThemAll) {
+    ScratchDir dir;
+    ScratchDir out;
+    ScanControl control;
+    control.beforeOpen = [](const char* path) {
+        if (std::filesystem::path(ScratchDir::FromUtf8(path)).filename().string().rfind("gone", 0) == 0) {
+            std::error_code ec;
+            std::filesystem::remove_all(ScratchDir::FromUtf8(path), ec);
+        }
+    };
+    std::vector<std::string> reports;
+    for (const unsigned threads : {1u, 2u, 8u}) {
+        BuildMixedTree(dir);  // again: brings back the folders the last scan deleted
+        auto report = MakeReport(true, 4096);
+        control.threads = threads;
+        const std::string file = out.Sub("t" + std::to_string(threads) + ".mcr");
+        ASSERT_NE(Scan(report.get(), dir.Path(), control), nullptr);
+        ASSERT_TRUE(SaveReport(report.get(), file));
+        std::ifstream in(ScratchDir::FromUtf8(file), std::ios::binary);
+        reports.emplace_back(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+    EXPECT_NE(reports[0].find("<node name=\"gone2\""), std::string::npos);  // recorded, though gone
+    EXPECT_EQ(reports[1], reports[0]) << "2 threads";
+    EXPECT_EQ(reports[2], reports[0]) << "8 threads";
+
+    std::atomic<int> cancel{0};
+    std::atomic<int> opened{0};
+    control.cancel = &cancel;
+    control.beforeOpen = [&](const char*) { cancel = ++opened >= 20 ? 1 : 0; };
+    auto report = MakeReport(true, 4096);
+    EXPECT_EQ(Scan(report.get(), dir.Path(), control), nullptr);
+    EXPECT_EQ(report->Root(), nullptr);
+    // A thread sees the flag at its next check: after the folder it is opening, and at most one
+    // more that it took from the stack before.
+    EXPECT_LE(opened.load(), 20 + 2 * 8);
+}
 
 }  // namespace
 }  // namespace qv

@@ -20,6 +20,7 @@ namespace {
 
 constexpr UINT kJobDoneMessage = WM_APP + 31;  // posted by the worker; wParam: the window's result
 constexpr int kProgressFont = 1;
+constexpr unsigned kProgressPauseMs = 50;
 
 // Admits one job at a time in the process.
 std::atomic<bool> g_jobRunning{false};
@@ -98,6 +99,9 @@ bool ProgressDialog::Scan() {
     ScanControl control;
     control.cancel = &m_cancel;
     control.progress = [this](const char* text, bool cancelEnabled) { ShowProgress(text, cancelEnabled); };
+    // Setting the text waits for the window's thread, which repaints it: under Wine that costs
+    // more than scanning a few folders, so a path is shown at most 20 times a second.
+    control.progressPauseMs = kProgressPauseMs;
     control.titles = ComposeTitlesWith(m_options);
     return ScanReport(m_report, m_path, control) != nullptr;
 }
