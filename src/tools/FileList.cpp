@@ -132,18 +132,22 @@ ListOutcome CreateFileList(const std::string& folder,
                            const std::string& resultsFile,
                            const FileListOptions& options,
                            std::int64_t* files) {
-    platform::File out = platform::File::Open(resultsFile, platform::FileAccess::ReadWrite,
-                                              platform::FileDisposition::CreateAlways, platform::FileShare::Read);
     *files = 0;
-    if (!out.IsOpen()) {
+    // The results file is there, empty, before the walk, so the list names it when it lies in
+    // the listed folder; the list is then put in its place in one safe replace (never through a
+    // planted link, never over anything but a regular file).
+    if (!platform::ReplaceFileSafely(resultsFile, [](platform::File&) { return true; })) {
         return ListOutcome::CannotCreate;
     }
-    const FileListResult result = WriteFileList(
-        folder, options, [&out](std::string_view piece) { return out.Write(piece.data(), piece.size()); });
+    std::string text;
+    const FileListResult result = WriteFileList(folder, options, [&text](std::string_view piece) {
+        text.append(piece);
+        return true;
+    });
     *files = result.files;
-    const bool flushed = out.Flush();
-    out.Close();
-    return result.writeFailed || !flushed ? ListOutcome::WriteFailed : ListOutcome::Written;
+    const bool written = platform::ReplaceFileSafely(
+        resultsFile, [&text](platform::File& out) { return out.Write(text.data(), text.size()); });
+    return written ? ListOutcome::Written : ListOutcome::WriteFailed;
 }
 
 std::string ListResultText(ListOutcome outcome, std::int64_t files, const std::string& resultsFile) {

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/Platform.h"
+
 namespace qv::tools {
 
 enum class AttrAction { Set = 0, Clear = 1, Change = 2 };
@@ -26,9 +28,7 @@ struct AttrChoices {
 bool DecideAttributes(const AttrChoices& choices, std::uint32_t current, std::uint32_t* newAttributes);
 
 // A local date and time split into fields (month and day from 1).
-struct LocalStamp {
-    int year = 0, month = 1, day = 1, hour = 0, minute = 0, second = 0, millisecond = 0;
-};
+using LocalStamp = platform::LocalTime;
 
 struct DateChoices {
     bool changeDate = false;

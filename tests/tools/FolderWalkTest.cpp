@@ -87,7 +87,7 @@ TEST(FolderWalk, FolderWithoutAccessIsSkippedWithEverythingBelow) {
     dir.WriteFile("shut/below/b.txt", 1);
     ASSERT_EQ(::chmod(dir.Sub("shut").c_str(), 0), 0);
     const std::string root = platform::FullFolderPath(dir.Path());
-    const auto text = test::RunAsOrdinaryUser([&] {
+    const auto text = test::RunUnprivilegedForText([&] {
         Recorder recorder(root);
         WalkFolder(root, recorder);
         std::string all;
