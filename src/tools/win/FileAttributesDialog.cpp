@@ -69,7 +69,7 @@ class FileAttributesDialog : public ui::DialogBase {
         m_target.SetExplore(m_start.explore);
         m_target.Attach(dialog, m_start.path);
         ShowActionControls();
-        return true;
+        return false;
     }
 
     AttrAction Action() const { return static_cast<AttrAction>(Selection(Handle(), IDC_ATTR_ACTION)); }

@@ -82,7 +82,7 @@ class FileDateTimeDialog : public ui::DialogBase {
         });
         m_target.SetExplore(m_start.explore);
         m_target.Attach(dialog, m_start.path);
-        return true;
+        return false;
     }
 
     void Apply() {

@@ -78,6 +78,8 @@ void ToolTarget::Attach(HWND dialog, const std::string& startPath) {
         TakePath(startPath);
     }
     UpdateStates();
+    // Not the read-only path field, which the dialog manager would pick and select.
+    SetFocus(GetDlgItem(dialog, IsWindowEnabled(GetDlgItem(dialog, IDOK)) ? IDOK : IDC_TARGET_CHOOSE));
 }
 
 void ToolTarget::Detach() {

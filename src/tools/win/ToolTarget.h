@@ -33,7 +33,8 @@ class ToolTarget {
     ToolTarget(ui::MCMain* ui, TargetMemory* memory, bool folderOnly, const char* chooseTip);
 
     // From the dialog's OnInit: restyles and fills the controls from the memory ("Except"
-    // empty), accepts drops, and takes the start path (may be empty) as a drop of one path.
+    // empty), accepts drops, takes the start path (may be empty) as a drop of one path and puts
+    // the focus on Apply, or File/Folder when Apply is disabled (OnInit then returns false).
     void Attach(HWND dialog, const std::string& startPath);
     // From Close: stops accepting drops.
     void Detach();

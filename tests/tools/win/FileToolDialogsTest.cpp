@@ -113,6 +113,16 @@ TEST_F(FileToolDialogsTest, AttributesOpenAsAtStartFollowTheModeAndRememberTheMa
         EXPECT_EQ(test::ChosenEntry(dialog, IDC_ATTR_ACTION), "Set attributes");
         EXPECT_TRUE(Enabled(dialog, IDOK) && Enabled(dialog, IDC_TARGET_BROWSE));
         EXPECT_TRUE(Visible(dialog, IDC_ATTR_CHECK_READONLY) && !Visible(dialog, IDC_ATTR_HAS_READONLY));
+        const std::pair<int, const char*> tips[] = {
+            {IDC_TARGET_CHOOSE, "Choose file or folder"},     {IDC_TARGET_BROWSE, "Browse folder"},
+            {IDC_TARGET_ALL_FILES, "Apply to all files"},     {IDOK, "Do action with specified parameters"},
+            {IDCANCEL, "Close window"},                       {IDC_TARGET_RECURSIVE, "Apply to files in all subfolders"},
+            {IDC_TARGET_MASK_LABEL, "File masks, separated by semicolon"},
+            {IDC_TARGET_EXCEPT_LABEL, "Do not include this files"},
+        };
+        for (const auto& [id, tip] : tips) {
+            EXPECT_EQ(test::TipOf(m_ui.ToolTipWindow(), dialog, GetDlgItem(dialog, id)), tip) << id;
+        }
 
         test::ChooseEntry(dialog, IDC_ATTR_ACTION, "Change attributes");
         EXPECT_TRUE(!Visible(dialog, IDC_ATTR_CHECK_READONLY) && Visible(dialog, IDC_ATTR_NEW_HIDDEN));
