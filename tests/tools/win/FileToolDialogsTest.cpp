@@ -133,14 +133,24 @@ TEST_F(FileToolDialogsTest, AttributesOpenAsAtStartFollowTheModeAndRememberTheMa
         EXPECT_EQ(IsDlgButtonChecked(dialog, IDC_TARGET_FILE_MODE), BST_CHECKED);
         EXPECT_EQ(TextOf(GetDlgItem(dialog, IDC_TARGET_PATH)), "");
         EXPECT_FALSE(Enabled(dialog, IDOK) || Enabled(dialog, IDC_TARGET_MASK) || Enabled(dialog, IDC_TARGET_RECURSIVE));
+        ModalSeam::Get().QueueAnswer(ModalAnswer::Cancel());
+        test::PressButton(dialog, IDC_TARGET_CHOOSE);
+        ASSERT_EQ(ShownOf(ModalKind::OpenFile).size(), 1u);
+        EXPECT_EQ(ShownOf(ModalKind::OpenFile)[0].title, "Choose file");
+        EXPECT_EQ(ShownOf(ModalKind::OpenFile)[0].folder, m_dir.Path());
         Toggle(dialog, IDC_TARGET_FOLDER_MODE);
         EXPECT_EQ(IsDlgButtonChecked(dialog, IDC_TARGET_FILE_MODE), BST_UNCHECKED);
+        m_dir.MakeDir("other");
+        ModalSeam::Get().QueueAnswer(ModalAnswer::Choose(m_dir.Sub("other")));
+        test::PressButton(dialog, IDC_TARGET_CHOOSE);
+        EXPECT_EQ(ShownOf(ModalKind::Folder).at(0).title, "Choose folder for action");
+        EXPECT_EQ(TextOf(GetDlgItem(dialog, IDC_TARGET_PATH)), m_dir.Sub("other"));
 
         test::ChooseEntry(dialog, IDC_ATTR_ACTION, "Set attributes");
         Toggle(dialog, IDC_ATTR_CHECK_HIDDEN);
         SetText(dialog, IDC_TARGET_MASK, " *.txt , *.doc");
         SetText(dialog, IDC_TARGET_EXCEPT, "*.bak");
-        EXPECT_EQ(Apply(dialog, IDNO), "Submit operation|Folder: \"" + m_dir.Path() +
+        EXPECT_EQ(Apply(dialog, IDNO), "Submit operation|Folder: \"" + m_dir.Sub("other") +
                                            "\"  (including sub-folders)\nApply for files:*.txt;*.doc\n"
                                            "Except files: *.bak\nSet Attributes: Hidden\nProceed ?");
     });
