@@ -495,7 +495,7 @@ TEST_F(AppTest, ToolCommandsOpenTheirDialogsOnTheStartPath) {
     m_realTools = true;
     Start();
     CreateThroughDialog(m_data.Path());
-    SelectItem(test::ChildNamed(Shell().ReportAt(0)->Root(), "beta"));
+    SelectItem(test::Child(Shell().ReportAt(0)->Root(), "beta"));
     std::vector<std::pair<ModalKind, std::string>> opened;
     ModalSeam::Get().OnWindowUp([&](HWND dialog, ModalKind kind) {
         if (kind == ModalKind::FileAttributes || kind == ModalKind::FileDateTime) {
