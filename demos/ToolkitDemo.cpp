@@ -20,6 +20,7 @@
 #include "ui/ModalSeam.h"
 #include "demos/FilterDemos.h"
 #include "demos/ShellDemos.h"
+#include "demos/ToolDemos.h"
 #include "ui/Splitter.h"
 #include "app/win/ToolsPanel.h"
 #include "ui/TreeControl.h"
@@ -179,6 +180,19 @@ void ShowFilterDemo(DemoContext& context) {
     qv::demo::ShowFilterWindow(kName, context.frame, *context.ui, hooks);
 }
 
+// --- the file attributes and date and time tools (ToolDemos.cpp) ---
+
+template <const char* kName>
+void ShowToolDemo(DemoContext& context) {
+    qv::demo::ShellDemoHooks hooks;
+    hooks.shown = [](HWND window) { g_shown = window; };
+    qv::demo::ShowToolWindow(kName, context.frame, *context.ui, hooks);
+}
+
+constexpr char kAttributes[] = "attributes";
+constexpr char kAttributesChange[] = "attributes-change";
+constexpr char kDateTime[] = "datetime";
+
 constexpr char kEditor[] = "editor";
 constexpr char kEditorView[] = "editor-view";
 constexpr char kBrowser[] = "browser";
@@ -199,6 +213,9 @@ constexpr Demo kDemos[] = {
     {kEditorView, &ShowFilterDemo<kEditorView>},
     {kBrowser, &ShowFilterDemo<kBrowser>},
     {kBrowserTree, &ShowFilterDemo<kBrowserTree>},
+    {kAttributes, &ShowToolDemo<kAttributes>},
+    {kAttributesChange, &ShowToolDemo<kAttributesChange>},
+    {kDateTime, &ShowToolDemo<kDateTime>},
 };
 
 LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -1,7 +1,7 @@
 // quarvex-cli commands: scan a folder into a report (and save it), print a saved report as a
 // tree, print the information of one folder of a report, list where a filter found files and
 // which files match it now, as the filtered files browser shows them, and compare a folder of a
-// report with the disk as the "What's new" dialog does.
+// report with the disk as the "What's new" dialog does; list and temp are in ToolCommands.cpp.
 //
 // Sorting (show --sort): the children of every folder are ordered by the key; files items
 // ("{name files}") always stay after the real sub-folders, and equal keys keep the report's
@@ -17,6 +17,7 @@
 #include <cstring>
 #include <memory>
 
+#include "cli/ToolCommands.h"
 #include "core/FolderRecord.h"
 #include "core/Report.h"
 #include "core/ReportFile.h"
@@ -44,6 +45,9 @@ constexpr const char* kUsage =
     "       quarvex-cli files REPORT.mcr FILTER [FOLDER] [--sort name|size|time] [--reverse]\n"
     "                         [--folders]\n"
     "       quarvex-cli diff REPORT.mcr [FOLDER] [--sort path|status|files|sum] [--reverse] [--tree]\n"
+    "       quarvex-cli list FOLDER [-o FILE] [--mask M] [--except E] [--style files|folders]\n"
+    "                        [--relative] [--empty] [--no-recursive]\n"
+    "       quarvex-cli temp FOLDER [--sizes]\n"
     "       quarvex-cli --help | --version\n"
     "\n"
     "scan   scans FOLDER with the built-in filters (or those of FILE.mcf, or none), writes the\n"
@@ -65,6 +69,12 @@ constexpr const char* kUsage =
     "       afresh with the report's filters and prints what changed since the report: the\n"
     "       folder, \"Since ...\", then one line per changed folder (path, status, size of its\n"
     "       own files, total size; TAB-separated), or with --tree the difference tree.\n"
+    "list   writes the list of FOLDER's files that match the masks (default *.*), to FILE or\n"
+    "       to standard output, with CR LF line ends: full paths (or --relative ones), or\n"
+    "       --style folders: each folder's path with its files indented by a TAB (--empty: also\n"
+    "       folders without files). Prints the number of files found on the error stream.\n"
+    "temp   prints the temporary and cache folders below FOLDER that the temporary folders\n"
+    "       tool would propose, one a line; --sizes adds a TAB and the bytes their files take.\n"
     "\n"
     "Exit status: 0 done, 1 bad usage, 2 a file or folder could not be read or written (after\n"
     "a scan: some folder could not be read), or the report file is incomplete (what could be\n"
@@ -918,6 +928,10 @@ int RunCli(const std::vector<std::string>& args, const CliIo& io) {
     }
     if (command == "files") {
         return RunFiles(args, io);
+    }
+    if (command == "list" || command == "temp") {
+        const UsageErrorFn usageError = [&io](const std::string& problem) { return UsageError(io, problem); };
+        return command == "list" ? RunList(args, io, usageError) : RunTemp(args, io, usageError);
     }
     return UsageError(io, "unknown command '" + command + "'");
 }

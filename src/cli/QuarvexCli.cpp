@@ -6,6 +6,7 @@
 #include <vector>
 
 #ifdef _WIN32
+#include <fcntl.h>
 #include <io.h>
 #define QV_ISATTY _isatty
 #else
@@ -40,6 +41,13 @@ int main(int argc, char** argv) {
     if (QV_ISATTY(2)) {
         io.progress = ShowProgress;
     }
+#ifdef _WIN32
+    // A list of files is written byte for byte, its CR LF line ends included: a text-mode
+    // stdout would turn each into CR CR LF.
+    if (!args.empty() && args[0] == "list") {
+        _setmode(_fileno(stdout), _O_BINARY);
+    }
+#endif
     const int status = qv::cli::RunCli(args, io);
     // The last of the text leaves the stream's buffer only here; an error on the way (also one
     // that an earlier buffered write met) fails the run like any other write.

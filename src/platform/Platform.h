@@ -258,6 +258,28 @@ bool CanEnterFolder(const std::string& path);
 // links are then seen as they are, as the native build sees them.
 bool ReadsFoldersAsLinux();
 
+// Writes the attribute bits of a file (kAttrReadOnly, kAttrHidden, kAttrArchive, ...). A path
+// that is a symbolic link is refused, so the file it leads to is never touched. The POSIX back
+// end keeps only what its permission bits can say: read-only clears every write bit, not
+// read-only gives the owner write permission when no one has it; hidden (a leading dot) and
+// archive have no counterpart there and are left as they are.
+bool WriteFileAttributes(const std::string& path, std::uint32_t attributes);
+
+// Sets only the last-write time of a file, which must be open for writing (sharing reading):
+// creation and last-access times stay. A read-only file (POSIX: no write bit, even for root)
+// and a symbolic link are refused.
+bool WriteLastWriteTime(const std::string& path, FileTime time);
+
+// A date and time of the local calendar split into fields (month and day from 1).
+struct LocalTime {
+    int year = 0, month = 1, day = 1, hour = 0, minute = 0, second = 0, millisecond = 0;
+};
+
+// A file time in the local time zone that was in force at that time, and back. False when the
+// time cannot be converted (before 1970 on POSIX, or not a valid calendar date).
+bool ToLocalTime(FileTime time, LocalTime* out);
+bool FromLocalTime(const LocalTime& local, FileTime* out);
+
 // Current time as a file time (UTC).
 FileTime Now();
 

@@ -627,6 +627,75 @@ bool CanEnterFolder(const std::string& path) {
            ::faccessat(AT_FDCWD, path.c_str(), X_OK, AT_EACCESS) == 0;
 }
 
+bool WriteFileAttributes(const std::string& path, std::uint32_t attributes) {
+    struct stat st;
+    if (path.empty() || ::lstat(path.c_str(), &st) != 0 || S_ISLNK(st.st_mode)) {
+        return false;
+    }
+    mode_t mode = st.st_mode & 07777;
+    if ((attributes & kAttrReadOnly) != 0) {
+        mode &= ~static_cast<mode_t>(0222);
+    } else if ((mode & 0222) == 0) {
+        mode |= S_IWUSR;
+    }
+    // AT_SYMLINK_NOFOLLOW: a link swapped in after the check is refused, not followed.
+    return ::fchmodat(AT_FDCWD, path.c_str(), mode, AT_SYMLINK_NOFOLLOW) == 0;
+}
+
+bool WriteLastWriteTime(const std::string& path, FileTime time) {
+    std::time_t seconds;
+    if (path.empty() || !FromFileTime(time, &seconds)) {
+        return false;
+    }
+    const int fd = ::open(path.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        return false;
+    }
+    struct stat st;
+    bool done = false;
+    // Root may open a file without write bits; the file is read-only all the same.
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && (st.st_mode & 0222) != 0) {
+        struct timespec times[2];
+        times[0].tv_sec = 0;
+        times[0].tv_nsec = UTIME_OMIT;
+        times[1].tv_sec = seconds;
+        times[1].tv_nsec = static_cast<long>(time % 10000000ULL) * 100;
+        done = ::futimens(fd, times) == 0;
+    }
+    ::close(fd);
+    return done;
+}
+
+bool ToLocalTime(FileTime time, LocalTime* out) {
+    std::time_t t;
+    struct tm local;
+    if (!FromFileTime(time, &t) || ::localtime_r(&t, &local) == nullptr) {
+        return false;
+    }
+    *out = {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec,
+            static_cast<int>(time % 10000000ULL / 10000)};
+    return true;
+}
+
+bool FromLocalTime(const LocalTime& local, FileTime* out) {
+    struct tm fields = {};
+    fields.tm_year = local.year - 1900;
+    fields.tm_mon = local.month - 1;
+    fields.tm_mday = local.day;
+    fields.tm_hour = local.hour;
+    fields.tm_min = local.minute;
+    fields.tm_sec = local.second;
+    fields.tm_isdst = -1;
+    const std::time_t t = ::mktime(&fields);
+    // mktime moves 31 April to 1 May; such a date is refused.
+    if (t == static_cast<std::time_t>(-1) || t < 0 || fields.tm_mday != local.day || fields.tm_mon != local.month - 1 ||
+        local.millisecond < 0 || local.millisecond > 999) {
+        return false;
+    }
+    *out = (static_cast<FileTime>(t) + kEpochDelta) * 10000000ULL + static_cast<FileTime>(local.millisecond) * 10000;
+    return true;
+}
+
 FileTime Now() {
     struct timespec ts;
     ::clock_gettime(CLOCK_REALTIME, &ts);

@@ -30,6 +30,8 @@ enum class ModalKind {
     Comparison,
     DragOut,
     PopupMenu,
+    FileAttributes,
+    FileDateTime,
 };
 
 // What a window returns: a message box's answer, or IDOK/IDCANCEL for the other dialogs, with

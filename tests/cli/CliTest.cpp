@@ -358,5 +358,36 @@ TEST_F(CliTree, DiffPrintsWhatChangedSinceTheReport) {
     EXPECT_NE(notInReport.err.find("no folder '" + tree.Sub("new") + "'"), std::string::npos);
 }
 
+// list and temp reach the tools' engines: the bytes of the list, the result text on the error
+// stream, proposed folders with their sizes, and the exit statuses.
+TEST(Cli, ListAndTempCommands) {
+    ScratchDir dir;
+    dir.WriteFile("b.txt", 10);
+    dir.WriteFile("A.log", 10);
+    dir.WriteFile("Temp/t.tmp", 0);
+    const char s = platform::kPathSeparator;
+    const CliRun list = Cli({"list", dir.Path(), "--relative", "--mask", "*.txt,*.tmp"});
+    EXPECT_EQ(list.status, kExitOk);
+    EXPECT_EQ(list.out, std::string("b.txt\r\nTemp") + s + "t.tmp\r\n");
+    EXPECT_EQ(list.err, "2 files found\n");
+    const std::string file = dir.Sub("out.lst");
+    const CliRun folders =
+        Cli({"list", dir.Path(), "-o", file, "--style", "folders", "--no-recursive", "--except", "*.lst"});
+    EXPECT_EQ(folders.status, kExitOk);
+    std::string written;
+    ASSERT_TRUE(platform::ReadWholeFile(file, &written));
+    const std::string root = platform::FullFolderPath(dir.Path());
+    EXPECT_EQ(written, root + "\r\n\tA.log\r\n\tb.txt\r\n\r\n");
+    EXPECT_EQ(Cli({"list", dir.Path(), "-o", dir.Sub("no/such/x.txt")}).status, kExitFile);
+    EXPECT_EQ(Cli({"list", dir.Sub("missing")}).status, kExitFile);
+    EXPECT_EQ(Cli({"list", dir.Path(), "--style", "tree"}).status, kExitUsage);
+
+    const CliRun temp = Cli({"temp", dir.Path(), "--sizes"});
+    EXPECT_EQ(temp.status, kExitOk);
+    EXPECT_EQ(temp.out, platform::JoinPath(root, "Temp") + "\t0\n");
+    EXPECT_EQ(Cli({"temp"}).status, kExitUsage);
+    EXPECT_EQ(Cli({"temp", dir.Sub("missing")}).status, kExitFile);
+}
+
 }  // namespace
 }  // namespace qv::cli

@@ -227,6 +227,56 @@ TEST(PlatformFolder, ChildrenOpenWithoutLinksAndReopenOnlyAsTheSameFolder) {
 }
 #endif
 
+// The two writes of the file tools: attributes (read-only at least, everywhere) and the last
+// write time alone; a read-only file keeps its time, and a link is never written through.
+TEST(PlatformFile, AttributesAndLastWriteTimeAreWrittenAndLinksRefused) {
+    test::ScratchDir dir;
+    dir.WriteFile("a.txt", 3);
+    const std::string file = dir.Sub("a.txt");
+    DirEntry before;
+    ASSERT_TRUE(StatPath(file, &before));
+
+    const FileTime when = 130000000000000000ULL;  // 2012-12-14, whole seconds
+    ASSERT_TRUE(WriteLastWriteTime(file, when));
+    DirEntry after;
+    ASSERT_TRUE(StatPath(file, &after));
+    EXPECT_EQ(after.lastWrite, when);
+    EXPECT_EQ(after.lastAccess, before.lastAccess);
+
+    ASSERT_TRUE(WriteFileAttributes(file, kAttrReadOnly | kAttrArchive));
+    ASSERT_TRUE(StatPath(file, &after));
+    EXPECT_NE(after.attributes & kAttrReadOnly, 0u);
+    EXPECT_FALSE(WriteLastWriteTime(file, when + 10000000ULL));
+    ASSERT_TRUE(WriteFileAttributes(file, kAttrArchive));
+    ASSERT_TRUE(StatPath(file, &after));
+    EXPECT_EQ(after.attributes & kAttrReadOnly, 0u);
+    EXPECT_EQ(after.lastWrite, when);
+    EXPECT_FALSE(WriteFileAttributes(dir.Sub("missing"), kAttrArchive));
+    EXPECT_FALSE(WriteLastWriteTime(dir.Sub("missing"), when));
+#ifndef _WIN32
+    ASSERT_EQ(::symlink("a.txt", dir.Sub("link").c_str()), 0);
+    EXPECT_FALSE(WriteFileAttributes(dir.Sub("link"), kAttrReadOnly));
+    EXPECT_FALSE(WriteLastWriteTime(dir.Sub("link"), when + 20000000ULL));
+    ASSERT_TRUE(StatPath(file, &after));
+    EXPECT_EQ(after.attributes & kAttrReadOnly, 0u);
+    EXPECT_EQ(after.lastWrite, when);
+#endif
+}
+
+// Local calendar fields round-trip, and a day the month does not have is refused.
+TEST(PlatformTime, LocalFieldsRoundTripAndRefuseImpossibleDays) {
+    LocalTime local;
+    const FileTime when = 130000000000000000ULL + 1230000ULL;  // 123 ms past a second
+    ASSERT_TRUE(ToLocalTime(when, &local));
+    EXPECT_EQ(local.millisecond, 123);
+    FileTime back = 0;
+    ASSERT_TRUE(FromLocalTime(local, &back));
+    EXPECT_EQ(back, when);
+    EXPECT_FALSE(FromLocalTime({2026, 4, 31, 12, 0, 0, 0}, &back));
+    EXPECT_FALSE(FromLocalTime({2026, 2, 29, 12, 0, 0, 0}, &back));
+    EXPECT_TRUE(FromLocalTime({2028, 2, 29, 12, 0, 0, 0}, &back));
+}
+
 TEST(PlatformTime, NowMidnightAndJoinedPaths) {
     const FileTime now = Now();
     EXPECT_GT(now, 132223104000000000ULL);  // 2020-01-01 UTC

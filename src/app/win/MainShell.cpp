@@ -6,6 +6,7 @@
 #include "filters/win/FilterBrowserDialog.h"
 #include "filters/win/FilterEditorDialog.h"
 #include "resource.h"
+#include "tools/win/ToolCommands.h"
 #include "ui/MessageBox.h"
 #include "attr/AttrTree.h"
 #include "platform/Platform.h"
@@ -64,6 +65,12 @@ MainShell::MainShell() : m_programFolder(platform::ProgramFolder()) {
         source.destroy = m_settings != nullptr && m_settings->GetValue("common:destroy") != 0;
         source.explore = m_settings != nullptr && m_settings->GetValue("common:browse") != 0;
         ShowFilterBrowser(owner, this, source);
+    };
+    m_entryPoints.tool = [this](HWND owner, int toolCommand, const std::string& startPath) {
+        tools::ToolStart start;
+        start.path = startPath;
+        start.explore = m_settings != nullptr && m_settings->GetValue("common:browse") != 0;
+        tools::OpenFileTool(owner, this, toolCommand, start);
     };
 }
 

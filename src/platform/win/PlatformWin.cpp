@@ -775,6 +775,92 @@ bool CanEnterFolder(const std::string& path) {
     return isFolder;
 }
 
+namespace {
+
+// Under Wine a Linux symbolic link looks like what it leads to; its Linux entry tells.
+bool IsLinuxLink(const std::string& path) {
+    if (!wine::Available()) {
+        return false;
+    }
+    const std::string linuxPath = wine::LinuxPathOf(FromWide(FullWidePath(ToWide(path)).c_str()));
+    detail::UnixStat st;
+    constexpr std::uint32_t kUnixLink = 0120000;
+    return linuxPath.empty() || wine::StatAt(wine::kCurrentFolder, linuxPath.c_str(), &st) != 0 ||
+           (st.mode & detail::kUnixTypeMask) == kUnixLink;
+}
+
+}  // namespace
+
+bool WriteFileAttributes(const std::string& path, std::uint32_t attributes) {
+    if (path.empty() || IsLinuxLink(path)) {
+        return false;
+    }
+    const DWORD current = AttributesOf(path);
+    if (current == INVALID_FILE_ATTRIBUTES || (current & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+        return false;
+    }
+    return SetFileAttributesW(WidePath(path).c_str(), attributes) != FALSE;
+}
+
+bool WriteLastWriteTime(const std::string& path, FileTime time) {
+    // Windows refuses to open a read-only file for writing; Wine running as root would not.
+    const DWORD attributes = AttributesOf(path);
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_READONLY) != 0 || IsLinuxLink(path)) {
+        return false;
+    }
+    // The link itself, never what it leads to; a read-only file cannot be opened for writing.
+    HANDLE file = CreateFileW(WidePath(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    const FILETIME lastWrite = FromFileTime(time);
+    const bool done = SetFileTime(file, nullptr, nullptr, &lastWrite) != FALSE;
+    CloseHandle(file);
+    return done;
+}
+
+bool ToLocalTime(FileTime time, LocalTime* out) {
+    const FILETIME utc = FromFileTime(time);
+    SYSTEMTIME utcFields;
+    SYSTEMTIME local;
+    if (!FileTimeToSystemTime(&utc, &utcFields) || !SystemTimeToTzSpecificLocalTime(nullptr, &utcFields, &local)) {
+        return false;
+    }
+    *out = {local.wYear, local.wMonth, local.wDay, local.wHour, local.wMinute, local.wSecond, local.wMilliseconds};
+    return true;
+}
+
+bool FromLocalTime(const LocalTime& local, FileTime* out) {
+    if (local.year < 1601 || local.year > 30827 || local.month < 1 || local.month > 12 || local.day < 1 ||
+        local.day > 31 || local.hour < 0 || local.hour > 23 || local.minute < 0 || local.minute > 59 ||
+        local.second < 0 || local.second > 59 || local.millisecond < 0 || local.millisecond > 999) {
+        return false;
+    }
+    SYSTEMTIME fields = {};
+    fields.wYear = static_cast<WORD>(local.year);
+    fields.wMonth = static_cast<WORD>(local.month);
+    fields.wDay = static_cast<WORD>(local.day);
+    fields.wHour = static_cast<WORD>(local.hour);
+    fields.wMinute = static_cast<WORD>(local.minute);
+    fields.wSecond = static_cast<WORD>(local.second);
+    fields.wMilliseconds = static_cast<WORD>(local.millisecond);
+    SYSTEMTIME utc;
+    FILETIME result;
+    // SystemTimeToFileTime refuses a day the month does not have (31 April).
+    if (!TzSpecificLocalTimeToSystemTime(nullptr, &fields, &utc) || !SystemTimeToFileTime(&utc, &result)) {
+        return false;
+    }
+    FILETIME check;
+    SYSTEMTIME checkFields;
+    if (!SystemTimeToFileTime(&fields, &check) || !FileTimeToSystemTime(&check, &checkFields) ||
+        checkFields.wDay != fields.wDay) {
+        return false;
+    }
+    *out = ToFileTime(result);
+    return true;
+}
+
 FileTime Now() {
     FILETIME ft;
     GetSystemTimeAsFileTime(&ft);

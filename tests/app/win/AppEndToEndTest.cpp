@@ -87,7 +87,9 @@ class AppTest : public ::testing::Test {
         m_app = std::make_unique<QuarvexApp>();
         m_app->SetProgramFolder(m_program.Path());
         ShellEntryPoints& entries = m_app->Shell().EntryPoints();
-        entries.tool = [this](HWND, int command, const std::string& start) { m_tools.emplace_back(command, start); };
+        if (!m_realTools) {
+            entries.tool = [this](HWND, int command, const std::string& start) { m_tools.emplace_back(command, start); };
+        }
         if (m_realFilterEditor) {
             return m_app->Start(GetModuleHandleA(nullptr), startPath);
         }
@@ -162,6 +164,7 @@ class AppTest : public ::testing::Test {
     std::vector<FilterEditorRequest> m_filterRequests;
     bool m_confirmFilterEditor = false;
     bool m_realFilterEditor = false;
+    bool m_realTools = false;
 };
 
 TEST_F(AppTest, StartUpWithDefaultsLaysOutThePanesAndWritesTheSettings) {
@@ -485,6 +488,26 @@ TEST_F(AppTest, ToolsGetTheShownFolderOrTheDroppedPath) {
                                                                  {cmd::kToolListOfFiles, beta},
                                                                  {cmd::kToolDateTime, beta},
                                                                  {cmd::kToolTemporaryFolders, Data("gamma")}}));
+}
+
+// The program's own entry point opens the tool of the command with the start path.
+TEST_F(AppTest, ToolCommandsOpenTheirDialogsOnTheStartPath) {
+    m_realTools = true;
+    Start();
+    CreateThroughDialog(m_data.Path());
+    SelectItem(test::Child(Shell().ReportAt(0)->Root(), "beta"));
+    std::vector<std::pair<ModalKind, std::string>> opened;
+    ModalSeam::Get().OnWindowUp([&](HWND dialog, ModalKind kind) {
+        if (kind == ModalKind::FileAttributes || kind == ModalKind::FileDateTime) {
+            opened.emplace_back(kind, test::TextOf(GetDlgItem(dialog, IDC_TARGET_PATH)));
+            SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+        }
+    });
+    Command(cmd::kToolAttributes);
+    SendMessageA(GetDlgItem(Shell().Tools()->Window(), IDC_TOOLS_DATE_TIME), WM_DROPFILES,
+                 reinterpret_cast<WPARAM>(test::MakeDrop({Data("Zeta/z.htm")})), 0);
+    EXPECT_EQ(opened, (std::vector<std::pair<ModalKind, std::string>>{{ModalKind::FileAttributes, Data("beta")},
+                                                                       {ModalKind::FileDateTime, Data("Zeta/z.htm")}}));
 }
 
 TEST_F(AppTest, HelpOpensThePageAndOptionsTheSettingsDialog) {

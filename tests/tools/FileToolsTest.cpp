@@ -1,0 +1,74 @@
+// Per-file decisions and result texts of the attributes and date/time tools.
+#include "tools/FileTools.h"
+
+#include <gtest/gtest.h>
+
+namespace qv::tools {
+namespace {
+
+constexpr std::uint32_t R = 0x01, H = 0x02, S = 0x04, A = 0x20;
+
+TEST(FileTools, AttributeDecisions) {
+    AttrChoices set;
+    set.checked[0] = set.checked[2] = true;  // Read-Only, Hidden
+    AttrChoices clear = set;
+    clear.action = AttrAction::Clear;
+    clear.checked[2] = false;
+    clear.checked[1] = true;  // Read-Only, Archive
+    AttrChoices readOnlyOff;
+    readOnlyOff.action = AttrAction::Change;
+    readOnlyOff.conditions[0] = AttrCondition::On;
+    readOnlyOff.states[0] = AttrNewState::Off;
+    AttrChoices archiveOn;
+    archiveOn.action = AttrAction::Change;
+    archiveOn.conditions[2] = AttrCondition::Off;
+    archiveOn.states[1] = AttrNewState::On;
+    const struct {
+        const AttrChoices* choices;
+        std::uint32_t current;
+        bool counted;
+        std::uint32_t result;
+    } cases[] = {
+        {&set, 0, true, R | H},         {&set, A | S, true, A | S | R | H},
+        {&clear, R | A | H, true, H},   {&clear, H, true, H},  // written though unchanged
+        {&readOnlyOff, R | A, true, A}, {&readOnlyOff, A, false, 0},
+        {&archiveOn, R, true, R | A},   {&archiveOn, H, false, 0},
+    };
+    for (const auto& c : cases) {
+        std::uint32_t result = 0;
+        EXPECT_EQ(DecideAttributes(*c.choices, c.current, &result), c.counted) << c.current;
+        if (c.counted) {
+            EXPECT_EQ(result, c.result) << c.current;
+        }
+    }
+}
+
+TEST(FileTools, DatesAndTimes) {
+    EXPECT_FALSE(IsValidDate(2026, 4, 31));
+    EXPECT_FALSE(IsValidDate(2026, 2, 29));
+    EXPECT_TRUE(IsValidDate(2028, 2, 29));
+    EXPECT_FALSE(IsValidDate(2100, 2, 29));
+    EXPECT_TRUE(IsValidDate(2026, 12, 31));
+    const LocalStamp file{2024, 3, 3, 9, 12, 45, 120};
+    DateChoices timeOnly{false, true, 12, 25, 14, 30};
+    const LocalStamp a = ApplyDateChoices(file, timeOnly, 2026);
+    EXPECT_EQ((std::vector<int>{a.year, a.month, a.day, a.hour, a.minute, a.second, a.millisecond}),
+              (std::vector<int>{2024, 3, 3, 14, 30, 0, 0}));
+    DateChoices dateOnly{true, false, 12, 25, 14, 30};
+    const LocalStamp b = ApplyDateChoices(file, dateOnly, 2026);
+    EXPECT_EQ((std::vector<int>{b.year, b.month, b.day, b.hour, b.minute, b.second, b.millisecond}),
+              (std::vector<int>{2026, 12, 25, 9, 12, 45, 120}));
+}
+
+TEST(FileTools, ResultTexts) {
+    EXPECT_EQ(AttributesResultText(0, 0), "No files found");
+    EXPECT_EQ(AttributesResultText(3, 0), "No files processed (3 found)\nFiles may be opened or have SYSTEM attribute");
+    EXPECT_EQ(DateResultText(3, 0),
+              "No files processed (3 found)\nFiles may be opened or have SYSTEM or READ-ONLY attribute");
+    EXPECT_EQ(AttributesResultText(4, 4), " 4 files have been found and processed");
+    EXPECT_EQ(DateResultText(5, 2),
+              "2 files have been processed (5 found)\n3 files may be locked or have SYSTEM attribute");
+}
+
+}  // namespace
+}  // namespace qv::tools

@@ -1,0 +1,199 @@
+// Temporary folders: Scan & Add proposals, measuring, clearing (links left alone) and the
+// protected-folder rule.
+#include "tools/TempFolders.h"
+
+#include <gtest/gtest.h>
+
+#ifndef _WIN32
+#include <unistd.h>
+#endif
+
+#include "TestUtil.h"
+
+namespace qv::tools {
+namespace {
+
+using test::ScratchDir;
+
+// The path of `relative` (written with '/') in `dir`, with the platform's separators.
+std::string SubPath(const ScratchDir& dir, std::string relative) {
+    for (char& c : relative) {
+        c = c == '/' ? platform::kPathSeparator : c;
+    }
+    return dir.Sub(relative);
+}
+
+TEST(TempFolders, NamesAreClassifiedAsScanAndAddProposesThem) {
+    const struct {
+        const char* name;
+        TempNameKind kind;
+    } cases[] = {
+        {"Temp", TempNameKind::Propose},      {"Temporary Internet Files", TempNameKind::Propose},
+        {"MyTemp", TempNameKind::Search},     {"temp2", TempNameKind::Search},
+        {"cache2", TempNameKind::Propose},    {"Cache", TempNameKind::Propose},
+        {"dllcache", TempNameKind::PassOver}, {"Driver Cache", TempNameKind::PassOver},
+        {"Documents", TempNameKind::Search},  {"", TempNameKind::Search},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(ClassifyTempName(c.name), c.kind) << c.name;
+    }
+}
+
+TEST(TempFolders, ScanProposesInSearchOrderAndFollowsTheAnswers) {
+    ScratchDir dir;
+    dir.MakeDir("a/MyTemp/cache2/temp");  // cache2 answered No: its temp is proposed too
+    dir.MakeDir("a/Temp/inner-temp");     // Yes: not searched further
+    dir.MakeDir("b/dllcache/temp");       // passed over with what it holds
+    dir.MakeDir("b/listed/temp");         // "listed" itself is not a candidate: searched
+    dir.MakeDir("c/Temporary Internet Files");
+    const std::string root = platform::FullFolderPath(dir.Path());
+    auto full = [&](const std::string& relative) {
+        std::string path = root;
+        for (std::size_t start = 0; start <= relative.size();) {
+            const std::size_t end = std::min(relative.find('/', start), relative.size());
+            path = platform::JoinPath(path, relative.substr(start, end - start));
+            start = end + 1;
+        }
+        return path;
+    };
+    std::vector<std::string> asked;
+    auto isListed = [&](const std::string& path) { return path == full("b/listed/temp"); };
+    ProposeAnswer first = ProposeAnswer::Yes;
+    auto ask = [&](const std::string& path) {
+        asked.push_back(path);
+        if (asked.size() == 1) {
+            return first;
+        }
+        return path == full("a/MyTemp/cache2") ? ProposeAnswer::No : ProposeAnswer::Yes;
+    };
+    ASSERT_TRUE(ScanForTemporary(root, isListed, ask));
+    // Siblings come in listing order, so each branch is checked on its own, in order.
+    std::vector<std::string> fromA, others;
+    for (const std::string& path : asked) {
+        (path.rfind(full("a"), 0) == 0 ? fromA : others).push_back(path);
+    }
+    const std::vector<std::string> myTempFirst = {full("a/MyTemp/cache2"), full("a/MyTemp/cache2/temp"),
+                                                  full("a/Temp")};
+    const std::vector<std::string> tempFirst = {full("a/Temp"), full("a/MyTemp/cache2"), full("a/MyTemp/cache2/temp")};
+    EXPECT_TRUE(fromA == myTempFirst || fromA == tempFirst) << ::testing::PrintToString(asked);
+    EXPECT_EQ(others, std::vector<std::string>{full("c/Temporary Internet Files")});
+    // Cancel on the first question ends the search there.
+    asked.clear();
+    first = ProposeAnswer::Cancel;
+    ASSERT_TRUE(ScanForTemporary(root, isListed, ask));
+    EXPECT_EQ(asked.size(), 1u);
+}
+
+TEST(TempFolders, MeasureChargesAllocatedSpaceAndEmptyFilesNothing) {
+    ScratchDir dir;
+    dir.WriteFile("empty.tmp", 0);
+    dir.WriteFile("one.tmp", 1);
+    dir.WriteFile("sub/big.tmp", 100000);
+    TempMeasure measure;
+    ASSERT_TRUE(MeasureTempFolder(dir.Path(), &measure));
+    EXPECT_EQ(measure.files, 3);
+    std::int64_t expected = 0;
+    for (const char* name : {"one.tmp", "sub/big.tmp"}) {
+        platform::DirEntry entry;
+        ASSERT_TRUE(platform::StatPath(dir.Sub(name), &entry));
+        expected += entry.size;
+    }
+    // Allocation is by whole units of at least 512 bytes: each non-empty file takes at least
+    // its size and less than its size plus 64 KB.
+    EXPECT_GE(measure.allocated, expected);
+    EXPECT_LT(measure.allocated, expected + 2 * 65536);
+    // A sub-folder comes before what it holds.
+    std::vector<std::string> kinds;
+    for (const TempItem& item : measure.items) {
+        kinds.push_back((item.folder ? "D " : "F ") + item.path.substr(dir.Path().size() + 1));
+    }
+    const auto sub = std::find(kinds.begin(), kinds.end(), "D sub");
+    ASSERT_NE(sub, kinds.end());
+    EXPECT_NE(std::find(sub, kinds.end(), std::string("F ") + platform::JoinPath("sub", "big.tmp")), kinds.end());
+    EXPECT_FALSE(MeasureTempFolder(dir.Sub("missing"), &measure));
+}
+
+TEST(TempFolders, ClearDeletesThroughTheCallbackAndRemovesEmptiedFolders) {
+    ScratchDir dir;
+    dir.WriteFile("a.tmp", 5);
+    dir.WriteFile("x/y/b.tmp", 0);
+    dir.MakeDir("x/z");
+    ScratchDir outside;
+    outside.WriteFile("keep/system.dll", 7);
+    // A POSIX listing shows the link to a folder as a file, which stays and is still counted.
+    int linkFiles = 0;
+#ifndef _WIN32
+    linkFiles = 1;
+    ASSERT_EQ(::symlink(outside.Sub("keep").c_str(), dir.Sub("x/junction").c_str()), 0);
+    ASSERT_EQ(::symlink(outside.Sub("keep/system.dll").c_str(), dir.Sub("filelink").c_str()), 0);
+#endif
+    std::vector<std::string> handed;
+    auto remove = [&](const std::vector<std::string>& files) {
+        handed = files;
+        bool all = true;
+        for (const std::string& file : files) {
+            all = platform::RemoveFile(file) && all;
+        }
+        return all;
+    };
+    TempMeasure after;
+    ASSERT_EQ(ClearTempFolder(dir.Path(), remove, &after), ClearOutcome::Cleared);
+    std::sort(handed.begin(), handed.end());
+    std::vector<std::string> expected = {dir.Sub("a.tmp"), SubPath(dir, "x/y/b.tmp")};
+#ifndef _WIN32
+    expected.push_back(dir.Sub("filelink"));  // the link itself, not what it points to
+#endif
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(handed, expected);
+    EXPECT_EQ(after.files, linkFiles);
+    EXPECT_FALSE(platform::DirectoryExists(dir.Sub("x/y")));
+    EXPECT_FALSE(platform::DirectoryExists(dir.Sub("x/z")));
+    EXPECT_TRUE(platform::FileExists(outside.Sub("keep/system.dll")));
+#ifndef _WIN32
+    platform::DirEntry link;
+    EXPECT_TRUE(platform::StatPath(dir.Sub("x/junction"), &link));  // the link folder stays
+    EXPECT_TRUE(platform::DirectoryExists(dir.Sub("x")));
+#endif
+    EXPECT_EQ(ClearTempFolder(dir.Path(), remove, &after), ClearOutcome::NothingToDo);
+    EXPECT_EQ(ClearTempFolder(dir.Sub("missing"), remove, &after), ClearOutcome::Missing);
+    dir.WriteFile("locked.tmp", 1);
+    EXPECT_EQ(ClearTempFolder(
+                  dir.Path(), [](const std::vector<std::string>&) { return false; }, &after),
+              ClearOutcome::DeleteFailed);
+    EXPECT_EQ(after.files, 1 + linkFiles);
+}
+
+TEST(TempFolders, ProtectedFoldersAreTheSystemsOwnWhereverTheyAre) {
+    // Not under the temporary folder: a path with "temp" in it is exempt inside the Windows
+    // folder, and the system's temporary folder is called Temp.
+    ScratchDir dir(std::filesystem::current_path());
+    for (const char* name : {"Win/System32", "Win/Temp", "Win/Other", "Win/Desktop/x", "PF", "Users/me", "Free"}) {
+        dir.MakeDir(name);
+    }
+    ProtectedFolders folders;
+    folders.system.windows = dir.Sub("Win");
+    folders.system.system = dir.Sub("Win/System32");
+    folders.system.temp = dir.Sub("Win/Temp");
+    std::string upper = dir.Sub("PF");
+    upper.back() = 'f';  // "Pf": compared ignoring case
+    folders.more = {upper, dir.Sub("Users/me") + platform::kPathSeparator};
+    const struct {
+        std::string path;
+        bool expected;
+    } cases[] = {
+        {dir.Sub("Win"), true},          {dir.Sub("Win") + platform::kPathSeparator, true},
+        {dir.Sub("Win/System32"), true}, {dir.Sub("Win/Other"), true},
+        {dir.Sub("Win/Temp"), false},    {dir.Sub("PF"), true},
+        {dir.Sub("Users/me"), true},     {dir.Sub("Free"), false},
+        {dir.Sub("missing"), false},     {"", false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(IsProtectedFolder(c.path, folders), c.expected) << c.path;
+    }
+#ifndef _WIN32
+    EXPECT_TRUE(IsProtectedFolder("/", folders));
+#endif
+}
+
+}  // namespace
+}  // namespace qv::tools
