@@ -303,4 +303,17 @@
 #define IDC_TEMP_REMOVE 1810
 #define IDC_TEMP_SCAN 1811
 
+// List of files (dialog 220): the tool target without its mode buttons, then the results file
+// and the two styles; Create List is IDOK, Close is IDCANCEL
+#define IDC_LIST_RESULTS_LABEL 1850
+#define IDC_LIST_RESULTS 1851
+#define IDC_LIST_CHANGE 1852
+#define IDC_LIST_VIEW 1853
+#define IDC_LIST_FILES_ONLY 1854
+#define IDC_LIST_RELATIVE 1855
+#define IDC_LIST_FILES_SAMPLE 1856
+#define IDC_LIST_FOLDER_BASED 1857
+#define IDC_LIST_EMPTY 1858
+#define IDC_LIST_FOLDER_SAMPLE 1859
+
 #endif  // QUARVEX_RES_RESOURCE_H

@@ -120,7 +120,8 @@ bool TempFoldersDialog::OnInit() {
                    {"Size", sizeWidth}};
     for (int i = 0; i < 2; ++i) {
         LVCOLUMNA column = {};
-        column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
+        column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM | LVCF_FMT;
+        column.fmt = i == 0 ? LVCFMT_LEFT : LVCFMT_RIGHT;
         column.pszText = const_cast<char*>(columns[i].title);
         column.cx = columns[i].width;
         column.iSubItem = i;
