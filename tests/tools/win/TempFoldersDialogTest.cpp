@@ -34,22 +34,12 @@ using ui::ModalAnswer;
 using ui::ModalKind;
 using ui::ModalSeam;
 
-std::string Cell(HWND list, int row, int column) {
-    char text[512] = {};
-    LVITEMA item = {};
-    item.iSubItem = column;
-    item.pszText = text;
-    item.cchTextMax = sizeof text;
-    SendMessageA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
-    return text;
-}
-
 // Every row as "path|size".
 std::vector<std::string> Rows(HWND dialog) {
     HWND list = GetDlgItem(dialog, IDC_TEMP_LIST);
     std::vector<std::string> rows;
     for (int row = 0; row < ListView_GetItemCount(list); ++row) {
-        rows.push_back(Cell(list, row, 0) + "|" + Cell(list, row, 1));
+        rows.push_back(test::ListCell(list, row, 0) + "|" + test::ListCell(list, row, 1));
     }
     return rows;
 }
@@ -75,26 +65,6 @@ std::vector<std::string> StoredFolders(AttrNode* settings) {
         folders.emplace_back(node->desc != nullptr ? node->desc : "");
     }
     return folders;
-}
-
-// Wine's recycle bin: the desktop's trash folder in the Unix home (WINEHOMEDIR, "\??\Z:\...").
-std::string TrashFile(const std::string& name) {
-    char home[MAX_PATH] = {};
-    if (GetEnvironmentVariableA("WINEHOMEDIR", home, sizeof home) == 0) {
-        return {};
-    }
-    std::string path = home;
-    if (path.rfind(R"(\??\)", 0) == 0) {
-        path.erase(0, 4);
-    }
-    return path + "\\.local\\share\\Trash\\files\\" + name;
-}
-
-void RemoveFromTrash(const std::string& name) {
-    std::string file = TrashFile(name);
-    DeleteFileA(file.c_str());
-    file.replace(file.find("\\files\\"), 7, "\\info\\");
-    DeleteFileA((file + ".trashinfo").c_str());
 }
 
 class TempFoldersDialogTest : public test::UiTest {
@@ -275,7 +245,7 @@ TEST_F(TempFoldersDialogTest, ScanAndAddAsksAboutTemporaryNamesWithABrowseButton
 TEST_F(TempFoldersDialogTest, ClearLeavesALinkedFolderAndEverythingBehindIt) {
     const char* tree = std::getenv("QV_TEMP_LINK_TREE");
     ASSERT_NE(tree, nullptr) << "run through CTest, which prepares the tree";
-    ASSERT_FALSE(TrashFile("x").empty()) << "not running under Wine";
+    ASSERT_FALSE(test::WineTrashFile("x").empty()) << "not running under Wine";
     const std::string temp = platform::JoinPath(tree, "temp");
     const std::string temp2 = platform::JoinPath(tree, "temp2");
     const std::string outside = platform::JoinPath(tree, "outside");
@@ -299,9 +269,9 @@ TEST_F(TempFoldersDialogTest, ClearLeavesALinkedFolderAndEverythingBehindIt) {
     EXPECT_TRUE(platform::FileExists(platform::JoinPath(outside, "kept.txt")));
     EXPECT_TRUE(platform::FileExists(platform::JoinPath(outside, "inner\\behind.txt")));
     // Destroyed for good, then into the recycle bin.
-    EXPECT_FALSE(platform::FileExists(TrashFile("a.qvtmp")));
-    EXPECT_TRUE(platform::FileExists(TrashFile("c.qvtmp")));
-    RemoveFromTrash("c.qvtmp");
+    EXPECT_FALSE(platform::FileExists(test::WineTrashFile("a.qvtmp")));
+    EXPECT_TRUE(platform::FileExists(test::WineTrashFile("c.qvtmp")));
+    test::RemoveFromWineTrash("c.qvtmp");
 }
 
 }  // namespace
