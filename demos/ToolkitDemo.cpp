@@ -180,7 +180,7 @@ void ShowFilterDemo(DemoContext& context) {
     qv::demo::ShowFilterWindow(kName, context.frame, *context.ui, hooks);
 }
 
-// --- the file attributes and date and time tools (ToolDemos.cpp) ---
+// --- the file tools (ToolDemos.cpp) ---
 
 template <const char* kName>
 void ShowToolDemo(DemoContext& context) {
@@ -192,6 +192,8 @@ void ShowToolDemo(DemoContext& context) {
 constexpr char kAttributes[] = "attributes";
 constexpr char kAttributesChange[] = "attributes-change";
 constexpr char kDateTime[] = "datetime";
+constexpr char kTempFolders[] = "temp-folders";
+constexpr char kListOfFiles[] = "list-of-files";
 
 constexpr char kEditor[] = "editor";
 constexpr char kEditorView[] = "editor-view";
@@ -216,6 +218,8 @@ constexpr Demo kDemos[] = {
     {kAttributes, &ShowToolDemo<kAttributes>},
     {kAttributesChange, &ShowToolDemo<kAttributesChange>},
     {kDateTime, &ShowToolDemo<kDateTime>},
+    {kTempFolders, &ShowToolDemo<kTempFolders>},
+    {kListOfFiles, &ShowToolDemo<kListOfFiles>},
 };
 
 LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -139,6 +139,7 @@
 
 // Message box (dialog 175): IDOK, IDCANCEL and IDNO are the buttons
 #define IDC_MESSAGE_TEXT 1150
+#define IDC_MESSAGE_ACTION 1151
 
 // Tools panel (dialog 237)
 #define IDC_TOOLS_ATTRIBUTES 1201
@@ -287,5 +288,32 @@
 #define IDC_DATE_HOUR_LABEL 1765
 #define IDC_DATE_MINUTE 1766
 #define IDC_DATE_MINUTE_LABEL 1767
+
+// Temporary folders (dialog 222); Close is IDCANCEL
+#define IDC_TEMP_LIST_LABEL 1800
+#define IDC_TEMP_LIST 1801
+#define IDC_TEMP_NOTE 1802
+#define IDC_TEMP_DESTROY 1803
+#define IDC_TEMP_UPDATE 1804
+#define IDC_TEMP_UPDATE_ALL 1805
+#define IDC_TEMP_CLEAR 1806
+#define IDC_TEMP_CLEAR_ALL 1807
+#define IDC_TEMP_BROWSE 1808
+#define IDC_TEMP_ADD 1809
+#define IDC_TEMP_REMOVE 1810
+#define IDC_TEMP_SCAN 1811
+
+// List of files (dialog 220): the tool target without its mode buttons, then the results file
+// and the two styles; Create List is IDOK, Close is IDCANCEL
+#define IDC_LIST_RESULTS_LABEL 1850
+#define IDC_LIST_RESULTS 1851
+#define IDC_LIST_CHANGE 1852
+#define IDC_LIST_VIEW 1853
+#define IDC_LIST_FILES_ONLY 1854
+#define IDC_LIST_RELATIVE 1855
+#define IDC_LIST_FILES_SAMPLE 1856
+#define IDC_LIST_FOLDER_BASED 1857
+#define IDC_LIST_EMPTY 1858
+#define IDC_LIST_FOLDER_SAMPLE 1859
 
 #endif  // QUARVEX_RES_RESOURCE_H

@@ -6,7 +6,7 @@
 #
 # WINDOW names a demo of demos/ToolkitDemo.cpp (default: message tools progress settings; also
 # editor, editor-view, browser and browser-tree, the two filter windows; attributes,
-# attributes-change and datetime, two file tools); a
+# attributes-change, datetime, temp-folders and list-of-files, the file tools); a
 # name the demo does not know is reported and skipped, a window that never shows fails the run. Builds the win64 preset first when
 # needed; QV_BUILD_DIR picks another build folder.
 set -euo pipefail

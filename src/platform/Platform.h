@@ -91,6 +91,13 @@ private:
 bool ReadWholeFile(const std::string& path, std::string* out);
 
 bool RemoveFile(const std::string& path);
+// True when `path` itself is a symbolic link (on Windows also a junction or another reparse
+// point), whatever it leads to.
+bool IsLink(const std::string& path);
+// Removes the link `path` itself, never what it leads to. (Under Wine the system's own delete
+// of a link to a file removes that file, so the link goes by the Linux call.) False when `path`
+// is no link or cannot be removed.
+bool RemoveLink(const std::string& path);
 // Replaces `target` by `source` in one step (the target may exist); false on failure, in
 // which case the target is untouched. A low-level step: saves go through ReplaceFileSafely.
 bool ReplaceFileWith(const std::string& source, const std::string& target);

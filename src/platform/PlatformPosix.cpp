@@ -209,6 +209,15 @@ void File::Close() {
     }
 }
 
+bool IsLink(const std::string& path) {
+    struct stat st;
+    return !path.empty() && ::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+}
+
+bool RemoveLink(const std::string& path) {
+    return IsLink(path) && ::unlink(path.c_str()) == 0;
+}
+
 bool RemoveFile(const std::string& path) {
     return !path.empty() && ::unlink(path.c_str()) == 0;
 }

@@ -22,21 +22,26 @@ std::string LowerAscii(std::string text) {
     return text;
 }
 
-enum class FileState { Gone, LinkToFolder, Deletable };
+enum class FileState { Gone, Stays, Link, Deletable };
 
-// Whether a file the measurement found is still there, and whether it is a link that leads to a
-// folder (a POSIX listing shows every link as a file): such a link stays, like a junction.
+// What becomes of a file the measurement found. A folder in its place now stays: a link to a
+// folder (POSIX listings, and the Linux listing under Wine, show every link as a file) is left
+// like a junction, and so is a folder swapped in meanwhile. A link to a file is removed as the
+// link itself, never handed to the shell: under Wine the shell's delete of a link removes the
+// file it leads to.
 FileState StateOf(const std::string& path) {
     const std::filesystem::path p(std::u8string(path.begin(), path.end()));
     std::error_code error;
-    const std::filesystem::file_status own = std::filesystem::symlink_status(p, error);
-    if (error || !std::filesystem::exists(own)) {
-        return FileState::Gone;
+    platform::DirEntry entry;
+    if ((platform::StatPath(path, &entry) && (entry.attributes & platform::kAttrDirectory) != 0) ||
+        std::filesystem::is_directory(std::filesystem::status(p, error))) {
+        return FileState::Stays;
     }
-    if (std::filesystem::is_symlink(own) && std::filesystem::is_directory(std::filesystem::status(p, error))) {
-        return FileState::LinkToFolder;
+    if (platform::IsLink(path)) {
+        return FileState::Link;
     }
-    return FileState::Deletable;
+    return std::filesystem::exists(std::filesystem::symlink_status(p, error)) ? FileState::Deletable
+                                                                              : FileState::Gone;
 }
 
 bool IsSeparator(char c) {
@@ -160,27 +165,40 @@ ClearOutcome ClearTempFolder(const std::string& folder, const DeleteFilesFn& del
         return ClearOutcome::Missing;
     }
     std::vector<std::string> existing;
+    std::vector<std::string> links;
     std::int64_t vanished = 0;
     for (const TempItem& item : before.items) {
         if (item.folder) {
             continue;
         }
-        const FileState state = StateOf(item.path);
-        if (state == FileState::Deletable) {
-            existing.push_back(item.path);
-        } else if (state == FileState::Gone) {
-            ++vanished;
+        switch (StateOf(item.path)) {
+            case FileState::Deletable:
+                existing.push_back(item.path);
+                break;
+            case FileState::Link:
+                links.push_back(item.path);
+                break;
+            case FileState::Gone:
+                ++vanished;
+                break;
+            case FileState::Stays:
+                break;
         }
     }
-    if (existing.empty() && vanished == 0) {  // no files, or only links to folders
+    if (existing.empty() && links.empty() && vanished == 0) {  // no files, or only links to folders
         *after = std::move(before);
         return ClearOutcome::NothingToDo;
     }
-    if (existing.empty()) {
+    if (existing.empty() && links.empty()) {
         MeasureTempFolder(folder, after);
         return ClearOutcome::NoneExisted;
     }
-    const bool deleted = deleteFiles(existing);
+    // A link holds no data of its own, so it goes for good even when the files go to the
+    // recycle bin.
+    bool deleted = existing.empty() || deleteFiles(existing);
+    for (const std::string& link : links) {
+        deleted = platform::RemoveLink(link) && deleted;
+    }
     if (deleted) {
         // Inner folders come after their parents: from the last, so only emptied ones go.
         for (auto it = before.items.rbegin(); it != before.items.rend(); ++it) {

@@ -70,10 +70,19 @@ SIZE MeasureText(HWND control, const std::string& text, int widthLimit) {
     return {rect.right - rect.left, rect.bottom - rect.top};
 }
 
+// The buttons of the row: the type's answers, then the action button when there is one.
+std::vector<MessageButton> RowButtons(int type, const MessageAction* action) {
+    std::vector<MessageButton> buttons = MessageButtons(type);
+    if (action != nullptr) {
+        buttons.push_back({IDC_MESSAGE_ACTION, action->label.c_str(), 0});
+    }
+    return buttons;
+}
+
 // Hides the buttons the type does not use, labels the others and makes the first the default.
-void SetUpButtons(MCMain* module, HWND dialog, int type) {
-    const std::vector<MessageButton> buttons = MessageButtons(type);
-    for (int id : {IDOK, IDCANCEL, IDNO}) {
+void SetUpButtons(MCMain* module, HWND dialog, int type, const MessageAction* action) {
+    const std::vector<MessageButton> buttons = RowButtons(type, action);
+    for (int id : {IDOK, IDCANCEL, IDNO, IDC_MESSAGE_ACTION}) {
         ShowWindow(GetDlgItem(dialog, id), SW_HIDE);
     }
     for (const MessageButton& button : buttons) {
@@ -93,7 +102,7 @@ void SetUpButtons(MCMain* module, HWND dialog, int type) {
 }
 
 // Sizes the box to its text and its button row, then centres it on its parent (or the screen).
-void LayOut(HWND dialog, const std::string& text, int type) {
+void LayOut(HWND dialog, const std::string& text, int type, const MessageAction* action) {
     HWND textControl = GetDlgItem(dialog, IDC_MESSAGE_TEXT);
     const RECT buttonRect = ChildRect(dialog, IDOK);
     const RECT textRect = ChildRect(dialog, IDC_MESSAGE_TEXT);
@@ -107,7 +116,7 @@ void LayOut(HWND dialog, const std::string& text, int type) {
     RECT workArea = {};
     SystemParametersInfoA(SPI_GETWORKAREA, 0, &workArea, 0);
     const SIZE textSize = MeasureText(textControl, text, (workArea.right - workArea.left) * 3 / 4);
-    const std::vector<MessageButton> buttons = MessageButtons(type);
+    const std::vector<MessageButton> buttons = RowButtons(type, action);
     const int count = static_cast<int>(buttons.size());
     const int rowWidth = count * buttonWidth + (count - 1) * buttonGap;
     const int clientWidth = std::max<int>(textSize.cx, rowWidth) + 2 * margin;
@@ -141,7 +150,8 @@ void LayOut(HWND dialog, const std::string& text, int type) {
 // that gives an answer.
 class MessageDialog : public DialogBase {
   public:
-    MessageDialog(MCMain* module, const ModalShown& shown) : m_module(module), m_shown(shown) {}
+    MessageDialog(MCMain* module, const ModalShown& shown, const MessageAction* action)
+        : m_module(module), m_shown(shown), m_action(action) {}
 
     INT_PTR Run(HWND parent) {
         return RunModal(GetModuleHandleA(nullptr), IDD_MESSAGE_BOX, parent, ModalKind::Message);
@@ -155,11 +165,15 @@ class MessageDialog : public DialogBase {
             SendMessageA(textControl, WM_SETFONT, reinterpret_cast<WPARAM>(m_module->GetFont(kTextFont)), FALSE);
         }
         SetWindowTextA(textControl, m_shown.displayed.c_str());
-        SetUpButtons(m_module, Handle(), m_shown.type);
-        LayOut(Handle(), m_shown.displayed, m_shown.type);
+        SetUpButtons(m_module, Handle(), m_shown.type, m_action);
+        LayOut(Handle(), m_shown.displayed, m_shown.type, m_action);
         return false;  // the focus went to the first button
     }
     bool OnCommand(int id, int code) override {
+        if (id == IDC_MESSAGE_ACTION && code == BN_CLICKED && m_action != nullptr && m_action->run) {
+            m_action->run();
+            return true;
+        }
         const int answer = MessageAnswer(m_shown.type, id);
         if (answer != 0 && code == BN_CLICKED) {  // buttons, Enter and Escape
             End(answer);
@@ -169,6 +183,7 @@ class MessageDialog : public DialogBase {
 
     MCMain* m_module;
     const ModalShown& m_shown;
+    const MessageAction* m_action;
 };
 
 // The system's box, for when dialog 175 cannot be shown (no resources linked in).
@@ -224,6 +239,12 @@ int MessageAnswer(int type, int commandId) {
 }
 
 int ShowMessage(MCMain* module, HWND parent, const char* text, const char* caption, int type) {
+    return ShowMessage(module, parent, text, caption, type, MessageAction{});
+}
+
+int ShowMessage(MCMain* module, HWND parent, const char* text, const char* caption, int type,
+                const MessageAction& action) {
+    const MessageAction* withAction = action.label.empty() ? nullptr : &action;
     ModalShown shown;
     shown.kind = ModalKind::Message;
     shown.text = text != nullptr ? text : "";
@@ -234,9 +255,10 @@ int ShowMessage(MCMain* module, HWND parent, const char* text, const char* capti
         shown.title = module != nullptr && !module->Title().empty() ? module->Title() : std::string(kAppTitle);
     }
     shown.type = NormalisedType(type);
+    shown.action = action.label;
     shown.scripted = ModalSeam::Get().TakeAnswer(&shown.answer);
     if (!shown.scripted) {
-        const INT_PTR answer = MessageDialog(module, shown).Run(parent);
+        const INT_PTR answer = MessageDialog(module, shown, withAction).Run(parent);
         shown.answer.result =
             answer > 0 ? static_cast<int>(answer) : ShowSystemBox(parent, shown.displayed, shown.title, shown.type);
     }

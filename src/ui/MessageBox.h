@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,15 @@ inline constexpr int kAnswerNo = IDNO;
 // module shows plain controls and the application title. A type other than 1, 3 or 4 shows
 // type 0. The box goes through the modal seam (ModalSeam.h).
 int ShowMessage(MCMain* module, HWND parent, const char* text, const char* caption, int type);
+
+// A button after the answers that acts without closing the box (the "Browse" of a question
+// about a folder). The seam logs its label with the box.
+struct MessageAction {
+    std::string label;
+    std::function<void()> run;
+};
+int ShowMessage(MCMain* module, HWND parent, const char* text, const char* caption, int type,
+                const MessageAction& action);
 
 // The text as the box shows it: when every line is shorter than 76 characters, the first line
 // gets (80 - its length) / 2 blanks before and after it. Lines end at '\n' (a '\r' before it is

@@ -26,6 +26,8 @@ enum class ModalKind {
     About,
     FilterEditor,
     FilterBrowser,
+    TemporaryFolders,
+    ListOfFiles,
     Notes,
     Comparison,
     DragOut,
@@ -68,6 +70,7 @@ struct ModalShown {
     std::string filterDescription;
     std::string filterMask;
     std::string extension;
+    std::string action;  // Message: the label of its action button, if it has one
     int type = 0;
     ModalAnswer answer;
     bool scripted = false;  // answered from the queue: no window showed
@@ -78,9 +81,10 @@ struct ModalShown {
 // of run. A queued answer is taken by the next message box or shell dialog instead of showing
 // it; with none queued the real window shows. The hooks run with or without recording: `up` on
 // the window's thread from inside its modal loop once a real message box, settings dialog,
-// progress window, About box, filter editor, filtered files browser, notes or comparison dialog is
-// up; `text` on the thread that changed it whenever the progress window shows a new text. (The
-// shell's own dialogs show no hook: tests answer them from the queue, or from another thread.)
+// progress window, About box, filter editor, filtered files browser, notes or comparison dialog
+// or file tool is up; `text` on the thread that changed it whenever the progress window shows a
+// new text. (The shell's own dialogs show no hook: tests answer them from the queue, or from
+// another thread.)
 class ModalSeam {
   public:
     using UpHook = std::function<void(HWND window, ModalKind kind)>;

@@ -70,6 +70,7 @@ MainShell::MainShell() : m_programFolder(platform::ProgramFolder()) {
         tools::ToolStart start;
         start.path = startPath;
         start.explore = m_settings != nullptr && m_settings->GetValue("common:browse") != 0;
+        start.settings = m_settings != nullptr ? m_settings->Document() : nullptr;
         tools::OpenFileTool(owner, this, toolCommand, start);
     };
 }

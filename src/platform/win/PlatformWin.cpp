@@ -289,6 +289,35 @@ void File::Close() {
     }
 }
 
+bool IsLink(const std::string& path) {
+    if (path.empty()) {
+        return false;
+    }
+    if (wine::Available()) {
+        const std::string linuxPath = wine::LinuxPathOf(FromWide(FullWidePath(ToWide(path)).c_str()));
+        detail::UnixStat st;
+        constexpr std::uint32_t kUnixLink = 0120000;
+        return !linuxPath.empty() && wine::StatAt(wine::kCurrentFolder, linuxPath.c_str(), &st) == 0 &&
+               (st.mode & detail::kUnixTypeMask) == kUnixLink;
+    }
+    const DWORD attributes = GetFileAttributesW(WidePath(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+}
+
+bool RemoveLink(const std::string& path) {
+    if (!IsLink(path)) {
+        return false;
+    }
+    if (wine::Available()) {
+        const std::string linuxPath = wine::LinuxPathOf(FromWide(FullWidePath(ToWide(path)).c_str()));
+        return wine::UnlinkAt(wine::kCurrentFolder, linuxPath.c_str()) == 0;
+    }
+    // Windows removes a link itself, a folder link or junction as a folder.
+    const DWORD attributes = GetFileAttributesW(WidePath(path).c_str());
+    return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? RemoveDirectoryW(WidePath(path).c_str()) != 0
+                                                       : DeleteFileW(WidePath(path).c_str()) != 0;
+}
+
 bool RemoveFile(const std::string& path) {
     return !path.empty() && DeleteFileW(WidePath(path).c_str()) != 0;
 }

@@ -32,6 +32,7 @@ constexpr long long kFstat = 5;
 constexpr long long kGetdents64 = 217;
 constexpr long long kOpenat = 257;
 constexpr long long kNewfstatat = 262;
+constexpr long long kUnlinkat = 263;
 constexpr long long kFaccessat = 269;
 
 constexpr long long kReadOnly = 0;
@@ -161,6 +162,10 @@ std::string WindowsPathOf(const std::string& linuxPath) {
 long long OpenFolder(int folder, const char* name, bool followLink) {
     const long long flags = kReadOnly | kDirectory | kCloseOnExec | (followLink ? 0 : kNoFollow);
     return LinuxCall(kOpenat, folder, Address(name), flags);
+}
+
+long long UnlinkAt(int folder, const char* name) {
+    return LinuxCall(kUnlinkat, folder, Address(name), 0);
 }
 
 long long Close(int fd) {

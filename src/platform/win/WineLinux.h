@@ -30,6 +30,7 @@ long long ReadEntries(int fd, void* buffer, std::size_t size);          // getde
 long long StatAt(int folder, const char* name, detail::UnixStat* out);  // the link itself
 long long StatOpen(int fd, detail::UnixStat* out);
 long long CanSearch(int folder, const char* name);  // 0 when the folder may be entered
+long long UnlinkAt(int folder, const char* name);   // a file or link, never a folder
 
 // The Windows error code that stands for a Linux error number (for ErrorText).
 int WindowsErrorOf(long long linuxError);

@@ -7,17 +7,20 @@
 
 #include <string>
 
+#include "attr/AttrTree.h"
+
 namespace qv::ui {
 class MCMain;
 }
 
 namespace qv::tools {
 
-// What a tool is opened with: the start path (empty for none) and whether "Browse" shows an
-// Explorer window.
+// What a tool is opened with: the start path (empty for none), whether "Browse" shows an
+// Explorer window, and the settings document whose list of temporary folders that tool keeps.
 struct ToolStart {
     std::string path;
     bool explore = false;
+    AttrNode* settings = nullptr;
 };
 
 // Each runs its dialog modally over `owner` (`ui` restyles it; null shows plain controls); the

@@ -2,6 +2,8 @@
 #include "tools/win/ToolCommands.h"
 
 #include "app/CommandIds.h"
+#include "tools/win/ListOfFilesDialog.h"
+#include "tools/win/TempFoldersDialog.h"
 
 namespace qv::tools {
 
@@ -13,8 +15,17 @@ void OpenFileTool(HWND owner, ui::MCMain* ui, int toolCommand, const ToolStart& 
         case cmd::kToolDateTime:
             ShowFileDateTimeTool(owner, ui, start);
             break;
-        case cmd::kToolListOfFiles:  // the list of files dialog (220) opens here
-        case cmd::kToolTemporaryFolders:  // the temporary folders dialog (222) opens here
+        case cmd::kToolListOfFiles:
+            ShowListOfFiles(owner, ui, start.path, start.explore);
+            break;
+        case cmd::kToolTemporaryFolders: {
+            TempFoldersSource source;
+            source.settings = start.settings;
+            source.startPath = start.path;
+            source.explore = start.explore;
+            ShowTemporaryFolders(owner, ui, source);
+            break;
+        }
         default:
             break;
     }

@@ -498,7 +498,12 @@ TEST_F(AppTest, ToolCommandsOpenTheirDialogsOnTheStartPath) {
     SelectItem(test::Child(Shell().ReportAt(0)->Root(), "beta"));
     std::vector<std::pair<ModalKind, std::string>> opened;
     ModalSeam::Get().OnWindowUp([&](HWND dialog, ModalKind kind) {
-        if (kind == ModalKind::FileAttributes || kind == ModalKind::FileDateTime) {
+        if (kind == ModalKind::TemporaryFolders) {
+            test::PumpPending();  // the start path is added once the window is up
+            HWND list = GetDlgItem(dialog, IDC_TEMP_LIST);
+            opened.emplace_back(kind, test::ListCell(list, ListView_GetItemCount(list) - 1, 0));
+            SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+        } else if (kind != ModalKind::Message) {
             opened.emplace_back(kind, test::TextOf(GetDlgItem(dialog, IDC_TARGET_PATH)));
             SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
         }
@@ -506,8 +511,18 @@ TEST_F(AppTest, ToolCommandsOpenTheirDialogsOnTheStartPath) {
     Command(cmd::kToolAttributes);
     SendMessageA(GetDlgItem(Shell().Tools()->Window(), IDC_TOOLS_DATE_TIME), WM_DROPFILES,
                  reinterpret_cast<WPARAM>(test::MakeDrop({Data("Zeta/z.htm")})), 0);
+    Command(cmd::kToolListOfFiles);
+    SendMessageA(GetDlgItem(Shell().Tools()->Window(), IDC_TOOLS_TEMP_FOLDERS), WM_DROPFILES,
+                 reinterpret_cast<WPARAM>(test::MakeDrop({Data("gamma")})), 0);
     EXPECT_EQ(opened, (std::vector<std::pair<ModalKind, std::string>>{{ModalKind::FileAttributes, Data("beta")},
-                                                                       {ModalKind::FileDateTime, Data("Zeta/z.htm")}}));
+                                                                       {ModalKind::FileDateTime, Data("Zeta/z.htm")},
+                                                                       {ModalKind::ListOfFiles, Data("beta")},
+                                                                       {ModalKind::TemporaryFolders, Data("gamma")}}));
+    // The list the tool closed with is the settings' list.
+    AttrNode* stored = FindPath(Shell().SettingsDocument()->Document(), "options:temporary");
+    ASSERT_NE(stored, nullptr);
+    ASSERT_NE(stored->lastChild, nullptr);
+    EXPECT_EQ(std::string(stored->lastChild->desc), Data("gamma"));
 }
 
 TEST_F(AppTest, HelpOpensThePageAndOptionsTheSettingsDialog) {
