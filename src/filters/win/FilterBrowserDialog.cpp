@@ -19,6 +19,7 @@
 #include "ui/MessageBox.h"
 #include "ui/ModalSeam.h"
 #include "ui/StyledControls.h"
+#include "ui/WaitCursor.h"
 #include "view/FilterBrowserModel.h"
 #include "view/Formatters.h"
 
@@ -72,18 +73,6 @@ std::vector<int> SelectedRows(HWND list) {
     }
     return rows;
 }
-
-// Shows the wait cursor for its lifetime.
-class WaitCursor {
-  public:
-    WaitCursor() : m_previous(SetCursor(LoadCursor(nullptr, IDC_WAIT))) {}
-    ~WaitCursor() { SetCursor(m_previous); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-
-  private:
-    HCURSOR m_previous;
-};
 
 class FilterBrowserDialog : public ui::DialogBase, public BrowserHost {
   public:
@@ -165,7 +154,7 @@ bool FilterBrowserDialog::Build() {
     if (report == nullptr) {
         return false;
     }
-    WaitCursor wait;
+    ui::WaitCursor wait;
     const char* rootPath = ReadText(report->Root(), ALC);
     m_model.SetDestroy(m_source.destroy);
     return m_model.Open(&report->Filters(), m_source.filterId, m_source.start, report->Policy(),
@@ -283,7 +272,7 @@ void FilterBrowserDialog::MakeCurrent(int entry) {
         return;
     }
     if (entry != m_current || !m_model.Entry(entry).scanned) {
-        WaitCursor wait;
+        ui::WaitCursor wait;
         m_current = entry;
         m_model.EnsureScanned(entry);
         InvalidateRect(m_folderList, nullptr, FALSE);  // its figures now come from the scan
@@ -460,7 +449,7 @@ void FilterBrowserDialog::RunTreeCommand(int command, int folder) {
         }
         return order;
     };
-    WaitCursor wait;
+    ui::WaitCursor wait;
     switch (command) {
         case ID_TREE_COLLAPSE:
             for (const int each : below(true)) {
@@ -534,7 +523,7 @@ void FilterBrowserDialog::OpenFiles() {
 
 void FilterBrowserDialog::Rescan() {
     {
-        WaitCursor wait;
+        ui::WaitCursor wait;
         m_model.RescanAll();
     }
     InvalidateRect(m_folderList, nullptr, FALSE);

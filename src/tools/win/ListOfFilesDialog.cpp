@@ -10,6 +10,7 @@
 #include "ui/DialogBase.h"
 #include "ui/MCMain.h"
 #include "ui/StyledControls.h"
+#include "ui/WaitCursor.h"
 
 namespace qv {
 
@@ -30,18 +31,6 @@ ListMemory g_memory;
 bool Checked(HWND dialog, int id) {
     return IsDlgButtonChecked(dialog, id) == BST_CHECKED;
 }
-
-// Shows the wait cursor for its lifetime.
-class WaitCursor {
-  public:
-    WaitCursor() : m_previous(SetCursor(LoadCursor(nullptr, IDC_WAIT))) {}
-    ~WaitCursor() { SetCursor(m_previous); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-
-  private:
-    HCURSOR m_previous;
-};
 
 class ListOfFilesDialog : public ui::DialogBase {
   public:
@@ -164,7 +153,7 @@ void ListOfFilesDialog::CreateList() {
     std::int64_t files = 0;
     tools::ListOutcome outcome;
     {
-        WaitCursor wait;
+        ui::WaitCursor wait;
         outcome = tools::CreateFileList(folder, g_memory.resultsFile, options, &files);
     }
     const std::string text = tools::ListResultText(outcome, files, g_memory.resultsFile);

@@ -16,6 +16,7 @@
 #include "ui/MCMain.h"
 #include "ui/MessageBox.h"
 #include "ui/StyledControls.h"
+#include "ui/WaitCursor.h"
 
 namespace qv {
 
@@ -42,18 +43,6 @@ constexpr ControlTip kButtons[] = {
     {IDC_TEMP_REMOVE, "Remove temporary folder from list"},
     {IDC_TEMP_SCAN, "Scan drive or folder for temporary sub-folders"},
     {IDCANCEL, "Close dialog"},
-};
-
-// Shows the wait cursor for its lifetime.
-class WaitCursor {
-  public:
-    WaitCursor() : m_previous(SetCursor(LoadCursor(nullptr, IDC_WAIT))) {}
-    ~WaitCursor() { SetCursor(m_previous); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-
-  private:
-    HCURSOR m_previous;
 };
 
 // The folder that holds `path`, without a trailing separator (a drive root keeps its own).
@@ -266,7 +255,7 @@ void TempFoldersDialog::Remove() {
 }
 
 void TempFoldersDialog::Measure(bool all) {
-    WaitCursor wait;
+    ui::WaitCursor wait;
     const std::vector<int> entries = all ? m_list.Listed() : std::vector<int>{Current()};
     for (const int entry : entries) {
         if (entry >= 0) {
@@ -307,7 +296,7 @@ void TempFoldersDialog::Clear(int entry, bool all) {
 }
 
 void TempFoldersDialog::ClearAll() {
-    WaitCursor wait;
+    ui::WaitCursor wait;
     for (const int entry : m_list.Listed()) {
         Clear(entry, true);
     }
@@ -320,7 +309,7 @@ void TempFoldersDialog::Scan() {
         return;
     }
     {
-        WaitCursor wait;
+        ui::WaitCursor wait;
         tools::ScanForTemporary(
             folder, [this](const std::string& path) { return m_list.Find(path) >= 0; },
             [this](const std::string& path) {
@@ -364,7 +353,7 @@ bool TempFoldersDialog::OnCommand(int id, int code) {
             Measure(id == IDC_TEMP_UPDATE_ALL);
             break;
         case IDC_TEMP_CLEAR: {
-            WaitCursor wait;
+            ui::WaitCursor wait;
             Clear(current, false);
             break;
         }
