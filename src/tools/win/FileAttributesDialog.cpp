@@ -6,6 +6,7 @@
 #include "tools/FileTools.h"
 #include "tools/ToolRun.h"
 #include "tools/win/FileToolDialogs.h"
+#include "tools/win/TargetDialog.h"
 #include "tools/win/ToolTarget.h"
 #include "ui/DialogBase.h"
 #include "ui/MCMain.h"
@@ -37,15 +38,9 @@ int Selection(HWND dialog, int id) {
     return index == CB_ERR ? 0 : static_cast<int>(index);
 }
 
-class FileAttributesDialog : public ui::DialogBase {
+class FileAttributesDialog : public TargetDialog {
   public:
-    FileAttributesDialog(ui::MCMain* ui, const ToolStart& start)
-        : m_ui(ui), m_start(start), m_target(ui, &g_target, false, "Choose file or folder") {}
-
-    void Run(HWND owner) {
-        const HINSTANCE instance = m_ui != nullptr ? m_ui->Instance() : GetModuleHandleA(nullptr);
-        RunModal(instance, IDD_FILE_ATTRIBUTES, owner, ui::ModalKind::FileAttributes);
-    }
+    FileAttributesDialog(ui::MCMain* ui, const ToolStart& start) : TargetDialog(ui, start, &g_target) {}
 
   private:
     bool OnInit() override {
@@ -129,37 +124,23 @@ class FileAttributesDialog : public ui::DialogBase {
         m_target.UpdateStates();
     }
 
-    bool OnCommand(int id, int code) override {
-        if (id == IDC_ATTR_ACTION) {
-            if (code == CBN_SELCHANGE) {
-                ShowActionControls();
-            }
-            return true;
+    bool OnToolCommand(int id, int code) override {
+        if (id != IDC_ATTR_ACTION) {
+            return false;
         }
-        if (m_target.OnCommand(id, code)) {
-            return true;
+        if (code == CBN_SELCHANGE) {
+            ShowActionControls();
         }
-        return DialogBase::OnCommand(id, code);
+        return true;
     }
     void OnOK() override { Apply(); }
-    void OnCancel() override {
-        m_target.Detach();
-        End(IDCANCEL);
-    }
-    INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
-        return m_target.OnMessage(message, wParam, lParam) ? TRUE : FALSE;
-    }
-
-    ui::MCMain* m_ui;
-    ToolStart m_start;
-    ToolTarget m_target;
 };
 
 }  // namespace
 
 void ShowFileAttributesTool(HWND owner, ui::MCMain* ui, const ToolStart& start) {
     FileAttributesDialog dialog(ui, start);
-    dialog.Run(owner);
+    dialog.Run(owner, IDD_FILE_ATTRIBUTES, ui::ModalKind::FileAttributes);
 }
 
 }  // namespace qv::tools

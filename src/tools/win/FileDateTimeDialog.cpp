@@ -7,6 +7,7 @@
 #include "tools/FileTools.h"
 #include "tools/ToolRun.h"
 #include "tools/win/FileToolDialogs.h"
+#include "tools/win/TargetDialog.h"
 #include "tools/win/ToolTarget.h"
 #include "ui/DialogBase.h"
 #include "ui/MCMain.h"
@@ -46,15 +47,9 @@ platform::LocalTime Today() {
     return today;
 }
 
-class FileDateTimeDialog : public ui::DialogBase {
+class FileDateTimeDialog : public TargetDialog {
   public:
-    FileDateTimeDialog(ui::MCMain* ui, const ToolStart& start)
-        : m_ui(ui), m_start(start), m_target(ui, &g_target, false, "Choose file or folder") {}
-
-    void Run(HWND owner) {
-        const HINSTANCE instance = m_ui != nullptr ? m_ui->Instance() : GetModuleHandleA(nullptr);
-        RunModal(instance, IDD_FILE_DATE_TIME, owner, ui::ModalKind::FileDateTime);
-    }
+    FileDateTimeDialog(ui::MCMain* ui, const ToolStart& start) : TargetDialog(ui, start, &g_target) {}
 
   private:
     bool OnInit() override {
@@ -118,35 +113,21 @@ class FileDateTimeDialog : public ui::DialogBase {
         m_target.UpdateStates();
     }
 
-    bool OnCommand(int id, int code) override {
+    bool OnToolCommand(int id, int code) override {
         if ((id == IDC_DATE_CHANGE_DATE || id == IDC_DATE_CHANGE_TIME) && code == BN_CLICKED) {
             m_target.UpdateStates();
             return true;
         }
-        if (m_target.OnCommand(id, code)) {
-            return true;
-        }
-        return DialogBase::OnCommand(id, code);
+        return false;
     }
     void OnOK() override { Apply(); }
-    void OnCancel() override {
-        m_target.Detach();
-        End(IDCANCEL);
-    }
-    INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
-        return m_target.OnMessage(message, wParam, lParam) ? TRUE : FALSE;
-    }
-
-    ui::MCMain* m_ui;
-    ToolStart m_start;
-    ToolTarget m_target;
 };
 
 }  // namespace
 
 void ShowFileDateTimeTool(HWND owner, ui::MCMain* ui, const ToolStart& start) {
     FileDateTimeDialog dialog(ui, start);
-    dialog.Run(owner);
+    dialog.Run(owner, IDD_FILE_DATE_TIME, ui::ModalKind::FileDateTime);
 }
 
 }  // namespace qv::tools
