@@ -269,63 +269,6 @@ TEST_F(ShellTest, DataObjectOffersAndRendersBothFormats) {
     EXPECT_EQ(data->Release(), 0u);
 }
 
-TEST_F(ShellTest, FormatEnumeratorWalksTheStoredFormats) {
-    PathListProvider provider{PathList()};
-    CImpIDataObject* data = CreateDragDataObject(&provider);
-    IEnumFORMATETC* formats = nullptr;
-    EXPECT_EQ(data->EnumFormatEtc(DATADIR_SET, &formats), E_NOTIMPL);
-    ASSERT_EQ(data->EnumFormatEtc(DATADIR_GET, &formats), S_OK);
-
-    FORMATETC got[4] = {};
-    ULONG fetched = 0;
-    EXPECT_EQ(formats->Next(4, got, &fetched), S_FALSE);
-    ASSERT_EQ(fetched, 2u);
-    EXPECT_EQ(got[0].cfFormat, CF_HDROP);
-    EXPECT_EQ(got[1].cfFormat, IdListArrayFormat());
-
-    EXPECT_EQ(formats->Reset(), S_OK);
-    EXPECT_EQ(formats->Skip(1), S_OK);
-    IEnumFORMATETC* clone = nullptr;
-    ASSERT_EQ(formats->Clone(&clone), S_OK);  // the clone starts at the same place
-    EXPECT_EQ(clone->Next(1, got, nullptr), S_OK);
-    EXPECT_EQ(got[0].cfFormat, IdListArrayFormat());
-    EXPECT_EQ(clone->Release(), 0u);
-    EXPECT_EQ(formats->Release(), 0u);
-    data->Release();
-}
-
-TEST_F(ShellTest, DataObjectStoresAtMostFiveFormats) {
-    CImpIDataObject* data = CreateDragDataObject(nullptr);
-    STGMEDIUM medium = {};
-    medium.tymed = TYMED_HGLOBAL;
-    for (UINT format : {static_cast<UINT>(CF_TEXT), static_cast<UINT>(CF_BITMAP), static_cast<UINT>(CF_DIB)}) {
-        FORMATETC description = Format(format);
-        EXPECT_EQ(data->SetData(&description, &medium, FALSE), S_OK) << format;
-    }
-    FORMATETC sixth = Format(CF_OEMTEXT);
-    EXPECT_EQ(data->SetData(&sixth, &medium, FALSE), E_OUTOFMEMORY);
-    FORMATETC again = Format(CF_TEXT, DVASPECT_CONTENT, TYMED_ISTREAM);  // replaces the CF_TEXT entry
-    EXPECT_EQ(data->SetData(&again, &medium, FALSE), S_OK);
-    FORMATETC oldText = Format(CF_TEXT);
-    EXPECT_EQ(data->QueryGetData(&oldText), DV_E_FORMATETC);
-    FORMATETC newText = Format(CF_TEXT, DVASPECT_CONTENT, TYMED_ISTREAM);
-    EXPECT_EQ(data->QueryGetData(&newText), S_OK);
-    // Without a provider nothing renders.
-    FORMATETC hdrop = Format(CF_HDROP);
-    EXPECT_NE(data->GetData(&hdrop, &medium), S_OK);
-    data->Release();
-}
-
-TEST_F(ShellTest, DropSourceFollowsEscapeAndTheLeftButton) {
-    auto* source = new CDropSource;
-    EXPECT_EQ(source->QueryContinueDrag(TRUE, MK_LBUTTON), DRAGDROP_S_CANCEL);
-    EXPECT_EQ(source->QueryContinueDrag(FALSE, 0), DRAGDROP_S_DROP);
-    EXPECT_EQ(source->QueryContinueDrag(FALSE, MK_RBUTTON), DRAGDROP_S_DROP);
-    EXPECT_EQ(source->QueryContinueDrag(FALSE, MK_LBUTTON), S_OK);
-    EXPECT_EQ(source->GiveFeedback(DROPEFFECT_COPY), DRAGDROP_S_USEDEFAULTCURSORS);
-    EXPECT_EQ(source->Release(), 0u);
-}
-
 TEST_F(ShellTest, DroppedFilesArriveInDropOrder) {
     PathList paths;
     paths.Add("C:\\b\\second.txt");
