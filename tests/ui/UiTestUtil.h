@@ -113,6 +113,19 @@ inline std::string TipOf(HWND toolTip, HWND owner, HWND control) {
     return buffer;
 }
 
+// Clicks button `id` as the user would: a disabled one ignores it.
+inline void ClickButton(HWND dialog, int id) {
+    SendMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0);
+}
+
+inline bool Enabled(HWND dialog, int id) {
+    return IsWindowEnabled(GetDlgItem(dialog, id)) != FALSE;
+}
+
+inline bool Visible(HWND dialog, int id) {
+    return (GetWindowLongPtrA(GetDlgItem(dialog, id), GWL_STYLE) & WS_VISIBLE) != 0;
+}
+
 // Sends `dialog` the command a click of its control `id` sends.
 inline void PressButton(HWND dialog, int id) {
     SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));

@@ -17,6 +17,8 @@
 namespace qv {
 namespace {
 
+using test::ClickButton;
+using test::Enabled;
 using test::ScratchDir;
 using test::ChooseEntry;
 using test::ChosenEntry;
@@ -25,15 +27,6 @@ using test::TextOf;
 
 bool Checked(HWND dialog, int id) {
     return IsDlgButtonChecked(dialog, id) == BST_CHECKED;
-}
-
-bool Enabled(HWND dialog, int id) {
-    return IsWindowEnabled(GetDlgItem(dialog, id)) != FALSE;
-}
-
-// Clicks a button as the user would: a disabled one ignores it.
-void Click(HWND dialog, int id) {
-    SendMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0);
 }
 
 std::string DocumentText(const Settings& settings) {
@@ -84,7 +77,7 @@ TEST_F(SettingsDialogTest, OkWritesEveryControlAndReopeningShowsIt) {
         for (int id :
              {IDC_SETTINGS_TOOLTIPS, IDC_SETTINGS_TREE_SIZE, IDC_SETTINGS_TREE_PRECISE, IDC_SETTINGS_TREE_CREATED,
               IDC_SETTINGS_TREE_ACCESS, IDC_SETTINGS_TREE_NOTES, IDC_SETTINGS_TREE_ICON}) {
-            Click(dialog, id);
+            ClickButton(dialog, id);
         }
         ChooseEntry(dialog, IDC_SETTINGS_BROWSE, "Explorer window");
         ChooseEntry(dialog, IDC_SETTINGS_DESTROY, "Destroys files permanently");
@@ -134,7 +127,7 @@ TEST_F(SettingsDialogTest, CancelChangesNothing) {
     int applied = 0;
     m_settings->SetApplyHook([&](const AppliedSettings&) { ++applied; });
     EXPECT_FALSE(RunDialog([&](HWND dialog) {
-        Click(dialog, IDC_SETTINGS_TOOLTIPS);
+        ClickButton(dialog, IDC_SETTINGS_TOOLTIPS);
         ChooseEntry(dialog, IDC_SETTINGS_CLUSTER, "512");
         SetDlgItemTextA(dialog, IDC_SETTINGS_SIZE, "0");
         PressButton(dialog, IDCANCEL);
@@ -149,10 +142,10 @@ TEST_F(SettingsDialogTest, CancelChangesNothing) {
 TEST_F(SettingsDialogTest, EnableRulesOfOneHundredthAndBuiltIn) {
     RunDialog([&](HWND dialog) {
         EXPECT_TRUE(Enabled(dialog, IDC_SETTINGS_TREE_PRECISE));
-        Click(dialog, IDC_SETTINGS_TREE_PERCENT);  // off
+        ClickButton(dialog, IDC_SETTINGS_TREE_PERCENT);  // off
         EXPECT_FALSE(Enabled(dialog, IDC_SETTINGS_TREE_PRECISE));
         EXPECT_FALSE(Enabled(dialog, IDC_SETTINGS_CHOOSE_FILTER));
-        Click(dialog, IDC_SETTINGS_BUILT_IN);  // off: a filter file may be chosen
+        ClickButton(dialog, IDC_SETTINGS_BUILT_IN);  // off: a filter file may be chosen
         EXPECT_TRUE(Enabled(dialog, IDC_SETTINGS_FILTER_FILE));
         EXPECT_TRUE(Enabled(dialog, IDC_SETTINGS_CHOOSE_FILTER));
         PressButton(dialog, IDCANCEL);
@@ -188,9 +181,9 @@ TEST_F(SettingsDialogTest, ChosenFilterFileIsShownRelativeInsideTheProgramFolder
     ui::ModalSeam::Get().QueueAnswer(ui::ModalAnswer::Choose(inside));
     std::vector<std::string> shown;
     RunDialog([&](HWND dialog) {
-        Click(dialog, IDC_SETTINGS_BUILT_IN);
+        ClickButton(dialog, IDC_SETTINGS_BUILT_IN);
         for (int i = 0; i < 2; ++i) {
-            Click(dialog, IDC_SETTINGS_CHOOSE_FILTER);
+            ClickButton(dialog, IDC_SETTINGS_CHOOSE_FILTER);
             shown.push_back(TextOf(GetDlgItem(dialog, IDC_SETTINGS_FILTER_FILE)));
         }
         PressButton(dialog, IDOK);

@@ -23,6 +23,9 @@
 namespace qv {
 namespace {
 
+using test::Enabled;
+using test::PressButton;
+
 using test::ShownOf;
 using ui::ModalAnswer;
 using ui::ModalKind;
@@ -47,14 +50,6 @@ void Notify(HWND dialog, int listId, UINT code) {
     note.hdr.code = code;
     note.iItem = ListView_GetNextItem(note.hdr.hwndFrom, -1, LVNI_SELECTED);
     SendMessageA(dialog, WM_NOTIFY, static_cast<WPARAM>(listId), reinterpret_cast<LPARAM>(&note));
-}
-
-void Click(HWND dialog, int id) {
-    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
-}
-
-bool Enabled(HWND dialog, int id) {
-    return IsWindowEnabled(GetDlgItem(dialog, id)) != FALSE;
 }
 
 std::string Figures(HWND dialog) {
@@ -140,22 +135,22 @@ TEST_F(FilterBrowserDialogTest, OpeningShowsWhereTheFilterFoundFilesAndWhatMatch
         // Delete needs a selected file; the other two have something to act on.
         EXPECT_FALSE(Enabled(dialog, IDC_BROWSER_DELETE));
         EXPECT_TRUE(Enabled(dialog, IDC_BROWSER_DELETE_ALL) && Enabled(dialog, IDC_BROWSER_DELETE_FOLDERS));
-        Click(dialog, IDCANCEL);
+        PressButton(dialog, IDCANCEL);
     }));
     EXPECT_TRUE(driven);
     // No folder with files of the filter: nothing is shown.
-    EXPECT_FALSE(Run(7, false, [](HWND dialog) { Click(dialog, IDCANCEL); }));
+    EXPECT_FALSE(Run(7, false, [](HWND dialog) { PressButton(dialog, IDCANCEL); }));
 }
 
 TEST_F(FilterBrowserDialogTest, AFilterThatIsNotTemporaryKeepsTheDeleteButtonsDisabled) {
     EXPECT_TRUE(Run(1, false, [&](HWND dialog) {
-        Click(dialog, IDC_BROWSER_SELECT_FILES);
-        Click(dialog, IDC_BROWSER_SELECT_FOLDERS);
+        PressButton(dialog, IDC_BROWSER_SELECT_FILES);
+        PressButton(dialog, IDC_BROWSER_SELECT_FOLDERS);
         for (int id : {IDC_BROWSER_DELETE, IDC_BROWSER_DELETE_ALL, IDC_BROWSER_DELETE_FOLDERS}) {
             EXPECT_FALSE(Enabled(dialog, id)) << id;
         }
         EXPECT_TRUE(Enabled(dialog, IDC_BROWSER_OPEN));
-        Click(dialog, IDCANCEL);
+        PressButton(dialog, IDCANCEL);
     }));
 }
 
@@ -170,7 +165,7 @@ TEST_F(FilterBrowserDialogTest, SortsSwitchesViewsBrowsesAndOpens) {
         EXPECT_EQ(Column(folders), (std::vector<std::string>{m_sub, m_root}));
         EXPECT_EQ(ListView_GetNextItem(folders, -1, LVNI_SELECTED), 0) << "the current folder stays selected";
 
-        Click(dialog, IDC_BROWSER_VIEW_SWITCH);
+        PressButton(dialog, IDC_BROWSER_VIEW_SWITCH);
         HWND tree = GetDlgItem(dialog, IDC_BROWSER_TREE);
         // The dialog itself shows once its modal loop is idle: look at the controls' own style.
         EXPECT_NE(GetWindowLongA(tree, GWL_STYLE) & WS_VISIBLE, 0);
@@ -189,15 +184,15 @@ TEST_F(FilterBrowserDialogTest, SortsSwitchesViewsBrowsesAndOpens) {
         NMHDR rightClick = {tree, IDC_BROWSER_TREE, static_cast<UINT>(NM_RCLICK)};
         SendMessageA(dialog, WM_NOTIFY, IDC_BROWSER_TREE, reinterpret_cast<LPARAM>(&rightClick));
         EXPECT_EQ(TreeView_GetCount(tree), 2u);
-        Click(dialog, IDC_BROWSER_VIEW_SWITCH);
+        PressButton(dialog, IDC_BROWSER_VIEW_SWITCH);
         EXPECT_EQ(ListView_GetNextItem(folders, -1, LVNI_SELECTED), 1) << "the root's row";
 
-        Click(dialog, IDC_BROWSER_BROWSE);
+        PressButton(dialog, IDC_BROWSER_BROWSE);
         SelectListRow(folders, 0);
-        Click(dialog, IDC_BROWSER_SELECT_FILES);
+        PressButton(dialog, IDC_BROWSER_SELECT_FILES);
         ModalSeam::Get().QueueAnswer(ModalAnswer::Button(IDNO));
-        Click(dialog, IDC_BROWSER_OPEN);  // three files: answered No, so only the first (the largest)
-        Click(dialog, IDCANCEL);
+        PressButton(dialog, IDC_BROWSER_OPEN);  // three files: answered No, so only the first (the largest)
+        PressButton(dialog, IDCANCEL);
     }));
     const std::vector<ui::ModalShown> menus = ShownOf(ModalKind::PopupMenu);
     ASSERT_EQ(menus.size(), 1u);
@@ -217,19 +212,19 @@ TEST_F(FilterBrowserDialogTest, DragsFilesOutRescansAndOpensOnDoubleClick) {
     EXPECT_TRUE(Run(2, false, [&](HWND dialog) {
         SelectListRow(GetDlgItem(dialog, IDC_BROWSER_FOLDER_LIST), 1);
         test::ClickListHeader(dialog, IDC_BROWSER_FILE_LIST, 1);  // largest first
-        Click(dialog, IDC_BROWSER_SELECT_FILES);
+        PressButton(dialog, IDC_BROWSER_SELECT_FILES);
         Notify(dialog, IDC_BROWSER_FILE_LIST, LVN_BEGINDRAG);
         Notify(dialog, IDC_BROWSER_FOLDER_LIST, LVN_BEGINDRAG);  // folders are not dragged
 
         m_tree.WriteFile("sub/e" + m_stem + ".tmp", 7);  // appears on disk after the browser listed
-        Click(dialog, IDC_BROWSER_RESCAN);
+        PressButton(dialog, IDC_BROWSER_RESCAN);
         EXPECT_EQ(Figures(dialog), "20 K|4|5 027");
         EXPECT_EQ(ListCell(GetDlgItem(dialog, IDC_BROWSER_FOLDER_LIST), 1, 1), "4");
 
         Notify(dialog, IDC_BROWSER_FOLDER_LIST, NM_DBLCLK);
         SelectListRow(GetDlgItem(dialog, IDC_BROWSER_FILE_LIST), 0);
         Notify(dialog, IDC_BROWSER_FILE_LIST, NM_DBLCLK);
-        Click(dialog, IDCANCEL);
+        PressButton(dialog, IDCANCEL);
     }));
     const std::vector<ui::ModalShown> dragged = ShownOf(ModalKind::DragOut);
     ASSERT_EQ(dragged.size(), 1u);
@@ -254,10 +249,10 @@ TEST_F(FilterBrowserDialogTest, DeleteFilesMovesThemToTheRecycleBin) {
     EXPECT_TRUE(Run(2, false, [&](HWND dialog) {
         SelectListRow(GetDlgItem(dialog, IDC_BROWSER_FOLDER_LIST), 1);
         EXPECT_EQ(Figures(dialog), "16 K|3|5 020");
-        Click(dialog, IDC_BROWSER_DELETE_FOLDERS);
+        PressButton(dialog, IDC_BROWSER_DELETE_FOLDERS);
         EXPECT_EQ(Figures(dialog), "0 bytes|0|0");
         EXPECT_EQ(ListCell(GetDlgItem(dialog, IDC_BROWSER_FOLDER_LIST), 1, 1), "0");
-        Click(dialog, IDCANCEL);
+        PressButton(dialog, IDCANCEL);
     }));
     const std::vector<ui::ModalShown> shown = ShownOf(ModalKind::Message);
     ASSERT_EQ(shown.size(), 1u);
@@ -282,10 +277,10 @@ TEST_F(FilterBrowserDialogTest, DeleteForGoodAfterTheShellAsks) {
                        PostMessageA(question, WM_COMMAND, MAKEWPARAM(IDYES, BN_CLICKED), 0);
             },
             dialog);
-        Click(dialog, IDC_BROWSER_DELETE);
+        PressButton(dialog, IDC_BROWSER_DELETE);
         answered = yes.Stop();
         EXPECT_EQ(Figures(dialog), "0 bytes|0|0");
-        Click(dialog, IDCANCEL);
+        PressButton(dialog, IDCANCEL);
     }));
     EXPECT_TRUE(answered) << "the shell did not ask before deleting";
     EXPECT_FALSE(platform::FileExists(m_tree.Sub("a" + m_stem + ".tmp")));

@@ -18,17 +18,9 @@
 namespace qv {
 namespace {
 
-bool Enabled(HWND dialog, int id) {
-    return IsWindowEnabled(GetDlgItem(dialog, id)) != FALSE;
-}
-
-bool Visible(HWND dialog, int id) {
-    return (GetWindowLongA(GetDlgItem(dialog, id), GWL_STYLE) & WS_VISIBLE) != 0;
-}
-
-void Click(HWND dialog, int id) {
-    SendMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0);
-}
+using test::ClickButton;
+using test::Enabled;
+using test::Visible;
 
 // Types `text` into an edit as the user would: it has the focus while its text changes.
 void Type(HWND dialog, int id, const char* text) {
@@ -116,7 +108,7 @@ TEST_F(FilterEditorDialogTest, OpeningShowsTheSetWithItsTips) {
         EXPECT_FALSE(Enabled(dialog, IDC_FILTERS_MOVE_DOWN));
         EXPECT_EQ(test::TipOf(m_ui.ToolTipWindow(), dialog, GetDlgItem(dialog, IDC_FILTERS_TEMPORARY)),
                   "Temporary filter (these files can be deleted)");
-        Click(dialog, IDCANCEL);
+        ClickButton(dialog, IDCANCEL);
     }));
 }
 
@@ -133,7 +125,7 @@ TEST_F(FilterEditorDialogTest, ReadOnlyFormOnlyLooks) {
         EXPECT_FALSE(Enabled(dialog, IDC_FILTERS_TEMPORARY));
         SelectLine(dialog, 2);
         EXPECT_EQ(test::TextOf(GetDlgItem(dialog, IDC_FILTERS_NAME)), "Documents");
-        Click(dialog, IDOK);
+        ClickButton(dialog, IDOK);
     }));
     EXPECT_EQ(m_result.Count(), 0);
 }
@@ -144,16 +136,16 @@ TEST_F(FilterEditorDialogTest, AnEditIsRefusedKeptAndThenAccepted) {
         Type(dialog, IDC_FILTERS_NAME, "Images");  // filter 4's name
         EXPECT_TRUE(Enabled(dialog, IDC_FILTERS_ACCEPT));
         EXPECT_FALSE(Enabled(dialog, IDC_FILTERS_LIST));
-        Click(dialog, IDC_FILTERS_ACCEPT);
+        ClickButton(dialog, IDC_FILTERS_ACCEPT);
         EXPECT_EQ(ListLines(dialog)[1], "02. Internet files");
         EXPECT_EQ(test::TextOf(GetDlgItem(dialog, IDC_FILTERS_NAME)), "Images") << "the edit stays";
         Type(dialog, IDC_FILTERS_NAME, "Web");
         Type(dialog, IDC_FILTERS_MASK, "*.htm, *.css");
-        Click(dialog, IDC_FILTERS_TEMPORARY);
-        Click(dialog, IDC_FILTERS_ACCEPT);
+        ClickButton(dialog, IDC_FILTERS_TEMPORARY);
+        ClickButton(dialog, IDC_FILTERS_ACCEPT);
         EXPECT_EQ(ListLines(dialog)[1], "02. Web");
         EXPECT_EQ(Selected(dialog), 1);
-        Click(dialog, IDOK);
+        ClickButton(dialog, IDOK);
     }));
     const std::vector<ui::ModalShown> shown = ShownOf(ModalKind::Message);
     ASSERT_EQ(shown.size(), 1u);
@@ -170,7 +162,7 @@ TEST_F(FilterEditorDialogTest, CreateDeleteSaveAndLoad) {
     ModalSeam::Get().QueueAnswer(ModalAnswer::Button(IDYES));
     ModalSeam::Get().QueueAnswer(ModalAnswer::Choose(m_dir.Sub("mine.mcf")));
     EXPECT_TRUE(Run(Editable(1), [&](HWND dialog) {
-        Click(dialog, IDC_FILTERS_CREATE);
+        ClickButton(dialog, IDC_FILTERS_CREATE);
         EXPECT_EQ(ListLines(dialog)[0], "01. New Filter 1");
         EXPECT_EQ(GetFocus(), GetDlgItem(dialog, IDC_FILTERS_NAME));
         DWORD start = 1;
@@ -178,13 +170,13 @@ TEST_F(FilterEditorDialogTest, CreateDeleteSaveAndLoad) {
         SendDlgItemMessageA(dialog, IDC_FILTERS_NAME, EM_GETSEL, reinterpret_cast<WPARAM>(&start),
                             reinterpret_cast<LPARAM>(&end));
         EXPECT_EQ(end - start, 12u) << "the whole name is selected";
-        Click(dialog, IDC_FILTERS_SAVE);
+        ClickButton(dialog, IDC_FILTERS_SAVE);
         SelectLine(dialog, 6);
-        Click(dialog, IDC_FILTERS_DELETE);  // answered Yes
+        ClickButton(dialog, IDC_FILTERS_DELETE);  // answered Yes
         EXPECT_EQ(Selected(dialog), 5);
-        Click(dialog, IDC_FILTERS_LOAD);  // back to the saved seven
+        ClickButton(dialog, IDC_FILTERS_LOAD);  // back to the saved seven
         EXPECT_EQ(ListLines(dialog).size(), 7u);
-        Click(dialog, IDOK);
+        ClickButton(dialog, IDOK);
     }));
     const std::vector<ui::ModalShown> shown = ShownOf(ModalKind::Message);
     ASSERT_EQ(shown.size(), 1u);
