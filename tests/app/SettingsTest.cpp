@@ -63,64 +63,56 @@ std::string DefaultText(const SettingsLocation& location) {
            "\r\n</node>";
 }
 
-TEST(SettingsLoad, FirstStartWritesTheDefaults) {
+class SettingsFile : public ::testing::Test {
+  protected:
     ScratchDir dir;
     const SettingsLocation location = ScratchLocation(dir);
-    Settings settings(location);
-    EXPECT_FALSE(settings.Load());
-    EXPECT_EQ(ReadAll(location.file), DefaultText(location));
+};
 
-    // The written file is read back as it is, and saved again byte for byte.
+// The written defaults are read back as they are and saved again byte for byte; keys that are
+// missing read 0 and are not created.
+TEST_F(SettingsFile, FirstStartWritesTheDefaults) {
+    EXPECT_FALSE(Settings(location).Load());
+    EXPECT_EQ(ReadAll(location.file), DefaultText(location));
     Settings again(location);
     EXPECT_TRUE(again.Load());
-    EXPECT_EQ(again.GetValue("common:filter"), 1);
     EXPECT_EQ(again.GetValue("showfolder:last", true), 3);
+    EXPECT_EQ(again.GetValue("nowhere:size", true), 0);
+    again.SetValue("common:nothing", 5);
+    again.SetText("common:nothing", "x");
+    EXPECT_EQ(FindPath(again.Document(), "common:nothing"), nullptr);
     EXPECT_TRUE(again.Save());
     EXPECT_EQ(ReadAll(location.file), DefaultText(location));
 }
 
 // Whatever the file holds, a damaged one gives the defaults, written over it.
-TEST(SettingsLoad, DamagedFilesGiveTheDefaults) {
-    ScratchDir dir;
-    const SettingsLocation location = ScratchLocation(dir);
+TEST_F(SettingsFile, DamagedFilesGiveTheDefaults) {
     const std::string good = DefaultText(location);
     std::string deep;
     for (int i = 0; i < 200000; ++i) {
         deep += "<node name=\"options\">";
     }
     const std::string oversized = "<node name=\"options\">" + std::string(kMaxSettingsFileBytes, ' ') + "</node>";
-    const std::pair<const char*, std::string> cases[] = {
-        {"empty", ""},
-        {"cut in the middle", good.substr(0, good.size() / 2)},
-        {"cut inside a tag", "<node name=\"options"},
-        {"a foreign document", "<node name=\"report\" desc=\"0.0.4\"/>"},
-        {"nameless root", "<node desc=\"0.0.1\"></node>"},
-        {"nested far too deep", deep},
-        {"too big to be read", oversized},
-    };
-    for (const auto& [what, text] : cases) {
-        SCOPED_TRACE(what);
+    for (const std::string& text : {std::string(), good.substr(0, good.size() / 2), std::string("<node name=\"options"),
+                                    std::string("<node name=\"report\" desc=\"0.0.4\"/>"),
+                                    std::string("<node desc=\"0.0.1\"></node>"), deep, oversized}) {
+        SCOPED_TRACE(text.substr(0, 40));
         dir.WriteText("settings.dat", text);
         Settings settings(location);
         EXPECT_FALSE(settings.Load());
         EXPECT_EQ(ReadAll(location.file), good);
         EXPECT_EQ(settings.GetValue("tree:icon"), 1);
     }
-}
-
-TEST(SettingsLoad, UnwritableLocationStillGivesTheDefaults) {
-    ScratchDir dir;
-    SettingsLocation location = ScratchLocation(dir);
-    dir.MakeDir("settings.dat");  // a folder where the file should be: neither read nor written
-    Settings settings(location);
+    dir.MakeDir("settings.dat.d");
+    SettingsLocation folder = location;
+    folder.file = dir.Sub("settings.dat.d");  // a folder where the file should be: neither read nor written
+    Settings settings(folder);
     EXPECT_FALSE(settings.Load());
     EXPECT_FALSE(settings.Save());
     EXPECT_EQ(settings.GetValue("tree:size"), 1);
 }
 
-TEST(SettingsLoad, UnknownNodesAreKeptAndDestroyIsAdded) {
-    ScratchDir dir;
-    const SettingsLocation location = ScratchLocation(dir);
+TEST_F(SettingsFile, UnknownNodesAreKeptAndDestroyIsAdded) {
     dir.WriteText("settings.dat",
                   "<node name=\"options\" desc=\"0.0.1\">"
                   "<node name=\"common\"><node name=\"browse\" val=\"1\"/></node>"
@@ -143,35 +135,7 @@ TEST(SettingsLoad, UnknownNodesAreKeptAndDestroyIsAdded) {
               "\r\n</node>");
 }
 
-TEST(SettingsValues, MissingKeysReadZeroAndAreNotCreated) {
-    ScratchDir dir;
-    Settings settings(ScratchLocation(dir));
-    settings.Load();
-    EXPECT_EQ(settings.GetValue("common:nothing"), 0);
-    EXPECT_EQ(settings.GetValue("nowhere:size", true), 0);
-    settings.SetValue("common:nothing", 5);
-    settings.SetText("common:nothing", "x");
-    EXPECT_EQ(FindPath(settings.Document(), "common:nothing"), nullptr);
-    settings.SetValue("showfolder:size", 9, true);
-    EXPECT_EQ(settings.GetValue("showfolder:size", true), 9);
-    EXPECT_EQ(settings.GetValue("showfolder:size"), 1);
-}
-
-// Builds a document with the given "showfolder" values; a negative unit leaves the key out.
-AttrNode* ShowFolderDocument(std::int64_t sizeVal, std::int64_t sizeUnit, std::int64_t lastVal, std::int64_t lastUnit) {
-    AttrNode* root = CreateNode(nullptr, "options");
-    AttrNode* section = CreateNode(root, "showfolder");
-    for (const auto& [name, val, unit] : {std::tuple{"size", sizeVal, sizeUnit}, {"last", lastVal, lastUnit}}) {
-        if (unit >= 0) {
-            AttrNode* key = CreateNode(section, name);
-            key->val = val;
-            key->val2 = unit;
-        }
-    }
-    return root;
-}
-
-TEST(SettingsApply, ThresholdAndAge) {
+TEST_F(SettingsFile, ApplyingSetsThresholdAndAge) {
     constexpr std::int64_t kStartThreshold = 777;
     constexpr std::int32_t kStartAge = 11;
     // size's val and unit, last's val and unit (unit -1: the key is missing), threshold, age
@@ -185,25 +149,29 @@ TEST(SettingsApply, ThresholdAndAge) {
     };
     for (const auto& [sizeVal, sizeUnit, lastVal, lastUnit, threshold, age] : cases) {
         SCOPED_TRACE(testing::Message() << sizeVal << "/" << sizeUnit << " " << lastVal << "/" << lastUnit);
-        ScratchDir dir;
-        Settings settings(ScratchLocation(dir));
+        AttrNode* document = CreateNode(nullptr, "options");
+        AttrNode* section = CreateNode(document, "showfolder");
+        for (const auto& [name, val, unit] : {std::tuple{"size", sizeVal, sizeUnit}, {"last", lastVal, lastUnit}}) {
+            if (unit >= 0) {
+                AttrNode* key = CreateNode(section, name);
+                std::tie(key->val, key->val2) = std::tuple(val, unit);
+            }
+        }
+        Settings settings(location);
         TreeViewOptions options;
         options.sizeThreshold = kStartThreshold;
         options.age = kStartAge;
         options.UpdateAccessCutoff();
         settings.BindViewOptions(&options);
-        const AppliedSettings applied = settings.Apply(ShowFolderDocument(sizeVal, sizeUnit, lastVal, lastUnit));
-        EXPECT_EQ(options.sizeThreshold, threshold);
-        EXPECT_EQ(options.age, age);
+        const AppliedSettings applied = settings.Apply(document);
+        EXPECT_EQ(std::tie(options.sizeThreshold, options.age), std::tie(threshold, age));
         EXPECT_EQ(applied.sizeThresholdChanged, threshold != kStartThreshold);
         EXPECT_EQ(applied.ageChanged, age != kStartAge);
         EXPECT_EQ(options.accessCutoff, AccessCutoffFor(options.age, platform::TodayMidnightUtc()));
     }
 }
 
-TEST(SettingsApply, ReportsChangesToTheHook) {
-    ScratchDir dir;
-    const SettingsLocation location = ScratchLocation(dir);
+TEST_F(SettingsFile, ApplyingReportsChangesToTheHook) {
     Settings settings(location);
     TreeViewOptions options;
     settings.BindViewOptions(&options);
@@ -214,38 +182,25 @@ TEST(SettingsApply, ReportsChangesToTheHook) {
         last = applied;
     });
     settings.Load();
-    EXPECT_EQ(calls, 1);
     EXPECT_EQ(options.titleFlags, TitleSize | TitlePercent | TitleNotes | TitleIcon);
     EXPECT_TRUE(last.titleFlagsChanged);
-    EXPECT_EQ(options.sizeThreshold, 1024 * 1024);
-    EXPECT_EQ(options.age, 360);
-    EXPECT_FALSE(last.toolTips);
-
-    // Applying the same values again changes nothing.
-    settings.Apply();
+    EXPECT_EQ(std::tie(options.sizeThreshold, options.age), std::tuple(1024 * 1024, 360));
+    settings.Apply();  // the same values again change nothing
     EXPECT_EQ(calls, 2);
-    EXPECT_FALSE(last.titleFlagsChanged);
-    EXPECT_FALSE(last.CriterionChanged());
+    EXPECT_FALSE(last.titleFlagsChanged || last.CriterionChanged() || last.toolTips || last.destroyPermanently);
 
-    for (const char* key : {"tree:created", "tree:access", "common:tooltips"}) {
+    for (const char* key : {"tree:created", "tree:access", "common:tooltips", "common:destroy"}) {
         settings.SetValue(key, 1);
     }
     settings.SetValue("tree:percent", 1, true);
-    settings.SetValue("common:destroy", 1);
     settings.SetValue("showfolder:last", 2);
     settings.Apply();
-    EXPECT_TRUE(last.titleFlagsChanged);
-    EXPECT_TRUE(last.ageChanged);
+    EXPECT_TRUE(last.titleFlagsChanged && last.ageChanged && last.toolTips && last.destroyPermanently);
     EXPECT_FALSE(last.sizeThresholdChanged);
-    EXPECT_TRUE(last.toolTips);
-    EXPECT_TRUE(last.destroyPermanently);
     EXPECT_EQ(options.titleFlags,
               TitleSize | TitlePercent | TitlePrecisePercent | TitleCreated | TitleAccess | TitleNotes | TitleIcon);
-
-    // A document without the tree section clears every title flag.
-    settings.Apply(CreateNode(nullptr, "options"));
+    settings.Apply(CreateNode(nullptr, "options"));  // no tree section: every title flag cleared
     EXPECT_EQ(options.titleFlags, 0u);
-    EXPECT_EQ(options.age, 720);
 }
 
 TEST(SettingsFolders, ProtectedFolders) {
@@ -296,17 +251,9 @@ TEST(SettingsRules, ListEntriesAndThresholdText) {
         EXPECT_EQ(ClusterChoiceValue(index), index == 0 ? 0 : stored) << stored;
     }
     EXPECT_EQ(ClusterChoiceValue(kClusterChoiceCount), 0);
-    EXPECT_EQ(AgeNumberIndex(6), 5);
-    EXPECT_EQ(AgeNumberIndex(7), 0);
-    EXPECT_EQ(AgeNumberIndex(0), 0);
+    EXPECT_EQ(std::tuple(AgeNumberIndex(6), AgeNumberIndex(7), AgeNumberIndex(0)), std::tuple(5, 0, 0));
     const std::pair<const char*, std::int32_t> thresholds[] = {
-        {"0", 1},
-        {"abc", 1},
-        {"-5", 1},
-        {" 7x", 7},
-        {"000", 1},
-        {"2147483647", INT32_MAX},
-        {"99999999999999999999", INT32_MAX},
+        {"abc", 1}, {"-5", 1}, {" 7x", 7}, {"000", 1}, {"2147483647", INT32_MAX}, {"99999999999999999999", INT32_MAX},
     };
     for (const auto& [text, value] : thresholds) {
         EXPECT_EQ(ThresholdFromText(text), value) << '"' << text << '"';

@@ -87,30 +87,25 @@ TEST(FilterSetAdd, RefusalsRecordTheirReason) {
     EXPECT_NE(set.AddFilter(Filter("one too many", "*.x")), 0);
 }
 
-TEST(FilterSetMatch, SharedItemsCompileOnceAndCountEachFilterOnce) {
+// A mask item shared by filters compiles once; a file counts once per filter; any temporary
+// filter sharing the matched item marks the file, not only the item's first owner.
+TEST(FilterSetMatch, SharedItemsCompileOnceCountEachFilterOnceAndMarkTemporary) {
     FilterSet set;
-    FillFilters(&set, {Filter("A", "*.tmp;~*.*", true), Filter("B", "*.tmp;*.TMP;*.tmp")});
-    EXPECT_EQ(set.MatcherCount(), 3u);  // '*.tmp', '~*.*', '*.TMP'
-    bool temporary = false;
-    EXPECT_TRUE(MatchName(&set, "~X.tmp", 10, &temporary));
-    EXPECT_TRUE(temporary);
-    EXPECT_TRUE(MatchName(&set, "~draft.doc", 5, &temporary));
-    EXPECT_FALSE(MatchName(&set, "report.doc", 5, &temporary));
-    EXPECT_FALSE(temporary);
-    EXPECT_EQ(Counters(set, "A"), CounterTuple(2, 15, 30));
-    EXPECT_EQ(Counters(set, "B"), CounterTuple(1, 10, 20));
-    EXPECT_EQ(set.TotalHits(), 3u);
-}
-
-TEST(FilterSetMatch, AnyTemporaryFilterSharingAnItemRaisesTheMark) {
-    FilterSet set;
-    FillFilters(&set, {Filter("plain", "*.tmp;*.log"), Filter("temp", "*.old;*.tmp", true)});
-    // 'a.tmp': the owner 'plain' is not temporary, the further filter is.
-    for (const auto& [name, expected] : {std::pair{"a.tmp", true}, {"a.log", false}, {"a.old", true}}) {
+    FillFilters(&set, {Filter("plain", "*.tmp;*.log"), Filter("temp", "*.old;*.tmp;~*.*", true),
+                       Filter("B", "*.tmp;*.TMP;*.tmp")});
+    EXPECT_EQ(set.MatcherCount(), 5u);  // '*.tmp', '*.log', '*.old', '~*.*', '*.TMP'
+    const std::tuple<const char*, std::int64_t, bool, bool> cases[] = {
+        // name, size, matched, temporary
+        {"x.TMP", 10, true, true}, {"~draft.doc", 5, true, true}, {"a.log", 1, true, false}, {"report.doc", 1, false, false}};
+    for (const auto& [name, size, matched, expected] : cases) {
         bool temporary = !expected;
-        EXPECT_TRUE(MatchName(&set, name, 1, &temporary)) << name;
+        EXPECT_EQ(MatchName(&set, name, size, &temporary), matched) << name;
         EXPECT_EQ(temporary, expected) << name;
     }
+    EXPECT_EQ(Counters(set, "plain"), CounterTuple(2, 11, 22));
+    EXPECT_EQ(Counters(set, "temp"), CounterTuple(2, 15, 30));
+    EXPECT_EQ(Counters(set, "B"), CounterTuple(1, 10, 20));
+    EXPECT_EQ(set.TotalHits(), 5u);
 }
 
 TEST(FilterSetMatch, EditingAndDisabledSets) {

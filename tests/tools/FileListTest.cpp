@@ -28,26 +28,11 @@ TEST(FileList, BothStylesWriteTheExactBytes) {
     dir.WriteFile("Calc.exe", 1);
     dir.WriteFile("System/aca.dll", 1);
     dir.WriteFile("System/notes.bak", 1);
-    dir.MakeDir("Empty");
+    dir.MakeDir("System/Empty");
     const std::string root = platform::FullFolderPath(dir.Path());
     const std::string sys = platform::JoinPath(root, "System");
-    const std::string empty = platform::JoinPath(root, "Empty");
+    const std::string empty = platform::JoinPath(sys, "Empty");
     const char s = platform::kPathSeparator;
-    // Sub-folders follow in listing order, which the test reads from the platform.
-    const bool emptyFirst = [&] {
-        platform::DirReader reader;
-        platform::DirEntry entry;
-        reader.Open(root);
-        while (reader.Next(&entry)) {
-            if (entry.name == "Empty" || entry.name == "System") {
-                return entry.name == "Empty";
-            }
-        }
-        return false;
-    }();
-    auto inOrder = [&](const std::string& emptyPart, const std::string& systemPart) {
-        return emptyFirst ? emptyPart + systemPart : systemPart + emptyPart;
-    };
     struct Case {
         ListStyle style;
         bool relative, emptyFolders, recursive;
@@ -63,8 +48,7 @@ TEST(FileList, BothStylesWriteTheExactBytes) {
         // No listed file in the root: its block is left out.
         {ListStyle::FolderBased, false, false, true, "*.exe", sys + "\r\n\taca.dll\r\n\tnotes.bak\r\n\r\n"},
         {ListStyle::FolderBased, false, true, true, "*.dll",
-         root + "\r\n\tCalc.exe\r\n\tcharmap.exe\r\n\r\n" +
-             inOrder(empty + "\r\n\r\n", sys + "\r\n\tnotes.bak\r\n\r\n")},
+         root + "\r\n\tCalc.exe\r\n\tcharmap.exe\r\n\r\n" + sys + "\r\n\tnotes.bak\r\n\r\n" + empty + "\r\n\r\n"},
     };
     for (const Case& c : cases) {
         FileListOptions options;
