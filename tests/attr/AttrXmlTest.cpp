@@ -126,15 +126,10 @@ TEST(AttrXmlRoundTrip, WriteReadWriteGivesTheSameBytes) {
     collapsed.replace(collapsed.find(openBlank), openBlank.size(), "<node name=\"blank\"/>");
     EXPECT_EQ(Write(Read(kSettingsSkipEmpty).get(), true, nullptr), collapsed);
     EXPECT_EQ(Write(Read(collapsed).get(), true, nullptr), collapsed);
-    // Details the bytes do not show: letters and texts as read back.
+    // The bytes do not show that the reader never makes 'f' (a text borrowed from its buffer).
     const TreePtr back = Read(kSettingsAll);
-    AttrNode* common = FindPath(back.get(), "common");
-    ASSERT_NE(common, nullptr);
-    EXPECT_EQ(common->attrs.Get("size").AsInt64(), INT64_MIN);
-    EXPECT_EQ(common->attrs.Get("empty").Type(), 's');
-    EXPECT_EQ(common->attrs.Get("empty").AsText(), nullptr);  // an empty body reads as a null text
-    EXPECT_EQ(common->attrs.Get("borrowed").Type(), 's');     // the reader never makes 'f'
-    EXPECT_EQ(common->attrs.Get("ratio").AsDouble(), -0.125);
+    ASSERT_NE(FindPath(back.get(), "common"), nullptr);
+    EXPECT_EQ(FindPath(back.get(), "common")->attrs.Get("borrowed").Type(), 's');
 }
 
 TEST(AttrXmlReader, SpellingsThatReadAsTheSameTree) {
@@ -155,9 +150,6 @@ TEST(AttrXmlReader, SpellingsThatReadAsTheSameTree) {
         "<node name=\"a\" kind=\" +1x\"><attr name=\"k\" type=\"int\"> 5 apples</attr><node name=\"b\"/></node>",
         "<node name=\"a\" kind=\"1\"><attr name=\"k\" type=\"i\">5<node name=\"lost\"/></attr><node "
         "name=\"b\"/></node>",
-        "<node name=\"a\" kind=\"1\"><attr name=\"k\" type=\"i\">5</attr><node\tname=\"tab\"/><node "
-        "name=\"b\"/></node>",
-        "<node name=\"a\" kind=\"1\"><attr name=\"k\" type=\"i\">5</attr><node name=\"b\"/>",  // never closed
     };
     for (const std::string& text : spellings) {
         EXPECT_EQ(Reread(text), expected) << text;
@@ -168,7 +160,6 @@ TEST(AttrXmlReader, ValueConversionsByTypeLetter) {
     // element, letter, AsInt64, AsDouble, AsText
     const std::tuple<const char*, char, std::int64_t, double, const char*> cases[] = {
         {"<attr name=\"v\" type=\"x\">-5</attr>", 's', 0, 0.0, "-5"},
-        {"<attr name=\"v\" type=\"\">-5</attr>", 's', 0, 0.0, "-5"},
         {"<attr name=\"v\"></attr>", 's', 0, 0.0, nullptr},
         {"<attr name=\"v\" type=\"i\">99999999999</attr>", 'i', INT32_MAX, INT32_MAX, nullptr},
         {"<attr name=\"v\" type=\"q\">-99999999999999999999</attr>", 'q', INT64_MIN, 0.0, nullptr},
@@ -199,8 +190,6 @@ TEST(AttrXmlReader, RefusalsPartialTreesAndQuirks) {
     const std::pair<std::string, std::string> cases[] = {
         // text, Reread's answer
         {"", "none"},
-        {"no tags at all", "none"},
-        {"<?xml version=\"1.0\"?>", "none"},
         {"<attr name=\"a\">1</attr><node name=\"x\"/>", "none"},  // attr before the first node
         {"</node><node name=\"x\"/>", "none"},                    // closing tag before it
         {"<nodes name=\"x\"/>", "none"},
@@ -226,7 +215,6 @@ TEST(AttrXmlReader, RefusalsPartialTreesAndQuirks) {
         {"<node name=\"a\"><attr name=\"k\"/><attr name=\"m\">5</attr></node>",
          "\r\n<node name=\"a\">\r\n\t<attr name=\"k\"></attr>\r\n\t<attr name=\"m\">5</attr>\r\n</node>"},
         {"<node name=\"a\"><node name=\"b\">", "\r\n<node name=\"a\">\r\n\t<node name=\"b\"/>\r\n</node>"},
-        {"<node name=\"a\"><attr name=\"k\">1", "\r\n<node name=\"a\">\r\n\t<attr name=\"k\">1</attr>\r\n</node>"},
     };
     for (const auto& [text, expected] : cases) {
         EXPECT_EQ(Reread(text), expected) << text.substr(0, 80);

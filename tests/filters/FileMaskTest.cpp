@@ -1,4 +1,4 @@
-// The mask language: list items, normalising, folding, splitting and the one-pass matcher.
+// The mask language: list items, folding, splitting and the one-pass matcher.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -127,21 +127,6 @@ TEST(MaskList, MatchingFoldsTheCallersBuffer) {
     EXPECT_FALSE(MaskList("*.png").Match(name));
     EXPECT_STREQ(name, "photo.jpg");
     EXPECT_FALSE(MaskList("*").Match(nullptr));
-}
-
-TEST(MatchPattern, AbsentPartsAndPatterns) {
-    const auto all = CompilePattern("*", 1);
-    const auto exact = CompilePattern("", 0);
-    EXPECT_TRUE(MatchPattern(all.get(), nullptr, 0, false));
-    EXPECT_FALSE(MatchPattern(exact.get(), nullptr, 0, false));
-    EXPECT_TRUE(MatchPattern(exact.get(), "", 0, true));
-    EXPECT_FALSE(MatchPattern(CompilePattern("a*", 2).get(), nullptr, 0, false));
-    EXPECT_FALSE(MatchPattern(nullptr, "a", 1, true));
-    EXPECT_EQ(CompileMask("", 0).namePattern, nullptr);
-    MaskPattern noElements;
-    noElements.kind = MaskPattern::Kind::Sequence;
-    EXPECT_TRUE(MatchPattern(&noElements, "", 0, true));
-    EXPECT_FALSE(MatchPattern(&noElements, "a", 1, true));
 }
 
 }  // namespace

@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+#include <vector>
+
 namespace qv::tools {
 namespace {
 
@@ -44,19 +47,17 @@ TEST(FileTools, AttributeDecisions) {
 }
 
 TEST(FileTools, DatesAndTimes) {
-    EXPECT_FALSE(IsValidDate(2026, 4, 31));
-    EXPECT_FALSE(IsValidDate(2026, 2, 29));
-    EXPECT_TRUE(IsValidDate(2028, 2, 29));
-    EXPECT_FALSE(IsValidDate(2100, 2, 29));
-    EXPECT_TRUE(IsValidDate(2026, 12, 31));
+    for (const auto& [year, month, day, valid] : {std::tuple{2026, 4, 31, false}, {2026, 2, 29, false}, {2028, 2, 29, true},
+                                                 {2100, 2, 29, false}, {2026, 12, 31, true}}) {
+        EXPECT_EQ(IsValidDate(year, month, day), valid) << year << "-" << month << "-" << day;
+    }
     const LocalStamp file{2024, 3, 3, 9, 12, 45, 120};
-    DateChoices timeOnly{false, true, 12, 25, 14, 30};
-    const LocalStamp a = ApplyDateChoices(file, timeOnly, 2026);
-    EXPECT_EQ((std::vector<int>{a.year, a.month, a.day, a.hour, a.minute, a.second, a.millisecond}),
+    const auto fields = [](const LocalStamp& t) {
+        return std::vector<int>{t.year, t.month, t.day, t.hour, t.minute, t.second, t.millisecond};
+    };
+    EXPECT_EQ(fields(ApplyDateChoices(file, DateChoices{false, true, 12, 25, 14, 30}, 2026)),
               (std::vector<int>{2024, 3, 3, 14, 30, 0, 0}));
-    DateChoices dateOnly{true, false, 12, 25, 14, 30};
-    const LocalStamp b = ApplyDateChoices(file, dateOnly, 2026);
-    EXPECT_EQ((std::vector<int>{b.year, b.month, b.day, b.hour, b.minute, b.second, b.millisecond}),
+    EXPECT_EQ(fields(ApplyDateChoices(file, DateChoices{true, false, 12, 25, 14, 30}, 2026)),
               (std::vector<int>{2026, 12, 25, 9, 12, 45, 120}));
 }
 
