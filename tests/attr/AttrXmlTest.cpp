@@ -224,10 +224,11 @@ TEST(AttrXmlReader, RefusalsPartialTreesAndQuirks) {
         {"<node name=\"a\"><attr name=\"k\"/><attr name=\"m\">5</attr></node>",
          "\r\n<node name=\"a\">\r\n\t<attr name=\"k\"></attr>\r\n\t<attr name=\"m\">5</attr>\r\n</node>"},
         {"<node name=\"a\"><node name=\"b\">", cutB},
-        {"<node name=\"a\"><node name=\"b\"></node>", cutB},  // only the child closed
-        {"<node name=\"a\"><node name=\"b\"/></node", cutB},  // cut inside the end tag
+        {"<node name=\"a\"><node name=\"b\"></node>", cutB},            // only the child closed
+        {"<node name=\"a\"><node name=\"b\"/></node", cutB},            // cut inside the end tag
         {"<node name=\"a\"><node name=\"b\">\x8f\x01<\xfe\xff", cutB},  // garbage after a cut
-        {"<node name=\"a\"><attr name=\"k\">1", "\r\n<node name=\"a\">\r\n\t<attr name=\"k\">1</attr>\r\n</node> (cut)"},
+        {"<node name=\"a\"><attr name=\"k\">1",
+         "\r\n<node name=\"a\">\r\n\t<attr name=\"k\">1</attr>\r\n</node> (cut)"},
     };
     for (const auto& [text, expected] : cases) {
         EXPECT_EQ(Reread(text), expected) << text.substr(0, 80);

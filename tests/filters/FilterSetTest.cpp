@@ -94,9 +94,13 @@ TEST(FilterSetMatch, SharedItemsCompileOnceCountEachFilterOnceAndMarkTemporary) 
     FillFilters(&set, {Filter("plain", "*.tmp;*.log"), Filter("temp", "*.old;*.tmp;~*.*", true),
                        Filter("B", "*.tmp;*.TMP;*.tmp")});
     EXPECT_EQ(set.MatcherCount(), 5u);  // '*.tmp', '*.log', '*.old', '~*.*', '*.TMP'
+    // name, size, matched, temporary
     const std::tuple<const char*, std::int64_t, bool, bool> cases[] = {
-        // name, size, matched, temporary
-        {"x.TMP", 10, true, true}, {"~draft.doc", 5, true, true}, {"a.log", 1, true, false}, {"report.doc", 1, false, false}};
+        {"x.TMP", 10, true, true},
+        {"~draft.doc", 5, true, true},
+        {"a.log", 1, true, false},
+        {"report.doc", 1, false, false},
+    };
     for (const auto& [name, size, matched, expected] : cases) {
         bool temporary = !expected;
         EXPECT_EQ(MatchName(&set, name, size, &temporary), matched) << name;

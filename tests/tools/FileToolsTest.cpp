@@ -47,8 +47,10 @@ TEST(FileTools, AttributeDecisions) {
 }
 
 TEST(FileTools, DatesAndTimes) {
-    for (const auto& [year, month, day, valid] : {std::tuple{2026, 4, 31, false}, {2026, 2, 29, false}, {2028, 2, 29, true},
-                                                 {2100, 2, 29, false}, {2026, 12, 31, true}}) {
+    const std::tuple<int, int, int, bool> dates[] = {
+        {2026, 4, 31, false}, {2026, 2, 29, false}, {2028, 2, 29, true}, {2100, 2, 29, false}, {2026, 12, 31, true},
+    };
+    for (const auto& [year, month, day, valid] : dates) {
         EXPECT_EQ(IsValidDate(year, month, day), valid) << year << "-" << month << "-" << day;
     }
     const LocalStamp file{2024, 3, 3, 9, 12, 45, 120};

@@ -135,7 +135,8 @@ TEST(TempFolders, ProtectedFoldersAreTheSystemsOwnWhereverTheyAre) {
     // Not under the temporary folder: a path with "temp" in it is exempt inside the Windows
     // folder, and the system's temporary folder is called Temp.
     ScratchDir dir(std::filesystem::current_path());
-    for (const char* name : {"Win/System32", "Win/Temp", "Win/Other", "Win/Desktop/x", "PF", "Users/me", "Free"}) {
+    for (const char* name :
+         {"Win/System32", "Win/Temp", "Win/MyTemp2", "Win/Other", "Win/Desktop/x", "PF", "Users/me", "Free"}) {
         dir.MakeDir(name);
     }
     ProtectedFolders folders;
@@ -151,9 +152,9 @@ TEST(TempFolders, ProtectedFoldersAreTheSystemsOwnWhereverTheyAre) {
     } cases[] = {
         {dir.Sub("Win"), true},          {dir.Sub("Win") + platform::kPathSeparator, true},
         {dir.Sub("Win/System32"), true}, {dir.Sub("Win/Other"), true},
-        {dir.Sub("Win/Temp"), false},    {dir.Sub("PF"), true},
-        {dir.Sub("Users/me"), true},     {dir.Sub("Free"), false},
-        {dir.Sub("missing"), false},     {"", false},
+        {dir.Sub("Win/Temp"), false},    {dir.Sub("Win/MyTemp2"), false},
+        {dir.Sub("PF"), true},           {dir.Sub("Users/me"), true},
+        {dir.Sub("Free"), false},        {dir.Sub("missing"), false},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(IsProtectedFolder(c.path, folders), c.expected) << c.path;
