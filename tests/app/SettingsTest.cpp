@@ -88,9 +88,9 @@ TEST_F(SettingsFile, FirstStartWritesTheDefaults) {
 // Whatever the file holds, a damaged one gives the defaults, written over it.
 TEST_F(SettingsFile, DamagedFilesGiveTheDefaults) {
     const std::string good = DefaultText(location);
-    std::string deep;
-    for (int i = 0; i < 200000; ++i) {
-        deep += "<node name=\"options\">";
+    std::string deep;  // whole, but one level deeper than a settings file may be
+    for (int i = 0; i <= kMaxSettingsDepth; ++i) {
+        deep = "<node name=\"options\">" + deep + "</node>";
     }
     const std::string oversized = "<node name=\"options\">" + std::string(kMaxSettingsFileBytes, ' ') + "</node>";
     for (const std::string& text : {std::string(), good.substr(0, good.size() / 2), std::string("<node name=\"options"),
