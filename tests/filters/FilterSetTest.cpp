@@ -106,10 +106,8 @@ TEST(FilterSetMatch, SharedItemsCompileOnceCountEachFilterOnceAndMarkTemporary) 
         EXPECT_EQ(MatchName(&set, name, size, &temporary), matched) << name;
         EXPECT_EQ(temporary, expected) << name;
     }
-    EXPECT_EQ(Counters(set, "plain"), CounterTuple(2, 11, 22));
-    EXPECT_EQ(Counters(set, "temp"), CounterTuple(2, 15, 30));
-    EXPECT_EQ(Counters(set, "B"), CounterTuple(1, 10, 20));
-    EXPECT_EQ(set.TotalHits(), 5u);
+    EXPECT_EQ(std::tuple(Counters(set, "plain"), Counters(set, "temp"), Counters(set, "B"), set.TotalHits()),
+              std::tuple(CounterTuple(2, 11, 22), CounterTuple(2, 15, 30), CounterTuple(1, 10, 20), 5u));
 }
 
 TEST(FilterSetMatch, EditingAndDisabledSets) {
@@ -146,16 +144,13 @@ TEST(FilterSetHits, HitFiltersAreThoseWithBytes) {
     EXPECT_FALSE(set.GetHitFilter(3, &info));
     EXPECT_FALSE(set.GetHitFilter(0, &info));
     set.ResetCounters();
-    EXPECT_EQ(set.TotalHits(), 0u);
-    EXPECT_EQ(Counters(set, "c"), CounterTuple(0, 0, 0));
+    EXPECT_EQ(std::tuple(set.TotalHits(), Counters(set, "c")), std::tuple(0u, CounterTuple(0, 0, 0)));
 
     MatchName(&set, "x.a");
     set.SetFileName("summary");
     set.Clear();
-    EXPECT_EQ(set.Count(), 0);
-    EXPECT_EQ(set.TotalHits(), 1u);
-    EXPECT_EQ(set.FileName(), "summary");
-    EXPECT_FALSE(MatchName(&set, "x.a"));
+    EXPECT_EQ(std::tuple(set.Count(), set.TotalHits(), set.FileName(), MatchName(&set, "x.a")),
+              std::tuple(0, 1u, "summary", false));
 }
 
 TEST(FilterSetCopy, CopiesAtMost99FiltersInIdOrderUpToAMissingId) {
@@ -172,14 +167,11 @@ TEST(FilterSetCopy, CopiesAtMost99FiltersInIdOrderUpToAMissingId) {
     FilterSet copy;
     FillFilters(&copy, {Filter("old", "*.old")});
     copy.CopyFrom(source);
-    EXPECT_EQ(copy.Count(), 99);
-    EXPECT_FALSE(copy.Editing());
-    EXPECT_FALSE(copy.Enabled());
-    EXPECT_EQ(Ids(copy).substr(0, 14), "f2=1 f1=2 f3=3");    // list order follows ids
-    EXPECT_EQ(Counters(copy, "f5"), CounterTuple(0, 0, 0));  // counters are not copied
-    EXPECT_TRUE(MatchName(&copy, "x.e99"));
-    EXPECT_FALSE(MatchName(&copy, "x.e100"));
-    EXPECT_FALSE(MatchName(&copy, "x.old"));
+    // List order follows ids; counters are not copied.
+    EXPECT_EQ(std::tuple(copy.Count(), copy.Editing(), copy.Enabled(), Ids(copy).substr(0, 14), Counters(copy, "f5")),
+              std::tuple(99, false, false, "f2=1 f1=2 f3=3", CounterTuple(0, 0, 0)));
+    EXPECT_EQ(std::tuple(MatchName(&copy, "x.e99"), MatchName(&copy, "x.e100"), MatchName(&copy, "x.old")),
+              std::tuple(true, false, false));
 
     FilterSet gaps;
     FillFilters(&gaps, {Filter("a", "*.a", false, 1), Filter("b", "*.b", false, 2), Filter("d", "*.d", false, 4)});
@@ -191,7 +183,6 @@ TEST(AcceptExceptLists, AcceptMinusExcept) {
     const std::tuple<const char*, const char*, const char*, bool> cases[] = {
         {"*.txt, *.doc", "", "a.DOC", true},
         {"*.txt,*.doc", "secret*", "Secret.txt", false},
-        {"*.txt", "secret*", "open.txt", true},
         {"", "", "a.txt", false},     // an empty accept list accepts nothing
         {"*", "   ", "a.txt", true},  // an except text of spaces excludes nothing
         {"*.*", "*.bak;~*", "~a.txt", false},
