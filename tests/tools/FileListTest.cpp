@@ -33,31 +33,17 @@ TEST(FileList, BothStylesWriteTheExactBytes) {
     const std::string sys = platform::JoinPath(root, "System");
     const std::string empty = platform::JoinPath(sys, "Empty");
     const char s = platform::kPathSeparator;
-    struct Case {
-        ListStyle style;
-        bool relative, emptyFolders, recursive;
-        std::string except;
-        std::string expected;
-    } cases[] = {
-        {ListStyle::FilesOnly, false, false, true, "",
-         root + s + "Calc.exe\r\n" + root + s + "charmap.exe\r\n" + sys + s + "aca.dll\r\n" + sys + s +
-             "notes.bak\r\n"},
-        {ListStyle::FilesOnly, true, false, true, "*.bak",
-         std::string("Calc.exe\r\ncharmap.exe\r\nSystem") + s + "aca.dll\r\n"},
-        {ListStyle::FilesOnly, false, false, false, "", root + s + "Calc.exe\r\n" + root + s + "charmap.exe\r\n"},
+    const std::pair<FileListOptions, std::string> cases[] = {
+        {{}, root + s + "Calc.exe\r\n" + root + s + "charmap.exe\r\n" + sys + s + "aca.dll\r\n" + sys + s + "notes.bak\r\n"},
+        {{.except = "*.bak", .relative = true}, std::string("Calc.exe\r\ncharmap.exe\r\nSystem") + s + "aca.dll\r\n"},
+        {{.except = "", .recursive = false}, root + s + "Calc.exe\r\n" + root + s + "charmap.exe\r\n"},
         // No listed file in the root: its block is left out.
-        {ListStyle::FolderBased, false, false, true, "*.exe", sys + "\r\n\taca.dll\r\n\tnotes.bak\r\n\r\n"},
-        {ListStyle::FolderBased, false, true, true, "*.dll",
+        {{.except = "*.exe", .style = ListStyle::FolderBased}, sys + "\r\n\taca.dll\r\n\tnotes.bak\r\n\r\n"},
+        {{.except = "*.dll", .style = ListStyle::FolderBased, .emptyFolders = true},
          root + "\r\n\tCalc.exe\r\n\tcharmap.exe\r\n\r\n" + sys + "\r\n\tnotes.bak\r\n\r\n" + empty + "\r\n\r\n"},
     };
-    for (const Case& c : cases) {
-        FileListOptions options;
-        options.style = c.style;
-        options.relative = c.relative;
-        options.emptyFolders = c.emptyFolders;
-        options.recursive = c.recursive;
-        options.except = c.except;
-        EXPECT_EQ(ListOf(dir.Path(), options), c.expected) << static_cast<int>(c.style) << " " << c.except;
+    for (const auto& [options, expected] : cases) {
+        EXPECT_EQ(ListOf(dir.Path(), options), expected) << static_cast<int>(options.style) << " " << options.except;
     }
 }
 
@@ -78,9 +64,9 @@ TEST(FileList, NamesSortIgnoringCaseAndMasksApply) {
     FileListResult result;
     EXPECT_EQ(ListOf(dir.Path(), options, &result), expected);
     EXPECT_EQ(result.files, static_cast<std::int64_t>(names.size()) - 1);
-    EXPECT_TRUE(NameLessIgnoringCase("a.txt", "B.txt"));
-    EXPECT_FALSE(NameLessIgnoringCase("A.txt", "a.txt"));
-    EXPECT_TRUE(NameLessIgnoringCase("ab", "abc"));
+    EXPECT_EQ(std::tuple(NameLessIgnoringCase("a.txt", "B.txt"), NameLessIgnoringCase("A.txt", "a.txt"),
+                         NameLessIgnoringCase("ab", "abc")),
+              std::tuple(true, false, true));
     options.masks = ";;;";
     EXPECT_EQ(ListOf(dir.Path(), options), "");
 }
@@ -93,10 +79,7 @@ TEST(FileList, ResultsFileInsideTheFolderIsListedAndFailuresAreNamed) {
     options.relative = true;
     std::int64_t files = -1;
     ASSERT_EQ(CreateFileList(dir.Path(), results, options, &files), ListOutcome::Written);
-    EXPECT_EQ(files, 2);
-    std::string text;
-    ASSERT_TRUE(platform::ReadWholeFile(results, &text));
-    EXPECT_EQ(text, "list.txt\r\none.txt\r\n");
+    EXPECT_EQ(std::pair(files, test::ReadAll(results)), std::pair(std::int64_t{2}, std::string("list.txt\r\none.txt\r\n")));
     EXPECT_EQ(ListResultText(ListOutcome::Written, files, results), "2 files found");
     EXPECT_EQ(ListResultText(ListOutcome::Written, 0, results), "No files found");
 
@@ -109,8 +92,7 @@ TEST(FileList, ResultsFileInsideTheFolderIsListedAndFailuresAreNamed) {
         ++calls;
         return false;
     });
-    EXPECT_TRUE(failed.writeFailed);
-    EXPECT_EQ(calls, 1);
+    EXPECT_EQ(std::pair(failed.writeFailed, calls), std::pair(true, 1));
     EXPECT_EQ(ListResultText(ListOutcome::WriteFailed, 2, results), "Cannot write file: " + results);
 }
 

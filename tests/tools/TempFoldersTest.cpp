@@ -31,9 +31,8 @@ TEST(TempFolders, ScanProposesCandidatesAndFollowsTheAnswers) {
     dir.MakeDir("b/listed/temp");         // "listed" itself is not a candidate: searched
     dir.MakeDir("c/Temporary Internet Files");
     // The names the scan below does not meet.
-    EXPECT_EQ(ClassifyTempName("Driver Cache"), TempNameKind::PassOver);
-    EXPECT_EQ(ClassifyTempName("CACHE"), TempNameKind::Propose);
-    EXPECT_EQ(ClassifyTempName("temp2"), TempNameKind::Search);
+    EXPECT_EQ(std::tuple(ClassifyTempName("Driver Cache"), ClassifyTempName("CACHE"), ClassifyTempName("temp2")),
+              std::tuple(TempNameKind::PassOver, TempNameKind::Propose, TempNameKind::Search));
     const std::string root = platform::FullFolderPath(dir.Path());
     auto full = [&](const std::string& relative) { return platform::JoinPath(root, Native(relative)); };
     std::vector<std::string> asked;
@@ -59,10 +58,9 @@ TEST(TempFolders, MeasureChargesAllocatedSpaceAndEmptyFilesNothing) {
     dir.WriteFile("sub/big.tmp", 100000);
     TempMeasure measure;
     ASSERT_TRUE(MeasureTempFolder(dir.Path(), &measure));
-    EXPECT_EQ(measure.files, 2);
     // Allocation is by whole units of 512 bytes to 64 KB.
-    EXPECT_GE(measure.allocated, 100000);
-    EXPECT_LT(measure.allocated, 100000 + 65536);
+    EXPECT_EQ(std::tuple(measure.files, measure.allocated >= 100000, measure.allocated < 100000 + 65536),
+              std::tuple(2, true, true));
     std::vector<std::string> kinds;  // a sub-folder comes before what it holds
     for (const TempItem& item : measure.items) {
         kinds.push_back((item.folder ? "D " : "F ") + item.path.substr(dir.Path().size() + 1));
@@ -101,18 +99,16 @@ TEST(TempFolders, ClearDeletesThroughTheCallbackAndRemovesEmptiedFolders) {
     std::vector<std::string> expected = {dir.Sub("a.tmp"), dir.Sub(Native("x/y/b.tmp"))};
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(handed, expected);  // a link to a file is removed by the engine as the link itself
-    EXPECT_FALSE(platform::IsLink(dir.Sub("filelink")));
-    EXPECT_EQ(after.files, linkFiles);
-    EXPECT_FALSE(platform::DirectoryExists(dir.Sub("x/y")));
-    EXPECT_FALSE(platform::DirectoryExists(dir.Sub("x/z")));
-    EXPECT_TRUE(platform::FileExists(outside.Sub("keep/system.dll")));
+    EXPECT_EQ(std::tuple(platform::IsLink(dir.Sub("filelink")), after.files, platform::DirectoryExists(dir.Sub("x/y")),
+                         platform::DirectoryExists(dir.Sub("x/z")), platform::FileExists(outside.Sub("keep/system.dll"))),
+              std::tuple(false, linkFiles, false, false, true));
 #ifndef _WIN32
     platform::DirEntry link;
     EXPECT_TRUE(platform::StatPath(dir.Sub("x/junction"), &link));  // the link folder stays
     EXPECT_TRUE(platform::DirectoryExists(dir.Sub("x")));
 #endif
-    EXPECT_EQ(ClearTempFolder(dir.Path(), remove, &after), ClearOutcome::NothingToDo);
-    EXPECT_EQ(ClearTempFolder(dir.Sub("missing"), remove, &after), ClearOutcome::Missing);
+    EXPECT_EQ(std::pair(ClearTempFolder(dir.Path(), remove, &after), ClearTempFolder(dir.Sub("missing"), remove, &after)),
+              std::pair(ClearOutcome::NothingToDo, ClearOutcome::Missing));
     dir.WriteFile("locked.tmp", 1);
     EXPECT_EQ(ClearTempFolder(
                   dir.Path(), [](const std::vector<std::string>&) { return false; }, &after),

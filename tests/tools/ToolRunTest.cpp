@@ -22,27 +22,22 @@ TEST(ToolRun, FolderFormsAndQuestionTexts) {
     for (const auto& [given, held] : folders) {
         EXPECT_EQ(TargetFolderForm(given), held) << given;
     }
-    EXPECT_EQ(FolderOfFile("C:\\a.txt"), "C:");
-    EXPECT_EQ(FolderOfFile("/x/a.txt"), "/x");
-    EXPECT_EQ(FolderOfFile("/a.txt"), "/");
+    EXPECT_EQ(std::tuple(FolderOfFile("C:\\a.txt"), FolderOfFile("/x/a.txt"), FolderOfFile("/a.txt")),
+              std::tuple("C:", "/x", "/"));
 
-    AttrChoices set;
-    set.checked[0] = set.checked[2] = true;
-    AttrChoices change;
-    change.action = AttrAction::Change;
-    change.conditions[0] = AttrCondition::On;
-    change.states[0] = AttrNewState::Off;
-    change.states[2] = AttrNewState::On;
-    AttrChoices clear;
-    clear.action = AttrAction::Clear;
-    clear.checked[1] = true;
+    const std::pair<AttrChoices, const char*> attributeQuestions[] = {
+        {{.checked = {true, false, true}}, "Set Attributes: Read-Only, Hidden\n"},
+        {{.action = AttrAction::Clear, .checked = {false, true}}, "Clear Attributes: Archive\n"},
+        {{.action = AttrAction::Change,
+          .conditions = {AttrCondition::On},
+          .states = {AttrNewState::Off, AttrNewState::Same, AttrNewState::On}},
+         "Original File Attributes: Read-Only [On]\nNew File Attributes: Read-Only [Off], Hidden [On]\n"},
+    };
     std::string one, two;
-    AttributeQuestionLines(set, &one, &two);
-    EXPECT_EQ(one + two, "Set Attributes: Read-Only, Hidden\n");
-    AttributeQuestionLines(clear, &one, &two);
-    EXPECT_EQ(one + two, "Clear Attributes: Archive\n");
-    AttributeQuestionLines(change, &one, &two);
-    EXPECT_EQ(one + two, "Original File Attributes: Read-Only [On]\nNew File Attributes: Read-Only [Off], Hidden [On]\n");
+    for (const auto& [choices, question] : attributeQuestions) {
+        AttributeQuestionLines(choices, &one, &two);
+        EXPECT_EQ(one + two, question);
+    }
 
     TargetRun run;
     run.folder = "C:\\data";
@@ -52,12 +47,7 @@ TEST(ToolRun, FolderFormsAndQuestionTexts) {
     EXPECT_EQ(ApplyQuestion(run, "L1\n", "L2\n"),
               "Folder: \"C:\\data\" \nApply for files:*.*\nExcept files: *.bak\nL1\nL2\nProceed ?");
 
-    DateChoices date;
-    date.changeDate = true;
-    date.month = 12;
-    date.day = 25;
-    date.hour = 14;
-    date.minute = 30;
+    DateChoices date{true, true, 12, 25, 14, 30};
     DateQuestionLines(date, 2026, &one, &two);
     EXPECT_EQ(one + two, "Set Date: 25 Dec 2026\nSet Time: 14 h 30 m\n");
     date.changeTime = false;
@@ -94,38 +84,30 @@ TEST(ToolRun, RunsCountWhatTheMasksAndSubFoldersLetThrough) {
     TargetRun run;
     run.folder = dir.Path();
     run.except = "*.bak";
-    AttrChoices readOnly;
-    readOnly.checked[0] = true;
+    const AttrChoices readOnly{.checked = {true}};
     RunCounts counts = RunAttributes(run, readOnly);
-    EXPECT_EQ(counts.found, 2 + links);
-    EXPECT_EQ(counts.processed, 2);
+    EXPECT_EQ(std::pair(counts.found, counts.processed), std::pair(2 + links, std::int64_t{2}));
     EXPECT_NE(AttributesOf(dir.Sub("sub/c.txt")) & platform::kAttrReadOnly, 0u);
     EXPECT_EQ(AttributesOf(dir.Sub("b.bak")) & platform::kAttrReadOnly, 0u);
     EXPECT_EQ(AttributesOf(outside.Sub("o.txt")) & platform::kAttrReadOnly, 0u);
 
     // Change: only read-only files are found; they become writable.
-    AttrChoices writable;
-    writable.action = AttrAction::Change;
-    writable.conditions[0] = AttrCondition::On;
-    writable.states[0] = AttrNewState::Off;
+    const AttrChoices writable{
+        .action = AttrAction::Change, .conditions = {AttrCondition::On}, .states = {AttrNewState::Off}};
     run.except.clear();
     run.recursive = false;
     counts = RunAttributes(run, writable);
-    EXPECT_EQ(counts.found, 1);
-    EXPECT_EQ(counts.processed, 1);
+    EXPECT_EQ(std::pair(counts.found, counts.processed), std::pair(std::int64_t{1}, std::int64_t{1}));
 
     // The date tool leaves read-only files alone and sets the chosen time on the others.
-    DateChoices time;
-    time.hour = 14;
-    time.minute = 30;
+    const DateChoices time{.hour = 14, .minute = 30};
     run.recursive = true;
     counts = RunDateTime(run, time, 2026);
-    EXPECT_EQ(counts.found, 3 + links);
-    EXPECT_EQ(counts.processed, 2);  // a.txt and b.bak; sub/c.txt is read-only
+    // a.txt and b.bak; sub/c.txt is read-only
+    EXPECT_EQ(std::pair(counts.found, counts.processed), std::pair(3 + links, std::int64_t{2}));
     platform::LocalTime local;
     ASSERT_TRUE(platform::ToLocalTime(LastWrite(dir.Sub("a.txt")), &local));
-    EXPECT_EQ(local.hour * 100 + local.minute, 1430);
-    EXPECT_EQ(local.second, 0);
+    EXPECT_EQ(local.hour * 10000 + local.minute * 100 + local.second, 143000);
     ASSERT_TRUE(platform::ToLocalTime(LastWrite(outside.Sub("o.txt")), &local));
     EXPECT_NE(local.hour * 100 + local.minute, 1430);
 
@@ -133,8 +115,7 @@ TEST(ToolRun, RunsCountWhatTheMasksAndSubFoldersLetThrough) {
     single.singleFile = true;
     single.file = dir.Sub("sub/c.txt");
     counts = RunDateTime(single, time, 2026);
-    EXPECT_EQ(counts.found, 1);
-    EXPECT_EQ(counts.processed, 0);
+    EXPECT_EQ(std::pair(counts.found, counts.processed), std::pair(std::int64_t{1}, std::int64_t{0}));
     single.file = dir.Sub("missing.txt");
     EXPECT_EQ(RunAttributes(single, readOnly).found, 0);
     platform::WriteFileAttributes(dir.Sub("sub/c.txt"), platform::kAttrArchive);
