@@ -33,31 +33,25 @@ TEST(ReportTable, FillsRemovesAndReplacesInOrder) {
         EXPECT_EQ(table.Add(std::move(report)), i);
     }
     EXPECT_TRUE(table.IsFull());
-    EXPECT_EQ(table.Add(std::make_unique<Report>()), -1);
-    EXPECT_EQ(table.Add(nullptr), -1);
+    EXPECT_EQ(std::pair(table.Add(std::make_unique<Report>()), table.Add(nullptr)), std::pair(-1, -1));
     EXPECT_EQ(Serials(table), opened);
-    EXPECT_EQ(table.At(5), nullptr);
-    EXPECT_EQ(table.At(-1), nullptr);
+    EXPECT_EQ(std::tuple(table.At(5), table.At(-1)), std::tuple(nullptr, nullptr));
 
     ASSERT_EQ(table.FindSlot(opened[1]), 1);
     std::unique_ptr<Report> closed = table.Remove(1);
     ASSERT_NE(closed, nullptr);
     EXPECT_EQ(closed->Serial(), opened[1]);
     EXPECT_EQ(Serials(table), (std::vector<std::int32_t>{opened[0], opened[2], opened[3], opened[4]}));
-    EXPECT_EQ(table.FindSlot(opened[1]), -1);
-    EXPECT_EQ(table.FindBySerial(opened[2]), table.At(1));
-    EXPECT_EQ(table.Remove(4), nullptr);
+    EXPECT_EQ(std::tuple(table.FindSlot(opened[1]), table.FindBySerial(opened[2]), table.Remove(4).get()),
+              std::tuple(-1, table.At(1), nullptr));
 
     auto fresh = std::make_unique<Report>();
     Report* freshPtr = fresh.get();
     EXPECT_EQ(table.Replace(0, std::move(fresh))->Serial(), opened[0]);
-    EXPECT_EQ(table.At(0), freshPtr);
-    EXPECT_EQ(table.Count(), 4);
-    EXPECT_EQ(table.Replace(4, std::make_unique<Report>()), nullptr);
-    EXPECT_EQ(table.Replace(1, nullptr), nullptr);
+    EXPECT_EQ(std::pair(table.At(0), table.Count()), std::pair(freshPtr, 4));
+    EXPECT_FALSE(table.Replace(4, std::make_unique<Report>()) || table.Replace(1, nullptr));
     table.Clear();
-    EXPECT_EQ(table.Count(), 0);
-    EXPECT_EQ(table.At(0), nullptr);
+    EXPECT_EQ(std::tuple(table.Count(), table.At(0)), std::tuple(0, nullptr));
 }
 
 TEST(CarryNotesOver, CopiesNotesByMatchingNamesAndStopsAtTheFirstMiss) {

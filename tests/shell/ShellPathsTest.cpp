@@ -10,14 +10,9 @@ namespace {
 
 TEST(PathList, DoubleZeroTerminatedInOrder) {
     PathList list;
-    EXPECT_TRUE(list.Empty());
-    EXPECT_EQ(list.Size(), 1u);
-    EXPECT_EQ(list.Data()[0], '\0');
+    EXPECT_EQ(std::tuple(list.Empty(), list.Size(), list.Data()[0]), std::tuple(true, 1u, '\0'));
 
-    EXPECT_TRUE(list.Add("C:\\a.txt"));
-    EXPECT_FALSE(list.Add(""));
-    EXPECT_FALSE(list.Add(std::string_view("x\0y", 3)));
-    EXPECT_TRUE(list.Add("b"));
+    EXPECT_TRUE(list.Add("C:\\a.txt") && !list.Add("") && !list.Add(std::string_view("x\0y", 3)) && list.Add("b"));
     EXPECT_EQ(list.Count(), 2);
     const char expected[] = "C:\\a.txt\0b\0";  // the literal adds the final zero
     ASSERT_EQ(list.Size(), sizeof expected);
