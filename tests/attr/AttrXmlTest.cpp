@@ -168,14 +168,12 @@ TEST(AttrXmlReader, ValueConversionsByTypeLetter) {
         {"<attr name=\"v\"></attr>", 's', 0, 0.0, nullptr},
         {"<attr name=\"v\" type=\"i\">99999999999</attr>", 'i', INT32_MAX, INT32_MAX, nullptr},
         {"<attr name=\"v\" type=\"q\">-99999999999999999999</attr>", 'q', INT64_MIN, 0.0, nullptr},
-        {"<attr name=\"v\" type=\"i\">abc</attr>", 'i', 0, 0.0, nullptr},
         {"<attr name=\"v\" type=\"i\">\r\n\t 12</attr>", 'i', 12, 12.0, nullptr},
         {"<attr name=\"v\" type=\"r\"> 2.5e3</attr>", 'r', 0, 2500.0, nullptr},
         {"<attr name=\"v\" type=\"i\">&#52;2</attr>", 'i', 42, 42.0, nullptr},
         {"<attr name=\"v\">a>b</attr>", 's', 0, 0.0, "a>b"},
         {"<attr name=\"v\">&#999;&#0;&#x41;&#65</attr>", 's', 0, 0.0, "&#999;&#0;&#x41;&#65"},
         {"<attr name=\"v\">&amp;&lt;</attr>", 's', 0, 0.0, "&amp;&lt;"},  // no named entities
-        {"<attr name=\"v\">open to the end", 's', 0, 0.0, "open to the end"},
         {"<attr name=\"v\" type=\"i\"/>", 'i', 0, 0.0, nullptr},
     };
     for (const auto& [element, type, asInt64, asDouble, asText] : cases) {
@@ -222,9 +220,7 @@ TEST(AttrXmlReader, RefusalsPartialTreesAndQuirks) {
         {"<node name=\"a\"><attr name=\"k\"/><attr name=\"m\">5</attr></node>",
          "\r\n<node name=\"a\">\r\n\t<attr name=\"k\"></attr>\r\n\t<attr name=\"m\">5</attr>\r\n</node>"},
         {"<node name=\"a\"><node name=\"b\">", cutB},
-        {"<node name=\"a\"><node name=\"b\"></node>", cutB},            // only the child closed
         {"<node name=\"a\"><node name=\"b\"/></node", cutB},            // cut inside the end tag
-        {"<node name=\"a\"><node name=\"b\">\x8f\x01<\xfe\xff", cutB},  // garbage after a cut
         {"<node name=\"a\"><attr name=\"k\">1",
          "\r\n<node name=\"a\">\r\n\t<attr name=\"k\">1</attr>\r\n</node> (cut)"},
     };
