@@ -22,7 +22,6 @@ TEST(ShellPathRules, NamesFoldersAndRoots) {
         {SuggestReportFileName, "\\\\server\\share\\dir", "#server^share^dir"},
         {SuggestReportFileName, "/home/user/data", "^home^user^data"},
         {SuggestReportFileName, "Z:\\mixed/sep\\\\x", "Z#mixed^sep#x"},  // a doubled backslash inside too
-        {SuggestReportFileName, "", ""},
         {FolderOfFile, "C:\\Data\\a.txt", "C:\\Data"},
         {FolderOfFile, "C:\\a.txt", "C:\\"},
         {FolderOfFile, "\\\\srv\\share\\a.txt", "\\\\srv\\share"},
@@ -43,7 +42,7 @@ TEST(ClassifyDrop, FoldersReportsFilterFilesAndOtherFiles) {
     const std::tuple<bool, DropAction, std::vector<const char*>> cases[] = {
         // folder, action, paths
         {true, DropAction::CreateReport, {"C:\\Data", "C:\\Data.mcr"}},  // a folder whatever its name
-        {false, DropAction::OpenReport, {"C:\\r\\a.mcr", "C:\\r\\A.MCR", "/tmp/r/b.mcr"}},
+        {false, DropAction::OpenReport, {"C:\\r\\a.mcr", "C:\\r\\A.MCR"}},
         {false, DropAction::OpenFilters, {"C:\\r\\f.McF"}},
         // ".mcr" alone is a name, not an extension; so is a dot in a folder's name.
         {false, DropAction::ReportOfFolder, {"C:\\Data\\a.mcr.txt", "C:\\Data\\.mcr", "C:\\x.mcr\\readme"}},
