@@ -55,22 +55,21 @@ TEST(ReportTable, FillsRemovesAndReplacesInOrder) {
 }
 
 TEST(CarryNotesOver, CopiesNotesByMatchingNamesAndStopsAtTheFirstMiss) {
-    FolderRecord* oldRoot = AddFolder(nullptr, "C:\\data");
-    FolderRecord* oldKept = AddFolder(oldRoot, "kept");
-    WriteText(oldRoot, notes, "root note", false);
-    WriteText(AddFolder(oldKept, "deep"), notes, "deep note", false);
-    FolderRecord* oldRenamed = AddFolder(oldRoot, "renamed");
-    WriteText(oldRenamed, notes, "lost", false);
-    WriteText(AddFolder(oldRenamed, "inner"), notes, "lost too", false);
-    WriteText(AddFolder(oldRoot, "{data files}"), notes, "files note", false);
+    const auto noted = [](FolderRecord* record, const char* note) {
+        WriteText(record, notes, note, false);
+        return record;
+    };
+    FolderRecord* oldRoot = noted(AddFolder(nullptr, "C:\\data"), "root note");
+    noted(AddFolder(AddFolder(oldRoot, "kept"), "deep"), "deep note");
+    noted(AddFolder(noted(AddFolder(oldRoot, "renamed"), "lost"), "inner"), "lost too");
+    noted(AddFolder(oldRoot, "{data files}"), "files note");
 
     FolderRecord* newRoot = AddFolder(nullptr, "C:\\data");
     FolderRecord* newKept = AddFolder(newRoot, "Kept");  // case differs: no match
-    FolderRecord* newDeep = AddFolder(AddFolder(newRoot, "kept"), "deep");
+    FolderRecord* newDeep = noted(AddFolder(AddFolder(newRoot, "kept"), "deep"), "replaced");
     FolderRecord* newOther = AddFolder(newRoot, "other");
     FolderRecord* newInner = AddFolder(newOther, "inner");
     FolderRecord* newFiles = AddFolder(newRoot, "{data files}");
-    WriteText(newDeep, notes, "replaced", false);
 
     ASSERT_TRUE(CarryNotesOver(oldRoot, newRoot));
     DeleteNode(oldRoot);  // the copies must not refer to the old tree

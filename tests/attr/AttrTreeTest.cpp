@@ -73,8 +73,7 @@ TEST(AttrValue, CopiesOwnTheirTextBorrowedTextsStayShared) {
     EXPECT_STREQ(moved.AsText(), "note");
     EXPECT_EQ(copy.Type(), 'u');  // NOLINT(bugprone-use-after-move): moving leaves an unset value
     moved.ClearPayload();
-    EXPECT_EQ(moved.Type(), 's');
-    EXPECT_EQ(moved.AsText(), nullptr);
+    EXPECT_EQ(std::tuple(moved.Type(), moved.AsText()), std::tuple('s', nullptr));
 
     char* adopted = static_cast<char*>(std::malloc(4));
     std::memcpy(adopted, "own", 4);
