@@ -28,13 +28,11 @@ class Recorder : public WalkVisitor {
             line += " " + file.name;
         }
         lines.push_back(line);
-        maxDepth = std::max(maxDepth, depth);
     }
     bool Descend(const std::string& path, const platform::DirEntry&) override {
         return path.find("skip") == std::string::npos;
     }
     std::vector<std::string> lines;
-    int maxDepth = 0;
 
   private:
     std::string m_root;
