@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 #include <tuple>
+#include <vector>
 
 #include "RunWithStack.h"
 #include "TestUtil.h"
@@ -107,13 +108,13 @@ const char kReportHeader[] = "<?xml version=\"1.0\"?><?xml-stylesheet type=\"tex
 
 TEST(AttrXmlWriter, GoldenBytes) {
     const TreePtr tree = MakeSettingsTree();
-    EXPECT_EQ(Write(tree.get(), false, nullptr), kSettingsAll);
-    EXPECT_EQ(Write(tree.get(), false, ""), kSettingsAll);  // an empty stylesheet name: no header
-    EXPECT_EQ(Write(tree.get(), true, nullptr), kSettingsSkipEmpty);
-    EXPECT_EQ(Write(tree.get(), true, "report.xsl"), kReportHeader + kSettingsSkipEmpty);
-    EXPECT_EQ(Write(tree->lastChild), kTreeLine);  // a sub-tree is indented by its nodes' own depths
-    TreePtr bare(CreateNode(nullptr, nullptr));
-    EXPECT_EQ(Write(bare.get()), "\r\n<node/>");
+    // An empty stylesheet name writes no header; a sub-tree is indented by its nodes' own depths.
+    const TreePtr bare(CreateNode(nullptr, nullptr));
+    EXPECT_EQ((std::vector<std::string>{Write(tree.get(), false, nullptr), Write(tree.get(), false, ""),
+                                        Write(tree.get(), true, nullptr), Write(tree.get(), true, "report.xsl"),
+                                        Write(tree->lastChild), Write(bare.get())}),
+              (std::vector<std::string>{kSettingsAll, kSettingsAll, kSettingsSkipEmpty, kReportHeader + kSettingsSkipEmpty,
+                                        kTreeLine, "\r\n<node/>"}));
 }
 
 TEST(AttrXmlRoundTrip, WriteReadWriteGivesTheSameBytes) {

@@ -125,8 +125,7 @@ TEST(FilterEditorModel, CreateDeleteAndMove) {
     EXPECT_EQ(DeleteQuestion(model.Lines()[3]), "    Delete filter '04. New Filter 3' ?     ");
     ASSERT_TRUE(model.DeleteSelected());
     EXPECT_EQ(model.Position(), 3) << "the last line is selected";
-    EXPECT_TRUE(model.Select(1));
-    EXPECT_FALSE(model.MoveUp());
+    EXPECT_TRUE(model.Select(1) && !model.MoveUp());
 
     ASSERT_TRUE(model.CreateNewSet());
     EXPECT_EQ(model.Lines(), (Lines{"01. New Filter 1"}));
