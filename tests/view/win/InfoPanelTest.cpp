@@ -34,7 +34,7 @@ class InfoPanelTest : public test::ReportViewTest {
     int DrawnPixels(int id, COLORREF colour) { return test::DrawnControl(m_panel.Dialog(), id).Count(colour); }
 };
 
-TEST_F(InfoPanelTest, TheRootShowsTheClusterRowAndAFolderItsPath) {
+TEST_F(InfoPanelTest, TheRootShowsTheClusterRowAFolderItsPathAndAFilesItemFewerRows) {
     ASSERT_EQ(m_panel.Record(), m_root);  // announced when the report was added
     EXPECT_EQ(Text(IDC_INFO_CREATED_TEXT), "Created 3/15/2001 at 12:00:00");
     EXPECT_EQ(Text(IDC_INFO_PATH), "user: 4096 bytes");
@@ -46,14 +46,11 @@ TEST_F(InfoPanelTest, TheRootShowsTheClusterRowAndAFolderItsPath) {
     EXPECT_EQ(Text(IDC_INFO_PATH), ReadText(beta, ALC));
     EXPECT_TRUE(IsWindowEnabled(Control(IDC_INFO_PATH)));
     EXPECT_EQ(Text(IDC_INFO_SIZE), "4.88 K (5 000)");
-}
 
-TEST_F(InfoPanelTest, AFilesItemHidesThreeRows) {
+    // A files item hides the folder rows; back on a folder they return; with no record nothing shows.
     Show(FilesItemOf(m_root));
     EXPECT_FALSE(Visible(IDC_INFO_FOLDERS));
     EXPECT_TRUE(Visible(IDC_INFO_FILTER_LIST));
-
-    // Back on a folder the rows return; with no record nothing shows.
     Show(Child("alpha"));
     EXPECT_TRUE(Visible(IDC_INFO_FOLDERS));
     m_panel.Show(nullptr);
