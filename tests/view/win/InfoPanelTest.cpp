@@ -96,13 +96,7 @@ TEST_F(InfoPanelTest, TheChosenFilterSurvivesAReportThatLacksIt) {
     Report* other = m_host.OpenScanned(second.Path());
     ASSERT_NE(other, nullptr);
     FilterSet two;
-    two.SetBuiltIn();
-    two.SetEditing(true);
-    FilterInfo info;
-    while (two.Count() > 2 && two.GetFilterAt(3, &info)) {
-        two.RemoveFilter(info.name);
-    }
-    two.SetEditing(false);
+    ASSERT_TRUE(test::FillFilters(&two, {test::Filter("Temp", "*.tmp", true), test::Filter("Logs", "*.log")}));
     other->SetFilters(&two);
     m_window.AddReport(other);  // shows its root
     EXPECT_EQ(ListView_GetItemCount(m_panel.FilterList()), 2);
@@ -113,20 +107,18 @@ TEST_F(InfoPanelTest, TheChosenFilterSurvivesAReportThatLacksIt) {
     EXPECT_EQ(m_panel.SelectedFilter(), 6);
 }
 
-TEST_F(InfoPanelTest, HeaderClicksSortTheRowsAndKeepTheSelectedFilter) {
-    SelectRow(2);  // "03. Documents", the largest
-    test::ClickListHeader(m_panel.Dialog(), IDC_INFO_FILTER_LIST, 1);
-    EXPECT_EQ(Cell(0, 0), "03. Documents");
-    EXPECT_EQ(SelectedRow(), 0);
-}
-
-TEST_F(InfoPanelTest, HoveredCellIsTheTip) {
+TEST_F(InfoPanelTest, HoveredCellIsTheTipAndHeaderClicksSortKeepingTheSelectedFilter) {
     RECT cell = {};
     cell.top = 1;  // sub-item
     cell.left = LVIR_BOUNDS;
     ASSERT_TRUE(SendMessageA(m_panel.FilterList(), LVM_GETSUBITEMRECT, 2, reinterpret_cast<LPARAM>(&cell)));
     SendMessageA(m_panel.FilterList(), WM_MOUSEMOVE, 0, MAKELPARAM(cell.left + 5, (cell.top + cell.bottom) / 2));
     EXPECT_EQ(test::TipOf(m_host.Module().ToolTipWindow(), m_panel.Dialog(), m_panel.FilterList()), "12 K");
+
+    SelectRow(2);  // "03. Documents", the largest
+    test::ClickListHeader(m_panel.Dialog(), IDC_INFO_FILTER_LIST, 1);
+    EXPECT_EQ(Cell(0, 0), "03. Documents");
+    EXPECT_EQ(SelectedRow(), 0);
 }
 
 TEST_F(InfoPanelTest, TogglingTheFilterListMovesTheBottomLine) {

@@ -317,8 +317,6 @@ TEST_F(PrintingTest, ATreeContinuesOnASecondPageWithItsGuideLines) {
     ASSERT_EQ(device.pages.size(), 2u);
     const RecordedPage& first = device.pages[0];
     const RecordedPage& second = device.pages[1];
-    EXPECT_EQ(first.texts.at(0).x, 40);
-    EXPECT_EQ(first.texts.at(0).y, 60);
     EXPECT_EQ(second.texts.at(1).text, "Root folder: " + wide.Path());
 
     // Items in the tree's font (Courier, 12 high) at x = 20 * depth + 56; the start folder has a
