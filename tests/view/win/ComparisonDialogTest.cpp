@@ -48,9 +48,7 @@ LRESULT NotifyList(HWND dialog, UINT code, int item, int column) {
 std::vector<std::string> Row(HWND list, int row) {
     std::vector<std::string> cells;
     for (int column = 0; column < 4; ++column) {
-        char text[256] = {};
-        ListView_GetItemText(list, row, column, text, sizeof text);
-        cells.emplace_back(text);
+        cells.push_back(test::ListCell(list, row, column));
     }
     return cells;
 }

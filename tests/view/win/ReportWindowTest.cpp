@@ -72,7 +72,6 @@ class ReportWindowTest : public test::ReportViewTest {
         return names;
     }
     void ChooseListEntry(int listId, int entry) { test::ChooseEntry(Toolbar(), listId, entry); }
-    bool Enabled(int buttonId) { return IsWindowEnabled(GetDlgItem(Toolbar(), buttonId)) != 0; }
 };
 
 TEST_F(ReportWindowTest, ItemTextsAndIconsMatchTheReport) {
@@ -110,15 +109,15 @@ TEST_F(ReportWindowTest, ItemTextsAndIconsMatchTheReport) {
 TEST_F(ReportWindowTest, AddingAReportAnnouncesItsRootAndSelectionFollowsUnlessGuarded) {
     EXPECT_EQ(m_window.Toolbar().CurrentRecord(), m_root);
     EXPECT_EQ(TreeView_GetSelection(TreeHandle()), m_window.ItemOf(m_root));
-    EXPECT_TRUE(Enabled(IDC_TOOLBAR_UPDATE));
+    EXPECT_TRUE(test::Enabled(Toolbar(), IDC_TOOLBAR_UPDATE));
 
     FolderRecord* beta = Child("Beta");
     Select(beta);
     EXPECT_EQ(m_host.CurrentRecord(), beta);
     EXPECT_EQ(m_panel.Record(), beta);
-    EXPECT_FALSE(Enabled(IDC_TOOLBAR_UPDATE));
+    EXPECT_FALSE(test::Enabled(Toolbar(), IDC_TOOLBAR_UPDATE));
     m_window.SetCurrentRecord(nullptr);
-    EXPECT_FALSE(Enabled(IDC_TOOLBAR_PRINT));
+    EXPECT_FALSE(test::Enabled(Toolbar(), IDC_TOOLBAR_PRINT));
     Select(beta);
     m_host.SetSelectionGuard(true);
     Select(Child("gamma"));
