@@ -74,8 +74,7 @@ TEST_F(InfoPanelTest, FilterRowsAndShowFiles) {
     EXPECT_TRUE(IsWindowEnabled(Control(IDC_INFO_SHOW_FILES)));
     Click(IDC_INFO_SHOW_FILES);
     ASSERT_EQ(m_host.shownFilterFiles.size(), 1u);
-    EXPECT_EQ(m_host.shownFilterFiles[0].filterId, 3);
-    EXPECT_EQ(m_host.shownFilterFiles[0].record, m_root);
+    EXPECT_EQ(m_host.shownFilterFiles[0], std::make_pair(3, m_root));
     NMHDR doubleClick = {m_panel.FilterList(), IDC_INFO_FILTER_LIST, static_cast<UINT>(NM_DBLCLK)};
     SendMessageA(m_panel.Dialog(), WM_NOTIFY, IDC_INFO_FILTER_LIST, reinterpret_cast<LPARAM>(&doubleClick));
     EXPECT_EQ(m_host.shownFilterFiles.size(), 2u);  // a double click runs "Show files" too
