@@ -133,17 +133,9 @@ TEST(Compare, ChangesGiveTheTreeTheirTitlesAndKinds) {
     // Created folders come first below their parent, then the old folders in their order; a
     // created or deleted node's title shows the size change alone.
     const std::vector<std::string> expected = {
-        "C:\\data [ +11.20 MB]|68",
-        "  New [ +200 K]|14",
-        "  mixed [ +1 MB]|14",
-        "  Docs [ -1.50 MB]|13",
-        "  Windows [ +12.50 MB]|68",
-        "    sys [ +12.50 MB]|12",
-        "  Temp|64",
-        "    t|2",
-        "  Mixed [ -1 MB]|13",
-        "  P|64",
-    };
+        "C:\\data [ +11.20 MB]|68",  "  New [ +200 K]|14",      "  mixed [ +1 MB]|14", "  Docs [ -1.50 MB]|13",
+        "  Windows [ +12.50 MB]|68", "    sys [ +12.50 MB]|12", "  Temp|64",           "    t|2",
+        "  Mixed [ -1 MB]|13",       "  P|64"};
     EXPECT_EQ(Dump(diff.root), expected);
 }
 
@@ -255,47 +247,29 @@ TEST(Compare, TenThousandLevelsOnAOneMegabyteStack) {
 
 // ---- the flat list ----
 
-class DifferenceListTest : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        m_old.Add("b", 3000, 3, 0);  // shrinks
-        m_old.Add("A", 100, 1, 2, 100);
-        m_old.Add("A/gone", 0);
-        m_old.Add("A/sub", 0);
-        m_fresh.Add("b", 1000, 1, 0);
-        m_fresh.Add("A", 5100, 2, 1, 200);
-        m_fresh.Add("A/sub", 5000, 1);
-        m_fresh.Add("c", 7000, 1);                         // created
-        WriteText(m_old.Root(), ALC, "C:\\data\\", true);  // as a report opened from its file has it
-        m_diff = Compare(m_old.Root(), m_fresh.Root());
-        m_rows = BuildDifferenceRows(m_diff);
-    }
-    void TearDown() override { DeleteNode(m_diff); }
-    std::vector<std::string> Paths() const {
-        std::vector<std::string> paths;
-        for (const DifferenceRow& row : m_rows) {
-            paths.push_back(row.path);
-        }
-        return paths;
-    }
-
-    Tree m_old;
-    Tree m_fresh;
-    DifferenceNode* m_diff = nullptr;
-    std::vector<DifferenceRow> m_rows;
-};
-
-TEST_F(DifferenceListTest, RowsCellsAndListRefs) {
+TEST(DifferenceList, RowsCellsColoursAndSortModes) {
+    Tree old;
+    Tree fresh;
+    old.Add("b", 3000, 3, 0);  // shrinks
+    old.Add("A", 100, 1, 2, 100);
+    old.Add("A/gone", 0);
+    old.Add("A/sub", 0);
+    fresh.Add("b", 1000, 1, 0);
+    fresh.Add("A", 5100, 2, 1, 200);
+    fresh.Add("A/sub", 5000, 1);
+    fresh.Add("c", 7000, 1);                         // created
+    WriteText(old.Root(), ALC, "C:\\data\\", true);  // as a report opened from its file has it
+    Diff diff(old, fresh);
+    std::vector<DifferenceRow> rows = BuildDifferenceRows(diff.root);
     // Pre-order, created folders first below each parent; every row stores its first cell as
     // "listref". The root (kind exactly 0x40) has no row.
     const std::vector<std::vector<std::string>> expected = {
         {".\\c", "created", "+6.84 K", "+6.84 K"},   {".\\b", "size", "-1.95 K", "-1.95 K"},
         {".\\A", "size", "+100 bytes", "+4.88 K"},   {".\\A\\gone", "deleted", "-", "-"},
-        {".\\A\\sub", "size", "+4.88 K", "+4.88 K"},
-    };
+        {".\\A\\sub", "size", "+4.88 K", "+4.88 K"}};
     std::vector<std::vector<std::string>> cells;
     std::vector<std::uint32_t> colours;
-    for (const DifferenceRow& row : m_rows) {
+    for (const DifferenceRow& row : rows) {
         cells.push_back(
             {DifferenceCell(row, 0), DifferenceCell(row, 1), DifferenceCell(row, 2), DifferenceCell(row, 3)});
         colours.push_back(DifferenceTextColour(row.node));
@@ -305,27 +279,25 @@ TEST_F(DifferenceListTest, RowsCellsAndListRefs) {
     EXPECT_EQ(colours, (std::vector<std::uint32_t>{kDiffCreatedColour, kDiffSizeColour, kDiffSizeColour,
                                                    kDiffDeletedColour, kDiffSizeColour}));
     // The root has no row (its first child's is used), no colour and the status "subf".
-    EXPECT_EQ(std::make_tuple(RowOfNode(m_rows, m_rows[3].node), RowOfNode(m_rows, m_diff),
-                              DifferenceTextColour(m_diff), DifferenceStatus(m_diff)),
+    EXPECT_EQ(std::make_tuple(RowOfNode(rows, rows[3].node), RowOfNode(rows, diff.root),
+                              DifferenceTextColour(diff.root), DifferenceStatus(diff.root)),
               std::make_tuple(3, 0, 0u, "subf"));
-}
 
-TEST_F(DifferenceListTest, SortModes) {
-    const struct {
-        int mode;
-        std::vector<std::string> paths;
-    } cases[] = {
-        {kDiffSortPath, {".\\A", ".\\A\\gone", ".\\A\\sub", ".\\b", ".\\c"}},
+    const std::pair<int, std::string> sorts[] = {
+        {kDiffSortPath, ".\\A .\\A\\gone .\\A\\sub .\\b .\\c "},
         // Status, higher first; equal status by title, never reversed.
-        {kDiffSortStatus, {".\\A\\gone", ".\\c", ".\\A", ".\\b", ".\\A\\sub"}},
-        {kDiffSortStatus | kDiffSortReversed, {".\\A", ".\\b", ".\\A\\sub", ".\\c", ".\\A\\gone"}},
+        {kDiffSortStatus, ".\\A\\gone .\\c .\\A .\\b .\\A\\sub "},
+        {kDiffSortStatus | kDiffSortReversed, ".\\A .\\b .\\A\\sub .\\c .\\A\\gone "},
         // Own files and total, larger first; equal values by path, never reversed.
-        {kDiffSortFiles, {".\\c", ".\\A\\sub", ".\\A", ".\\A\\gone", ".\\b"}},
-        {kDiffSortSum | kDiffSortReversed, {".\\b", ".\\A\\gone", ".\\A", ".\\A\\sub", ".\\c"}},
-    };
-    for (const auto& c : cases) {
-        SortDifferenceRows(&m_rows, c.mode);
-        EXPECT_EQ(Paths(), c.paths) << "mode " << c.mode;
+        {kDiffSortFiles, ".\\c .\\A\\sub .\\A .\\A\\gone .\\b "},
+        {kDiffSortSum | kDiffSortReversed, ".\\b .\\A\\gone .\\A .\\A\\sub .\\c "}};
+    for (const auto& [mode, order] : sorts) {
+        SortDifferenceRows(&rows, mode);
+        std::string paths;
+        for (const DifferenceRow& row : rows) {
+            paths += row.path + " ";
+        }
+        EXPECT_EQ(paths, order) << "mode " << mode;
     }
     const int clicks[][3] = {{1, 0, 17}, {17, 2, 4}, {8, 9, 8}};
     for (const auto& click : clicks) {
