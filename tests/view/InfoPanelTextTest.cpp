@@ -15,19 +15,12 @@ namespace {
 
 constexpr platform::FileTime kMarch15 = 126291312000000000ULL;  // 2001-03-15 12:00 UTC
 
+// Size, used space, count and access texts; 700 bytes, "none", "[unknown]" and "" are in the
+// descriptions below.
 TEST(InfoTexts, ValueFields) {
-    const std::tuple<std::int64_t, const char*, const char*> sizes[] = {
-        // bytes, size, used space (700 bytes, "none", "[unknown]" and "" are in the descriptions below)
-        {2048, "2 K (2 048)", "2 K"},
-        {1365245952, "1.27 Gb (1 365 245 952)", "1.27 Gb"},
-        {-5, "0", "0"},
-    };
-    for (const auto& [bytes, size, used] : sizes) {
-        EXPECT_EQ(SizeText(bytes), size) << bytes;
-        EXPECT_EQ(UsedSpaceText(bytes), used) << bytes;
-    }
-    EXPECT_EQ(CountText(5000000000LL), "5000000000");
-    EXPECT_EQ(CreationText(kMarch15), platform::LocalDateText(kMarch15) + " at " + platform::LocalTimeText(kMarch15));
+    EXPECT_EQ(SizeText(1365245952) + "|" + UsedSpaceText(1365245952) + "|" + SizeText(-5) + "|" + UsedSpaceText(-5) +
+                  "|" + CountText(5000000000LL),
+              "1.27 Gb (1 365 245 952)|1.27 Gb|0|0|5000000000");
     EXPECT_EQ(LastAccessText(kMarch15), platform::LocalDateText(kMarch15));
 }
 
@@ -67,7 +60,7 @@ TEST(InfoTexts, DescribeTheRootAndAFolderBelow) {
     EXPECT_TRUE(texts.isRoot);
     EXPECT_EQ(std::tie(texts.size, texts.usedSpace, texts.files, texts.folders, texts.lastAccessed),
               std::make_tuple("700 bytes", "4 K", "3", "none", ""));
-    EXPECT_EQ(texts.created, CreationText(kMarch15));
+    EXPECT_EQ(texts.created, platform::LocalDateText(kMarch15) + " at " + platform::LocalTimeText(kMarch15));
 
     const InfoTexts below = DescribeFolder(child, nullptr);
     EXPECT_FALSE(below.isRoot);
@@ -104,10 +97,9 @@ TEST(InfoVisibility, FilesItemsHideThreeRowsAndTheCheckBoxNeverShows) {
     }
     FolderRecord* record = CreateNode(nullptr, "r");
     WriteText(record, notes, "", false);
-    EXPECT_FALSE(HasNotes(record));  // only a non-empty text counts
+    const bool emptyCounts = HasNotes(record);  // only a non-empty text counts
     WriteText(record, notes, "keep", true);
-    EXPECT_TRUE(HasNotes(record));
-    EXPECT_FALSE(HasNotes(nullptr));
+    EXPECT_EQ(std::make_tuple(emptyCounts, HasNotes(record), HasNotes(nullptr)), std::make_tuple(false, true, false));
     DeleteNode(record);
 }
 
@@ -167,9 +159,9 @@ TEST_F(FilterRowsTest, HeaderClicksSortAndReverse) {
     }
     EXPECT_EQ(Order(8), "010203");
     const std::vector<int> order = SortedRowOrder(m_rows, kRowSortCount);
-    EXPECT_EQ(DisplayRowOfFilter(m_rows, order, 3), 0);
-    EXPECT_EQ(DisplayRowOfFilter(m_rows, order, 2), 2);
-    EXPECT_EQ(DisplayRowOfFilter(m_rows, order, 9), -1);
+    EXPECT_EQ(std::make_tuple(DisplayRowOfFilter(m_rows, order, 3), DisplayRowOfFilter(m_rows, order, 2),
+                              DisplayRowOfFilter(m_rows, order, 9)),
+              std::make_tuple(0, 2, -1));
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // the item colours.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
 #include <tuple>
 
@@ -38,10 +39,8 @@ TEST_F(ReportRulesTest, ContextMenuForEachPosition) {
     for (const auto& [record, menu] : cases) {
         EXPECT_EQ(ContextMenuFor(record), menu) << (record ? record->name : "none");
     }
-    EXPECT_FALSE(IsTreeCommand(32782));
-    EXPECT_TRUE(IsTreeCommand(32783));
-    EXPECT_TRUE(IsTreeCommand(32798));
-    EXPECT_FALSE(IsTreeCommand(32799));
+    EXPECT_EQ(std::make_tuple(IsTreeCommand(32782), IsTreeCommand(32783), IsTreeCommand(32798), IsTreeCommand(32799)),
+              std::make_tuple(false, true, true, false));
 }
 
 TEST_F(ReportRulesTest, FolderExistsOnlyForAnExistingDirectory) {
@@ -78,8 +77,8 @@ TEST_F(ReportRulesTest, ToolbarStates) {
 TEST_F(ReportRulesTest, FilesItemsStandOutFromFolders) {
     EXPECT_NE(ItemTextColour(m_files), ItemTextColour(m_sub));
     EXPECT_EQ(ItemBackgroundColour(m_files), ItemBackgroundColour(m_sub));
-    EXPECT_EQ(ItemTextColour(nullptr), -1);
-    EXPECT_EQ(ItemBackgroundColour(nullptr), -1);
+    EXPECT_EQ(std::make_pair(ItemTextColour(nullptr), ItemBackgroundColour(nullptr)),
+              (std::pair<std::int64_t, std::int64_t>(-1, -1)));
 }
 
 }  // namespace
