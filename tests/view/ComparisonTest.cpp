@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <initializer_list>
 #include <limits>
+#include <sstream>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -49,6 +51,16 @@ class Tree {
         }
         return folder;
     }
+    // One folder per line: "path size [files [folders [own]]]", parents before their children.
+    void Build(std::initializer_list<const char*> lines) {
+        for (const char* line : lines) {
+            std::istringstream in(line);
+            std::string path;
+            std::int64_t figures[4] = {0, 0, 0, -1};
+            in >> path >> figures[0] >> figures[1] >> figures[2] >> figures[3];
+            Add(path, figures[0], figures[1], figures[2], figures[3]);
+        }
+    }
     void Figures(FolderRecord* folder, std::int64_t size, std::int64_t files, std::int64_t folders) {
         WriteStat(folder, MFS, size, true);
         WriteStat(folder, LFN, files, true);
@@ -93,8 +105,7 @@ TEST(Compare, UnchangedFolderGivesTheRootAlone) {
     Tree fresh;
     for (Tree* tree : {&old, &fresh}) {
         tree->Figures(tree->Root(), 3 * kMB, 5, 2);
-        tree->Add("a", kMB, 2, 1, 100);
-        tree->Add("a/b", 10, 1);
+        tree->Build({"a 1048576 2 1 100", "a/b 10 1"});
     }
     WriteText(old.Root(), DRM, "3/15/2001 at 12:00", false);
     Diff diff(old, fresh);
@@ -109,26 +120,14 @@ TEST(Compare, ChangesGiveTheTreeTheirTitlesAndKinds) {
     Tree old;
     Tree fresh;
     old.Figures(old.Root(), 20 * kMB, 10, 6);
-    old.Add("Docs", 1572864, 3, 0);          // deleted
-    old.Add("Windows", 2 * kMB, 2, 1, 500);  // grows by 12.5 MB below
-    old.Add("Windows/sys", kMB, 1);
-    old.Add("Temp", 0, 0, 1);  // one sub-folder more
-    old.Add("Same", kMB, 1);
-    old.Add("Count", kMB, 1);  // one more file of the same size in total
-    old.Add("Mixed", kMB);     // "Mixed" and "mixed" are different folders
-    old.Add("P", 10, 2, 1);    // only the number of files below changes: marked, yet no title
-    old.Add("P/c", 10, 2);
     fresh.Figures(fresh.Root(), 20 * kMB + 13107200 - 1572864 + 204800, 10, 7);
-    fresh.Add("New", 204800, 1);  // created
-    fresh.Add("Windows", 2 * kMB + 13107200, 3, 1, 500);
-    fresh.Add("Windows/sys", kMB + 13107200, 2);
-    fresh.Add("Temp", 0, 0, 2);
-    fresh.Add("Temp/t", 0);
-    fresh.Add("Same", kMB, 1);
-    fresh.Add("Count", kMB, 2);
-    fresh.Add("mixed", kMB);
-    fresh.Add("P", 10, 3, 1);
-    fresh.Add("P/c", 10, 3);
+    // Docs is deleted and New created; Windows grows by 12.5 MB below; Temp gets a sub-folder;
+    // Count one more file of the same size in total; "Mixed" and "mixed" are different folders;
+    // below P only the number of files changes: marked, yet no title.
+    old.Build({"Docs 1572864 3", "Windows 2097152 2 1 500", "Windows/sys 1048576 1", "Temp 0 0 1", "Same 1048576 1",
+               "Count 1048576 1", "Mixed 1048576", "P 10 2 1", "P/c 10 2"});
+    fresh.Build({"New 204800 1", "Windows 15204352 3 1 500", "Windows/sys 14155776 2", "Temp 0 0 2", "Temp/t 0",
+                 "Same 1048576 1", "Count 1048576 2", "mixed 1048576", "P 10 3 1", "P/c 10 3"});
     Diff diff(old, fresh);
     // Created folders come first below their parent, then the old folders in their order; a
     // created or deleted node's title shows the size change alone.
@@ -142,10 +141,7 @@ TEST(Compare, ChangesGiveTheTreeTheirTitlesAndKinds) {
 TEST(Compare, DeletedFolderBringsEverySubFolder) {
     Tree old;
     Tree fresh;
-    old.Add("gone", 4000, 4, 3, 1000);
-    old.Add("gone/a", 1000, 1);
-    old.Add("gone/b", 2000, 2, 1, 0);
-    old.Add("gone/b/c", 2000, 2);
+    old.Build({"gone 4000 4 3 1000", "gone/a 1000 1", "gone/b 2000 2 1 0", "gone/b/c 2000 2"});
     Diff diff(old, fresh);
     const std::vector<std::string> expected = {
         "C:\\data|64",
@@ -193,10 +189,8 @@ TEST(Compare, MatchesTheFirstNamesakeOnEitherSide) {
     // created because the old side has the name. A folder without children is its own files.
     Tree old;
     Tree fresh;
-    old.Add("x", 100);
-    old.Add("x", 300);
-    fresh.Add("x", 100);
-    fresh.Add("x", 999);
+    old.Build({"x 100", "x 300"});
+    fresh.Build({"x 100", "x 999"});
     Diff diff(old, fresh);
     EXPECT_EQ(Dump(diff.root), (std::vector<std::string>{"C:\\data|64", "  x [ -200 bytes]|12"}));
 }
@@ -250,14 +244,8 @@ TEST(Compare, TenThousandLevelsOnAOneMegabyteStack) {
 TEST(DifferenceList, RowsCellsColoursAndSortModes) {
     Tree old;
     Tree fresh;
-    old.Add("b", 3000, 3, 0);  // shrinks
-    old.Add("A", 100, 1, 2, 100);
-    old.Add("A/gone", 0);
-    old.Add("A/sub", 0);
-    fresh.Add("b", 1000, 1, 0);
-    fresh.Add("A", 5100, 2, 1, 200);
-    fresh.Add("A/sub", 5000, 1);
-    fresh.Add("c", 7000, 1);                         // created
+    old.Build({"b 3000 3", "A 100 1 2 100", "A/gone 0", "A/sub 0"});  // b shrinks, c is created
+    fresh.Build({"b 1000 1", "A 5100 2 1 200", "A/sub 5000 1", "c 7000 1"});
     WriteText(old.Root(), ALC, "C:\\data\\", true);  // as a report opened from its file has it
     Diff diff(old, fresh);
     std::vector<DifferenceRow> rows = BuildDifferenceRows(diff.root);
