@@ -140,7 +140,7 @@ TEST(ShownChildrenSorted, PruneFromTheTopSortAndSayWhatCanOpen) {
         std::make_tuple(true, false, false));
 }
 
-TEST(ShowModeSettings, TextsFollowThresholdAndAgeAndSettersRefuseOutOfRange) {
+TEST(ShowModeSettings, TextsFollowThresholdAndAgeSettersRefuseOutOfRangeRefreshWhenShown) {
     TreeViewOptions options;
     const platform::FileTime cutoffBefore = options.accessCutoff;
     EXPECT_EQ(SetAgeDays(&options, 0), kDefaultAgeDays);  // not positive: left as it was
@@ -152,14 +152,13 @@ TEST(ShowModeSettings, TextsFollowThresholdAndAgeAndSettersRefuseOutOfRange) {
                                                                   "greater 1.50 MB", "last accessed one year ago"}));
     EXPECT_EQ(SetSizeThresholdKb(&options, -5), 1536 * 1024);  // not positive: left as it was
     EXPECT_GT(SetSizeThresholdKb(&options, INT64_MAX), 0);     // saturates instead of wrapping
-    EXPECT_EQ(std::make_tuple(SortModeForEntry(3), SortModeForEntry(4)), std::make_tuple(SortByAccess, SortByName));
+    EXPECT_EQ(std::make_tuple(SortModeForEntry(3), SortModeForEntry(4), SortModeEntries().size()),
+              std::make_tuple(SortByAccess, SortByName, 4u));
     EXPECT_TRUE(SetShowMode(&options, ShowNotAccessed));
     EXPECT_FALSE(SetShowMode(&options, 4));
     EXPECT_FALSE(SetShowMode(&options, -1));
     EXPECT_EQ(options.showMode, ShowNotAccessed);
-}
-
-TEST(ShowSettingsEffect, RefreshOnlyWhenTheShownCriterionChanged) {
+    // The settings dialog refreshes the tree only when the shown criterion changed.
     // threshold changed, age changed, selected entry, criterion changed, refresh due
     const std::tuple<bool, bool, int, bool, bool> cases[] = {
         {false, false, ShowLargerThan, false, false}, {true, false, ShowLargerThan, true, true},

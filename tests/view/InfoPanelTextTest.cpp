@@ -104,45 +104,36 @@ TEST(InfoVisibility, FilesItemsHideThreeRowsAndTheCheckBoxNeverShows) {
 }
 
 // Three filters: "Temporary" (temporary, 8 K in 3 files), "Backup" (nothing), "Logs" (8 K in 5 files).
-class FilterRowsTest : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        test::FillFilters(&m_filters, {test::Filter("Temporary", "*.x", true, 1),
-                                       test::Filter("Backup", "*.x", false, 2), test::Filter("Logs", "*.x", false, 3)});
-        WriteStat(m_record, FilterKey(kFilterAllocated, "Temporary").c_str(), 8192, false);
-        WriteStat(m_record, FilterKey(kFilterFiles, "Temporary").c_str(), 3, false);
-        WriteStat(m_record, FilterKey(kFilterAllocated, "Logs").c_str(), 8192, false);
-        m_record->attrs.Set(FilterKey(kFilterFiles, "Logs").c_str(), AttrValue(std::int32_t{5}), false);
-        m_rows = BuildFilterRows(m_filters, m_record);
-    }
-    void TearDown() override { DeleteNode(m_record); }
-    std::string Order(int mode) {
-        std::string names;
-        for (int index : SortedRowOrder(m_rows, mode)) {
-            names += m_rows[index].name.substr(0, 2);
-        }
-        return names;
-    }
-    FilterSet m_filters;
-    FolderRecord* m_record = CreateNode(nullptr, "folder");
-    std::vector<FilterRow> m_rows;
-};
-
-TEST_F(FilterRowsTest, RowsCarryTheFolderTotals) {
-    ASSERT_EQ(m_rows.size(), 3u);
+TEST(FilterRows, RowsCarryTheFolderTotalsAndHeaderClicksSortThem) {
+    FilterSet filters;
+    test::FillFilters(&filters, {test::Filter("Temporary", "*.x", true, 1), test::Filter("Backup", "*.x", false, 2),
+                                 test::Filter("Logs", "*.x", false, 3)});
+    FolderRecord* record = CreateNode(nullptr, "folder");
+    WriteStat(record, FilterKey(kFilterAllocated, "Temporary").c_str(), 8192, false);
+    WriteStat(record, FilterKey(kFilterFiles, "Temporary").c_str(), 3, false);
+    WriteStat(record, FilterKey(kFilterAllocated, "Logs").c_str(), 8192, false);
+    record->attrs.Set(FilterKey(kFilterFiles, "Logs").c_str(), AttrValue(std::int32_t{5}), false);
+    const std::vector<FilterRow> rows = BuildFilterRows(filters, record);
+    EXPECT_TRUE(BuildFilterRows(FilterSet(), record).empty());
+    DeleteNode(record);
+    ASSERT_EQ(rows.size(), 3u);
     // (id, name, space, count, files); Logs' 32-bit count reads like a 64-bit one.
     const auto row = [&](int i) {
-        return std::make_tuple(m_rows[i].id, m_rows[i].name, m_rows[i].space, m_rows[i].count, m_rows[i].files);
+        return std::make_tuple(rows[i].id, rows[i].name, rows[i].space, rows[i].count, rows[i].files);
     };
     EXPECT_EQ(row(0), std::make_tuple(1, "01. Temporary [temp]", "8 K", "3", 3));
     EXPECT_EQ(row(1), std::make_tuple(2, "02. Backup", "-", "-", 0));
     EXPECT_EQ(row(2), std::make_tuple(3, "03. Logs", "8 K", "5", 5));
-    EXPECT_TRUE(BuildFilterRows(FilterSet(), m_record).empty());
-}
 
-TEST_F(FilterRowsTest, HeaderClicksSortAndReverse) {
+    const auto orderOf = [&rows](int mode) {
+        std::string names;
+        for (int index : SortedRowOrder(rows, mode)) {
+            names += rows[index].name.substr(0, 2);
+        }
+        return names;
+    };
     int mode = kRowSortName;
-    EXPECT_EQ(Order(mode), "010203");
+    EXPECT_EQ(orderOf(mode), "010203");
     // column clicked, resulting mode, order; equal spaces go by name
     const std::tuple<int, int, const char*> clicks[] = {
         {1, kRowSortSpace, "010302"},                     // "Space": largest first
@@ -155,12 +146,12 @@ TEST_F(FilterRowsTest, HeaderClicksSortAndReverse) {
     for (const auto& [column, expectedMode, order] : clicks) {
         mode = RowSortAfterHeaderClick(mode, column);
         EXPECT_EQ(mode, expectedMode) << column;
-        EXPECT_EQ(Order(mode), order) << column;
+        EXPECT_EQ(orderOf(mode), order) << column;
     }
-    EXPECT_EQ(Order(8), "010203");
-    const std::vector<int> order = SortedRowOrder(m_rows, kRowSortCount);
-    EXPECT_EQ(std::make_tuple(DisplayRowOfFilter(m_rows, order, 3), DisplayRowOfFilter(m_rows, order, 2),
-                              DisplayRowOfFilter(m_rows, order, 9)),
+    EXPECT_EQ(orderOf(8), "010203");
+    const std::vector<int> order = SortedRowOrder(rows, kRowSortCount);
+    EXPECT_EQ(std::make_tuple(DisplayRowOfFilter(rows, order, 3), DisplayRowOfFilter(rows, order, 2),
+                              DisplayRowOfFilter(rows, order, 9)),
               std::make_tuple(0, 2, -1));
 }
 

@@ -74,7 +74,7 @@ TEST_F(TitleTest, NamesSizesAndPercents) {
     EXPECT_EQ(Title(TitleIcon, child), "            ");
 }
 
-TEST_F(TitleTest, DatesAndNotesFollowTheSizePieces) {
+TEST_F(TitleTest, DatesAndNotesFollowTheSizePiecesAndNotesAreCut) {
     FolderRecord* docs = Child("Docs", 1024, 4096);
     WriteStat(docs, BTM, static_cast<std::int64_t>(kMarch15), false);
     WriteStat(docs, ELT, static_cast<std::int64_t>(kJune1), false);
@@ -83,10 +83,7 @@ TEST_F(TitleTest, DatesAndNotesFollowTheSizePieces) {
     EXPECT_EQ(Title(TitleSize | TitleAccess | TitleNotes, docs),
               "Docs        = 1 K, la:" + Date(kJune1) + " <old _ keep>");
     EXPECT_EQ(Title(TitleSize, docs), "Docs        = 1 K");  // notes only when asked for
-}
-
-TEST_F(TitleTest, NotesAreCutAfter64Bytes) {
-    FolderRecord* docs = Child("Docs", 0, 0);
+    // Notes are cut after 64 bytes.
     const std::string exact(64, 'n');
     // notes, title's notes piece
     const std::pair<std::string, std::string> cases[] = {

@@ -31,7 +31,7 @@ class ReportRulesTest : public ::testing::Test {
     FolderRecord* m_files = nullptr;
 };
 
-TEST_F(ReportRulesTest, ContextMenuForEachPosition) {
+TEST_F(ReportRulesTest, ContextMenuColoursAndFolderExists) {
     const std::pair<FolderRecord*, TreeMenu> cases[] = {
         {nullptr, TreeMenu::WhiteSpace}, {m_root, TreeMenu::Root},   {m_sub, TreeMenu::Folder},
         {m_leaf, TreeMenu::Files},       {m_files, TreeMenu::Files},
@@ -41,17 +41,18 @@ TEST_F(ReportRulesTest, ContextMenuForEachPosition) {
     }
     EXPECT_EQ(std::make_tuple(IsTreeCommand(32782), IsTreeCommand(32783), IsTreeCommand(32798), IsTreeCommand(32799)),
               std::make_tuple(false, true, true, false));
-}
-
-TEST_F(ReportRulesTest, FolderExistsOnlyForAnExistingDirectory) {
-    EXPECT_TRUE(RecordFolderExists(m_root));
-    EXPECT_FALSE(RecordFolderExists(m_sub));  // no path
+    EXPECT_NE(ItemTextColour(m_files), ItemTextColour(m_sub));  // files items stand out from folders
+    EXPECT_EQ(ItemBackgroundColour(m_files), ItemBackgroundColour(m_sub));
+    EXPECT_EQ(std::make_pair(ItemTextColour(nullptr), ItemBackgroundColour(nullptr)),
+              (std::pair<std::int64_t, std::int64_t>(-1, -1)));
+    // The folder exists only for an existing directory.
+    EXPECT_EQ(std::make_tuple(RecordFolderExists(m_root), RecordFolderExists(m_sub), RecordFolderExists(nullptr)),
+              std::make_tuple(true, false, false));  // sub has no path
     m_dir.WriteFile("file.txt", 3);
     for (const std::string& path : {std::string(), m_dir.Sub("gone"), m_dir.Sub("file.txt")}) {
         WriteText(m_sub, ALC, path.c_str(), true);
         EXPECT_FALSE(RecordFolderExists(m_sub)) << path;
     }
-    EXPECT_FALSE(RecordFolderExists(nullptr));
 }
 
 TEST_F(ReportRulesTest, ToolbarStates) {
@@ -72,13 +73,6 @@ TEST_F(ReportRulesTest, ToolbarStates) {
         }
         EXPECT_EQ(states, expected) << what;
     }
-}
-
-TEST_F(ReportRulesTest, FilesItemsStandOutFromFolders) {
-    EXPECT_NE(ItemTextColour(m_files), ItemTextColour(m_sub));
-    EXPECT_EQ(ItemBackgroundColour(m_files), ItemBackgroundColour(m_sub));
-    EXPECT_EQ(std::make_pair(ItemTextColour(nullptr), ItemBackgroundColour(nullptr)),
-              (std::pair<std::int64_t, std::int64_t>(-1, -1)));
 }
 
 }  // namespace
