@@ -18,7 +18,6 @@ TEST(StoreNotes, EqualKeepsEmptyRemovesOtherReplaces) {
         {"old", "new", true, "new"},
         {"old", "", true, nullptr},
         {nullptr, "", false, nullptr},
-        {nullptr, "first", true, "first"},
         {"Old", "old", true, "old"},  // compared byte for byte
     };
     for (const Case& c : cases) {
