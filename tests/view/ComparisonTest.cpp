@@ -143,13 +143,9 @@ TEST(Compare, DeletedFolderBringsEverySubFolder) {
     Tree fresh;
     old.Build({"gone 4000 4 3 1000", "gone/a 1000 1", "gone/b 2000 2 1 0", "gone/b/c 2000 2"});
     Diff diff(old, fresh);
-    const std::vector<std::string> expected = {
-        "C:\\data|64",
-        "  gone [ -3.91 K]|77",  // 0x01 | 0x04 | 0x08 | 0x40
-        "    a [ -1000 bytes]|13",
-        "    b [ -1.95 K]|69",  // its own files are 0 bytes: no 0x08
-        "      c [ -1.95 K]|13",
-    };
+    // gone is 0x01 | 0x04 | 0x08 | 0x40; b's own files are 0 bytes: no 0x08.
+    const std::vector<std::string> expected = {"C:\\data|64", "  gone [ -3.91 K]|77", "    a [ -1000 bytes]|13",
+                                               "    b [ -1.95 K]|69", "      c [ -1.95 K]|13"};
     EXPECT_EQ(Dump(diff.root), expected);
     DifferenceNode* gone = diff.root->firstChild;
     EXPECT_EQ(ReadStat(gone, kDiffFilesSizeKey), -1000);
@@ -158,29 +154,24 @@ TEST(Compare, DeletedFolderBringsEverySubFolder) {
 }
 
 TEST(Compare, DescriptionsCountFilesAndFolders) {
-    struct Case {
-        std::int64_t oldSize, newSize, oldFiles, newFiles, oldFolders, newFolders;
-        const char* treeTitle;
-        const char* description;
-    };
-    const Case cases[] = {
-        {100, 1124, 1, 2, 0, 0, "x [ +1 K]", " +1 K   +1 file"},
-        {5000, 4100, 5, 2, 0, 0, "x [ -900 bytes]", " -900 bytes   -3 files"},
-        {10, 10, 1, 1, 2, 1, "x", "    -1 folder"},
-        {10, 10, 1, 1, 0, 7, "x", "    +7 folders"},
-    };
-    for (const Case& c : cases) {
+    // old folder, new folder, tree title, description
+    const std::tuple<const char*, const char*, const char*, const char*> cases[] = {
+        {"x 100 1", "x 1124 2", "x [ +1 K]", " +1 K   +1 file"},
+        {"x 5000 5", "x 4100 2", "x [ -900 bytes]", " -900 bytes   -3 files"},
+        {"x 10 1 2", "x 10 1 1", "x", "    -1 folder"},
+        {"x 10 1", "x 10 1 7", "x", "    +7 folders"}};
+    for (const auto& [oldFolder, newFolder, treeTitle, expected] : cases) {
         Tree old;
         Tree fresh;
-        old.Add("x", c.oldSize, c.oldFiles, c.oldFolders);
-        fresh.Add("x", c.newSize, c.newFiles, c.newFolders);
+        old.Build({oldFolder});
+        fresh.Build({newFolder});
         Diff diff(old, fresh);
         DifferenceNode* node = diff.root->firstChild;
-        ASSERT_NE(node, nullptr) << c.description;
+        ASSERT_NE(node, nullptr) << expected;
         const std::string before = node->name;
         const std::string description = Description(node);  // the title then carries the same text
         EXPECT_EQ(std::make_tuple(before, description, std::string(node->name), DifferenceTreeTitle(node)),
-                  std::make_tuple(c.treeTitle, c.description, "x [" + description + "]", c.treeTitle));
+                  std::make_tuple(treeTitle, expected, "x [" + description + "]", treeTitle));
     }
 }
 
