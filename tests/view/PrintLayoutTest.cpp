@@ -19,9 +19,7 @@ namespace {
 class FixedCanvas final : public PrintCanvas {
   public:
     struct Drawn {
-        int font;
-        int x;
-        int y;
+        int font, x, y;
         std::string text;
     };
     void SelectFont(int index) override { m_font = index; }
