@@ -53,27 +53,25 @@ TEST(InfoTexts, DescribeTheRootAndAFolderBelow) {
 
     const ClusterPolicy user{0, 1, 12, 0};
     const InfoTexts texts = DescribeFolder(root, &user);
-    EXPECT_EQ(
-        std::tie(texts.reportCreated, texts.name, texts.secondLabel, texts.secondValue),
-        std::make_tuple("Created 3/15/2001 at 12:00", "C:\\data", "Cluster...................", "user: 4096 bytes"));
-    EXPECT_TRUE(texts.isRoot);
+    EXPECT_EQ(std::tie(texts.isRoot, texts.reportCreated, texts.name, texts.secondLabel, texts.secondValue),
+              std::make_tuple(true, "Created 3/15/2001 at 12:00", "C:\\data", "Cluster...................",
+                              "user: 4096 bytes"));
     EXPECT_EQ(std::tie(texts.size, texts.usedSpace, texts.files, texts.folders, texts.lastAccessed),
               std::make_tuple("700 bytes", "4 K", "3", "none", ""));
     EXPECT_EQ(texts.created, platform::LocalDateText(kMarch15) + " at " + platform::LocalTimeText(kMarch15));
 
     const InfoTexts below = DescribeFolder(child, nullptr);
-    EXPECT_FALSE(below.isRoot);
-    EXPECT_EQ(std::tie(below.reportCreated, below.name, below.secondLabel, below.files, below.created),
-              std::make_tuple("", "sub", "Full path.................", "42", "[unknown]"));
-    EXPECT_EQ(below.fullPath, std::string(511, 'p'));  // cut to the panel's 511-byte field
-    EXPECT_EQ(below.secondValue, below.fullPath);
+    // The full path is cut to the panel's 511-byte field.
+    EXPECT_EQ(std::tie(below.isRoot, below.reportCreated, below.name, below.secondLabel, below.files, below.created,
+                       below.fullPath, below.secondValue),
+              std::make_tuple(false, "", "sub", "Full path.................", "42", "[unknown]", std::string(511, 'p'),
+                              std::string(511, 'p')));
     EXPECT_EQ(DescribeFolder(nullptr, nullptr).name, "");
 
     // Read-error marks follow the file count; "error here" wins.
-    const std::tuple<std::int32_t, const char*> marks[] = {{kErrorBelow, "3 (error below)"},
-                                                            {kErrorHere, "3 (error here)"},
-                                                            {kErrorHere | kErrorBelow, "3 (error here)"},
-                                                            {0, "3"}};
+    const std::tuple<std::int32_t, const char*> marks[] = {
+        {kErrorBelow, "3 (error below)"}, {kErrorHere, "3 (error here)"}, {kErrorHere | kErrorBelow, "3 (error here)"},
+        {0, "3"}};
     for (const auto& [mark, files] : marks) {
         root->attrs.Set(ERR, AttrValue(mark), true);
         EXPECT_EQ(DescribeFolder(root, nullptr).files, files) << mark;
