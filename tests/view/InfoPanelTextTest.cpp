@@ -15,29 +15,17 @@ namespace {
 
 constexpr platform::FileTime kMarch15 = 126291312000000000ULL;  // 2001-03-15 12:00 UTC
 
+// Size, used space, count and access texts; 700 bytes, "none", "[unknown]" and "" are in the
+// descriptions below.
 TEST(InfoTexts, ValueFields) {
-    const std::tuple<std::int64_t, const char*, const char*> sizes[] = {
-        // bytes, size, used space
-        {700, "700 bytes", "700 bytes"},
-        {2048, "2 K (2 048)", "2 K"},
-        {1365245952, "1.27 Gb (1 365 245 952)", "1.27 Gb"},
-        {-5, "0", "0"},
-    };
-    for (const auto& [bytes, size, used] : sizes) {
-        EXPECT_EQ(SizeText(bytes), size) << bytes;
-        EXPECT_EQ(UsedSpaceText(bytes), used) << bytes;
-    }
-    EXPECT_EQ(CountText(0), "none");
-    EXPECT_EQ(CountText(5000000000LL), "5000000000");
-    EXPECT_EQ(CreationText(0), "[unknown]");
-    EXPECT_EQ(CreationText(kMarch15), platform::LocalDateText(kMarch15) + " at " + platform::LocalTimeText(kMarch15));
-    EXPECT_EQ(LastAccessText(0), "");
+    EXPECT_EQ(SizeText(1365245952) + "|" + UsedSpaceText(1365245952) + "|" + SizeText(-5) + "|" + UsedSpaceText(-5) +
+                  "|" + CountText(5000000000LL),
+              "1.27 Gb (1 365 245 952)|1.27 Gb|0|0|5000000000");
     EXPECT_EQ(LastAccessText(kMarch15), platform::LocalDateText(kMarch15));
 }
 
 TEST(InfoTexts, ClusterRow) {
-    const std::pair<ClusterPolicy, const char*> cases[] = {
-        {{0, 1, 12, 0}, "user: 4096 bytes"},
+    const std::pair<ClusterPolicy, const char*> cases[] = {  // "user: 4096 bytes" is in the description below
         {{0, 1, 9, 1}, "auto: 512 bytes"},
         {{1, 1, 12, 1}, "n/a"},       // compressed for all wins
         {{0, 0, 12, 1}, "not used"},  // compression not ignored
@@ -65,27 +53,25 @@ TEST(InfoTexts, DescribeTheRootAndAFolderBelow) {
 
     const ClusterPolicy user{0, 1, 12, 0};
     const InfoTexts texts = DescribeFolder(root, &user);
-    EXPECT_EQ(
-        std::tie(texts.reportCreated, texts.name, texts.secondLabel, texts.secondValue),
-        std::make_tuple("Created 3/15/2001 at 12:00", "C:\\data", "Cluster...................", "user: 4096 bytes"));
-    EXPECT_TRUE(texts.isRoot);
+    EXPECT_EQ(std::tie(texts.isRoot, texts.reportCreated, texts.name, texts.secondLabel, texts.secondValue),
+              std::make_tuple(true, "Created 3/15/2001 at 12:00", "C:\\data", "Cluster...................",
+                              "user: 4096 bytes"));
     EXPECT_EQ(std::tie(texts.size, texts.usedSpace, texts.files, texts.folders, texts.lastAccessed),
               std::make_tuple("700 bytes", "4 K", "3", "none", ""));
-    EXPECT_EQ(texts.created, CreationText(kMarch15));
+    EXPECT_EQ(texts.created, platform::LocalDateText(kMarch15) + " at " + platform::LocalTimeText(kMarch15));
 
     const InfoTexts below = DescribeFolder(child, nullptr);
-    EXPECT_FALSE(below.isRoot);
-    EXPECT_EQ(std::tie(below.reportCreated, below.name, below.secondLabel, below.files, below.created),
-              std::make_tuple("", "sub", "Full path.................", "42", "[unknown]"));
-    EXPECT_EQ(below.fullPath, std::string(511, 'p'));  // cut to the panel's 511-byte field
-    EXPECT_EQ(below.secondValue, below.fullPath);
+    // The full path is cut to the panel's 511-byte field.
+    EXPECT_EQ(std::tie(below.isRoot, below.reportCreated, below.name, below.secondLabel, below.files, below.created,
+                       below.fullPath, below.secondValue),
+              std::make_tuple(false, "", "sub", "Full path.................", "42", "[unknown]", std::string(511, 'p'),
+                              std::string(511, 'p')));
     EXPECT_EQ(DescribeFolder(nullptr, nullptr).name, "");
 
     // Read-error marks follow the file count; "error here" wins.
-    const std::tuple<std::int32_t, const char*> marks[] = {{kErrorBelow, "3 (error below)"},
-                                                            {kErrorHere, "3 (error here)"},
-                                                            {kErrorHere | kErrorBelow, "3 (error here)"},
-                                                            {0, "3"}};
+    const std::tuple<std::int32_t, const char*> marks[] = {
+        {kErrorBelow, "3 (error below)"}, {kErrorHere, "3 (error here)"}, {kErrorHere | kErrorBelow, "3 (error here)"},
+        {0, "3"}};
     for (const auto& [mark, files] : marks) {
         root->attrs.Set(ERR, AttrValue(mark), true);
         EXPECT_EQ(DescribeFolder(root, nullptr).files, files) << mark;
@@ -108,53 +94,43 @@ TEST(InfoVisibility, FilesItemsHideThreeRowsAndTheCheckBoxNeverShows) {
     }
     FolderRecord* record = CreateNode(nullptr, "r");
     WriteText(record, notes, "", false);
-    EXPECT_FALSE(HasNotes(record));  // only a non-empty text counts
+    const bool emptyCounts = HasNotes(record);  // only a non-empty text counts
     WriteText(record, notes, "keep", true);
-    EXPECT_TRUE(HasNotes(record));
-    EXPECT_FALSE(HasNotes(nullptr));
+    EXPECT_EQ(std::make_tuple(emptyCounts, HasNotes(record), HasNotes(nullptr)), std::make_tuple(false, true, false));
     DeleteNode(record);
 }
 
 // Three filters: "Temporary" (temporary, 8 K in 3 files), "Backup" (nothing), "Logs" (8 K in 5 files).
-class FilterRowsTest : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        test::FillFilters(&m_filters, {test::Filter("Temporary", "*.x", true, 1),
-                                       test::Filter("Backup", "*.x", false, 2), test::Filter("Logs", "*.x", false, 3)});
-        WriteStat(m_record, FilterKey(kFilterAllocated, "Temporary").c_str(), 8192, false);
-        WriteStat(m_record, FilterKey(kFilterFiles, "Temporary").c_str(), 3, false);
-        WriteStat(m_record, FilterKey(kFilterAllocated, "Logs").c_str(), 8192, false);
-        m_record->attrs.Set(FilterKey(kFilterFiles, "Logs").c_str(), AttrValue(std::int32_t{5}), false);
-        m_rows = BuildFilterRows(m_filters, m_record);
-    }
-    void TearDown() override { DeleteNode(m_record); }
-    std::string Order(int mode) {
-        std::string names;
-        for (int index : SortedRowOrder(m_rows, mode)) {
-            names += m_rows[index].name.substr(0, 2);
-        }
-        return names;
-    }
-    FilterSet m_filters;
-    FolderRecord* m_record = CreateNode(nullptr, "folder");
-    std::vector<FilterRow> m_rows;
-};
-
-TEST_F(FilterRowsTest, RowsCarryTheFolderTotals) {
-    ASSERT_EQ(m_rows.size(), 3u);
+TEST(FilterRows, RowsCarryTheFolderTotalsAndHeaderClicksSortThem) {
+    FilterSet filters;
+    test::FillFilters(&filters, {test::Filter("Temporary", "*.x", true, 1), test::Filter("Backup", "*.x", false, 2),
+                                 test::Filter("Logs", "*.x", false, 3)});
+    FolderRecord* record = CreateNode(nullptr, "folder");
+    WriteStat(record, FilterKey(kFilterAllocated, "Temporary").c_str(), 8192, false);
+    WriteStat(record, FilterKey(kFilterFiles, "Temporary").c_str(), 3, false);
+    WriteStat(record, FilterKey(kFilterAllocated, "Logs").c_str(), 8192, false);
+    record->attrs.Set(FilterKey(kFilterFiles, "Logs").c_str(), AttrValue(std::int32_t{5}), false);
+    const std::vector<FilterRow> rows = BuildFilterRows(filters, record);
+    EXPECT_TRUE(BuildFilterRows(FilterSet(), record).empty());
+    DeleteNode(record);
+    ASSERT_EQ(rows.size(), 3u);
     // (id, name, space, count, files); Logs' 32-bit count reads like a 64-bit one.
     const auto row = [&](int i) {
-        return std::make_tuple(m_rows[i].id, m_rows[i].name, m_rows[i].space, m_rows[i].count, m_rows[i].files);
+        return std::make_tuple(rows[i].id, rows[i].name, rows[i].space, rows[i].count, rows[i].files);
     };
     EXPECT_EQ(row(0), std::make_tuple(1, "01. Temporary [temp]", "8 K", "3", 3));
     EXPECT_EQ(row(1), std::make_tuple(2, "02. Backup", "-", "-", 0));
     EXPECT_EQ(row(2), std::make_tuple(3, "03. Logs", "8 K", "5", 5));
-    EXPECT_TRUE(BuildFilterRows(FilterSet(), m_record).empty());
-}
 
-TEST_F(FilterRowsTest, HeaderClicksSortAndReverse) {
+    const auto orderOf = [&rows](int mode) {
+        std::string names;
+        for (int index : SortedRowOrder(rows, mode)) {
+            names += rows[index].name.substr(0, 2);
+        }
+        return names;
+    };
     int mode = kRowSortName;
-    EXPECT_EQ(Order(mode), "010203");
+    EXPECT_EQ(orderOf(mode), "010203");
     // column clicked, resulting mode, order; equal spaces go by name
     const std::tuple<int, int, const char*> clicks[] = {
         {1, kRowSortSpace, "010302"},                     // "Space": largest first
@@ -167,13 +143,13 @@ TEST_F(FilterRowsTest, HeaderClicksSortAndReverse) {
     for (const auto& [column, expectedMode, order] : clicks) {
         mode = RowSortAfterHeaderClick(mode, column);
         EXPECT_EQ(mode, expectedMode) << column;
-        EXPECT_EQ(Order(mode), order) << column;
+        EXPECT_EQ(orderOf(mode), order) << column;
     }
-    EXPECT_EQ(Order(8), "010203");
-    const std::vector<int> order = SortedRowOrder(m_rows, kRowSortCount);
-    EXPECT_EQ(DisplayRowOfFilter(m_rows, order, 3), 0);
-    EXPECT_EQ(DisplayRowOfFilter(m_rows, order, 2), 2);
-    EXPECT_EQ(DisplayRowOfFilter(m_rows, order, 9), -1);
+    EXPECT_EQ(orderOf(8), "010203");
+    const std::vector<int> order = SortedRowOrder(rows, kRowSortCount);
+    EXPECT_EQ(std::make_tuple(DisplayRowOfFilter(rows, order, 3), DisplayRowOfFilter(rows, order, 2),
+                              DisplayRowOfFilter(rows, order, 9)),
+              std::make_tuple(0, 2, -1));
 }
 
 }  // namespace

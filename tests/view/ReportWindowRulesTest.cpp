@@ -2,6 +2,7 @@
 // the item colours.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
 #include <tuple>
 
@@ -30,7 +31,7 @@ class ReportRulesTest : public ::testing::Test {
     FolderRecord* m_files = nullptr;
 };
 
-TEST_F(ReportRulesTest, ContextMenuForEachPosition) {
+TEST_F(ReportRulesTest, ContextMenuColoursAndFolderExists) {
     const std::pair<FolderRecord*, TreeMenu> cases[] = {
         {nullptr, TreeMenu::WhiteSpace}, {m_root, TreeMenu::Root},   {m_sub, TreeMenu::Folder},
         {m_leaf, TreeMenu::Files},       {m_files, TreeMenu::Files},
@@ -38,21 +39,20 @@ TEST_F(ReportRulesTest, ContextMenuForEachPosition) {
     for (const auto& [record, menu] : cases) {
         EXPECT_EQ(ContextMenuFor(record), menu) << (record ? record->name : "none");
     }
-    EXPECT_FALSE(IsTreeCommand(32782));
-    EXPECT_TRUE(IsTreeCommand(32783));
-    EXPECT_TRUE(IsTreeCommand(32798));
-    EXPECT_FALSE(IsTreeCommand(32799));
-}
-
-TEST_F(ReportRulesTest, FolderExistsOnlyForAnExistingDirectory) {
-    EXPECT_TRUE(RecordFolderExists(m_root));
-    EXPECT_FALSE(RecordFolderExists(m_sub));  // no path
+    EXPECT_EQ(std::make_tuple(IsTreeCommand(32782), IsTreeCommand(32783), IsTreeCommand(32798), IsTreeCommand(32799)),
+              std::make_tuple(false, true, true, false));
+    EXPECT_NE(ItemTextColour(m_files), ItemTextColour(m_sub));  // files items stand out from folders
+    EXPECT_EQ(ItemBackgroundColour(m_files), ItemBackgroundColour(m_sub));
+    EXPECT_EQ(std::make_pair(ItemTextColour(nullptr), ItemBackgroundColour(nullptr)),
+              (std::pair<std::int64_t, std::int64_t>(-1, -1)));
+    // The folder exists only for an existing directory.
+    EXPECT_EQ(std::make_tuple(RecordFolderExists(m_root), RecordFolderExists(m_sub), RecordFolderExists(nullptr)),
+              std::make_tuple(true, false, false));  // sub has no path
     m_dir.WriteFile("file.txt", 3);
     for (const std::string& path : {std::string(), m_dir.Sub("gone"), m_dir.Sub("file.txt")}) {
         WriteText(m_sub, ALC, path.c_str(), true);
         EXPECT_FALSE(RecordFolderExists(m_sub)) << path;
     }
-    EXPECT_FALSE(RecordFolderExists(nullptr));
 }
 
 TEST_F(ReportRulesTest, ToolbarStates) {
@@ -73,13 +73,6 @@ TEST_F(ReportRulesTest, ToolbarStates) {
         }
         EXPECT_EQ(states, expected) << what;
     }
-}
-
-TEST_F(ReportRulesTest, FilesItemsStandOutFromFolders) {
-    EXPECT_NE(ItemTextColour(m_files), ItemTextColour(m_sub));
-    EXPECT_EQ(ItemBackgroundColour(m_files), ItemBackgroundColour(m_sub));
-    EXPECT_EQ(ItemTextColour(nullptr), -1);
-    EXPECT_EQ(ItemBackgroundColour(nullptr), -1);
 }
 
 }  // namespace

@@ -34,7 +34,7 @@ class InfoPanelTest : public test::ReportViewTest {
     int DrawnPixels(int id, COLORREF colour) { return test::DrawnControl(m_panel.Dialog(), id).Count(colour); }
 };
 
-TEST_F(InfoPanelTest, TheRootShowsTheClusterRowAndAFolderItsPath) {
+TEST_F(InfoPanelTest, TheRootShowsTheClusterRowAFolderItsPathAndAFilesItemFewerRows) {
     ASSERT_EQ(m_panel.Record(), m_root);  // announced when the report was added
     EXPECT_EQ(Text(IDC_INFO_CREATED_TEXT), "Created 3/15/2001 at 12:00:00");
     EXPECT_EQ(Text(IDC_INFO_PATH), "user: 4096 bytes");
@@ -46,14 +46,11 @@ TEST_F(InfoPanelTest, TheRootShowsTheClusterRowAndAFolderItsPath) {
     EXPECT_EQ(Text(IDC_INFO_PATH), ReadText(beta, ALC));
     EXPECT_TRUE(IsWindowEnabled(Control(IDC_INFO_PATH)));
     EXPECT_EQ(Text(IDC_INFO_SIZE), "4.88 K (5 000)");
-}
 
-TEST_F(InfoPanelTest, AFilesItemHidesThreeRows) {
+    // A files item hides the folder rows; back on a folder they return; with no record nothing shows.
     Show(FilesItemOf(m_root));
     EXPECT_FALSE(Visible(IDC_INFO_FOLDERS));
     EXPECT_TRUE(Visible(IDC_INFO_FILTER_LIST));
-
-    // Back on a folder the rows return; with no record nothing shows.
     Show(Child("alpha"));
     EXPECT_TRUE(Visible(IDC_INFO_FOLDERS));
     m_panel.Show(nullptr);
@@ -77,8 +74,7 @@ TEST_F(InfoPanelTest, FilterRowsAndShowFiles) {
     EXPECT_TRUE(IsWindowEnabled(Control(IDC_INFO_SHOW_FILES)));
     Click(IDC_INFO_SHOW_FILES);
     ASSERT_EQ(m_host.shownFilterFiles.size(), 1u);
-    EXPECT_EQ(m_host.shownFilterFiles[0].filterId, 3);
-    EXPECT_EQ(m_host.shownFilterFiles[0].record, m_root);
+    EXPECT_EQ(m_host.shownFilterFiles[0], std::make_pair(3, m_root));
     NMHDR doubleClick = {m_panel.FilterList(), IDC_INFO_FILTER_LIST, static_cast<UINT>(NM_DBLCLK)};
     SendMessageA(m_panel.Dialog(), WM_NOTIFY, IDC_INFO_FILTER_LIST, reinterpret_cast<LPARAM>(&doubleClick));
     EXPECT_EQ(m_host.shownFilterFiles.size(), 2u);  // a double click runs "Show files" too
@@ -99,13 +95,7 @@ TEST_F(InfoPanelTest, TheChosenFilterSurvivesAReportThatLacksIt) {
     Report* other = m_host.OpenScanned(second.Path());
     ASSERT_NE(other, nullptr);
     FilterSet two;
-    two.SetBuiltIn();
-    two.SetEditing(true);
-    FilterInfo info;
-    while (two.Count() > 2 && two.GetFilterAt(3, &info)) {
-        two.RemoveFilter(info.name);
-    }
-    two.SetEditing(false);
+    ASSERT_TRUE(test::FillFilters(&two, {test::Filter("Temp", "*.tmp", true), test::Filter("Logs", "*.log")}));
     other->SetFilters(&two);
     m_window.AddReport(other);  // shows its root
     EXPECT_EQ(ListView_GetItemCount(m_panel.FilterList()), 2);
@@ -116,20 +106,18 @@ TEST_F(InfoPanelTest, TheChosenFilterSurvivesAReportThatLacksIt) {
     EXPECT_EQ(m_panel.SelectedFilter(), 6);
 }
 
-TEST_F(InfoPanelTest, HeaderClicksSortTheRowsAndKeepTheSelectedFilter) {
-    SelectRow(2);  // "03. Documents", the largest
-    test::ClickListHeader(m_panel.Dialog(), IDC_INFO_FILTER_LIST, 1);
-    EXPECT_EQ(Cell(0, 0), "03. Documents");
-    EXPECT_EQ(SelectedRow(), 0);
-}
-
-TEST_F(InfoPanelTest, HoveredCellIsTheTip) {
+TEST_F(InfoPanelTest, HoveredCellIsTheTipAndHeaderClicksSortKeepingTheSelectedFilter) {
     RECT cell = {};
     cell.top = 1;  // sub-item
     cell.left = LVIR_BOUNDS;
     ASSERT_TRUE(SendMessageA(m_panel.FilterList(), LVM_GETSUBITEMRECT, 2, reinterpret_cast<LPARAM>(&cell)));
     SendMessageA(m_panel.FilterList(), WM_MOUSEMOVE, 0, MAKELPARAM(cell.left + 5, (cell.top + cell.bottom) / 2));
     EXPECT_EQ(test::TipOf(m_host.Module().ToolTipWindow(), m_panel.Dialog(), m_panel.FilterList()), "12 K");
+
+    SelectRow(2);  // "03. Documents", the largest
+    test::ClickListHeader(m_panel.Dialog(), IDC_INFO_FILTER_LIST, 1);
+    EXPECT_EQ(Cell(0, 0), "03. Documents");
+    EXPECT_EQ(SelectedRow(), 0);
 }
 
 TEST_F(InfoPanelTest, TogglingTheFilterListMovesTheBottomLine) {

@@ -1,7 +1,8 @@
 // The printouts drawn into enhanced metafiles, one per page, through the same canvas and page
 // mapping as the printer's: the recorded texts, fonts, positions and lines of the folder
-// information (with and without sub-folders and filter list, a wrapping path, a files item) and
-// of the tree (continued on a second page with its guide lines), two copies and landscape.
+// information (with and without sub-folders and filter list, a files item) and of the tree
+// (continued on a second page with its guide lines). Copies, wrapping, landscape and the
+// continuation headers are laid out by portable code and tested natively (tests/view).
 #include <windows.h>
 
 #include <commctrl.h>
@@ -143,16 +144,16 @@ class PageReader {
     RecordedPage m_page;
 };
 
-// A document whose pages are enhanced metafiles drawn with the printer's canvas and mapping.
+// A portrait document whose pages are enhanced metafiles drawn with the printer's canvas and mapping.
 class MetafileDevice final : public PrintDevice {
   public:
-    MetafileDevice(ui::MCMain& ui, bool landscape) : m_ui(ui), m_landscape(landscape) {}
+    explicit MetafileDevice(ui::MCMain& ui) : m_ui(ui) {}
     ~MetafileDevice() override { EndPage(); }
 
     bool StartDocument() override { return true; }
     PrintCanvas* StartPage() override {
         m_dc = CreateEnhMetaFileA(nullptr, nullptr, nullptr, nullptr);
-        MapLogicalPage(m_dc, LogicalPage(m_landscape), kDeviceWidth, kDeviceHeight, 100);
+        MapLogicalPage(m_dc, LogicalPage(false), kDeviceWidth, kDeviceHeight, 100);
         m_canvas = std::make_unique<GdiCanvas>(m_dc, m_ui);
         return m_canvas.get();
     }
@@ -174,14 +175,13 @@ class MetafileDevice final : public PrintDevice {
 
   private:
     ui::MCMain& m_ui;
-    bool m_landscape;
     HDC m_dc = nullptr;
     std::unique_ptr<GdiCanvas> m_canvas;
 };
 
 class PrintingTest : public test::ReportViewTest {
   protected:
-    std::vector<RecordedPage> PrintInfo(FolderRecord* record, bool filterList, int copies = 1, bool landscape = false) {
+    std::vector<RecordedPage> PrintInfo(FolderRecord* record, bool filterList) {
         FolderInfoSource source;
         source.title = "Talvorn Quarvex";
         source.record = record;
@@ -190,10 +190,10 @@ class PrintingTest : public test::ReportViewTest {
         source.filterListShown = filterList;
         source.compareNames = [](const char* a, const char* b) { return lstrcmpiA(a, b); };
         FolderInfoPrintout printout(source);
-        MetafileDevice device(m_host.Module(), landscape);
-        EXPECT_TRUE(PrintPages(
-            device, LogicalPage(landscape), copies,
-            [&](PrintCanvas& canvas, PageSize page, int number) { return printout.Page(canvas, page, number); }));
+        MetafileDevice device(m_host.Module());
+        EXPECT_TRUE(PrintPages(device, LogicalPage(false), 1, [&](PrintCanvas& canvas, PageSize page, int number) {
+            return printout.Page(canvas, page, number);
+        }));
         return device.pages;
     }
     // The value printed at x = 200 on the line of `label`.
@@ -219,14 +219,11 @@ TEST_F(PrintingTest, FolderInfoOfTheRootWithFiltersAndSubFolders) {
     EXPECT_EQ(page.windowExtent.cy, 1200);
     const RecordedText& title = page.texts.at(0);
     EXPECT_EQ(title.text, "Talvorn Quarvex");
-    EXPECT_EQ(title.x, 20);
-    EXPECT_EQ(title.y, 30);
     EXPECT_EQ(title.face, "MS Sans Serif");
     EXPECT_EQ(title.height, -12);
     EXPECT_EQ(title.weight, 700);
     const RecordedText& folder = page.texts.at(1);
     EXPECT_EQ(folder.text, "Folder: " + std::string(ReadText(m_root, ALC)));
-    EXPECT_EQ(folder.x, 20);
     EXPECT_GT(folder.y, title.y + 12);
 
     const std::vector<std::pair<std::string, std::string>> rows = {
@@ -300,36 +297,6 @@ TEST_F(PrintingTest, WithoutTheFilterListOrSubFoldersTheirPartsAreLeftOut) {
     }
 }
 
-TEST_F(PrintingTest, ALongPathWrapsWithoutThePrefixAndLandscapeIsWider) {
-    FolderRecord* beta = Child("Beta");
-    const std::string path = "C:\\" + std::string(80, 'x') + "\\" + std::string(80, 'y') + "\\" + std::string(80, 'z');
-    WriteText(beta, ALC, path.c_str(), true);
-    for (bool landscape : {false, true}) {
-        const RecordedPage page = PrintInfo(beta, false, 1, landscape).at(0);
-        EXPECT_EQ(page.windowExtent.cx, landscape ? 1200 : 800);
-        std::string joined;
-        std::vector<const RecordedText*> lines;
-        for (const RecordedText& drawn : page.texts) {
-            if (&drawn != &page.texts[0] && drawn.y < page.Find("Report created")->y) {
-                lines.push_back(&drawn);
-                joined += drawn.text;
-            }
-        }
-        EXPECT_EQ(joined, "Folder: " + path);
-        EXPECT_EQ(lines.size(), landscape ? 2u : 3u);
-        EXPECT_EQ(lines.at(1)->text.rfind("Folder:", 0), std::string::npos);
-        EXPECT_EQ(lines.at(1)->x, 20);
-        EXPECT_EQ(page.lines.at(0).x2, landscape ? 1200 : 800);
-    }
-}
-
-TEST_F(PrintingTest, TwoCopiesPrintTheWholeDocumentTwice) {
-    const std::vector<RecordedPage> pages = PrintInfo(m_root, true, 2);
-    ASSERT_EQ(pages.size(), 2u);
-    EXPECT_EQ(pages[0].texts.size(), pages[1].texts.size());
-    EXPECT_TRUE(pages[1].Has("Report created"));
-}
-
 TEST_F(PrintingTest, ATreeContinuesOnASecondPageWithItsGuideLines) {
     // 12 folders of 8 folders each below a second report's root: 109 items, two pages.
     test::ScratchDir wide;
@@ -343,18 +310,14 @@ TEST_F(PrintingTest, ATreeContinuesOnASecondPageWithItsGuideLines) {
     m_window.RunTreeCommand(ID_TREE_EXPAND_ALL, report->Root());
     TreeViewSource source(TreeHandle());
     TreePrintout printout("Talvorn Quarvex", source, m_window.ItemOf(report->Root()));
-    MetafileDevice device(m_host.Module(), false);
+    MetafileDevice device(m_host.Module());
     ASSERT_TRUE(PrintPages(device, LogicalPage(false), 1, [&](PrintCanvas& canvas, PageSize page, int number) {
         return printout.Page(canvas, page, number);
     }));
     ASSERT_EQ(device.pages.size(), 2u);
     const RecordedPage& first = device.pages[0];
     const RecordedPage& second = device.pages[1];
-    EXPECT_EQ(first.texts.at(0).x, 40);
-    EXPECT_EQ(first.texts.at(0).y, 60);
-    EXPECT_EQ(first.texts.at(1).text, "Folder: " + wide.Path());
     EXPECT_EQ(second.texts.at(1).text, "Root folder: " + wide.Path());
-    ASSERT_EQ(second.texts.at(2).text.rfind("Current folder: " + wide.Path(), 0), 0u) << second.texts.at(2).text;
 
     // Items in the tree's font (Courier, 12 high) at x = 20 * depth + 56; the start folder has a
     // minus box (it is open), and every open folder one.

@@ -11,6 +11,7 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "TestUtil.h"
@@ -70,23 +71,18 @@ class ViewTestHost : public ReportWindowHost {
     ui::MCMain& Module() override { return m_module; }
     void PrintTree(FolderRecord* record) override { printedTrees.push_back(record); }
     void EditNotes(FolderRecord* record) override { editedNotes.push_back(record); }
-    void ShowFilterFiles(Report* report, std::int32_t filterId, FolderRecord* record) override {
-        shownFilterFiles.push_back({report, filterId, record});
+    void ShowFilterFiles(Report*, std::int32_t filterId, FolderRecord* record) override {
+        shownFilterFiles.emplace_back(filterId, record);
     }
 
     void SetPanel(InfoPanel* panel) { m_panel = panel; }
     HWND Frame() const { return m_frame; }
 
-    struct FilterFilesCall {
-        Report* report;
-        std::int32_t filterId;
-        FolderRecord* record;
-    };
     std::vector<int> commands;
     std::vector<std::int32_t> closedSerials;
     std::vector<FolderRecord*> printedTrees;
     std::vector<FolderRecord*> editedNotes;
-    std::vector<FilterFilesCall> shownFilterFiles;
+    std::vector<std::pair<std::int32_t, FolderRecord*>> shownFilterFiles;  // filter id, record
 
   private:
     HWND m_frame = nullptr;
