@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <initializer_list>
 #include <map>
 #include <memory>
 #include <string>
@@ -196,18 +197,27 @@ class PrintingTest : public test::ReportViewTest {
         }));
         return device.pages;
     }
-    // The value printed at x = 200 on the line of `label`.
-    static std::string ValueOf(const RecordedPage& page, const std::string& label) {
+    // The texts drawn on the line of `label`, as "x:text" joined by spaces.
+    static std::string LineOf(const RecordedPage& page, const std::string& label) {
         const RecordedText* name = page.Find(label);
-        if (name == nullptr) {
-            return "(no " + label + ")";
-        }
+        std::string line = name == nullptr ? "(no " + label + ")" : "";
         for (const RecordedText& drawn : page.texts) {
-            if (drawn.y == name->y && drawn.x == 200) {
-                return drawn.text;
+            if (name != nullptr && drawn.y == name->y) {
+                line += (line.empty() ? "" : " ") + std::to_string(drawn.x) + ":" + drawn.text;
             }
         }
-        return "(none)";
+        return line;
+    }
+    static std::string FontOf(const RecordedText& drawn) {
+        return drawn.face + " " + std::to_string(drawn.height) + " " + std::to_string(drawn.weight);
+    }
+    // "1" for each of `texts` the page has, "0" for each it lacks.
+    static std::string HasEach(const RecordedPage& page, std::initializer_list<const char*> texts) {
+        std::string found;
+        for (const char* text : texts) {
+            found += page.Has(text) ? '1' : '0';
+        }
+        return found;
     }
 };
 
@@ -215,53 +225,32 @@ TEST_F(PrintingTest, FolderInfoOfTheRootWithFiltersAndSubFolders) {
     const std::vector<RecordedPage> pages = PrintInfo(m_root, true);
     ASSERT_EQ(pages.size(), 1u);
     const RecordedPage& page = pages[0];
-    EXPECT_EQ(page.windowExtent.cx, 800);
-    EXPECT_EQ(page.windowExtent.cy, 1200);
+    EXPECT_EQ(std::make_pair(page.windowExtent.cx, page.windowExtent.cy), std::make_pair(800L, 1200L));
     const RecordedText& title = page.texts.at(0);
-    EXPECT_EQ(title.text, "Talvorn Quarvex");
-    EXPECT_EQ(title.face, "MS Sans Serif");
-    EXPECT_EQ(title.height, -12);
-    EXPECT_EQ(title.weight, 700);
+    EXPECT_EQ(title.text + " in " + FontOf(title), "Talvorn Quarvex in MS Sans Serif -12 700");
     const RecordedText& folder = page.texts.at(1);
     EXPECT_EQ(folder.text, "Folder: " + std::string(ReadText(m_root, ALC)));
     EXPECT_GT(folder.y, title.y + 12);
 
-    const std::vector<std::pair<std::string, std::string>> rows = {
-        {"Report created", "3/15/2001 at 12:00:00"},
-        {"Name", m_root->desc},
-        {"Cluster", "user: 4096 bytes"},
-        {"Used Space", "24 K"},
-        {"Size", "5.33 K (5 460)"},
-        {"Files", "5"},
-        {"Folders", "4"},
-    };
-    int lastY = folder.y;
-    for (const auto& [label, value] : rows) {
-        const RecordedText* drawn = page.Find(label);
-        ASSERT_NE(drawn, nullptr) << label;
-        EXPECT_EQ(drawn->x, 20);
-        EXPECT_GT(drawn->y, lastY) << label;
-        EXPECT_EQ(drawn->weight, 700) << label;
-        EXPECT_EQ(ValueOf(page, label), value);
-        lastY = drawn->y;
+    // Bold labels at 20 with their values at 200, one line each, in this order.
+    std::vector<std::string> rows;
+    std::vector<int> ys = {folder.y};
+    for (const char* label : {"Report created", "Name", "Cluster", "Used Space", "Size", "Files", "Folders"}) {
+        rows.push_back(LineOf(page, label));
+        ys.push_back(page.Find(label) != nullptr ? page.Find(label)->y : 0);
     }
-    EXPECT_NE(ValueOf(page, "Created").find(" at "), std::string::npos);
-    // The filter header and rows, in font 1 (11 high) at 20, 200, 280 and 350.
-    const RecordedText* header = page.Find("Filter");
-    ASSERT_NE(header, nullptr);
-    EXPECT_EQ(page.Find("Size in bytes")->x, 350);
-    const RecordedText* documents = page.Find("03. Documents");
-    ASSERT_NE(documents, nullptr);
-    EXPECT_EQ(documents->height, -11);
-    EXPECT_EQ(documents->weight, 400);
-    std::vector<std::string> row;
-    for (const RecordedText& drawn : page.texts) {
-        if (drawn.y == documents->y) {
-            row.push_back(std::to_string(drawn.x) + ":" + drawn.text);
-        }
-    }
-    EXPECT_EQ(row, (std::vector<std::string>{"20:03. Documents", "200:12 K", "280:3", "350:160"}));
-    EXPECT_EQ(ValueOf(page, "01. Executable, Libraries"), "-");
+    EXPECT_EQ(rows,
+              (std::vector<std::string>{"20:Report created 200:3/15/2001 at 12:00:00", "20:Name 200:" + std::string(m_root->desc),
+                                        "20:Cluster 200:user: 4096 bytes", "20:Used Space 200:24 K",
+                                        "20:Size 200:5.33 K (5 460)", "20:Files 200:5", "20:Folders 200:4"}));
+    EXPECT_TRUE(std::is_sorted(ys.begin(), ys.end()) && std::adjacent_find(ys.begin(), ys.end()) == ys.end());
+    EXPECT_EQ(page.Find("Name")->weight, 700);
+    EXPECT_NE(LineOf(page, "Created").find(" at "), std::string::npos);
+    // The filter rows in font 1 (11 high) at 20, 200, 280 and 350.
+    EXPECT_EQ(page.Find("Size in bytes") != nullptr ? page.Find("Size in bytes")->x : 0, 350);
+    EXPECT_EQ(LineOf(page, "03. Documents"), "20:03. Documents 200:12 K 280:3 350:160");
+    EXPECT_EQ(FontOf(*page.Find("03. Documents")), "MS Sans Serif -11 400");
+    EXPECT_EQ(LineOf(page, "01. Executable, Libraries"), "20:01. Executable, Libraries 200:- 280:- 350:-");
     // The sub-folders by name with dot leaders, their space and share.
     const RecordedText* table = page.Find("% Parent");
     ASSERT_NE(table, nullptr);
@@ -274,27 +263,15 @@ TEST_F(PrintingTest, FolderInfoOfTheRootWithFiltersAndSubFolders) {
     }
     EXPECT_EQ(children, (std::vector<std::string>{"20:alpha...", "280:8 K", "350:33.33%", "20:Beta....", "280:8 K",
                                                   "350:33.33%", "20:gamma...", "280:4 K", "350:16.67%"}));
-    EXPECT_EQ(page.lines.size(), 1u);  // the rule below the header, across the page
-    EXPECT_EQ(page.lines[0].x1, 0);
-    EXPECT_EQ(page.lines[0].x2, 800);
+    ASSERT_EQ(page.lines.size(), 1u);  // the rule below the header, across the page
+    EXPECT_EQ(std::make_pair(page.lines[0].x1, page.lines[0].x2), std::make_pair(0, 800));
 }
 
 TEST_F(PrintingTest, WithoutTheFilterListOrSubFoldersTheirPartsAreLeftOut) {
-    const RecordedPage root = PrintInfo(m_root, false).at(0);
-    EXPECT_FALSE(root.Has("Filter"));
-    EXPECT_FALSE(root.Has("03. Documents"));
-    EXPECT_TRUE(root.Has("% Parent"));
-
-    const RecordedPage gamma = PrintInfo(Child("gamma"), true).at(0);
-    EXPECT_TRUE(gamma.Has("Filter"));
-    EXPECT_FALSE(gamma.Has("% Parent"));  // no table, not even its header
-    EXPECT_TRUE(gamma.Has("Last accessed"));
-
-    const RecordedPage files = PrintInfo(FilesItemOf(m_root), false).at(0);
-    EXPECT_TRUE(files.Has("Files"));
-    for (const char* left : {"Folders", "Created", "Last accessed"}) {
-        EXPECT_FALSE(files.Has(left)) << left;
-    }
+    EXPECT_EQ(HasEach(PrintInfo(m_root, false).at(0), {"Filter", "03. Documents", "% Parent"}), "001");
+    EXPECT_EQ(HasEach(PrintInfo(Child("gamma"), true).at(0), {"Filter", "% Parent", "Last accessed"}), "101");
+    EXPECT_EQ(HasEach(PrintInfo(FilesItemOf(m_root), false).at(0), {"Files", "Folders", "Created", "Last accessed"}),
+              "1000");
 }
 
 TEST_F(PrintingTest, ATreeContinuesOnASecondPageWithItsGuideLines) {
@@ -319,26 +296,21 @@ TEST_F(PrintingTest, ATreeContinuesOnASecondPageWithItsGuideLines) {
     const RecordedPage& second = device.pages[1];
     EXPECT_EQ(second.texts.at(1).text, "Root folder: " + wide.Path());
 
-    // Items in the tree's font (Courier, 12 high) at x = 20 * depth + 56; the start folder has a
-    // minus box (it is open), and every open folder one.
-    const RecordedText& start = first.texts.at(2);
-    EXPECT_EQ(start.x, 56);
-    EXPECT_EQ(start.face, "Courier");
-    EXPECT_EQ(start.height, -12);
-    const auto depthOf = [](const RecordedText& drawn) { return (drawn.x - 56) / 20; };
-    int items = 0;
+    // Items in the tree's font at x = 20 * depth + 56; every open folder has a box (the root and
+    // its twelve folders).
+    EXPECT_EQ(std::to_string(first.texts.at(2).x) + " in " + FontOf(first.texts.at(2)), "56 in Courier -12 400");
+    std::vector<int> depths;
     for (const RecordedPage* page : {&first, &second}) {
         for (const RecordedText& drawn : page->texts) {
             if (drawn.face == "Courier") {
-                ++items;
-                EXPECT_EQ((drawn.x - 56) % 20, 0) << drawn.text;
+                depths.push_back((drawn.x - 56) % 20 == 0 ? (drawn.x - 56) / 20 : -1);
             }
         }
     }
-    EXPECT_EQ(items, 1 + 12 + 12 * 8);
-    EXPECT_EQ(depthOf(first.texts.at(3)), 1);
-    EXPECT_EQ(depthOf(first.texts.at(4)), 2);
-    EXPECT_EQ(first.frames + second.frames, 13);  // the root and its twelve folders have boxes
+    EXPECT_EQ(depths.size(), 1u + 12 + 12 * 8);
+    EXPECT_EQ(std::vector<int>(depths.begin(), depths.begin() + 4), (std::vector<int>{0, 1, 2, 2}));
+    EXPECT_EQ(std::count(depths.begin(), depths.end(), -1), 0);
+    EXPECT_EQ(first.frames + second.frames, 13);
 
     // The depth-1 guide line (x = 64) runs to the first page's last line and on from the second
     // page's header.
@@ -351,13 +323,9 @@ TEST_F(PrintingTest, ATreeContinuesOnASecondPageWithItsGuideLines) {
         }
         return best;
     };
-    const int lastText = first.texts.back().y;
-    EXPECT_GT(guideAt64(first, true), lastText);
-    EXPECT_LT(guideAt64(first, true), 1200);
+    EXPECT_TRUE(guideAt64(first, true) > first.texts.back().y && guideAt64(first, true) < 1200);
     const RecordedLine& rule = second.lines.at(0);
-    EXPECT_EQ(rule.x2 - rule.x1, 800);
-    EXPECT_EQ(guideAt64(second, false), rule.y1 + 3);  // from just below the header
-    EXPECT_EQ(second.texts.at(3).face, "Courier");
+    EXPECT_EQ(std::make_pair(rule.x2 - rule.x1, guideAt64(second, false)), std::make_pair(800, rule.y1 + 3));
 }
 
 }  // namespace
