@@ -215,15 +215,12 @@ TEST_F(ComparisonDialogTest, SwitchesViewsByTheSelectedNodeAndItsMenuExpands) {
 TEST_F(ComparisonDialogTest, ListOrdersPathsAsTheSystemComparesThem) {
     // Names whose order ignoring case depends on the system's rules for punctuation and accents.
     const char* names[] = {"a-b", "ab", "a_b", "A b", "a'b", "co-op", "Coop", "a10", "a2", "\u00e4b", "ae", "B", "{x}"};
-    FolderRecord* empty = CreateNode(nullptr, "C:\\x");
-    empty->SetDesc("C:\\x");
+    FolderRecord* empty = test::AddFolder(nullptr, "C:\\x");
     WriteText(empty, ALC, "C:\\x", false);
-    FolderRecord* full = CreateNode(nullptr, "C:\\x");
-    full->SetDesc("C:\\x");
+    FolderRecord* full = test::AddFolder(nullptr, "C:\\x");
     std::vector<std::string> expected;
     for (const char* name : names) {
-        FolderRecord* child = CreateNode(full, name);
-        child->SetDesc(name);
+        FolderRecord* child = test::AddFolder(full, name);
         WriteText(child, ALC, (std::string("C:\\x\\") + name).c_str(), false);
         WriteStat(child, MFS, 1, false);
         expected.push_back(std::string(".\\") + name);

@@ -8,6 +8,7 @@
 #include <string>
 #include <utility>
 
+#include "core/ScanTestUtil.h"
 #include "resource.h"
 #include "ui/ModalSeam.h"
 #include "ui/UiTestUtil.h"
@@ -69,8 +70,7 @@ TEST_F(NotesDialogTest, ShowsThePathAndNotesAndGivesTheEditedText) {
 }
 
 TEST_F(NotesDialogTest, EditingARecordStoresAtMost4095Characters) {
-    FolderRecord* record = CreateNode(nullptr, "Docs");
-    record->SetDesc("Docs");
+    FolderRecord* record = test::AddFolder(nullptr, "Docs");
     WriteText(record, notes, "old", false);
     bool changed = false;
     WithDialog(

@@ -27,16 +27,13 @@ constexpr int kDeviceWidth = 2479;  // A4 at 300 dpi, as the PDF printer reports
 constexpr int kDeviceHeight = 3508;
 
 struct RecordedText {
-    int x;
-    int y;
-    std::string text;
-    std::string face;
-    int height;
-    int weight;
+    long x, y;
+    std::string text, face;
+    long height, weight;
 };
 
 struct RecordedLine {
-    int x1, y1, x2, y2;
+    long x1, y1, x2, y2;
     COLORREF colour;
 };
 
@@ -48,12 +45,8 @@ struct RecordedPage {
     SIZE windowExtent = {};
 
     const RecordedText* Find(const std::string& text) const {
-        for (const RecordedText& drawn : texts) {
-            if (drawn.text == text) {
-                return &drawn;
-            }
-        }
-        return nullptr;
+        const auto found = std::find_if(texts.begin(), texts.end(), [&](const auto& drawn) { return drawn.text == text; });
+        return found != texts.end() ? &*found : nullptr;
     }
     bool Has(const std::string& text) const { return Find(text) != nullptr; }
 };
@@ -66,83 +59,48 @@ std::string Narrow(const wchar_t* text, int length) {
 }
 
 // Reads the records that matter: fonts and pens created and selected, texts, lines, rectangles.
-class PageReader {
-  public:
-    static RecordedPage Read(HENHMETAFILE metafile) {
-        PageReader reader;
-        EnumEnhMetaFile(nullptr, metafile, &PageReader::OnRecord, &reader, nullptr);
-        return reader.m_page;
-    }
+struct PageReader {
+    std::map<DWORD, RecordedText> fonts;  // face, height and weight of each font created
+    std::map<DWORD, COLORREF> pens;
+    RecordedText font = {};
+    COLORREF pen = 0;
+    POINTL at = {};
+    RecordedPage page;
 
-  private:
     static int CALLBACK OnRecord(HDC, HANDLETABLE*, const ENHMETARECORD* record, int, LPARAM self) {
         reinterpret_cast<PageReader*>(self)->Take(record);
         return 1;
     }
     void Take(const ENHMETARECORD* record) {
-        switch (record->iType) {
-            case EMR_EXTCREATEFONTINDIRECTW: {
-                const auto* font = reinterpret_cast<const EMREXTCREATEFONTINDIRECTW*>(record);
-                const LOGFONTW& logical = font->elfw.elfLogFont;
-                m_fonts[font->ihFont] = {Narrow(logical.lfFaceName, static_cast<int>(wcslen(logical.lfFaceName))),
-                                         static_cast<int>(logical.lfHeight), static_cast<int>(logical.lfWeight)};
-                break;
-            }
-            case EMR_CREATEPEN: {
-                const auto* pen = reinterpret_cast<const EMRCREATEPEN*>(record);
-                m_pens[pen->ihPen] = pen->lopn.lopnColor;
-                break;
-            }
-            case EMR_SELECTOBJECT: {
-                const DWORD object = reinterpret_cast<const EMRSELECTOBJECT*>(record)->ihObject;
-                if (m_fonts.count(object) != 0) {
-                    m_font = m_fonts[object];
-                } else if (m_pens.count(object) != 0) {
-                    m_pen = m_pens[object];
-                }
-                break;
-            }
-            case EMR_EXTTEXTOUTW: {
-                const auto* text = reinterpret_cast<const EMREXTTEXTOUTW*>(record);
-                const auto* chars =
-                    reinterpret_cast<const wchar_t*>(reinterpret_cast<const char*>(record) + text->emrtext.offString);
-                m_page.texts.push_back(
-                    {static_cast<int>(text->emrtext.ptlReference.x), static_cast<int>(text->emrtext.ptlReference.y),
-                     Narrow(chars, static_cast<int>(text->emrtext.nChars)), m_font.face, m_font.height, m_font.weight});
-                break;
-            }
-            case EMR_MOVETOEX:
-                m_at = reinterpret_cast<const EMRMOVETOEX*>(record)->ptl;
-                break;
-            case EMR_LINETO: {
-                const POINTL to = reinterpret_cast<const EMRLINETO*>(record)->ptl;
-                m_page.lines.push_back({static_cast<int>(m_at.x), static_cast<int>(m_at.y), static_cast<int>(to.x),
-                                        static_cast<int>(to.y), m_pen});
-                m_at = to;
-                break;
-            }
-            case EMR_RECTANGLE:
-                ++m_page.frames;
-                break;
-            case EMR_SETWINDOWEXTEX:
-                m_page.windowExtent = reinterpret_cast<const EMRSETWINDOWEXTEX*>(record)->szlExtent;
-                break;
-            default:
-                break;
+        if (record->iType == EMR_EXTCREATEFONTINDIRECTW) {
+            const auto* created = reinterpret_cast<const EMREXTCREATEFONTINDIRECTW*>(record);
+            const LOGFONTW& logical = created->elfw.elfLogFont;
+            const std::string face = Narrow(logical.lfFaceName, static_cast<int>(wcslen(logical.lfFaceName)));
+            fonts[created->ihFont] = {0, 0, "", face, logical.lfHeight, logical.lfWeight};
+        } else if (record->iType == EMR_CREATEPEN) {
+            const auto* created = reinterpret_cast<const EMRCREATEPEN*>(record);
+            pens[created->ihPen] = created->lopn.lopnColor;
+        } else if (record->iType == EMR_SELECTOBJECT) {
+            const DWORD object = reinterpret_cast<const EMRSELECTOBJECT*>(record)->ihObject;
+            font = fonts.count(object) != 0 ? fonts[object] : font;
+            pen = pens.count(object) != 0 ? pens[object] : pen;
+        } else if (record->iType == EMR_EXTTEXTOUTW) {
+            const EMRTEXT& text = reinterpret_cast<const EMREXTTEXTOUTW*>(record)->emrtext;
+            const auto* chars = reinterpret_cast<const wchar_t*>(reinterpret_cast<const char*>(record) + text.offString);
+            page.texts.push_back({text.ptlReference.x, text.ptlReference.y,
+                                  Narrow(chars, static_cast<int>(text.nChars)), font.face, font.height, font.weight});
+        } else if (record->iType == EMR_MOVETOEX) {
+            at = reinterpret_cast<const EMRMOVETOEX*>(record)->ptl;
+        } else if (record->iType == EMR_LINETO) {
+            const POINTL to = reinterpret_cast<const EMRLINETO*>(record)->ptl;
+            page.lines.push_back({at.x, at.y, to.x, to.y, pen});
+            at = to;
+        } else if (record->iType == EMR_RECTANGLE) {
+            ++page.frames;
+        } else if (record->iType == EMR_SETWINDOWEXTEX) {
+            page.windowExtent = reinterpret_cast<const EMRSETWINDOWEXTEX*>(record)->szlExtent;
         }
     }
-
-    struct Font {
-        std::string face;
-        int height = 0;
-        int weight = 0;
-    };
-    std::map<DWORD, Font> m_fonts;
-    std::map<DWORD, COLORREF> m_pens;
-    Font m_font;
-    COLORREF m_pen = 0;
-    POINTL m_at = {};
-    RecordedPage m_page;
 };
 
 // A portrait document whose pages are enhanced metafiles drawn with the printer's canvas and mapping.
@@ -165,7 +123,9 @@ class MetafileDevice final : public PrintDevice {
         m_canvas.reset();
         HENHMETAFILE metafile = CloseEnhMetaFile(m_dc);
         m_dc = nullptr;
-        pages.push_back(PageReader::Read(metafile));
+        PageReader reader;
+        EnumEnhMetaFile(nullptr, metafile, &PageReader::OnRecord, &reader, nullptr);
+        pages.push_back(reader.page);
         DeleteEnhMetaFile(metafile);
         return true;
     }
@@ -182,20 +142,20 @@ class MetafileDevice final : public PrintDevice {
 
 class PrintingTest : public test::ReportViewTest {
   protected:
-    std::vector<RecordedPage> PrintInfo(FolderRecord* record, bool filterList) {
-        FolderInfoSource source;
-        source.title = "Talvorn Quarvex";
-        source.record = record;
-        source.policy = m_report->Policy();
-        source.filters = &m_report->Filters();
-        source.filterListShown = filterList;
-        source.compareNames = [](const char* a, const char* b) { return lstrcmpiA(a, b); };
-        FolderInfoPrintout printout(source);
+    // The pages of a printout of one copy, each read back from its metafile.
+    template <typename Printout>
+    std::vector<RecordedPage> Print(Printout& printout) {
         MetafileDevice device(m_host.Module());
         EXPECT_TRUE(PrintPages(device, LogicalPage(false), 1, [&](PrintCanvas& canvas, PageSize page, int number) {
             return printout.Page(canvas, page, number);
         }));
         return device.pages;
+    }
+    std::vector<RecordedPage> PrintInfo(FolderRecord* record, bool filterList) {
+        FolderInfoSource source{"Talvorn Quarvex", record, m_report->Policy(), &m_report->Filters(), filterList,
+                                [](const char* a, const char* b) { return lstrcmpiA(a, b); }};
+        FolderInfoPrintout printout(source);
+        return Print(printout);
     }
     // The texts drawn on the line of `label`, as "x:text" joined by spaces.
     static std::string LineOf(const RecordedPage& page, const std::string& label) {
@@ -264,7 +224,7 @@ TEST_F(PrintingTest, FolderInfoOfTheRootWithFiltersAndSubFolders) {
     EXPECT_EQ(children, (std::vector<std::string>{"20:alpha...", "280:8 K", "350:33.33%", "20:Beta....", "280:8 K",
                                                   "350:33.33%", "20:gamma...", "280:4 K", "350:16.67%"}));
     ASSERT_EQ(page.lines.size(), 1u);  // the rule below the header, across the page
-    EXPECT_EQ(std::make_pair(page.lines[0].x1, page.lines[0].x2), std::make_pair(0, 800));
+    EXPECT_EQ(std::make_pair(page.lines[0].x1, page.lines[0].x2), std::make_pair(0L, 800L));
 }
 
 TEST_F(PrintingTest, WithoutTheFilterListOrSubFoldersTheirPartsAreLeftOut) {
@@ -287,13 +247,10 @@ TEST_F(PrintingTest, ATreeContinuesOnASecondPageWithItsGuideLines) {
     m_window.RunTreeCommand(ID_TREE_EXPAND_ALL, report->Root());
     TreeViewSource source(TreeHandle());
     TreePrintout printout("Talvorn Quarvex", source, m_window.ItemOf(report->Root()));
-    MetafileDevice device(m_host.Module());
-    ASSERT_TRUE(PrintPages(device, LogicalPage(false), 1, [&](PrintCanvas& canvas, PageSize page, int number) {
-        return printout.Page(canvas, page, number);
-    }));
-    ASSERT_EQ(device.pages.size(), 2u);
-    const RecordedPage& first = device.pages[0];
-    const RecordedPage& second = device.pages[1];
+    const std::vector<RecordedPage> pages = Print(printout);
+    ASSERT_EQ(pages.size(), 2u);
+    const RecordedPage& first = pages[0];
+    const RecordedPage& second = pages[1];
     EXPECT_EQ(second.texts.at(1).text, "Root folder: " + wide.Path());
 
     // Items in the tree's font at x = 20 * depth + 56; every open folder has a box (the root and
@@ -325,7 +282,7 @@ TEST_F(PrintingTest, ATreeContinuesOnASecondPageWithItsGuideLines) {
     };
     EXPECT_TRUE(guideAt64(first, true) > first.texts.back().y && guideAt64(first, true) < 1200);
     const RecordedLine& rule = second.lines.at(0);
-    EXPECT_EQ(std::make_pair(rule.x2 - rule.x1, guideAt64(second, false)), std::make_pair(800, rule.y1 + 3));
+    EXPECT_EQ(std::make_pair(rule.x2 - rule.x1, long{guideAt64(second, false)}), std::make_pair(800L, rule.y1 + 3));
 }
 
 }  // namespace
