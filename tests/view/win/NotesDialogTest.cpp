@@ -48,12 +48,6 @@ TEST_F(NotesDialogTest, ShowsThePathAndNotesAndGivesTheEditedText) {
                       "C:\\data\\Docs | old\r\nline");
             EXPECT_EQ(std::make_pair(GetFocus(), reinterpret_cast<HFONT>(SendMessageA(edit, WM_GETFONT, 0, 0))),
                       std::make_pair(edit, m_ui.GetFont(0)));
-            // The label is drawn in dark blue.
-            HDC dc = GetDC(dialog);
-            SendMessageA(dialog, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
-                         reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDC_NOTES_LABEL)));
-            EXPECT_EQ(GetTextColor(dc), static_cast<COLORREF>(0x800000));
-            ReleaseDC(dialog, dc);
             SetWindowTextA(edit, "new\r\ntext");
             test::PressButton(dialog, IDOK);
         },

@@ -93,6 +93,11 @@ TEST_F(ReportWindowTest, ItemTextsAndIconsMatchTheReport) {
     m_window.RefreshAll();
     EXPECT_EQ(TreeView_GetImageList(TreeHandle(), TVSIL_NORMAL), nullptr);
     EXPECT_NE(std::string(m_window.Tree().Text(m_window.ItemOf(m_root))).find("= "), std::string::npos);
+    // One title refreshed alone.
+    m_host.ViewOptions().titleFlags = TitleNotes;
+    WriteText(Child("Beta"), notes, "keep", false);
+    m_window.RefreshTitle(Child("Beta"));
+    EXPECT_EQ(m_window.Tree().Text(m_window.ItemOf(Child("Beta"))), "Beta        = <keep>");
 
     // With no report open the image list still follows the flag as the settings change it.
     m_window.RemoveReport(m_report);
@@ -103,7 +108,7 @@ TEST_F(ReportWindowTest, ItemTextsAndIconsMatchTheReport) {
 }
 
 // The toolbar's states follow the current record (the rules themselves are tested natively).
-TEST_F(ReportWindowTest, AddingAReportAnnouncesItsRootAndSelectionFollowsUnlessGuarded) {
+TEST_F(ReportWindowTest, AddingAndRemovingReportsAnnounceTheFirstRootSelectionFollowsUnlessGuarded) {
     EXPECT_EQ(m_window.Toolbar().CurrentRecord(), m_root);
     EXPECT_EQ(TreeView_GetSelection(TreeHandle()), m_window.ItemOf(m_root));
     EXPECT_TRUE(test::Enabled(Toolbar(), IDC_TOOLBAR_UPDATE));
@@ -116,6 +121,19 @@ TEST_F(ReportWindowTest, AddingAReportAnnouncesItsRootAndSelectionFollowsUnlessG
     Select(Child("gamma"));
     EXPECT_EQ(m_panel.Record(), beta);
     m_host.SetSelectionGuard(false);
+
+    // Removing reports selects the first one left, then nothing.
+    test::ScratchDir second;
+    second.WriteFile("x/y.txt", 10);
+    Report* other = AddScanned(second.Path());
+    ASSERT_NE(other, nullptr);
+    m_window.RemoveReport(m_report);
+    m_host.Forget(m_report);
+    EXPECT_EQ(test::ChildItems(TreeHandle(), nullptr), std::vector<HTREEITEM>{m_window.ItemOf(other->Root())});
+    m_window.RemoveReport(other);
+    m_host.Forget(other);
+    EXPECT_TRUE(TreeView_GetRoot(TreeHandle()) == nullptr && m_host.CurrentRecord() == nullptr &&
+                m_panel.Record() == nullptr);
 }
 
 TEST_F(ReportWindowTest, SortingOrdersChildrenButNeverMovesTheReportsRoots) {
@@ -186,32 +204,8 @@ TEST_F(ReportWindowTest, NotificationAnswers) {
     // The selected item (the root here) keeps the control's highlight colours.
     EXPECT_EQ(ask(ui::kTreeTextColour, FilesItemOf(m_root)), ItemTextColour(FilesItemOf(m_root)));
     EXPECT_EQ(ask(ui::kTreeTextColour, m_root), -1);
-    m_host.ViewOptions().showMode = ShowTemporary;
-    EXPECT_EQ(ask(ui::kTreeMayShow, Child("Beta")), 0);
-    m_host.ViewOptions().showMode = ShowAll;
 }
 
-TEST_F(ReportWindowTest, RemoveReportSelectsTheFirstItem) {
-    test::ScratchDir second;
-    second.WriteFile("x/y.txt", 10);
-    Report* other = AddScanned(second.Path());
-    ASSERT_NE(other, nullptr);
-    m_window.RemoveReport(m_report);
-    m_host.Forget(m_report);
-    EXPECT_EQ(test::ChildItems(TreeHandle(), nullptr), std::vector<HTREEITEM>{m_window.ItemOf(other->Root())});
-    m_window.RemoveReport(other);
-    m_host.Forget(other);
-    EXPECT_TRUE(TreeView_GetRoot(TreeHandle()) == nullptr && m_host.CurrentRecord() == nullptr &&
-                m_panel.Record() == nullptr);
-}
-
-TEST_F(ReportWindowTest, RefreshOneTitle) {
-    FolderRecord* beta = Child("Beta");
-    m_host.ViewOptions().titleFlags = TitleNotes;
-    WriteText(beta, notes, "keep", false);
-    m_window.RefreshTitle(beta);
-    EXPECT_EQ(m_window.Tree().Text(m_window.ItemOf(beta)), "Beta        = <keep>");
-}
 
 // ---- items inserted as their parents open ----
 
