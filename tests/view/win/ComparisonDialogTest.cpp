@@ -130,13 +130,16 @@ class ComparisonDialogTest : public test::UiTest {
     std::vector<std::string> m_browsed;
 };
 
-TEST_F(ComparisonDialogTest, OpensOnTheListWithItsFirstRowSelected) {
+TEST_F(ComparisonDialogTest, OpensOnTheListSortsBrowsesAndSwitchesViewsByTheSelectedNode) {
     const std::string sep(1, platform::kPathSeparator);
+    ui::ModalSeam::Get().QueueAnswer(ui::ModalAnswer::Button(ID_TREE_EXPAND_ALL));
     const int result = RunDialog([&](HWND dialog) {
         EXPECT_EQ(ItemText(dialog, IDC_COMPARE_PATH) + " | " + ItemText(dialog, IDC_COMPARE_SINCE),
                   m_dir.Path() + " | Since 5/6/2024 at 10:11:12 :  +5.81 K");
         HWND list = GetDlgItem(dialog, IDC_COMPARE_LIST);
-        EXPECT_EQ(std::make_pair(Visible(list), Visible(GetParent(TreeOf(dialog)))), std::make_pair(true, false));
+        HWND tree = TreeOf(dialog);
+        ASSERT_NE(tree, nullptr);
+        EXPECT_EQ(std::make_pair(Visible(list), Visible(GetParent(tree))), std::make_pair(true, false));
         // Sorted by path; the root and docs (their size changed with what is below them, kind 0x44)
         // have no row.
         ASSERT_EQ(ListView_GetItemCount(list), 3);
@@ -162,27 +165,15 @@ TEST_F(ComparisonDialogTest, OpensOnTheListWithItsFirstRowSelected) {
         // A double click browses the selected row's folder.
         ListView_SetItemState(list, 0, LVIS_SELECTED, LVIS_SELECTED);
         NotifyList(dialog, NM_DBLCLK, 0, 0);
-        test::PressButton(dialog, IDCANCEL);
-    });
-    EXPECT_EQ(result, 0);
-    EXPECT_EQ(m_browsed, std::vector<std::string>{Path("media")});
-}
 
-TEST_F(ComparisonDialogTest, SwitchesViewsByTheSelectedNodeAndItsMenuExpands) {
-    const std::string sep(1, platform::kPathSeparator);
-    ui::ModalSeam::Get().QueueAnswer(ui::ModalAnswer::Button(ID_TREE_EXPAND_ALL));
-    const int result = RunDialog([&](HWND dialog) {
-        HWND list = GetDlgItem(dialog, IDC_COMPARE_LIST);
-        test::PressButton(dialog, IDC_COMPARE_VIEW_SWITCH);
-        HWND tree = TreeOf(dialog);
-        ASSERT_NE(tree, nullptr);
-        EXPECT_EQ(std::make_pair(Visible(list), Visible(GetParent(tree))), std::make_pair(false, true));
         // The tree shows the size change alone; the selection is the list's node.
+        test::PressButton(dialog, IDC_COMPARE_VIEW_SWITCH);
+        EXPECT_EQ(std::make_pair(Visible(list), Visible(GetParent(tree))), std::make_pair(false, true));
         HTREEITEM root = TreeView_GetRoot(tree);
         EXPECT_EQ(TreeText(tree, root), m_old->Root()->desc + std::string(" [ +5.81 K]"));
         HTREEITEM selected = TreeView_GetSelection(tree);
         EXPECT_EQ(std::make_pair(TreeText(tree, selected), TreeView_GetParent(tree, selected)),
-                  std::make_pair(std::string("new [ +2 K]"), root));
+                  std::make_pair(std::string("media [ +4.79 K]"), root));
 
         // docs has no row of its own: back in the list, its first child's row is selected.
         HTREEITEM docs = TreeView_GetChild(tree, root);
@@ -195,18 +186,19 @@ TEST_F(ComparisonDialogTest, SwitchesViewsByTheSelectedNodeAndItsMenuExpands) {
         test::PressButton(dialog, IDC_COMPARE_VIEW_SWITCH);
         EXPECT_EQ(Row(list, SelectedRow(list))[0], "." + sep + "docs" + sep + "old");
 
-            // The context menu on docs/old (in the tree) expands everything below it.
-            test::PressButton(dialog, IDC_COMPARE_VIEW_SWITCH);
-            HTREEITEM old = TreeView_GetSelection(tree);
-            EXPECT_EQ(TreeText(tree, old), "old [ -1000 bytes]");
-            RECT rect = {};
-            TreeView_GetItemRect(tree, old, &rect, TRUE);
-            POINT point = {rect.left + 2, rect.top + 2};
-            ClientToScreen(tree, &point);
-            SendMessageA(GetParent(tree), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(tree), MAKELPARAM(point.x, point.y));
-            SendMessageA(dialog, WM_COMMAND, IDOK, 0);  // Enter
-        });
+        // The context menu on docs/old (in the tree) expands everything below it.
+        test::PressButton(dialog, IDC_COMPARE_VIEW_SWITCH);
+        HTREEITEM old = TreeView_GetSelection(tree);
+        EXPECT_EQ(TreeText(tree, old), "old [ -1000 bytes]");
+        RECT rect = {};
+        TreeView_GetItemRect(tree, old, &rect, TRUE);
+        POINT point = {rect.left + 2, rect.top + 2};
+        ClientToScreen(tree, &point);
+        SendMessageA(GetParent(tree), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(tree), MAKELPARAM(point.x, point.y));
+        SendMessageA(dialog, WM_COMMAND, IDOK, 0);  // Enter
+    });
     EXPECT_EQ(result, 1);
+    EXPECT_EQ(m_browsed, std::vector<std::string>{Path("media")});
     const std::vector<ui::ModalShown> menus = test::ShownOf(ui::ModalKind::PopupMenu);
     ASSERT_EQ(menus.size(), 1u);
     EXPECT_EQ(menus[0].displayed, "Browse Folder\n");  // docs/old is gone
@@ -230,13 +222,14 @@ TEST_F(ComparisonDialogTest, ListOrdersPathsAsTheSystemComparesThem) {
     DeleteNode(m_root);
     m_root = Compare(empty, full);
     std::vector<std::string> shown;
-    RunDialog([&](HWND dialog) {
-        HWND list = GetDlgItem(dialog, IDC_COMPARE_LIST);
-        for (int row = 0; row < ListView_GetItemCount(list); ++row) {
-            shown.push_back(Row(list, row)[0]);
-        }
-        test::PressButton(dialog, IDCANCEL);
-    });
+    EXPECT_EQ(RunDialog([&](HWND dialog) {
+                  HWND list = GetDlgItem(dialog, IDC_COMPARE_LIST);
+                  for (int row = 0; row < ListView_GetItemCount(list); ++row) {
+                      shown.push_back(Row(list, row)[0]);
+                  }
+                  test::PressButton(dialog, IDCANCEL);
+              }),
+              0);
     EXPECT_EQ(shown, expected);
     DeleteNode(empty);
     DeleteNode(full);
