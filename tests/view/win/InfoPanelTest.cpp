@@ -125,7 +125,7 @@ TEST_F(InfoPanelTest, TogglingTheFilterListMovesTheBottomLine) {
     EXPECT_EQ(layout(), "list above show files");
 }
 
-TEST_F(InfoPanelTest, NotesButtonTurnsDarkBlueWithNotes) {
+TEST_F(InfoPanelTest, NotesButtonColourItsClickAndThePreferredWidth) {
     const auto darkBlue = [this] { return DrawnPixels(IDC_INFO_NOTES, RGB(0, 0, 0x80)) > 0; };
     EXPECT_EQ(std::make_pair(darkBlue(), DrawnPixels(IDC_INFO_NOTES, RGB(0, 0, 0)) > 0), std::make_pair(false, true));
     WriteText(Child("Beta"), notes, "keep", false);
@@ -133,12 +133,9 @@ TEST_F(InfoPanelTest, NotesButtonTurnsDarkBlueWithNotes) {
     EXPECT_TRUE(darkBlue());
     Show(Child("gamma"));
     EXPECT_FALSE(darkBlue());
-}
-
-TEST_F(InfoPanelTest, WidthAndTheNotesButton) {
     EXPECT_EQ(m_panel.PreferredWidth(), RectOf(IDC_INFO_CREATED_TEXT).right + GetSystemMetrics(SM_CXVSCROLL) + 2);
     Click(IDC_INFO_NOTES);
-    EXPECT_EQ(m_host.editedNotes, std::vector<FolderRecord*>{m_root});
+    EXPECT_EQ(m_host.editedNotes, std::vector<FolderRecord*>{Child("gamma")});
 }
 
 }  // namespace
