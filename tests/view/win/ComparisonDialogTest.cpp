@@ -45,12 +45,15 @@ LRESULT NotifyList(HWND dialog, UINT code, int item, int column) {
     return GetWindowLongPtrA(dialog, DWLP_MSGRESULT);
 }
 
-std::vector<std::string> Row(HWND list, int row) {
-    std::vector<std::string> cells;
-    for (int column = 0; column < 4; ++column) {
-        cells.push_back(test::ListCell(list, row, column));
+// Every row of the list, its cells joined by "|".
+std::vector<std::string> Rows(HWND list) {
+    std::vector<std::string> rows(static_cast<std::size_t>(ListView_GetItemCount(list)));
+    for (std::size_t row = 0; row < rows.size(); ++row) {
+        for (int column = 0; column < 4; ++column) {
+            rows[row] += (column > 0 ? "|" : "") + test::ListCell(list, static_cast<int>(row), column);
+        }
     }
-    return cells;
+    return rows;
 }
 
 int SelectedRow(HWND list) {
@@ -131,7 +134,7 @@ class ComparisonDialogTest : public test::UiTest {
 };
 
 TEST_F(ComparisonDialogTest, OpensOnTheListSortsBrowsesAndSwitchesViewsByTheSelectedNode) {
-    const std::string sep(1, platform::kPathSeparator);
+    using namespace std::string_literals;
     ui::ModalSeam::Get().QueueAnswer(ui::ModalAnswer::Button(ID_TREE_EXPAND_ALL));
     const int result = RunDialog([&](HWND dialog) {
         EXPECT_EQ(ItemText(dialog, IDC_COMPARE_PATH) + " | " + ItemText(dialog, IDC_COMPARE_SINCE),
@@ -142,11 +145,8 @@ TEST_F(ComparisonDialogTest, OpensOnTheListSortsBrowsesAndSwitchesViewsByTheSele
         EXPECT_EQ(std::make_pair(Visible(list), Visible(GetParent(tree))), std::make_pair(true, false));
         // Sorted by path; the root and docs (their size changed with what is below them, kind 0x44)
         // have no row.
-        ASSERT_EQ(ListView_GetItemCount(list), 3);
-        EXPECT_EQ(Row(list, 0), (std::vector<std::string>{"." + sep + "docs" + sep + "old", "deleted", "-1000 bytes",
-                                                          "-1000 bytes"}));
-        EXPECT_EQ(Row(list, 1), (std::vector<std::string>{"." + sep + "media", "size", "+4.79 K", "+4.79 K"}));
-        EXPECT_EQ(Row(list, 2), (std::vector<std::string>{"." + sep + "new", "created", "+2 K", "+2 K"}));
+        EXPECT_EQ(Rows(list), (std::vector<std::string>{".\\docs\\old|deleted|-1000 bytes|-1000 bytes",
+                                                        ".\\media|size|+4.79 K|+4.79 K", ".\\new|created|+2 K|+2 K"}));
         // The first row in fill order (new: created folders come first) was selected, then sorted.
         EXPECT_EQ(SelectedRow(list), 2);
         EXPECT_EQ(ItemText(dialog, IDC_COMPARE_SELECTED), " Created    +2 K   +1 file");
@@ -160,7 +160,7 @@ TEST_F(ComparisonDialogTest, OpensOnTheListSortsBrowsesAndSwitchesViewsByTheSele
 
         // "Size: Sum" sorts larger first (the orders are tested natively); the selection stays on its node.
         NotifyList(dialog, LVN_COLUMNCLICK, -1, 3);
-        EXPECT_EQ(std::make_pair(Row(list, 0)[0], SelectedRow(list)), std::make_pair("." + sep + "media", 2));
+        EXPECT_EQ(std::make_pair(test::ListCell(list, 0, 0), SelectedRow(list)), std::make_pair(".\\media"s, 2));
 
         // A double click browses the selected row's folder.
         ListView_SetItemState(list, 0, LVIS_SELECTED, LVIS_SELECTED);
@@ -184,7 +184,7 @@ TEST_F(ComparisonDialogTest, OpensOnTheListSortsBrowsesAndSwitchesViewsByTheSele
         TreeView_SelectItem(tree, docs);
         EXPECT_EQ(ItemText(dialog, IDC_COMPARE_SELECTED), " -1000 bytes   -1 file   -1 folder");
         test::PressButton(dialog, IDC_COMPARE_VIEW_SWITCH);
-        EXPECT_EQ(Row(list, SelectedRow(list))[0], "." + sep + "docs" + sep + "old");
+        EXPECT_EQ(test::ListCell(list, SelectedRow(list), 0), ".\\docs\\old");
 
         // The context menu on docs/old (in the tree) expands everything below it.
         test::PressButton(dialog, IDC_COMPARE_VIEW_SWITCH);
@@ -225,7 +225,7 @@ TEST_F(ComparisonDialogTest, ListOrdersPathsAsTheSystemComparesThem) {
     EXPECT_EQ(RunDialog([&](HWND dialog) {
                   HWND list = GetDlgItem(dialog, IDC_COMPARE_LIST);
                   for (int row = 0; row < ListView_GetItemCount(list); ++row) {
-                      shown.push_back(Row(list, row)[0]);
+                      shown.push_back(test::ListCell(list, row, 0));
                   }
                   test::PressButton(dialog, IDCANCEL);
               }),
