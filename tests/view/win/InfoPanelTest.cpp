@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "ViewTestHost.h"
@@ -36,54 +38,42 @@ class InfoPanelTest : public test::ReportViewTest {
 
 TEST_F(InfoPanelTest, TheRootShowsTheClusterRowAFolderItsPathAndAFilesItemFewerRows) {
     ASSERT_EQ(m_panel.Record(), m_root);  // announced when the report was added
+    const auto shown = [this] {
+        return Text(IDC_INFO_PATH) + (IsWindowEnabled(Control(IDC_INFO_PATH)) ? " (path)" : "") + " | " +
+               Text(IDC_INFO_SIZE) + " | " + Text(IDC_INFO_USED);
+    };
     EXPECT_EQ(Text(IDC_INFO_CREATED_TEXT), "Created 3/15/2001 at 12:00:00");
-    EXPECT_EQ(Text(IDC_INFO_PATH), "user: 4096 bytes");
-    EXPECT_FALSE(IsWindowEnabled(Control(IDC_INFO_PATH)));
-    EXPECT_EQ(Text(IDC_INFO_USED), "24 K");  // 4 + 8 + 8 + 4 K
-
+    EXPECT_EQ(shown(), "user: 4096 bytes | 5.33 K (5 460) | 24 K");  // used: 4 + 8 + 8 + 4 K
     FolderRecord* beta = Child("Beta");
     Show(beta);
-    EXPECT_EQ(Text(IDC_INFO_PATH), ReadText(beta, ALC));
-    EXPECT_TRUE(IsWindowEnabled(Control(IDC_INFO_PATH)));
-    EXPECT_EQ(Text(IDC_INFO_SIZE), "4.88 K (5 000)");
+    EXPECT_EQ(shown(), ReadText(beta, ALC) + std::string(" (path) | 4.88 K (5 000) | 8 K"));
 
-    // A files item hides the folder rows; back on a folder they return; with no record nothing shows.
+    // A files item hides the folder rows; with no record nothing shows.
     Show(FilesItemOf(m_root));
-    EXPECT_FALSE(Visible(IDC_INFO_FOLDERS));
-    EXPECT_TRUE(Visible(IDC_INFO_FILTER_LIST));
-    Show(Child("alpha"));
-    EXPECT_TRUE(Visible(IDC_INFO_FOLDERS));
+    EXPECT_EQ(std::make_pair(Visible(IDC_INFO_FOLDERS), Visible(IDC_INFO_FILTER_LIST)), std::make_pair(false, true));
     m_panel.Show(nullptr);
-    for (int id : {IDC_INFO_NAME, IDC_INFO_PRINT, IDC_INFO_FILTER_LIST, IDC_INFO_SEPARATOR_TOP}) {
-        EXPECT_FALSE(Visible(id)) << id;
-    }
-    EXPECT_EQ(Text(IDC_INFO_NAME), "");
+    EXPECT_FALSE(Visible(IDC_INFO_NAME) || Visible(IDC_INFO_PRINT) || Visible(IDC_INFO_FILTER_LIST) ||
+                 Visible(IDC_INFO_SEPARATOR_TOP));
 }
 
 TEST_F(InfoPanelTest, FilterRowsAndShowFiles) {
     ASSERT_EQ(ListView_GetItemCount(m_panel.FilterList()), 6);
     EXPECT_EQ(Cell(2, 1), "12 K");  // "03. Documents"
 
-    // Row 0 is selected at first; it found nothing, so "Show files" stays disabled.
-    EXPECT_EQ(SelectedRow(), 0);
-    EXPECT_EQ(m_panel.SelectedFilter(), 1);
-    EXPECT_FALSE(IsWindowEnabled(Control(IDC_INFO_SHOW_FILES)));
-
+    // The selected row, the chosen filter and whether "Show files" is enabled.
+    const auto state = [this] {
+        return std::make_tuple(SelectedRow(), m_panel.SelectedFilter(), IsWindowEnabled(Control(IDC_INFO_SHOW_FILES)));
+    };
+    EXPECT_EQ(state(), std::make_tuple(0, 1, FALSE));  // row 0 at first; it found nothing
     SelectRow(2);
-    EXPECT_EQ(m_panel.SelectedFilter(), 3);
-    EXPECT_TRUE(IsWindowEnabled(Control(IDC_INFO_SHOW_FILES)));
+    EXPECT_EQ(state(), std::make_tuple(2, 3, TRUE));
     Click(IDC_INFO_SHOW_FILES);
-    ASSERT_EQ(m_host.shownFilterFiles.size(), 1u);
-    EXPECT_EQ(m_host.shownFilterFiles[0], std::make_pair(3, m_root));
     NMHDR doubleClick = {m_panel.FilterList(), IDC_INFO_FILTER_LIST, static_cast<UINT>(NM_DBLCLK)};
     SendMessageA(m_panel.Dialog(), WM_NOTIFY, IDC_INFO_FILTER_LIST, reinterpret_cast<LPARAM>(&doubleClick));
-    EXPECT_EQ(m_host.shownFilterFiles.size(), 2u);  // a double click runs "Show files" too
-
-    // Another folder keeps the chosen filter; Beta has no documents.
-    Show(Child("Beta"));
-    EXPECT_EQ(m_panel.SelectedFilter(), 3);
-    EXPECT_EQ(SelectedRow(), 2);
-    EXPECT_FALSE(IsWindowEnabled(Control(IDC_INFO_SHOW_FILES)));
+    const std::pair<std::int32_t, FolderRecord*> documentsOfRoot(3, m_root);
+    EXPECT_EQ(m_host.shownFilterFiles, (std::vector<std::pair<std::int32_t, FolderRecord*>>(2, documentsOfRoot)));
+    Show(Child("Beta"));  // keeps the chosen filter; Beta has no documents
+    EXPECT_EQ(state(), std::make_tuple(2, 3, FALSE));
 }
 
 TEST_F(InfoPanelTest, TheChosenFilterSurvivesAReportThatLacksIt) {
@@ -98,12 +88,10 @@ TEST_F(InfoPanelTest, TheChosenFilterSurvivesAReportThatLacksIt) {
     ASSERT_TRUE(test::FillFilters(&two, {test::Filter("Temp", "*.tmp", true), test::Filter("Logs", "*.log")}));
     other->SetFilters(&two);
     m_window.AddReport(other);  // shows its root
-    EXPECT_EQ(ListView_GetItemCount(m_panel.FilterList()), 2);
-    EXPECT_EQ(SelectedRow(), 0);
-    EXPECT_EQ(m_panel.SelectedFilter(), 6);
+    EXPECT_EQ(std::make_tuple(ListView_GetItemCount(m_panel.FilterList()), SelectedRow(), m_panel.SelectedFilter()),
+              std::make_tuple(2, 0, 6));
     Show(m_root);
-    EXPECT_EQ(SelectedRow(), 5);
-    EXPECT_EQ(m_panel.SelectedFilter(), 6);
+    EXPECT_EQ(std::make_pair(SelectedRow(), m_panel.SelectedFilter()), std::make_pair(5, 6));
 }
 
 TEST_F(InfoPanelTest, HoveredCellIsTheTipAndHeaderClicksSortKeepingTheSelectedFilter) {
@@ -116,46 +104,38 @@ TEST_F(InfoPanelTest, HoveredCellIsTheTipAndHeaderClicksSortKeepingTheSelectedFi
 
     SelectRow(2);  // "03. Documents", the largest
     test::ClickListHeader(m_panel.Dialog(), IDC_INFO_FILTER_LIST, 1);
-    EXPECT_EQ(Cell(0, 0), "03. Documents");
-    EXPECT_EQ(SelectedRow(), 0);
+    EXPECT_EQ(std::make_pair(Cell(0, 0), SelectedRow()), std::make_pair(std::string("03. Documents"), 0));
 }
 
 TEST_F(InfoPanelTest, TogglingTheFilterListMovesTheBottomLine) {
-    EXPECT_TRUE(m_panel.FilterListShown());
-    EXPECT_EQ(RectOf(IDC_INFO_SEPARATOR_BOTTOM).top, RectOf(IDC_INFO_SHOW_FILES).bottom + 6);
+    // Whether the list shows and which control the bottom line sits 6 pixels below.
+    const auto layout = [this] {
+        const int line = RectOf(IDC_INFO_SEPARATOR_BOTTOM).top - 6;
+        return std::string(Visible(IDC_INFO_FILTER_LIST) && Visible(IDC_INFO_SHOW_FILES) ? "list" : "no list") +
+               (line == RectOf(IDC_INFO_SHOW_FILES).bottom         ? " above show files"
+                : line == RectOf(IDC_INFO_SHOW_FILTER_LIST).bottom ? " above the toggle"
+                                                                   : " elsewhere");
+    };
+    EXPECT_EQ(layout(), "list above show files");
     m_panel.ToggleFilterList(InfoPanel::Toggle::Switch);
-    EXPECT_FALSE(Visible(IDC_INFO_FILTER_LIST));
-    EXPECT_FALSE(Visible(IDC_INFO_SHOW_FILES));
-    EXPECT_EQ(RectOf(IDC_INFO_SEPARATOR_BOTTOM).top, RectOf(IDC_INFO_SHOW_FILTER_LIST).bottom + 6);
-    // The flag holds for the next record too.
-    Show(Child("Beta"));
-    EXPECT_FALSE(Visible(IDC_INFO_FILTER_LIST));
+    EXPECT_EQ(layout(), "no list above the toggle");
+    Show(Child("Beta"));  // the flag holds for the next record too
+    EXPECT_EQ(layout(), "no list above the toggle");
     Click(IDC_INFO_SHOW_FILTER_LIST);
-    EXPECT_TRUE(Visible(IDC_INFO_FILTER_LIST));
-    EXPECT_EQ(RectOf(IDC_INFO_SEPARATOR_BOTTOM).top, RectOf(IDC_INFO_SHOW_FILES).bottom + 6);
+    EXPECT_EQ(layout(), "list above show files");
 }
 
-TEST_F(InfoPanelTest, NotesButtonTurnsDarkBlueWithNotes) {
-    const COLORREF darkBlue = RGB(0, 0, 0x80);
-    EXPECT_EQ(DrawnPixels(IDC_INFO_NOTES, darkBlue), 0);
-    EXPECT_GT(DrawnPixels(IDC_INFO_NOTES, RGB(0, 0, 0)), 0);
-    FolderRecord* beta = Child("Beta");
-    WriteText(beta, notes, "keep", false);
-    Show(beta);
-    EXPECT_GT(DrawnPixels(IDC_INFO_NOTES, darkBlue), 0);
+TEST_F(InfoPanelTest, NotesButtonColourItsClickAndThePreferredWidth) {
+    const auto darkBlue = [this] { return DrawnPixels(IDC_INFO_NOTES, RGB(0, 0, 0x80)) > 0; };
+    EXPECT_EQ(std::make_pair(darkBlue(), DrawnPixels(IDC_INFO_NOTES, RGB(0, 0, 0)) > 0), std::make_pair(false, true));
+    WriteText(Child("Beta"), notes, "keep", false);
+    Show(Child("Beta"));
+    EXPECT_TRUE(darkBlue());
     Show(Child("gamma"));
-    EXPECT_EQ(DrawnPixels(IDC_INFO_NOTES, darkBlue), 0);
-}
-
-TEST_F(InfoPanelTest, WidthAndTheNotesButton) {
-    const int width = m_panel.PreferredWidth();
-    EXPECT_EQ(width, RectOf(IDC_INFO_CREATED_TEXT).right + GetSystemMetrics(SM_CXVSCROLL) + 2);
-    EXPECT_GT(width, 200);
-
+    EXPECT_FALSE(darkBlue());
+    EXPECT_EQ(m_panel.PreferredWidth(), RectOf(IDC_INFO_CREATED_TEXT).right + GetSystemMetrics(SM_CXVSCROLL) + 2);
     Click(IDC_INFO_NOTES);
-    EXPECT_EQ(m_host.editedNotes, std::vector<FolderRecord*>{m_root});
-    InfoPanel unbuilt;
-    EXPECT_EQ(unbuilt.PreferredWidth(), 0);
+    EXPECT_EQ(m_host.editedNotes, std::vector<FolderRecord*>{Child("gamma")});
 }
 
 }  // namespace

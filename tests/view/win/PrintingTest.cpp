@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <initializer_list>
 #include <map>
 #include <memory>
 #include <string>
@@ -26,16 +27,13 @@ constexpr int kDeviceWidth = 2479;  // A4 at 300 dpi, as the PDF printer reports
 constexpr int kDeviceHeight = 3508;
 
 struct RecordedText {
-    int x;
-    int y;
-    std::string text;
-    std::string face;
-    int height;
-    int weight;
+    long x, y;
+    std::string text, face;
+    long height, weight;
 };
 
 struct RecordedLine {
-    int x1, y1, x2, y2;
+    long x1, y1, x2, y2;
     COLORREF colour;
 };
 
@@ -47,12 +45,9 @@ struct RecordedPage {
     SIZE windowExtent = {};
 
     const RecordedText* Find(const std::string& text) const {
-        for (const RecordedText& drawn : texts) {
-            if (drawn.text == text) {
-                return &drawn;
-            }
-        }
-        return nullptr;
+        const auto found =
+            std::find_if(texts.begin(), texts.end(), [&](const auto& drawn) { return drawn.text == text; });
+        return found != texts.end() ? &*found : nullptr;
     }
     bool Has(const std::string& text) const { return Find(text) != nullptr; }
 };
@@ -65,83 +60,49 @@ std::string Narrow(const wchar_t* text, int length) {
 }
 
 // Reads the records that matter: fonts and pens created and selected, texts, lines, rectangles.
-class PageReader {
-  public:
-    static RecordedPage Read(HENHMETAFILE metafile) {
-        PageReader reader;
-        EnumEnhMetaFile(nullptr, metafile, &PageReader::OnRecord, &reader, nullptr);
-        return reader.m_page;
-    }
+struct PageReader {
+    std::map<DWORD, RecordedText> fonts;  // face, height and weight of each font created
+    std::map<DWORD, COLORREF> pens;
+    RecordedText font = {};
+    COLORREF pen = 0;
+    POINTL at = {};
+    RecordedPage page;
 
-  private:
     static int CALLBACK OnRecord(HDC, HANDLETABLE*, const ENHMETARECORD* record, int, LPARAM self) {
         reinterpret_cast<PageReader*>(self)->Take(record);
         return 1;
     }
     void Take(const ENHMETARECORD* record) {
-        switch (record->iType) {
-            case EMR_EXTCREATEFONTINDIRECTW: {
-                const auto* font = reinterpret_cast<const EMREXTCREATEFONTINDIRECTW*>(record);
-                const LOGFONTW& logical = font->elfw.elfLogFont;
-                m_fonts[font->ihFont] = {Narrow(logical.lfFaceName, static_cast<int>(wcslen(logical.lfFaceName))),
-                                         static_cast<int>(logical.lfHeight), static_cast<int>(logical.lfWeight)};
-                break;
-            }
-            case EMR_CREATEPEN: {
-                const auto* pen = reinterpret_cast<const EMRCREATEPEN*>(record);
-                m_pens[pen->ihPen] = pen->lopn.lopnColor;
-                break;
-            }
-            case EMR_SELECTOBJECT: {
-                const DWORD object = reinterpret_cast<const EMRSELECTOBJECT*>(record)->ihObject;
-                if (m_fonts.count(object) != 0) {
-                    m_font = m_fonts[object];
-                } else if (m_pens.count(object) != 0) {
-                    m_pen = m_pens[object];
-                }
-                break;
-            }
-            case EMR_EXTTEXTOUTW: {
-                const auto* text = reinterpret_cast<const EMREXTTEXTOUTW*>(record);
-                const auto* chars =
-                    reinterpret_cast<const wchar_t*>(reinterpret_cast<const char*>(record) + text->emrtext.offString);
-                m_page.texts.push_back(
-                    {static_cast<int>(text->emrtext.ptlReference.x), static_cast<int>(text->emrtext.ptlReference.y),
-                     Narrow(chars, static_cast<int>(text->emrtext.nChars)), m_font.face, m_font.height, m_font.weight});
-                break;
-            }
-            case EMR_MOVETOEX:
-                m_at = reinterpret_cast<const EMRMOVETOEX*>(record)->ptl;
-                break;
-            case EMR_LINETO: {
-                const POINTL to = reinterpret_cast<const EMRLINETO*>(record)->ptl;
-                m_page.lines.push_back({static_cast<int>(m_at.x), static_cast<int>(m_at.y), static_cast<int>(to.x),
-                                        static_cast<int>(to.y), m_pen});
-                m_at = to;
-                break;
-            }
-            case EMR_RECTANGLE:
-                ++m_page.frames;
-                break;
-            case EMR_SETWINDOWEXTEX:
-                m_page.windowExtent = reinterpret_cast<const EMRSETWINDOWEXTEX*>(record)->szlExtent;
-                break;
-            default:
-                break;
+        if (record->iType == EMR_EXTCREATEFONTINDIRECTW) {
+            const auto* created = reinterpret_cast<const EMREXTCREATEFONTINDIRECTW*>(record);
+            const LOGFONTW& logical = created->elfw.elfLogFont;
+            const std::string face = Narrow(logical.lfFaceName, static_cast<int>(wcslen(logical.lfFaceName)));
+            fonts[created->ihFont] = {0, 0, "", face, logical.lfHeight, logical.lfWeight};
+        } else if (record->iType == EMR_CREATEPEN) {
+            const auto* created = reinterpret_cast<const EMRCREATEPEN*>(record);
+            pens[created->ihPen] = created->lopn.lopnColor;
+        } else if (record->iType == EMR_SELECTOBJECT) {
+            const DWORD object = reinterpret_cast<const EMRSELECTOBJECT*>(record)->ihObject;
+            font = fonts.count(object) != 0 ? fonts[object] : font;
+            pen = pens.count(object) != 0 ? pens[object] : pen;
+        } else if (record->iType == EMR_EXTTEXTOUTW) {
+            const EMRTEXT& text = reinterpret_cast<const EMREXTTEXTOUTW*>(record)->emrtext;
+            const auto* chars =
+                reinterpret_cast<const wchar_t*>(reinterpret_cast<const char*>(record) + text.offString);
+            page.texts.push_back({text.ptlReference.x, text.ptlReference.y,
+                                  Narrow(chars, static_cast<int>(text.nChars)), font.face, font.height, font.weight});
+        } else if (record->iType == EMR_MOVETOEX) {
+            at = reinterpret_cast<const EMRMOVETOEX*>(record)->ptl;
+        } else if (record->iType == EMR_LINETO) {
+            const POINTL to = reinterpret_cast<const EMRLINETO*>(record)->ptl;
+            page.lines.push_back({at.x, at.y, to.x, to.y, pen});
+            at = to;
+        } else if (record->iType == EMR_RECTANGLE) {
+            ++page.frames;
+        } else if (record->iType == EMR_SETWINDOWEXTEX) {
+            page.windowExtent = reinterpret_cast<const EMRSETWINDOWEXTEX*>(record)->szlExtent;
         }
     }
-
-    struct Font {
-        std::string face;
-        int height = 0;
-        int weight = 0;
-    };
-    std::map<DWORD, Font> m_fonts;
-    std::map<DWORD, COLORREF> m_pens;
-    Font m_font;
-    COLORREF m_pen = 0;
-    POINTL m_at = {};
-    RecordedPage m_page;
 };
 
 // A portrait document whose pages are enhanced metafiles drawn with the printer's canvas and mapping.
@@ -164,7 +125,9 @@ class MetafileDevice final : public PrintDevice {
         m_canvas.reset();
         HENHMETAFILE metafile = CloseEnhMetaFile(m_dc);
         m_dc = nullptr;
-        pages.push_back(PageReader::Read(metafile));
+        PageReader reader;
+        EnumEnhMetaFile(nullptr, metafile, &PageReader::OnRecord, &reader, nullptr);
+        pages.push_back(reader.page);
         DeleteEnhMetaFile(metafile);
         return true;
     }
@@ -181,33 +144,42 @@ class MetafileDevice final : public PrintDevice {
 
 class PrintingTest : public test::ReportViewTest {
   protected:
-    std::vector<RecordedPage> PrintInfo(FolderRecord* record, bool filterList) {
-        FolderInfoSource source;
-        source.title = "Talvorn Quarvex";
-        source.record = record;
-        source.policy = m_report->Policy();
-        source.filters = &m_report->Filters();
-        source.filterListShown = filterList;
-        source.compareNames = [](const char* a, const char* b) { return lstrcmpiA(a, b); };
-        FolderInfoPrintout printout(source);
+    // The pages of a printout of one copy, each read back from its metafile.
+    template <typename Printout>
+    std::vector<RecordedPage> Print(Printout& printout) {
         MetafileDevice device(m_host.Module());
         EXPECT_TRUE(PrintPages(device, LogicalPage(false), 1, [&](PrintCanvas& canvas, PageSize page, int number) {
             return printout.Page(canvas, page, number);
         }));
         return device.pages;
     }
-    // The value printed at x = 200 on the line of `label`.
-    static std::string ValueOf(const RecordedPage& page, const std::string& label) {
+    std::vector<RecordedPage> PrintInfo(FolderRecord* record, bool filterList) {
+        FolderInfoSource source{"Talvorn Quarvex", record, m_report->Policy(), &m_report->Filters(), filterList,
+                                [](const char* a, const char* b) { return lstrcmpiA(a, b); }};
+        FolderInfoPrintout printout(source);
+        return Print(printout);
+    }
+    // The texts drawn on the line of `label`, as "x:text" joined by spaces.
+    static std::string LineOf(const RecordedPage& page, const std::string& label) {
         const RecordedText* name = page.Find(label);
-        if (name == nullptr) {
-            return "(no " + label + ")";
-        }
+        std::string line = name == nullptr ? "(no " + label + ")" : "";
         for (const RecordedText& drawn : page.texts) {
-            if (drawn.y == name->y && drawn.x == 200) {
-                return drawn.text;
+            if (name != nullptr && drawn.y == name->y) {
+                line += (line.empty() ? "" : " ") + std::to_string(drawn.x) + ":" + drawn.text;
             }
         }
-        return "(none)";
+        return line;
+    }
+    static std::string FontOf(const RecordedText& drawn) {
+        return drawn.face + " " + std::to_string(drawn.height) + " " + std::to_string(drawn.weight);
+    }
+    // "1" for each of `texts` the page has, "0" for each it lacks.
+    static std::string HasEach(const RecordedPage& page, std::initializer_list<const char*> texts) {
+        std::string found;
+        for (const char* text : texts) {
+            found += page.Has(text) ? '1' : '0';
+        }
+        return found;
     }
 };
 
@@ -215,57 +187,35 @@ TEST_F(PrintingTest, FolderInfoOfTheRootWithFiltersAndSubFolders) {
     const std::vector<RecordedPage> pages = PrintInfo(m_root, true);
     ASSERT_EQ(pages.size(), 1u);
     const RecordedPage& page = pages[0];
-    EXPECT_EQ(page.windowExtent.cx, 800);
-    EXPECT_EQ(page.windowExtent.cy, 1200);
+    EXPECT_EQ(std::make_pair(page.windowExtent.cx, page.windowExtent.cy), std::make_pair(800L, 1200L));
     const RecordedText& title = page.texts.at(0);
-    EXPECT_EQ(title.text, "Talvorn Quarvex");
-    EXPECT_EQ(title.face, "MS Sans Serif");
-    EXPECT_EQ(title.height, -12);
-    EXPECT_EQ(title.weight, 700);
+    EXPECT_EQ(title.text + " in " + FontOf(title), "Talvorn Quarvex in MS Sans Serif -12 700");
     const RecordedText& folder = page.texts.at(1);
     EXPECT_EQ(folder.text, "Folder: " + std::string(ReadText(m_root, ALC)));
     EXPECT_GT(folder.y, title.y + 12);
 
-    const std::vector<std::pair<std::string, std::string>> rows = {
-        {"Report created", "3/15/2001 at 12:00:00"},
-        {"Name", m_root->desc},
-        {"Cluster", "user: 4096 bytes"},
-        {"Used Space", "24 K"},
-        {"Size", "5.33 K (5 460)"},
-        {"Files", "5"},
-        {"Folders", "4"},
-    };
-    int lastY = folder.y;
-    for (const auto& [label, value] : rows) {
-        const RecordedText* drawn = page.Find(label);
-        ASSERT_NE(drawn, nullptr) << label;
-        EXPECT_EQ(drawn->x, 20);
-        EXPECT_GT(drawn->y, lastY) << label;
-        EXPECT_EQ(drawn->weight, 700) << label;
-        EXPECT_EQ(ValueOf(page, label), value);
-        lastY = drawn->y;
+    // Bold labels at 20 with their values at 200, one line each, in this order.
+    std::vector<std::string> rows;
+    std::vector<int> ys = {folder.y};
+    for (const char* label : {"Report created", "Name", "Cluster", "Used Space", "Size", "Files", "Folders"}) {
+        rows.push_back(LineOf(page, label));
+        ys.push_back(page.Find(label) != nullptr ? page.Find(label)->y : 0);
     }
-    EXPECT_NE(ValueOf(page, "Created").find(" at "), std::string::npos);
-    // The filter header and rows, in font 1 (11 high) at 20, 200, 280 and 350.
-    const RecordedText* header = page.Find("Filter");
-    ASSERT_NE(header, nullptr);
-    EXPECT_EQ(page.Find("Size in bytes")->x, 350);
-    const RecordedText* documents = page.Find("03. Documents");
-    ASSERT_NE(documents, nullptr);
-    EXPECT_EQ(documents->height, -11);
-    EXPECT_EQ(documents->weight, 400);
-    std::vector<std::string> row;
-    for (const RecordedText& drawn : page.texts) {
-        if (drawn.y == documents->y) {
-            row.push_back(std::to_string(drawn.x) + ":" + drawn.text);
-        }
-    }
-    EXPECT_EQ(row, (std::vector<std::string>{"20:03. Documents", "200:12 K", "280:3", "350:160"}));
-    EXPECT_EQ(ValueOf(page, "01. Executable, Libraries"), "-");
+    EXPECT_EQ(rows, (std::vector<std::string>{"20:Report created 200:3/15/2001 at 12:00:00",
+                                              "20:Name 200:" + std::string(m_root->desc),
+                                              "20:Cluster 200:user: 4096 bytes", "20:Used Space 200:24 K",
+                                              "20:Size 200:5.33 K (5 460)", "20:Files 200:5", "20:Folders 200:4"}));
+    EXPECT_TRUE(std::is_sorted(ys.begin(), ys.end()) && std::adjacent_find(ys.begin(), ys.end()) == ys.end());
+    EXPECT_EQ(page.Find("Name")->weight, 700);
+    EXPECT_NE(LineOf(page, "Created").find(" at "), std::string::npos);
+    // The filter rows in font 1 (11 high) at 20, 200, 280 and 350.
+    EXPECT_EQ(page.Find("Size in bytes") != nullptr ? page.Find("Size in bytes")->x : 0, 350);
+    EXPECT_EQ(LineOf(page, "03. Documents"), "20:03. Documents 200:12 K 280:3 350:160");
+    EXPECT_EQ(FontOf(*page.Find("03. Documents")), "MS Sans Serif -11 400");
+    EXPECT_EQ(LineOf(page, "01. Executable, Libraries"), "20:01. Executable, Libraries 200:- 280:- 350:-");
     // The sub-folders by name with dot leaders, their space and share.
     const RecordedText* table = page.Find("% Parent");
     ASSERT_NE(table, nullptr);
-    EXPECT_EQ(table->x, 350);
     std::vector<std::string> children;
     for (const RecordedText& drawn : page.texts) {
         if (drawn.y > table->y) {
@@ -274,27 +224,15 @@ TEST_F(PrintingTest, FolderInfoOfTheRootWithFiltersAndSubFolders) {
     }
     EXPECT_EQ(children, (std::vector<std::string>{"20:alpha...", "280:8 K", "350:33.33%", "20:Beta....", "280:8 K",
                                                   "350:33.33%", "20:gamma...", "280:4 K", "350:16.67%"}));
-    EXPECT_EQ(page.lines.size(), 1u);  // the rule below the header, across the page
-    EXPECT_EQ(page.lines[0].x1, 0);
-    EXPECT_EQ(page.lines[0].x2, 800);
+    ASSERT_EQ(page.lines.size(), 1u);  // the rule below the header, across the page
+    EXPECT_EQ(std::make_pair(page.lines[0].x1, page.lines[0].x2), std::make_pair(0L, 800L));
 }
 
 TEST_F(PrintingTest, WithoutTheFilterListOrSubFoldersTheirPartsAreLeftOut) {
-    const RecordedPage root = PrintInfo(m_root, false).at(0);
-    EXPECT_FALSE(root.Has("Filter"));
-    EXPECT_FALSE(root.Has("03. Documents"));
-    EXPECT_TRUE(root.Has("% Parent"));
-
-    const RecordedPage gamma = PrintInfo(Child("gamma"), true).at(0);
-    EXPECT_TRUE(gamma.Has("Filter"));
-    EXPECT_FALSE(gamma.Has("% Parent"));  // no table, not even its header
-    EXPECT_TRUE(gamma.Has("Last accessed"));
-
-    const RecordedPage files = PrintInfo(FilesItemOf(m_root), false).at(0);
-    EXPECT_TRUE(files.Has("Files"));
-    for (const char* left : {"Folders", "Created", "Last accessed"}) {
-        EXPECT_FALSE(files.Has(left)) << left;
-    }
+    EXPECT_EQ(HasEach(PrintInfo(m_root, false).at(0), {"Filter", "03. Documents", "% Parent"}), "001");
+    EXPECT_EQ(HasEach(PrintInfo(Child("gamma"), true).at(0), {"Filter", "% Parent", "Last accessed"}), "101");
+    EXPECT_EQ(HasEach(PrintInfo(FilesItemOf(m_root), false).at(0), {"Files", "Folders", "Created", "Last accessed"}),
+              "1000");
 }
 
 TEST_F(PrintingTest, ATreeContinuesOnASecondPageWithItsGuideLines) {
@@ -310,35 +248,27 @@ TEST_F(PrintingTest, ATreeContinuesOnASecondPageWithItsGuideLines) {
     m_window.RunTreeCommand(ID_TREE_EXPAND_ALL, report->Root());
     TreeViewSource source(TreeHandle());
     TreePrintout printout("Talvorn Quarvex", source, m_window.ItemOf(report->Root()));
-    MetafileDevice device(m_host.Module());
-    ASSERT_TRUE(PrintPages(device, LogicalPage(false), 1, [&](PrintCanvas& canvas, PageSize page, int number) {
-        return printout.Page(canvas, page, number);
-    }));
-    ASSERT_EQ(device.pages.size(), 2u);
-    const RecordedPage& first = device.pages[0];
-    const RecordedPage& second = device.pages[1];
+    const std::vector<RecordedPage> pages = Print(printout);
+    ASSERT_EQ(pages.size(), 2u);
+    const RecordedPage& first = pages[0];
+    const RecordedPage& second = pages[1];
     EXPECT_EQ(second.texts.at(1).text, "Root folder: " + wide.Path());
 
-    // Items in the tree's font (Courier, 12 high) at x = 20 * depth + 56; the start folder has a
-    // minus box (it is open), and every open folder one.
-    const RecordedText& start = first.texts.at(2);
-    EXPECT_EQ(start.x, 56);
-    EXPECT_EQ(start.face, "Courier");
-    EXPECT_EQ(start.height, -12);
-    const auto depthOf = [](const RecordedText& drawn) { return (drawn.x - 56) / 20; };
-    int items = 0;
+    // Items in the tree's font at x = 20 * depth + 56; every open folder has a box (the root and
+    // its twelve folders).
+    EXPECT_EQ(std::to_string(first.texts.at(2).x) + " in " + FontOf(first.texts.at(2)), "56 in Courier -12 400");
+    std::vector<int> depths;
     for (const RecordedPage* page : {&first, &second}) {
         for (const RecordedText& drawn : page->texts) {
             if (drawn.face == "Courier") {
-                ++items;
-                EXPECT_EQ((drawn.x - 56) % 20, 0) << drawn.text;
+                depths.push_back((drawn.x - 56) % 20 == 0 ? (drawn.x - 56) / 20 : -1);
             }
         }
     }
-    EXPECT_EQ(items, 1 + 12 + 12 * 8);
-    EXPECT_EQ(depthOf(first.texts.at(3)), 1);
-    EXPECT_EQ(depthOf(first.texts.at(4)), 2);
-    EXPECT_EQ(first.frames + second.frames, 13);  // the root and its twelve folders have boxes
+    EXPECT_EQ(depths.size(), 1u + 12 + 12 * 8);
+    EXPECT_EQ(std::vector<int>(depths.begin(), depths.begin() + 4), (std::vector<int>{0, 1, 2, 2}));
+    EXPECT_EQ(std::count(depths.begin(), depths.end(), -1), 0);
+    EXPECT_EQ(first.frames + second.frames, 13);
 
     // The depth-1 guide line (x = 64) runs to the first page's last line and on from the second
     // page's header.
@@ -351,13 +281,9 @@ TEST_F(PrintingTest, ATreeContinuesOnASecondPageWithItsGuideLines) {
         }
         return best;
     };
-    const int lastText = first.texts.back().y;
-    EXPECT_GT(guideAt64(first, true), lastText);
-    EXPECT_LT(guideAt64(first, true), 1200);
+    EXPECT_TRUE(guideAt64(first, true) > first.texts.back().y && guideAt64(first, true) < 1200);
     const RecordedLine& rule = second.lines.at(0);
-    EXPECT_EQ(rule.x2 - rule.x1, 800);
-    EXPECT_EQ(guideAt64(second, false), rule.y1 + 3);  // from just below the header
-    EXPECT_EQ(second.texts.at(3).face, "Courier");
+    EXPECT_EQ(std::make_pair(rule.x2 - rule.x1, long{guideAt64(second, false)}), std::make_pair(800L, rule.y1 + 3));
 }
 
 }  // namespace

@@ -138,13 +138,9 @@ class ReportViewTest : public ::testing::Test {
         TreeView_SelectItem(TreeHandle(), item);
     }
     FolderRecord* Child(const char* name) { return test::Child(m_root, name); }
+    // The files item the scan made last below a folder with files and sub-folders.
     static FolderRecord* FilesItemOf(FolderRecord* record) {
-        for (FolderRecord* child = record->firstChild; child != nullptr; child = child->nextSibling) {
-            if (child->group > 0) {
-                return child;
-            }
-        }
-        return nullptr;
+        return record->lastChild != nullptr && record->lastChild->group > 0 ? record->lastChild : nullptr;
     }
 
     ScratchDir m_dir;
