@@ -976,12 +976,4 @@ AttrNode* FindPath(AttrNode* node, const char* path, char separator) {
     }
 }
 
-std::int64_t GetInt64(AttrNode* node, const char* key) {
-    if (node == nullptr) {
-        return 0;
-    }
-    const AttrView value = node->attrs.Get(key);
-    return (value.Type() == 'i' || value.Type() == 'q') ? value.AsInt64() : 0;
-}
-
 }  // namespace qv

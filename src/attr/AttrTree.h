@@ -237,7 +237,4 @@ AttrNode* FindByDesc(AttrNode* node, const char* text, int mode);
 // an empty path or any miss.
 AttrNode* FindPath(AttrNode* node, const char* path, char separator = ':');
 
-// Reads a statistic: the 64-bit value of an 'i' or 'q' attribute, 0 otherwise.
-std::int64_t GetInt64(AttrNode* node, const char* key);
-
 }  // namespace qv
