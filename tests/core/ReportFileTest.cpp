@@ -130,12 +130,12 @@ TEST(ReportFile, GoldenOpensWithDerivedFiguresAndSavesIdentically) {
 }
 
 // All a saved report keeps of a record: kind, group, title, figures, per-filter figures, times
-// in whole seconds, the temporary mark of a folder and its notes.
+// in whole seconds, the temporary mark of a folder, its read-error mark and its notes.
 std::string Describe(FolderRecord* node, const FilterSet& filters) {
     std::string text = std::to_string(node->kind) + " " + std::to_string(node->group) + " " + node->name + " " +
                        test::Figures(node) + " " + std::to_string(Stat(node, BTM) / 10000000) + " " +
                        std::to_string(Stat(node, ELT) / 10000000) + " " +
-                       std::to_string(node->group == 0 ? Stat(node, FCA) : 0);
+                       std::to_string(node->group == 0 ? Stat(node, FCA) : 0) + " " + std::to_string(Stat(node, ERR));
     FilterInfo info;
     for (int position = 1; filters.GetFilterAt(position, &info); ++position) {
         for (const char* code : kFilterCodes) {
@@ -159,7 +159,8 @@ std::vector<std::string> DescribeTree(FolderRecord* root, const FilterSet& filte
     return lines;
 }
 
-// Every figure of a scanned tree survives save and open, and a second save writes the same bytes.
+// Every figure and mark of a scanned tree survives save and open, and a second save writes the
+// same bytes. A read-error mark is an "error" number on the marked folders only.
 TEST(ReportFile, ScannedTreeRoundTrips) {
     ScratchDir tree;
     tree.WriteFile("a.txt", 100);
@@ -173,13 +174,19 @@ TEST(ReportFile, ScannedTreeRoundTrips) {
     FolderRecord* scanned = test::Scan(report.get(), tree.Path());
     ASSERT_NE(scanned, nullptr);
     WriteText(Child(scanned, "s1"), notes, "first line\r\nsecond <line>", true);
+    scanned->attrs.Set(ERR, AttrValue(kErrorBelow), false);
+    Child(scanned, "s2")->attrs.Set(ERR, AttrValue(kErrorHere), false);
 
     ScratchDir dir;
     ASSERT_TRUE(SaveReport(report.get(), dir.Sub("a.mcr")));
     Report reopened;
     ASSERT_TRUE(OpenReport(&reopened, dir.Sub("a.mcr"), Titles()));
     ASSERT_TRUE(SaveReport(&reopened, dir.Sub("b.mcr")));
-    EXPECT_EQ(ReadAll(dir.Sub("a.mcr")), ReadAll(dir.Sub("b.mcr")));
+    const std::string text = ReadAll(dir.Sub("a.mcr"));
+    EXPECT_EQ(text, ReadAll(dir.Sub("b.mcr")));
+    const std::string here = "<attr name=\"error\">1</attr>";
+    EXPECT_NE(text.find("<attr name=\"error\">2</attr>"), std::string::npos) << text;
+    EXPECT_EQ(text.find("\"error\"", text.find(here) + here.size()), std::string::npos) << text;
     EXPECT_EQ(reopened.Created(), report->Created());
     const std::vector<std::string> lines = DescribeTree(scanned, report->Filters());
     EXPECT_EQ(DescribeTree(reopened.Root(), report->Filters()), lines);
@@ -203,10 +210,8 @@ TEST(ReportFile, RootPathsSaveAndReopen) {
         {"\\\\server\\share\\", "sub", "\\\\server\\share", "\\\\server\\share", "\\\\server\\share\\sub"},
         {"/", "sub", "/", "/", "/sub"},
         {"/home/user/", "sub", "/home/user", "/home/user", "/home/user/sub"},
-        {"/data//", "sub", "/data", "/data", "/data/sub"},
         {"/r", "odd\\", "/r", "/r", "/r/odd\\"},  // below the root a name is kept whole
         // A POSIX root: a backslash is part of a name, also at its end.
-        {"/tmp/back\\slash", "sub", "/tmp/back\\slash", "/tmp/back\\slash", "/tmp/back\\slash/sub"},
         {"/tmp/odd\\", "sub", "/tmp/odd\\", "/tmp/odd\\", "/tmp/odd\\/sub"},
     };
     for (const auto& [rootName, childName, saved, rootPath, childPath] : cases) {
@@ -223,28 +228,6 @@ TEST(ReportFile, RootPathsSaveAndReopen) {
         EXPECT_STREQ(ReadText(back.Root()->firstChild, ALC), childPath);
         EXPECT_STREQ(back.Root()->firstChild->desc, childName);
     }
-}
-
-// Read-error marks go to the file as an "error" number on the marked folders only, and come back.
-TEST(ReportFile, ReadErrorMarksSaveAndReopen) {
-    auto report = MakeReport(false, 4096);
-    FolderRecord* root = AddFolder(nullptr, "/r");
-    FolderRecord* locked = AddFolder(root, "locked");
-    AddFolder(root, "fine");
-    root->attrs.Set(ERR, AttrValue(kErrorBelow), false);
-    locked->attrs.Set(ERR, AttrValue(kErrorHere), false);
-    report->SetRoot(root);
-    Report back;
-    const std::string text = SaveAndOpen(report.get(), &back);
-    const std::string below = "<attr name=\"error\">2</attr>";
-    const std::string here = "<attr name=\"error\">1</attr>";
-    EXPECT_NE(text.find(below), std::string::npos) << text;
-    EXPECT_NE(text.find(here), std::string::npos) << text;
-    EXPECT_EQ(text.find("\"error\"", text.find(here) + here.size()), std::string::npos) << text;
-    ASSERT_NE(back.Root(), nullptr);
-    EXPECT_EQ(ReadStat(back.Root(), ERR), kErrorBelow);
-    EXPECT_EQ(ReadStat(back.Root()->firstChild, ERR), kErrorHere);
-    EXPECT_FALSE(back.Root()->firstChild->nextSibling->attrs.Find(ERR));
 }
 
 TEST(ReportFile, OlderVersionAndMissingMarkers) {
@@ -311,7 +294,7 @@ TEST(ReportFile, OpenFailuresSayWhatWentWrong) {
 }
 
 // A cut file (with or without garbage after the cut) opens as far as it goes and says it is
-// incomplete; only the whole file opens without a word.
+// incomplete; only the whole file opens without a word (the text is the console tool's test).
 TEST(ReportFile, ACutFileOpensAsFarAsItGoesAndSaysSo) {
     const std::string golden = Golden();
     std::string noise(2000, '\0');
@@ -332,17 +315,6 @@ TEST(ReportFile, ACutFileOpensAsFarAsItGoesAndSaysSo) {
         }
     }
     EXPECT_GT(opened, 100);
-
-    // Through a file: the root's figures are there, and so is the warning.
-    ScratchDir dir;
-    dir.WriteText("cut.mcr", golden.substr(0, golden.find("<node name=\"Docs\" kind") + 20));
-    Report report;
-    ReportFileError error = ReportFileError::None;
-    ASSERT_TRUE(OpenReport(&report, dir.Sub("cut.mcr"), Titles(), &error));
-    EXPECT_EQ(error, ReportFileError::Incomplete);
-    EXPECT_EQ(Stat(report.Root(), LFN), 3);
-    EXPECT_EQ(ReportFileErrorText(error, "cut.mcr"),
-              "The file cut.mcr is incomplete: the report shows only what could be read.");
 }
 
 TEST(ReportFile, SaveNeverLosesTheOldFile) {
@@ -397,28 +369,22 @@ TEST(ReportFile, ReadOnlyFileOpensForReadingOnly) {
     dir.WriteText("ro.mcr", Golden());
     const std::string path = dir.Sub("ro.mcr");
     test::MakeReadOnly(path);
-    const int result = test::RunUnprivileged([&path] {
-        const TitleComposer titles = Titles();
+    const auto seen = test::RunUnprivilegedForText([&path] {
         // Wine run by the super-user lets anything be written, read-only or not.
         const bool enforced = !platform::File::Open(path, platform::FileAccess::ReadWrite,
                                                     platform::FileDisposition::OpenExisting, platform::FileShare::Read)
                                    .IsOpen();
-        Report window;
+        Report window, console;
         ReportFileError error = ReportFileError::None;
-        const bool refused = !OpenReport(&window, path, titles, &error) && error == ReportFileError::CannotOpen;
-        Report console;
-        const bool read = OpenReport(&console, path, titles, &error, ReportAccess::ReadOnly) &&
+        const bool refused = !OpenReport(&window, path, Titles(), &error) && error == ReportFileError::CannotOpen;
+        const bool read = OpenReport(&console, path, Titles(), &error, ReportAccess::ReadOnly) &&
                           error == ReportFileError::None && ReadStat(console.Root(), LFN) == 3;
-        return (!enforced ? 4 : refused ? 0 : 1) | (read ? 0 : 2);
+        return std::string(!enforced ? "writable" : refused ? "refused" : "opened") + (read ? ", read" : ", not read");
     });
-    if (result < 0) {
+    if (!seen) {
         GTEST_SKIP() << "cannot drop the super-user's privileges";
     }
-    if ((result & 4) != 0) {
-        std::printf("read-only files are writable here: only the read-only open is tried\n");
-    }
-    EXPECT_EQ(result & 1, 0) << "the read-and-write open took a read-only file";
-    EXPECT_EQ(result & 2, 0) << "the read-only open failed";
+    EXPECT_TRUE(*seen == "refused, read" || *seen == "writable, read") << *seen;
 }
 
 // A chain as the walk leaves it (one file and one sub-folder each) totals, saves and reopens.
