@@ -61,29 +61,21 @@ std::string Text(const ClusterPolicy& policy) {
     return buffer;
 }
 
+// A volume that gives no power-of-two cluster leaves no cluster size.
 TEST(ClusterPolicy, FromVolumeFlags) {
-    const std::tuple<std::uint32_t, std::uint32_t, const char*> cases[] = {
-        // sectors, flags, policy
-        {8, 0x10, "0;0;12;1"},    // per-file compression: ask for compressed files only
-        {8, 0xA, "0;1;12;1"},     // no compression: cluster rounding only
-        {8, 0x8010, "1;0;12;1"},  // compressed volume: ask for every file
-        {1, 0, "0;1;9;1"},       {128, 0, "0;1;16;1"},
+    const std::tuple<VolumeInfo, bool, const char*> cases[] = {
+        {{1 * kGiB, 512, 8, 0x10}, true, "0;0;12;1"},    // per-file compression: ask for compressed files only
+        {{1 * kGiB, 512, 8, 0xA}, true, "0;1;12;1"},     // no compression: cluster rounding only
+        {{1 * kGiB, 512, 8, 0x8010}, true, "1;0;12;1"},  // compressed volume: ask for every file
+        {{1 * kGiB, 512, 1, 0}, true, "0;1;9;1"},        {{1 * kGiB, 512, 128, 0}, true, "0;1;16;1"},
+        {{}, false, "7;7;0;7"},                          {{1 * kGiB, 512, 3, 0x10}, false, "7;7;0;1"},
     };
-    for (const auto& [sectors, flags, text] : cases) {
-        ClusterPolicy policy;
-        EXPECT_TRUE(policy.ComputeFromVolume(VolumeInfo{1 * kGiB, 512, sectors, flags}));
+    for (const auto& [volume, ok, text] : cases) {
+        ClusterPolicy policy{7, 7, 7, 7};
+        EXPECT_EQ(policy.ComputeFromVolume(volume), ok) << text;
         EXPECT_EQ(Text(policy), text);
     }
-}
-
-TEST(ClusterPolicy, UnusableVolumesLeaveNoClusterSize) {
     ClusterPolicy policy{0, 0, 12, 1};
-    EXPECT_FALSE(policy.ComputeFromVolume(VolumeInfo{}));
-    EXPECT_EQ(policy.clusterShift, 0);
-    policy.clusterShift = 12;
-    EXPECT_FALSE(policy.ComputeFromVolume(VolumeInfo{1 * kGiB, 512, 3, 0x10}));  // 1536-byte clusters
-    EXPECT_EQ(policy.clusterShift, 0);
-    policy.clusterShift = 12;
     EXPECT_FALSE(policy.Compute("", 4096));
     EXPECT_EQ(policy.clusterShift, 0);
     EXPECT_EQ(QueryVolume("").total, 0u);

@@ -32,59 +32,6 @@ std::map<std::string, DirEntry> ListAll(const std::string& folder) {
     return entries;
 }
 
-TEST(PlatformFile, WriteReadAndReplaceKeepTheBytesMissingFilesAreRefused) {
-    test::ScratchDir dir;
-    const std::string target = dir.Sub("target.bin");
-    const std::string temp = dir.Sub("target.tmp");
-    std::string payload(200000, '\0');
-    for (std::size_t i = 0; i < payload.size(); ++i) {
-        payload[i] = static_cast<char>(i * 31 + 7);
-    }
-    {
-        File file = File::Open(temp, FileAccess::ReadWrite, FileDisposition::CreateNew, FileShare::Read);
-        ASSERT_TRUE(file.Write(payload.data(), payload.size()));
-        EXPECT_TRUE(file.Flush());
-        EXPECT_EQ(file.Size(), static_cast<std::int64_t>(payload.size()));
-    }
-    dir.WriteText("target.bin", "old contents");
-    ASSERT_TRUE(ReplaceFileWith(temp, target));
-    EXPECT_FALSE(FileExists(temp));
-    EXPECT_EQ(test::ReadAll(target), payload);
-
-    std::string text;
-    std::int64_t size = 0;
-    EXPECT_FALSE(ReadWholeFile(dir.Sub("nope.txt"), &text));
-    EXPECT_FALSE(CompressedFileSize(dir.Sub("nope.txt"), &size));
-    for (const std::string& path : {dir.Sub("nope.txt"), std::string()}) {
-        EXPECT_FALSE(File::Open(path, FileAccess::Read, FileDisposition::OpenExisting, FileShare::Read).IsOpen());
-    }
-    EXPECT_FALSE(FileExists(dir.Path()));
-    EXPECT_TRUE(DirectoryExists(dir.Path()));
-}
-
-TEST(PlatformDir, ListsAndStatsNamesSizesAndFolderFlags) {
-    test::ScratchDir dir;
-    dir.WriteFile("a.txt", 10);
-    dir.WriteFile("日本/inner.dat", 4096);
-    dir.MakeDir("sub");
-    const auto entries = ListAll(dir.Path());
-    ASSERT_EQ(entries.size(), 3u);
-    EXPECT_EQ(entries.at("a.txt").size, 10);
-    EXPECT_EQ(entries.at("a.txt").attributes & kAttrDirectory, 0u);
-    EXPECT_NE(entries.at("sub").attributes & kAttrDirectory, 0u);
-    EXPECT_NE(entries.at("日本").attributes & kAttrDirectory, 0u);
-    EXPECT_GT(entries.at("a.txt").lastWrite, 0u);
-    EXPECT_EQ(ListAll(JoinPath(dir.Path(), "日本")).at("inner.dat").size, 4096);  // listed by its UTF-8 path
-
-    DirEntry entry;
-    ASSERT_TRUE(StatPath(dir.Sub("a.txt"), &entry));
-    EXPECT_EQ(entry.name, "a.txt");
-    EXPECT_EQ(entry.size, 10);
-    ASSERT_TRUE(StatPath(dir.Path(), &entry));
-    EXPECT_NE(entry.attributes & kAttrDirectory, 0u);
-    EXPECT_FALSE(StatPath(dir.Sub("none"), &entry));
-}
-
 // A folder whose full path is `length` characters, made below `base` from names of `letter`;
 // empty when the system refuses to make it.
 std::string MakeFolderOfLength(const std::string& base, std::size_t length, char letter) {
@@ -99,38 +46,61 @@ std::string MakeFolderOfLength(const std::string& base, std::size_t length, char
     return folder.size() == length ? folder : std::string();
 }
 
-// Every call that takes a path also takes one beyond the 260 characters of plain Windows paths.
+// Every call that takes a path also takes one beyond the 260 characters of plain Windows paths;
+// a replace keeps every byte and leaves only the target; missing files are refused.
 TEST(PlatformFile, PathsBeyond260CharactersWorkInEveryCall) {
     test::ScratchDir dir;
     const std::string base = FullFolderPath(dir.Path());
     const std::string folder = MakeFolderOfLength(base, base.size() + 320, 'x');
     ASSERT_FALSE(folder.empty());
     EXPECT_TRUE(DirectoryExists(folder));
+    EXPECT_FALSE(FileExists(folder));
     EXPECT_EQ(FullFolderPath(folder), folder);
     EXPECT_EQ(ResolveFinalPath(folder), ResolveFinalPath(base) + folder.substr(base.size()));
     EXPECT_TRUE(CanEnterFolder(folder));
     const std::string file = JoinPath(folder, "f.bin");
-    const std::string moved = JoinPath(folder, "g.bin");
+    const std::string target = JoinPath(folder, "日本.bin");
+    std::string payload(200000, '\0');
+    for (std::size_t i = 0; i < payload.size(); ++i) {
+        payload[i] = static_cast<char>(i * 31 + 7);
+    }
     {
         File out = File::Open(file, FileAccess::ReadWrite, FileDisposition::CreateNew, FileShare::Read);
-        ASSERT_TRUE(out.IsOpen());
-        ASSERT_TRUE(out.Write("12345", 5));
+        ASSERT_TRUE(out.Write(payload.data(), payload.size()));
+        EXPECT_TRUE(out.Flush());
+        EXPECT_EQ(out.Size(), static_cast<std::int64_t>(payload.size()));
     }
     EXPECT_TRUE(FileExists(file));
     std::int64_t allocated = -1;
     EXPECT_TRUE(CompressedFileSize(file, &allocated));
-    ASSERT_TRUE(ReplaceFileWith(file, moved));
+    {
+        File old = File::Open(target, FileAccess::ReadWrite, FileDisposition::CreateNew, FileShare::Read);
+        ASSERT_TRUE(old.Write("old contents", 12));
+    }
+    ASSERT_TRUE(ReplaceFileWith(file, target));
+    EXPECT_FALSE(FileExists(file));
     std::string back;
-    ASSERT_TRUE(ReadWholeFile(moved, &back));
-    EXPECT_EQ(back, "12345");
+    ASSERT_TRUE(ReadWholeFile(target, &back));
+    EXPECT_EQ(back, payload);
     const auto entries = ListAll(folder);
     ASSERT_EQ(entries.size(), 1u);
-    EXPECT_EQ(entries.begin()->first, "g.bin");
+    EXPECT_EQ(entries.begin()->second.size, 200000);
+    DirEntry entry;
+    ASSERT_TRUE(StatPath(target, &entry));
+    EXPECT_EQ(entry.name, "日本.bin");
+    ASSERT_TRUE(StatPath(folder, &entry));
+    EXPECT_NE(entry.attributes & kAttrDirectory, 0u);
     VolumeRaw volume;
     EXPECT_TRUE(QueryVolumeRaw(folder, &volume));
     EXPECT_GT(volume.bytesPerSector, 0u);
-    EXPECT_TRUE(RemoveFile(moved));
-    EXPECT_FALSE(FileExists(moved));
+    EXPECT_TRUE(RemoveFile(target));
+    EXPECT_FALSE(FileExists(target));
+    EXPECT_FALSE(ReadWholeFile(target, &back));
+    EXPECT_FALSE(CompressedFileSize(target, &allocated));
+    EXPECT_FALSE(StatPath(target, &entry));
+    for (const std::string& path : {target, std::string()}) {
+        EXPECT_FALSE(File::Open(path, FileAccess::Read, FileDisposition::OpenExisting, FileShare::Read).IsOpen());
+    }
     EXPECT_TRUE(DeleteDirectory(folder));
     EXPECT_FALSE(DirectoryExists(folder));
 }
