@@ -3,8 +3,6 @@
 // damaged input and a 10,000-level report on a small stack.
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <functional>
 
 #include "TestUtil.h"
 #include "core/ReportFile.h"
@@ -13,21 +11,13 @@
 
 #ifndef _WIN32
 #include <sys/resource.h>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <csignal>
 #endif
 
 namespace qv {
 namespace {
 
-using test::AddFolder;
-using test::Child;
-using test::HasKey;
-using test::MakeReport;
-using test::ReadAll;
-using test::ScratchDir;
-using test::Stat;
+using namespace test;
 
 void SetStats(FolderRecord* node, std::initializer_list<std::pair<std::string, std::int64_t>> stats) {
     for (const auto& [key, value] : stats) {

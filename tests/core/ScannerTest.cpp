@@ -8,7 +8,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <optional>
 #include <tuple>
@@ -34,12 +33,7 @@
 namespace qv {
 namespace {
 
-using test::Child;
-using test::HasKey;
-using test::MakeReport;
-using test::Scan;
-using test::ScratchDir;
-using test::Stat;
+using namespace test;
 
 // A tree whose every figure is known (4096-byte clusters):
 //   root: a.txt 100, b.tmp 4096; sub1: x.exe 5000, empty.bin 0; sub2: z.txt 0; sub3 empty
@@ -243,31 +237,23 @@ bool RemoveDeepChain(const std::string& base, const std::string& name, int level
     return platform::DeleteDirectory(top);
 }
 
-// Scans `path` on a thread with a 1 MB stack: the folder count of the root (-1 without a root),
-// the number of levels below it and the deepest record.
-struct ChainScan {
-    std::int64_t folders = -1;
-    int depth = 0;
-    bool deepestListed = false;
-    bool deepestEntered = false;
-};
-
-ChainScan ScanChainOnSmallStack(const std::string& path) {
-    ChainScan result;
+// Scans `path` on a thread with a 1 MB stack: "<folders of the root> <levels below it> <whether
+// the deepest record was listed> <and entered>"; empty without a root.
+std::string ScanChainOnSmallStack(const std::string& path) {
+    std::string seen;
     test::RunOnSmallStack([&] {
         auto report = MakeReport(true, 4096);
+        int depth = 0;
         FolderRecord* node = Scan(report.get(), path);
-        if (node == nullptr) {
-            return;
+        for (; node != nullptr && node->firstChild != nullptr; node = node->firstChild) {
+            ++depth;
         }
-        result.folders = Stat(node, OFN);
-        for (; node->firstChild != nullptr; node = node->firstChild) {
-            ++result.depth;
+        if (node != nullptr) {
+            seen = std::to_string(Stat(report->Root(), OFN)) + " " + std::to_string(depth) +
+                   (HasKey(node, LFN) ? " listed" : " -") + (HasKey(node, ALC) ? " entered" : " -");
         }
-        result.deepestListed = HasKey(node, LFN);
-        result.deepestEntered = HasKey(node, ALC);
     });
-    return result;
+    return seen;
 }
 
 TEST(Scanner, TreeAsDeepAsThePathLimitAllowsOnASmallStack) {
@@ -280,11 +266,9 @@ TEST(Scanner, TreeAsDeepAsThePathLimitAllowsOnASmallStack) {
     const int wanted = std::min(1900, RoomBelow(base) / 2);
     const int made = MakeDeepChain(base, "a", wanted);
     ASSERT_EQ(made, wanted);
-    const ChainScan scan = ScanChainOnSmallStack(dir.Path());
-    std::printf("deep tree: %d levels made, %d scanned\n", made, scan.depth);
-    EXPECT_EQ(scan.folders, made);
-    EXPECT_EQ(scan.depth, made);
-    EXPECT_TRUE(scan.deepestListed);
+    std::printf("deep tree: %d levels made\n", made);
+    const std::string levels = std::to_string(made);
+    EXPECT_EQ(ScanChainOnSmallStack(dir.Path()), levels + " " + levels + " listed entered");
     EXPECT_TRUE(RemoveDeepChain(base, "a", made));
 }
 
@@ -299,12 +283,9 @@ TEST(Scanner, FolderBeyondThePathLimitIsScannedUnderWineOnly) {
     ASSERT_GT(reachable, 64);
     const int made = MakeDeepChain(base, name, reachable + 3);
     ASSERT_EQ(made, reachable + 3);
-    const ChainScan scan = ScanChainOnSmallStack(dir.Path());
-    const int scanned = platform::ReadsFoldersAsLinux() ? made : reachable + 1;
-    EXPECT_EQ(scan.folders, scanned);
-    EXPECT_EQ(scan.depth, scanned);
-    EXPECT_EQ(scan.deepestEntered, platform::ReadsFoldersAsLinux());
-    EXPECT_EQ(scan.deepestListed, platform::ReadsFoldersAsLinux());
+    const std::string scanned = std::to_string(platform::ReadsFoldersAsLinux() ? made : reachable + 1);
+    EXPECT_EQ(ScanChainOnSmallStack(dir.Path()),
+              scanned + " " + scanned + (platform::ReadsFoldersAsLinux() ? " listed entered" : " - -"));
     EXPECT_TRUE(RemoveDeepChain(base, name, made));
 }
 
@@ -752,8 +733,7 @@ TEST(Scanner, ReportsAreTheSameOnOneTwoAndEightThreadsAndCancelStopsThemAll) {
         const std::string file = out.Sub("t" + std::to_string(threads) + ".mcr");
         ASSERT_NE(Scan(report.get(), dir.Path(), control), nullptr);
         ASSERT_TRUE(SaveReport(report.get(), file));
-        std::ifstream in(ScratchDir::FromUtf8(file), std::ios::binary);
-        reports.emplace_back(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        reports.push_back(test::ReadAll(file));
     }
     EXPECT_NE(reports[0].find("<node name=\"gone2\""), std::string::npos);  // recorded, though gone
     EXPECT_EQ(reports[1], reports[0]) << "2 threads";
