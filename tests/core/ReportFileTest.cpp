@@ -3,7 +3,6 @@
 // damaged input and a 10,000-level report on a small stack.
 #include <gtest/gtest.h>
 
-
 #include "TestUtil.h"
 #include "core/ReportFile.h"
 #include "core/ScanTestUtil.h"
