@@ -101,7 +101,8 @@ TEST(Cli, HelpVersionAndBadUsage) {
     }
 }
 
-// The tree and its summary; the saved report shows the same tree, sorted as asked.
+// The tree and its summary; the saved report shows the same tree, sorted as asked, and info
+// describes its root and a folder.
 TEST_F(CliTree, ScanPrintsTheTreeAndASummaryAndTheSavedReportShowsIt) {
     const CliRun scan = Cli({"scan", tree.Path(), "-o", report, "--cluster", "4096", "--threads", "1"});
     ASSERT_EQ(scan.status, kExitOk) << scan.err;
@@ -126,10 +127,7 @@ TEST_F(CliTree, ScanPrintsTheTreeAndASummaryAndTheSavedReportShowsIt) {
         EXPECT_EQ(sorted[3].rfind("  Small ", 0), 0u) << sort << ": " << sorted[3];
     }
     EXPECT_EQ(Lines(Cli({"show", report, "--titles", "notes"}).out)[0], root + " ");
-}
 
-TEST_F(CliTree, InfoOfTheRootAndOfAFolder) {
-    ASSERT_EQ(Cli({"scan", tree.Path(), "-o", report, "--quiet", "--cluster", "4096"}).status, kExitOk);
     const CliRun info = Cli({"info", report});
     ASSERT_EQ(info.status, kExitOk) << info.err;
     // A reopened root with a drive letter gets its path with a backslash, like "C:\Windows\".
