@@ -15,7 +15,6 @@
 
 #include "TestUtil.h"
 #include "cli/Cli.h"
-#include "filters/FilterSet.h"
 #include "platform/Platform.h"
 
 namespace qv::cli {
@@ -150,9 +149,7 @@ TEST_F(CliTree, ScanPrintsTheTreeAndASummaryAndTheSavedReportShowsIt) {
 }
 
 TEST_F(CliTree, FilterFileOrNoFilters) {
-    FilterSet set;
-    test::FillFilters(&set, {test::Filter("Zips", "*.zip;")});
-    ASSERT_TRUE(set.SaveToFile(out.Sub("zips.mcf")));
+    out.WriteText("zips.mcf", "<node name=\"Filters\"><node name=\"Zips\" desc=\"*.zip;\" id=\"1\" val2=\"1\"/></node>");
     ASSERT_EQ(Cli({"scan", tree.Path(), "-o", report, "--quiet", "--filters", out.Sub("zips.mcf")}).status, kExitOk);
     const std::string info = Cli({"info", report}).out;
     EXPECT_TRUE(Has(info, "01. Zips: 1 files")) << info;
@@ -178,9 +175,8 @@ TEST_F(CliTree, FilesListsWhereAFilterFoundFilesAndWhatMatchesNow) {
     ASSERT_EQ(lines.size(), 5u) << files.out;
     EXPECT_EQ(lines[0], small);
     const char* order[] = {"\ts.tmp\t1\t", "\t~new\t3\t", "\tb.bak\t5000\t"};
-    for (int i = 0; i < 3; ++i) {
-        EXPECT_EQ(lines[static_cast<std::size_t>(i) + 1].rfind(order[i], 0), 0u)
-            << lines[static_cast<std::size_t>(i) + 1];
+    for (std::size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(lines[i + 1].rfind(order[i], 0), 0u) << lines[i + 1];
     }
     EXPECT_EQ(lines[4], "16 K\t3\t5 004");
 
@@ -222,7 +218,8 @@ TEST_F(CliTree, OutputThatCannotBeWrittenExitsWithTwo) {
     }
 }
 
-// show and info print what a cut report holds, then say it is incomplete and exit with 2.
+// show (and info, through the same open) prints what a cut report holds, then says it is
+// incomplete and exits with 2.
 TEST_F(CliTree, AnIncompleteReportIsShownAndNamedIncomplete) {
     ASSERT_EQ(Cli({"scan", tree.Path(), "-o", report, "--quiet", "--cluster", "4096"}).status, kExitOk);
     const std::string text = test::ReadAll(report);
@@ -233,10 +230,6 @@ TEST_F(CliTree, AnIncompleteReportIsShownAndNamedIncomplete) {
     EXPECT_EQ(show.status, kExitFile);
     EXPECT_EQ(show.err, incomplete);
     EXPECT_EQ(Lines(show.out)[0].rfind(root + " = 64 K", 0), 0u) << show.out;  // the root's totals as saved
-    const CliRun info = Cli({"info", out.Sub("cut.mcr")});
-    EXPECT_EQ(info.status, kExitFile);
-    EXPECT_EQ(info.err, incomplete);
-    EXPECT_TRUE(Has(info.out, "Files:         6\n")) << info.out;
 }
 
 #ifndef _WIN32
