@@ -149,7 +149,8 @@ TEST_F(CliTree, ScanPrintsTheTreeAndASummaryAndTheSavedReportShowsIt) {
 }
 
 TEST_F(CliTree, FilterFileOrNoFilters) {
-    out.WriteText("zips.mcf", "<node name=\"Filters\"><node name=\"Zips\" desc=\"*.zip;\" id=\"1\" val2=\"1\"/></node>");
+    out.WriteText("zips.mcf",
+                  "<node name=\"Filters\"><node name=\"Zips\" desc=\"*.zip;\" id=\"1\" val2=\"1\"/></node>");
     ASSERT_EQ(Cli({"scan", tree.Path(), "-o", report, "--quiet", "--filters", out.Sub("zips.mcf")}).status, kExitOk);
     const std::string info = Cli({"info", report}).out;
     EXPECT_TRUE(Has(info, "01. Zips: 1 files")) << info;

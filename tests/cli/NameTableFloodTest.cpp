@@ -50,11 +50,11 @@ TEST(NameTableFlood, TheReaderRefusesTheDocumentAndLaterReportsKeepTheirFigures)
     EXPECT_EQ(cli::RunCli({"info", dir.Sub("flood.mcr")}, io), cli::kExitFile);
     EXPECT_EQ(err, "quarvex-cli: Error reading file: " + dir.Sub("flood.mcr") + "\n");
     EXPECT_EQ(out, "");
-    test::ScratchDir scanned;
-    scanned.WriteFile("sub/a.fresh", 100);
+    test::ScratchDir fresh;
+    fresh.WriteFile("sub/a.fresh", 100);
     dir.WriteText("fresh.mcf", "<node name=\"Filters\"><node name=\"Fresh after the flood\" desc=\"*.fresh;\" id=\"1\" "
                                "val2=\"1\"/></node>");
-    ASSERT_EQ(cli::RunCli({"scan", scanned.Path(), "--quiet", "--filters", dir.Sub("fresh.mcf"), "-o", dir.Sub("r.mcr")},
+    ASSERT_EQ(cli::RunCli({"scan", fresh.Path(), "--quiet", "--filters", dir.Sub("fresh.mcf"), "-o", dir.Sub("r.mcr")},
                           io),
               cli::kExitOk);
     ASSERT_EQ(cli::RunCli({"info", dir.Sub("r.mcr")}, io), cli::kExitOk) << err;
