@@ -195,7 +195,6 @@ TEST_F(CliTree, UnreadableOrUnwritableFilesExitWithTwoAndNameThem) {
         {{"scan", tree.Path(), "--filters", out.Sub("none.mcf")}, out.Sub("none.mcf")},
         {{"scan", tree.Path(), "--quiet", "-o", out.Sub("no-folder/r.mcr")}, out.Sub("no-folder/r.mcr")},
         {{"show", out.Sub("none.mcr")}, out.Sub("none.mcr")},
-        {{"info", out.Sub("none.mcr")}, out.Sub("none.mcr")},
         {{"show", out.Sub("markers.mcr")}, "Error reading file: " + out.Sub("markers.mcr") + "\n"},
     };
     for (const auto& [args, named] : cases) {

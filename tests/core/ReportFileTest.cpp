@@ -259,7 +259,6 @@ TEST(ReportFile, OpenFailuresSayWhatWentWrong) {
         {"", nullptr, ReportFileError::MissingPath},
         {"missing.mcr", nullptr, ReportFileError::CannotOpen},
         {"empty.mcr", "", ReportFileError::NothingRead},
-        {"words.mcr", "no markup at all", ReportFileError::NothingRead},
         {"markers.mcr",
          "<node name=\"report\"><node name=\"?filters?\"/><node name=\"?drive?\" desc=\"0;0;12;1\"/></node>",
          ReportFileError::NoFolders},
