@@ -137,7 +137,12 @@ inline std::optional<std::string> TextFromChild(const std::function<std::optiona
     std::fflush(nullptr);
     const pid_t child = ::fork();
     if (child == 0) {
-        const std::optional<std::string> text = body();
+        std::optional<std::string> text;
+        try {
+            text = body();
+        } catch (...) {
+            text = "[the body threw]";  // said, so that the caller's check fails instead of skipping
+        }
         ::_exit(text && ::write(ends[1], text->data(), text->size()) == static_cast<ssize_t>(text->size()) ? 0 : 1);
     }
     ::close(ends[1]);
