@@ -126,6 +126,7 @@ TEST_F(CliTree, ScanPrintsTheTreeAndASummaryAndTheSavedReportShowsIt) {
         EXPECT_EQ(sorted[3].rfind("  Small ", 0), 0u) << sort << ": " << sorted[3];
     }
     EXPECT_EQ(Lines(Cli({"show", report, "--titles", "notes"}).out)[0], root + " ");
+    EXPECT_EQ(Cli({"scan", tree.Path(), "--quiet"}).out, "");
 
     const CliRun info = Cli({"info", report});
     ASSERT_EQ(info.status, kExitOk) << info.err;
