@@ -8,6 +8,7 @@
 #include <functional>
 #include <optional>
 #include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -63,6 +64,19 @@ public:
     void MakeDir(const std::string& relative) const {
         std::filesystem::create_directories(m_path / FromUtf8(relative));
     }
+    // Builds a tree from a compact description: "a.txt:100 sub/x.exe:5000 empty/" (a file of so
+    // many bytes, or a folder when the entry ends with '/').
+    void Build(const std::string& description) const {
+        std::istringstream entries(description);
+        for (std::string entry; entries >> entry;) {
+            const std::size_t colon = entry.rfind(':');
+            if (entry.back() == '/') {
+                MakeDir(entry);
+            } else {
+                WriteFile(entry.substr(0, colon), std::stoul(entry.substr(colon + 1)));
+            }
+        }
+    }
 
     static std::filesystem::path FromUtf8(const std::string& text) {
         return std::filesystem::path(std::u8string(text.begin(), text.end()));
@@ -81,6 +95,15 @@ inline std::string ReadAll(const std::string& path) {
     std::string text;
     platform::ReadWholeFile(path, &text);
     return text;
+}
+
+// The values in one text separated by spaces, to compare many results at once.
+template <typename... Values>
+std::string Join(const Values&... values) {
+    std::ostringstream text;
+    const char* separator = "";
+    ((text << separator << values, separator = " "), ...);
+    return text.str();
 }
 
 // The names of the entries of a folder (a save must leave nothing but its target behind).
