@@ -35,6 +35,22 @@ void SetFilterStats(FolderRecord* node, const std::string& filter, std::initiali
     }
 }
 
+// A record of `kind` below `parent` with its files, bytes, allocated and folders and the figures
+// of the filters Docs and Temp.
+FolderRecord* Record(FolderRecord* parent, const char* name, int kind, std::initializer_list<std::int64_t> figures,
+                     std::initializer_list<std::int64_t> docs, std::initializer_list<std::int64_t> temp) {
+    FolderRecord* node = AddFolder(parent, name);
+    node->kind = kind;
+    static const char* const kFigures[] = {LFN, MFS, NFA, OFN};
+    const char* const* key = kFigures;
+    for (std::int64_t value : figures) {
+        WriteStat(node, *key++, value, true);
+    }
+    SetFilterStats(node, "Docs", docs);
+    SetFilterStats(node, "Temp", temp);
+    return node;
+}
+
 TitleComposer Titles() {
     return ComposeTitlesWith(TreeViewOptions());
 }
@@ -47,24 +63,12 @@ std::unique_ptr<Report> SmallReport() {
     report->SetFilters(&source);
     report->SetCreated("1/2/2024 at 10:00");
 
-    FolderRecord* root = AddFolder(nullptr, "C:\\");
-    root->kind = 9;
-    SetStats(root,
-             {{LFN, 3}, {MFS, 5000}, {NFA, 12288}, {OFN, 1}, {BTM, 132000000001234567}, {ELT, 133000000009999999}});
-    SetFilterStats(root, "Docs", {2, 4000, 8192, 1, 1000, 4096});
-    SetFilterStats(root, "Temp", {1, 1000, 4096});
+    FolderRecord* root = Record(nullptr, "C:\\", 9, {3, 5000, 12288, 1}, {2, 4000, 8192, 1, 1000, 4096}, {1, 1000, 4096});
+    SetStats(root, {{BTM, 132000000001234567}, {ELT, 133000000009999999}});
     WriteText(root, DRM, "1/2/2024 at 10:00", true);
     WriteText(root, notes, "a<b>&#60;&c", true);
-    FolderRecord* sub = AddFolder(root, "Docs");
-    sub->kind = 8;
-    SetStats(sub, {{LFN, 2}, {MFS, 4000}, {NFA, 8192}, {OFN, 0}});
-    SetFilterStats(sub, "Docs", {1, 3000, 4096, 1});
-    SetFilterStats(sub, "Temp", {1, 1000, 4096, 1});
-    FolderRecord* item = AddFolder(root, "{C:\\ files}");
-    item->kind = 7;
-    item->group = 1;
-    SetStats(item, {{LFN, 1}, {MFS, 1000}, {NFA, 4096}, {OFN, 1}});
-    SetFilterStats(item, "Docs", {1, 1000, 4096, 1});
+    Record(root, "Docs", 8, {2, 4000, 8192, 0}, {1, 3000, 4096, 1}, {1, 1000, 4096, 1});
+    Record(root, "{C:\\ files}", 7, {1, 1000, 4096, 1}, {1, 1000, 4096, 1}, {})->group = 1;
     report->SetRoot(root);
     return report;
 }
@@ -84,29 +88,20 @@ TEST(ReportFile, SavesTheExactGoldenBytesAndOpensThemWithDerivedFigures) {
     Report report;
     ReportFileError error = ReportFileError::NoFolders;
     ASSERT_TRUE(OpenReport(&report, dir.Sub("small.mcr"), Titles(), &error));
-    EXPECT_EQ(error, ReportFileError::None);
-    EXPECT_EQ(report.Version(), "0.0.4");
-    EXPECT_EQ(report.Created(), "1/2/2024 at 10:00");
-    ASSERT_NE(report.Policy(), nullptr);
-    EXPECT_EQ(report.Policy()->clusterShift, 12);
-    EXPECT_EQ(report.Filters().Count(), 2);
-
     FolderRecord* root = report.Root();
-    ASSERT_NE(root, nullptr);
+    ASSERT_TRUE(root != nullptr && report.Policy() != nullptr);
+    EXPECT_EQ(Join(error == ReportFileError::None, report.Version(), report.Created(), report.Policy()->clusterShift,
+                   report.Filters().Count()),
+              Join(true, "0.0.4", "1/2/2024 at 10:00", 12, 2));
+    // Paths, notes, times in whole seconds, a temporary filter's hits below (FCA), the direct
+    // figures of a folder whose files are all direct copied from its totals, the serial.
     FolderRecord* sub = Child(root, "Docs");
-    ASSERT_NE(sub, nullptr);
-    EXPECT_STREQ(root->desc, "C:");
-    EXPECT_STREQ(ReadText(root, ALC), "C:\\");
-    EXPECT_STREQ(ReadText(sub, ALC), "C:\\Docs");
-    EXPECT_STREQ(ReadText(root->lastChild, ALC), "C:\\");
-    EXPECT_STREQ(ReadText(root, notes), "a<b>&#60;&c");
-    EXPECT_EQ(Stat(root, BTM), 132000000000000000);  // whole seconds survive
-    EXPECT_EQ(Stat(root, ELT), 133000000000000000);
-    EXPECT_EQ(Stat(root, FCA), 1);  // a temporary filter has hits below
-    EXPECT_EQ(Stat(root, FilterKey(kFilterDirectAllocated, "Docs")), 4096);
-    EXPECT_FALSE(HasKey(root, FilterKey(kFilterDirectFiles, "Temp")));
-    EXPECT_EQ(Stat(sub, FilterKey(kFilterDirectSize, "Docs")), 3000);  // all direct: copied
-    EXPECT_EQ(Stat(root->lastChild, CRP), report.Serial());
+    EXPECT_EQ(Join(root->desc, TextOf(root, ALC), TextOf(sub, ALC), TextOf(root->lastChild, ALC), TextOf(root, notes),
+                   Stat(root, BTM), Stat(root, ELT), Stat(root, FCA), Stat(root, FilterKey(kFilterDirectAllocated, "Docs")),
+                   HasKey(root, FilterKey(kFilterDirectFiles, "Temp")), Stat(sub, FilterKey(kFilterDirectSize, "Docs")),
+                   Stat(root->lastChild, CRP)),
+              Join("C:", "C:\\", "C:\\Docs", "C:\\", "a<b>&#60;&c", 132000000000000000, 133000000000000000, 1, 4096, false,
+                   3000, report.Serial()));
 
     ASSERT_TRUE(SaveReport(&report, dir.Sub("out.mcr")));
     EXPECT_EQ(ReadAll(dir.Sub("out.mcr")), Golden());
@@ -146,13 +141,7 @@ std::vector<std::string> DescribeTree(FolderRecord* root, const FilterSet& filte
 // same bytes. A read-error mark is an "error" number on the marked folders only.
 TEST(ReportFile, ScannedTreeRoundTrips) {
     ScratchDir tree;
-    tree.WriteFile("a.txt", 100);
-    tree.WriteFile("b.tmp", 5000);
-    tree.WriteFile("s1/x.exe", 70000);
-    tree.WriteFile("s1/y.txt", 3);
-    tree.WriteFile("s1/deep/z.zip", 4096);
-    tree.WriteFile("s2/~w.doc", 10);
-    tree.MakeDir("s3");
+    tree.Build("a.txt:100 b.tmp:5000 s1/x.exe:70000 s1/y.txt:3 s1/deep/z.zip:4096 s2/~w.doc:10 s3/");
     auto report = MakeReport(true, 4096);
     FolderRecord* scanned = test::Scan(report.get(), tree.Path());
     ASSERT_NE(scanned, nullptr);
@@ -204,12 +193,11 @@ TEST(ReportFile, RootPathsSaveAndReopen) {
         AddFolder(root, childName);
         report->SetRoot(root);
         Report back;
-        EXPECT_NE(SaveAndOpen(report.get(), &back).find("<node name=\"" + std::string(saved) + "\""),
-                  std::string::npos);
+        const std::string text = SaveAndOpen(report.get(), &back);
+        const bool savedAs = text.find("<node name=\"" + std::string(saved) + "\"") != std::string::npos;
         ASSERT_NE(back.Root(), nullptr);
-        EXPECT_STREQ(ReadText(back.Root(), ALC), rootPath);
-        EXPECT_STREQ(ReadText(back.Root()->firstChild, ALC), childPath);
-        EXPECT_STREQ(back.Root()->firstChild->desc, childName);
+        EXPECT_EQ(Join(savedAs, TextOf(back.Root(), ALC), TextOf(back.Root()->firstChild, ALC), back.Root()->firstChild->desc),
+                  Join(true, rootPath, childPath, childName));
     }
 }
 
@@ -225,16 +213,10 @@ TEST(ReportFile, OlderVersionAndMissingMarkers) {
                       "<attr name=\"date\">yesterday</attr><node name=\"x\"/></node></node>");
     Report old;
     ASSERT_TRUE(OpenReport(&old, dir.Sub("old.mcr"), Titles()));
-    EXPECT_EQ(old.Version(), "0.0.3");
-    for (const auto& [key, value] :
-         {std::pair{LFN, 4}, {MFS, 1000}, {NFA, 8192}, {OFN, 2}, {BTM, 123456789}, {ELT, 987654321}}) {
-        EXPECT_EQ(Stat(old.Root(), key), value) << key;
-    }
-    EXPECT_EQ(old.Created(), "yesterday");
     ASSERT_NE(old.Policy(), nullptr);
-    EXPECT_EQ(old.Policy()->automatic, 1);
-    EXPECT_GT(old.Policy()->clusterShift, 0);
-    EXPECT_EQ(old.Filters().Count(), 1);
+    EXPECT_EQ(Join(old.Version(), Figures(old.Root()), Stat(old.Root(), BTM), Stat(old.Root(), ELT), old.Created(),
+                   old.Policy()->automatic, old.Policy()->clusterShift > 0, old.Filters().Count()),
+              Join("0.0.3", "4 1000 8192 2", 123456789, 987654321, "yesterday", 1, true, 1));
 
     // A top node without desc reads as "0.0.4"; the date and notes are optional.
     const std::string plainText =
@@ -242,11 +224,9 @@ TEST(ReportFile, OlderVersionAndMissingMarkers) {
         "<node name=\"r\" val=\"4096\"><attr name=\"info\">1;96;0;1234567890</attr></node></node>";
     Report plain;
     ASSERT_TRUE(OpenReportFromMemory(&plain, plainText.data(), plainText.size(), Titles()));
-    EXPECT_EQ(plain.Version(), "0.0.4");
-    EXPECT_EQ(Stat(plain.Root(), MFS), 4000);
-    EXPECT_EQ(Stat(plain.Root(), BTM), 12345678900000000);
-    EXPECT_EQ(Stat(plain.Root(), ELT), 0);
-    EXPECT_EQ(ReadText(plain.Root(), DRM), nullptr);
+    EXPECT_EQ(Join(plain.Version(), Stat(plain.Root(), MFS), Stat(plain.Root(), BTM), Stat(plain.Root(), ELT),
+                   TextOf(plain.Root(), DRM)),
+              Join("0.0.4", 4000, 12345678900000000, 0, "-"));
 }
 
 TEST(ReportFile, OpenFailuresSayWhatWentWrong) {
@@ -299,25 +279,23 @@ TEST(ReportFile, ACutFileOpensAsFarAsItGoesAndSaysSo) {
     EXPECT_GT(opened, 100);
 }
 
+// The error of a save of the small report to `path`; -1 when it succeeds.
+int SaveError(const std::string& path) {
+    ReportFileError error = ReportFileError::None;
+    return SaveReport(SmallReport().get(), path, &error) ? -1 : static_cast<int>(error);
+}
+
+// A missing folder or path fails; a folder as the target is refused and stays, with no temporary
+// file left beside it; a good save replaces an old file whole.
 TEST(ReportFile, SaveNeverLosesTheOldFile) {
     ScratchDir dir;
-    auto report = SmallReport();
-    ReportFileError error = ReportFileError::None;
-    // The target's folder does not exist: nothing can be created.
-    EXPECT_FALSE(SaveReport(report.get(), dir.Sub("no-such-folder/r.mcr"), &error));
-    EXPECT_EQ(error, ReportFileError::CannotOpen);
-    EXPECT_FALSE(SaveReport(report.get(), "", &error));
-    EXPECT_EQ(error, ReportFileError::MissingPath);
-    // The target is a folder: it is refused, the folder stays, no temporary file is left.
     dir.WriteText("target.mcr/keep.txt", "keep");
-    EXPECT_FALSE(SaveReport(report.get(), dir.Sub("target.mcr"), &error));
-    EXPECT_EQ(error, ReportFileError::NotRegular);
-    EXPECT_TRUE(platform::DirectoryExists(dir.Sub("target.mcr")));
-    EXPECT_EQ(ReadAll(dir.Sub("target.mcr/keep.txt")), "keep");
-    EXPECT_EQ(test::NamesIn(dir.Path()).size(), 1u);
-    // A good save replaces an old file whole.
+    EXPECT_EQ(Join(SaveError(dir.Sub("no-such-folder/r.mcr")), SaveError(""), SaveError(dir.Sub("target.mcr"))),
+              Join(static_cast<int>(ReportFileError::CannotOpen), static_cast<int>(ReportFileError::MissingPath),
+                   static_cast<int>(ReportFileError::NotRegular)));
+    EXPECT_EQ(Join(ReadAll(dir.Sub("target.mcr/keep.txt")), NamesIn(dir.Path()).size()), "keep 1");
     dir.WriteText("r.mcr", "old contents");
-    EXPECT_TRUE(SaveReport(report.get(), dir.Sub("r.mcr"), &error));
+    EXPECT_EQ(SaveError(dir.Sub("r.mcr")), -1);
     EXPECT_EQ(ReadAll(dir.Sub("r.mcr")), Golden());
 }
 
@@ -326,21 +304,16 @@ TEST(ReportFile, SaveNeverLosesTheOldFile) {
 TEST(ReportFile, WriteErrorFailsTheSaveAndKeepsTheOldFile) {
     ScratchDir dir;
     dir.WriteText("r.mcr", "old contents");
-    auto report = SmallReport();
     struct rlimit saved;
     ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
     auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    struct rlimit small = saved;
-    small.rlim_cur = 200;
+    const struct rlimit small = {200, saved.rlim_max};
     ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-    ReportFileError error = ReportFileError::None;
-    const bool saved_ok = SaveReport(report.get(), dir.Sub("r.mcr"), &error);
+    const int error = SaveError(dir.Sub("r.mcr"));
     ::setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, oldHandler);
-    EXPECT_FALSE(saved_ok);
-    EXPECT_EQ(error, ReportFileError::WriteFailed);
-    EXPECT_EQ(ReadAll(dir.Sub("r.mcr")), "old contents");
-    EXPECT_EQ(test::NamesIn(dir.Path()).size(), 1u);
+    EXPECT_EQ(Join(error, ReadAll(dir.Sub("r.mcr")), NamesIn(dir.Path()).size()),
+              Join(static_cast<int>(ReportFileError::WriteFailed), "old contents", 1));
 }
 #endif
 
@@ -372,7 +345,7 @@ TEST(ReportFile, ReadOnlyFileOpensForReadingOnly) {
 // A chain as the walk leaves it (one file and one sub-folder each) totals, saves and reopens.
 TEST(ReportFile, TenThousandLevelsOnASmallStack) {
     constexpr int kLevels = 10000;
-    std::int64_t files = -1, reopenedFiles = -1, depth = 0;
+    std::string seen;  // files, files reopened, depth reopened
     test::RunOnSmallStack([&] {
         auto report = MakeReport(false, 4096);
         FolderRecord* node = AddFolder(nullptr, "/deep");
@@ -383,18 +356,15 @@ TEST(ReportFile, TenThousandLevelsOnASmallStack) {
         }
         ASSERT_NE(AddTotals(report.get(), report->Root(), {}), nullptr);
         ASSERT_NE(FinishTree(report.get(), report->Root(), {}), nullptr);
-        files = Stat(report->Root(), LFN);
         Report back;
         ASSERT_FALSE(SaveAndOpen(report.get(), &back).empty());
-        reopenedFiles = Stat(back.Root(), LFN);
+        int depth = 0;
         for (FolderRecord* record = back.Root(); record->firstChild; record = record->firstChild) {
             ++depth;
         }
+        seen = Join(Stat(report->Root(), LFN), Stat(back.Root(), LFN), depth);
     });
-    EXPECT_EQ(files, kLevels);
-    EXPECT_EQ(reopenedFiles, kLevels);
-    // Every level but the last has a sub-folder and a file, so a files item: 2 children each.
-    EXPECT_EQ(depth, kLevels - 1);
+    EXPECT_EQ(seen, Join(kLevels, kLevels, kLevels - 1));
 }
 
 }  // namespace
