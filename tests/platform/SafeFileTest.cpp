@@ -18,7 +18,6 @@
 namespace qv::platform {
 namespace {
 
-namespace fs = std::filesystem;
 using test::NamesIn;
 using test::ReadAll;
 
