@@ -169,10 +169,7 @@ std::string WineUnixPath(const std::string& folder) {
 // 32767 characters in "\\?\" form, with room left for the "\*.*" a listing adds.
 int RoomBelow(const std::string& base) {
     const std::string unixPath = WineUnixPath(base);
-    if (!unixPath.empty()) {
-        return 4094 - static_cast<int>(unixPath.size());
-    }
-    return 32767 - 4 - 4 - 1 - static_cast<int>(base.size());
+    return !unixPath.empty() ? 4094 - static_cast<int>(unixPath.size()) : 32767 - 4 - 4 - 1 - static_cast<int>(base.size());
 }
 
 bool Move(const std::string& from, const std::string& to) {
@@ -211,8 +208,8 @@ bool RemoveDeepChain(const std::string& base, const std::string& name, int level
     return platform::DeleteDirectory(top);
 }
 
-// Scans `path` on a thread with a 1 MB stack: "<folders of the root> <levels below it> <whether
-// the deepest record was listed> <and entered>"; empty without a root.
+// Scans `path` on a thread with a 1 MB stack: the folders of the root, the levels below it, whether
+// the deepest record was listed and entered; empty without a root.
 std::string ScanChainOnSmallStack(const std::string& path) {
     std::string seen;
     test::RunOnSmallStack([&] {
@@ -222,10 +219,7 @@ std::string ScanChainOnSmallStack(const std::string& path) {
         for (; node != nullptr && node->firstChild != nullptr; node = node->firstChild) {
             ++depth;
         }
-        if (node != nullptr) {
-            seen = std::to_string(Stat(report->Root(), OFN)) + " " + std::to_string(depth) +
-                   (HasKey(node, LFN) ? " listed" : " -") + (HasKey(node, ALC) ? " entered" : " -");
-        }
+        seen = node != nullptr ? Join(Stat(report->Root(), OFN), depth, HasKey(node, LFN), HasKey(node, ALC)) : "";
     });
     return seen;
 }
@@ -241,8 +235,7 @@ TEST(Scanner, TreeAsDeepAsThePathLimitAllowsOnASmallStack) {
     const int made = MakeDeepChain(base, "a", wanted);
     ASSERT_EQ(made, wanted);
     std::printf("deep tree: %d levels made\n", made);
-    const std::string levels = std::to_string(made);
-    EXPECT_EQ(ScanChainOnSmallStack(dir.Path()), levels + " " + levels + " listed entered");
+    EXPECT_EQ(ScanChainOnSmallStack(dir.Path()), Join(made, made, true, true));
     EXPECT_TRUE(RemoveDeepChain(base, "a", made));
 }
 
@@ -257,9 +250,9 @@ TEST(Scanner, FolderBeyondThePathLimitIsScannedUnderWineOnly) {
     ASSERT_GT(reachable, 64);
     const int made = MakeDeepChain(base, name, reachable + 3);
     ASSERT_EQ(made, reachable + 3);
-    const std::string scanned = std::to_string(platform::ReadsFoldersAsLinux() ? made : reachable + 1);
-    EXPECT_EQ(ScanChainOnSmallStack(dir.Path()),
-              scanned + " " + scanned + (platform::ReadsFoldersAsLinux() ? " listed entered" : " - -"));
+    const bool wine = platform::ReadsFoldersAsLinux();
+    const int scanned = wine ? made : reachable + 1;
+    EXPECT_EQ(ScanChainOnSmallStack(dir.Path()), Join(scanned, scanned, wine, wine));
     EXPECT_TRUE(RemoveDeepChain(base, name, made));
 }
 

@@ -29,10 +29,8 @@ class ScanJobTest : public test::UiTest {
   protected:
     void SetUp() override {
         UiTest::SetUp();
-        for (const char* folder : {"a", "b", "c", "d/e"}) {  // enough folders for several path texts
-            m_tree.WriteFile(std::string(folder) + "/one.txt", 100);
-            m_tree.WriteFile(std::string(folder) + "/two.tmp", 10);
-        }
+        m_tree.Build("a/one.txt:100 a/two.tmp:10 b/one.txt:100 b/two.tmp:10 c/one.txt:100 c/two.tmp:10 "
+                     "d/e/one.txt:100 d/e/two.tmp:10");  // enough folders for several path texts
         m_filters.SetBuiltIn();
         m_context.owner = m_window.Handle();
         m_context.ui = &m_ui;
@@ -87,21 +85,16 @@ TEST_F(ScanJobTest, CompletedScanShowsPathsThenThePhasesAndIgnoresALateEscape) {
         }
     };
     std::unique_ptr<Report> report = Create();
-    ASSERT_NE(report, nullptr);
-    EXPECT_FALSE(ScanJobRunning());
-    EXPECT_EQ(m_title, "Processing...");
-    EXPECT_EQ(shownFilters, 1);
-    ASSERT_NE(report->Root(), nullptr);
-    EXPECT_EQ(ReadStat(report->Root(), NFA), 8 * 4096);  // the user's cluster size: one cluster a file
-
-    // Which texts come in what order is the scanner's test: here the control shows them, and the
-    // last phase disables Cancel.
+    ASSERT_TRUE(report != nullptr && report->Root() != nullptr);
+    // The user's cluster size: one cluster a file. Which texts come in what order is the scanner's
+    // test: here the control shows them, and the last phase disables Cancel.
     std::lock_guard<std::mutex> lock(m_mutex);
     ASSERT_GE(m_shown.size(), 4u);
-    EXPECT_EQ(m_shown[0].text.rfind(m_tree.Path(), 0), 0u) << m_shown[0].text;
-    EXPECT_TRUE(m_shown[0].cancelEnabled);
-    EXPECT_EQ(m_shown.back().text, kLastPhase);
-    EXPECT_FALSE(m_shown.back().cancelEnabled);
+    EXPECT_EQ(test::Join(ScanJobRunning(), m_title, shownFilters, ReadStat(report->Root(), NFA),
+                         m_shown[0].text.rfind(m_tree.Path(), 0) == 0, m_shown[0].cancelEnabled, m_shown.back().text,
+                         m_shown.back().cancelEnabled),
+              test::Join(false, "Processing...", 1, 8 * 4096, true, true, kLastPhase, false))
+        << m_shown[0].text;
 }
 
 TEST_F(ScanJobTest, CancelDuringTheWalkReturnsNoneAndLeavesNoTree) {
@@ -117,12 +110,10 @@ TEST_F(ScanJobTest, CancelDuringTheWalkReturnsNoneAndLeavesNoTree) {
     };
     Report report;
     report.SetFilters(&m_filters);
-    EXPECT_EQ(RunScanJob(&report, m_tree.Path(), m_options, m_context), nullptr);
-    EXPECT_EQ(clicks, 1);
-    EXPECT_TRUE(disabledAtOnce);
-    EXPECT_EQ(report.Root(), nullptr);
-    EXPECT_FALSE(ScanJobRunning());
-    EXPECT_NE(m_shown.back().text, kLastPhase);
+    const bool none = RunScanJob(&report, m_tree.Path(), m_options, m_context) == nullptr;
+    EXPECT_EQ(test::Join(none, clicks, disabledAtOnce, report.Root() == nullptr, ScanJobRunning(),
+                         m_shown.back().text != kLastPhase),
+              "1 1 1 1 0 1");
 }
 
 TEST_F(ScanJobTest, SecondJobCannotStartWhileOneRuns) {
@@ -136,7 +127,6 @@ TEST_F(ScanJobTest, SecondJobCannotStartWhileOneRuns) {
     EXPECT_TRUE(refused);
     // Once the job has ended the next one runs.
     m_onOpen = nullptr;
-    m_onProgress = nullptr;
     EXPECT_NE(Create(), nullptr);
 }
 
