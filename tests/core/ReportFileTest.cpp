@@ -27,27 +27,23 @@ void SetStats(FolderRecord* node, std::initializer_list<std::pair<std::string, s
 constexpr const char* kFilterCodes[] = {kFilterFiles,       kFilterSize,       kFilterAllocated,
                                         kFilterDirectFiles, kFilterDirectSize, kFilterDirectAllocated};
 
-// Sets the first values.size() of a filter's six figures (files, size, allocated, then direct).
-void SetFilterStats(FolderRecord* node, const std::string& filter, std::initializer_list<std::int64_t> values) {
-    const char* const* code = kFilterCodes;
-    for (std::int64_t value : values) {
-        WriteStat(node, FilterKey(*code++, filter).c_str(), value, true);
-    }
-}
-
-// A record of `kind` below `parent` with its files, bytes, allocated and folders and the figures
-// of the filters Docs and Temp.
+// A record of `kind` below `parent` with its files, bytes, allocated and folders, and the first
+// of the six figures of the filters Docs and Temp (files, size, allocated, then direct).
 FolderRecord* Record(FolderRecord* parent, const char* name, int kind, std::initializer_list<std::int64_t> figures,
                      std::initializer_list<std::int64_t> docs, std::initializer_list<std::int64_t> temp) {
     FolderRecord* node = AddFolder(parent, name);
     node->kind = kind;
-    static const char* const kFigures[] = {LFN, MFS, NFA, OFN};
-    const char* const* key = kFigures;
+    const char* const figureKeys[] = {LFN, MFS, NFA, OFN};
+    const char* const* key = figureKeys;
     for (std::int64_t value : figures) {
         WriteStat(node, *key++, value, true);
     }
-    SetFilterStats(node, "Docs", docs);
-    SetFilterStats(node, "Temp", temp);
+    for (const auto& [filter, values] : {std::pair{"Docs", docs}, {"Temp", temp}}) {
+        const char* const* code = kFilterCodes;
+        for (std::int64_t value : values) {
+            WriteStat(node, FilterKey(*code++, filter).c_str(), value, true);
+        }
+    }
     return node;
 }
 
@@ -172,8 +168,6 @@ std::string SaveAndOpen(Report* report, Report* back) {
     return SaveReport(report, path) && OpenReport(back, path, Titles()) ? ReadAll(path) : std::string();
 }
 
-// A filter's text holds three numbers, four when all files are direct, six otherwise; the
-// allocated figures are saved as the space beyond the size. No files: no val, no bytes.
 TEST(ReportFile, RootPathsSaveAndReopen) {
     // root, its child, the root as saved, the paths of both reopened
     const std::tuple<const char*, const char*, const char*, const char*, const char*> cases[] = {

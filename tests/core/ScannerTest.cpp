@@ -54,8 +54,7 @@ TEST(Scanner, KnownTreeFiguresFilesItemFiltersAndTitles) {
         {sub3, "0 0 0 0", 0},        {item, "2 4196 8192 3", 8},
     };
     for (const auto& [node, figures, kind] : rows) {
-        EXPECT_EQ(test::Figures(node), figures) << node->desc;
-        EXPECT_EQ(node->kind, kind) << node->desc;
+        EXPECT_EQ(Join(test::Figures(node), node->kind), Join(figures, kind)) << node->desc;
     }
     EXPECT_EQ(ReadText(sub1, ALC), platform::JoinPath(platform::FullFolderPath(dir.Path()), "sub1"));
 
@@ -327,8 +326,8 @@ TEST(Scanner, FiguresMatchFindOnAGeneratedTree) {
     EXPECT_EQ(checked, 61);
 }
 
-// What a scan shows of each direct sub-folder of the root and of the root itself: whether it
-// has a path and counts, its error marks, and the folders reported unreadable.
+// What a scan shows of the root (error mark, files) and of each direct sub-folder (whether it
+// has a path and counts, its error mark), then the folders reported unreadable.
 std::string DescribeReadability(const std::string& root) {
     auto report = MakeReport(true, 4096);
     std::string reported;
@@ -337,15 +336,11 @@ std::string DescribeReadability(const std::string& root) {
         reported += std::string(path).substr(root.size()) + " (" + reason + ") ";
     };
     FolderRecord* top = Scan(report.get(), root, control);
-    if (top == nullptr) {
-        return "no report";
-    }
-    std::string text = "root ERR " + std::to_string(Stat(top, ERR)) + ", LFN " + std::to_string(Stat(top, LFN));
+    std::string text = Join("root", Stat(top, ERR), Stat(top, LFN));
     for (const char* name : {"open", "closed", "enter-only"}) {
         FolderRecord* child = Child(top, name);
-        text += std::string("; ") + name + (child == nullptr ? " missing" : "") +
-                (child != nullptr && HasKey(child, ALC) ? " path" : "") +
-                (child != nullptr && HasKey(child, LFN) ? " counts" : "") + " ERR " + std::to_string(Stat(child, ERR));
+        text += "; " + (child == nullptr ? Join(name, "missing")
+                                         : Join(name, HasKey(child, ALC), HasKey(child, LFN), Stat(child, ERR)));
     }
     return text + "; reported: " + reported;
 }
@@ -365,10 +360,11 @@ TEST(Scanner, FoldersThatCannotBeReadAreMarkedReportedAndTheScanGoesOn) {
     if (!seen) {
         GTEST_SKIP() << "cannot give up root's rights here";
     }
-    const std::string expected = "root ERR 2, LFN 1; open path counts ERR 0; closed ERR 1; enter-only path ERR 1";
-    EXPECT_EQ(seen->substr(0, expected.size()), expected) << *seen;
-    EXPECT_NE(seen->find("/closed (Permission denied)"), std::string::npos) << *seen;
-    EXPECT_NE(seen->find("/enter-only (Permission denied)"), std::string::npos) << *seen;
+    const std::string expected = "root 2 1; open 1 1 0; closed 0 0 1; enter-only 1 0 1; reported: ";
+    EXPECT_EQ(Join(seen->substr(0, expected.size()), seen->find("/closed (Permission denied)") != std::string::npos,
+                   seen->find("/enter-only (Permission denied)") != std::string::npos),
+              Join(expected, true, true))
+        << *seen;
 }
 
 // Below the 64 levels whose listings the walk used to keep open, a folder is opened from its
@@ -434,8 +430,7 @@ TEST(Scanner, TreeDeeperThanThePathLimitIsScannedWithFewDescriptors) {
     ASSERT_EQ(MakeDeepComb(base, kLevels), kLevels);
     struct rlimit saved;
     ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &saved), 0);
-    struct rlimit few = saved;
-    few.rlim_cur = 64;
+    const struct rlimit few = {64, saved.rlim_max};
     ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &few), 0);
     std::string seen;  // folders, error marks, depth
     test::RunOnSmallStack([&] {
@@ -465,9 +460,7 @@ TEST(Scanner, FoldersWithoutFilesKeepTheAccessTimeFromBeforeTheScan) {
     constexpr std::int64_t kOld = (978307200LL + 11644473600LL) * 10000000LL;
     auto report = MakeReport(true, 4096);
     FolderRecord* root = Scan(report.get(), dir.Path());
-    ASSERT_NE(root, nullptr);
-    EXPECT_EQ(Stat(Child(root, "empty"), ELT), kOld);
-    EXPECT_EQ(Stat(root, ELT), kOld);
+    EXPECT_EQ(Join(Stat(Child(root, "empty"), ELT), Stat(root, ELT)), Join(kOld, kOld));
 }
 
 // Sizes whose sums do not fit 64 bits (sparse files on a file system that takes them) stop at
