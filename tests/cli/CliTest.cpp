@@ -102,17 +102,13 @@ TEST(Cli, HelpVersionAndBadUsage) {
 TEST_F(CliTree, ScanPrintsTheTreeAndASummaryAndTheSavedReportShowsIt) {
     const CliRun scan = Cli({"scan", tree.Path(), "-o", report, "--cluster", "4096", "--threads", "1"});
     ASSERT_EQ(scan.status, kExitOk) << scan.err;
-    auto scanned = Lines(scan.out);
     const std::vector<std::string> expected = {  // root, three folders, the files item, the summary
         root + " = 64 K*", "*", "*", "*", "  {" + root + " files} = 4 K, 6%*",
         "Folders: 3, files: 6, size: 48.83 K (50 006 bytes), allocated: 64 K (65 536 bytes), time: *"};
     EXPECT_EQ(Heads(scan.out, expected), expected);
-    const CliRun show = Cli({"show", report});
-    ASSERT_EQ(show.status, kExitOk) << show.err;
-    auto shown = Lines(show.out);
-    scanned.pop_back();  // the summaries differ
-    shown.pop_back();
-    EXPECT_EQ(shown, scanned);
+    const CliRun show = Cli({"show", report});  // the same tree; the summaries differ
+    auto treeLines = [](const std::string& text) { return text.substr(0, text.rfind('\n', text.size() - 2) + 1); };
+    EXPECT_EQ(test::Join(show.status, treeLines(show.out)), test::Join(kExitOk, treeLines(scan.out))) << show.err;
     for (const char* sort : {"size", "name"}) {  // the same order both ways, the files item last
         const std::vector<std::string> order = {"*", "  big *", "*", "  Small *", "*", "*"};
         EXPECT_EQ(Heads(Cli({"show", report, "--sort", sort, "--titles", "size"}).out, order), order) << sort;
@@ -162,7 +158,8 @@ TEST_F(CliTree, FilesListsWhereAFilterFoundFilesAndWhatMatchesNow) {
     EXPECT_EQ(test::Join(folders.status, folders.out), test::Join(kExitOk, small + "\t2\t12288\n")) << folders.err;
     const CliRun files = Cli({"files", report, "6", small, "--sort", "size", "--reverse"});
     ASSERT_EQ(files.status, kExitOk) << files.err;
-    const std::vector<std::string> lines = {small, "\ts.tmp\t1\t*", "\t~new\t3\t*", "\tb.bak\t5000\t*", "16 K\t3\t5 004"};
+    const std::vector<std::string> lines = {small, "\ts.tmp\t1\t*", "\t~new\t3\t*", "\tb.bak\t5000\t*",
+                                            "16 K\t3\t5 004"};
     EXPECT_EQ(Heads(files.out, lines), lines);
     const CliRun unknown = Cli({"files", report, "Nope"});
     EXPECT_EQ(test::Join(unknown.status, Has(unknown.err, "no filter 'Nope'")), test::Join(kExitUsage, true))
@@ -182,7 +179,8 @@ TEST_F(CliTree, UnreadableOrUnwritableFilesExitWithTwoAndNameThem) {
     };
     for (const auto& [args, named] : cases) {
         const CliRun run = Cli(args);
-        EXPECT_EQ(test::Join(run.status, Has(run.err, named), Has(run.err, "Usage:")), test::Join(kExitFile, true, false))
+        EXPECT_EQ(test::Join(run.status, Has(run.err, named), Has(run.err, "Usage:")),
+                  test::Join(kExitFile, true, false))
             << run.err;
     }
 }
@@ -194,8 +192,8 @@ TEST_F(CliTree, OutputThatCannotBeWrittenExitsWithTwo) {
              {"scan", tree.Path()}, {"show", report}, {"info", report}, {"--help"}, {"--version"}}) {
         for (std::size_t room : {std::size_t{0}, std::size_t{10}}) {
             const CliRun run = Cli(args, room);
-            EXPECT_EQ(run.status, kExitFile) << args[0] << " " << room;
-            EXPECT_EQ(run.err, "quarvex-cli: cannot write the output\n") << args[0];
+            EXPECT_EQ(test::Join(run.status, run.err), test::Join(kExitFile, "quarvex-cli: cannot write the output\n"))
+                << args[0] << " " << room;
         }
     }
 }
@@ -219,9 +217,10 @@ TEST_F(CliTree, AReportIsNeverWrittenIntoAPipeButReadFromOne) {
     ASSERT_EQ(::mkfifo(out.Sub("pipe.mcr").c_str(), 0600), 0);
     const CliRun scan = Cli({"scan", tree.Path(), "--quiet", "-o", out.Sub("pipe.mcr")});
     struct stat st;
-    EXPECT_EQ(test::Join(scan.status, scan.err, ::lstat(out.Sub("pipe.mcr").c_str(), &st) == 0 && S_ISFIFO(st.st_mode)),
-              test::Join(kExitFile,
-                         "quarvex-cli: cannot write report file '" + out.Sub("pipe.mcr") + "': it is not a regular file\n",
+    const bool stillAPipe = ::lstat(out.Sub("pipe.mcr").c_str(), &st) == 0 && S_ISFIFO(st.st_mode);
+    EXPECT_EQ(test::Join(scan.status, scan.err, stillAPipe),
+              test::Join(kExitFile, "quarvex-cli: cannot write report file '" + out.Sub("pipe.mcr") +
+                                        "': it is not a regular file\n",
                          true));
 
     // What the shell hands over for <(cat r.mcr): a pipe under /dev/fd.
@@ -233,7 +232,8 @@ TEST_F(CliTree, AReportIsNeverWrittenIntoAPipeButReadFromOne) {
     ::close(ends[1]);
     const CliRun show = Cli({"show", "/dev/fd/" + std::to_string(ends[0])});
     ::close(ends[0]);
-    EXPECT_EQ(test::Join(show.status, show.out.substr(0, root.size() + 3)), test::Join(kExitOk, root + " = ")) << show.err;
+    EXPECT_EQ(test::Join(show.status, show.out.substr(0, root.size() + 3)), test::Join(kExitOk, root + " = "))
+        << show.err;
     ::alarm(0);
 }
 #endif
@@ -301,7 +301,8 @@ TEST_F(CliTree, DiffPrintsWhatChangedSinceTheReport) {
     ASSERT_EQ(lines.size(), 6u);
     std::sort(lines.begin() + 4, lines.end());  // created folders come first
     EXPECT_EQ(std::vector<std::string>(lines.begin() + 2, lines.end()),
-              (std::vector<std::string>{root + " [ +9.86 K]", "  new [ +100 bytes]", "  Small [ -1 bytes]", "  mid [ +9.77 K]"}));
+              (std::vector<std::string>{root + " [ +9.86 K]", "  new [ +100 bytes]", "  Small [ -1 bytes]",
+                                        "  mid [ +9.77 K]"}));
     CliRun notInReport = Cli({"diff", report, tree.Sub("new")});
     EXPECT_EQ(test::Join(notInReport.status, Has(notInReport.err, "no folder '" + tree.Sub("new") + "'")),
               test::Join(kExitUsage, true));

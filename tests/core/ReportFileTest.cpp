@@ -59,7 +59,8 @@ std::unique_ptr<Report> SmallReport() {
     report->SetFilters(&source);
     report->SetCreated("1/2/2024 at 10:00");
 
-    FolderRecord* root = Record(nullptr, "C:\\", 9, {3, 5000, 12288, 1}, {2, 4000, 8192, 1, 1000, 4096}, {1, 1000, 4096});
+    FolderRecord* root =
+        Record(nullptr, "C:\\", 9, {3, 5000, 12288, 1}, {2, 4000, 8192, 1, 1000, 4096}, {1, 1000, 4096});
     SetStats(root, {{BTM, 132000000001234567}, {ELT, 133000000009999999}});
     WriteText(root, DRM, "1/2/2024 at 10:00", true);
     WriteText(root, notes, "a<b>&#60;&c", true);
@@ -93,11 +94,12 @@ TEST(ReportFile, SavesTheExactGoldenBytesAndOpensThemWithDerivedFigures) {
     // figures of a folder whose files are all direct copied from its totals, the serial.
     FolderRecord* sub = Child(root, "Docs");
     EXPECT_EQ(Join(root->desc, TextOf(root, ALC), TextOf(sub, ALC), TextOf(root->lastChild, ALC), TextOf(root, notes),
-                   Stat(root, BTM), Stat(root, ELT), Stat(root, FCA), Stat(root, FilterKey(kFilterDirectAllocated, "Docs")),
+                   Stat(root, BTM), Stat(root, ELT), Stat(root, FCA),
+                   Stat(root, FilterKey(kFilterDirectAllocated, "Docs")),
                    HasKey(root, FilterKey(kFilterDirectFiles, "Temp")), Stat(sub, FilterKey(kFilterDirectSize, "Docs")),
                    Stat(root->lastChild, CRP)),
-              Join("C:", "C:\\", "C:\\Docs", "C:\\", "a<b>&#60;&c", 132000000000000000, 133000000000000000, 1, 4096, false,
-                   3000, report.Serial()));
+              Join("C:", "C:\\", "C:\\Docs", "C:\\", "a<b>&#60;&c", 132000000000000000, 133000000000000000, 1, 4096,
+                   false, 3000, report.Serial()));
 
     ASSERT_TRUE(SaveReport(&report, dir.Sub("out.mcr")));
     EXPECT_EQ(ReadAll(dir.Sub("out.mcr")), Golden());
@@ -190,7 +192,8 @@ TEST(ReportFile, RootPathsSaveAndReopen) {
         const std::string text = SaveAndOpen(report.get(), &back);
         const bool savedAs = text.find("<node name=\"" + std::string(saved) + "\"") != std::string::npos;
         ASSERT_NE(back.Root(), nullptr);
-        EXPECT_EQ(Join(savedAs, TextOf(back.Root(), ALC), TextOf(back.Root()->firstChild, ALC), back.Root()->firstChild->desc),
+        EXPECT_EQ(Join(savedAs, TextOf(back.Root(), ALC), TextOf(back.Root()->firstChild, ALC),
+                       back.Root()->firstChild->desc),
                   Join(true, rootPath, childPath, childName));
     }
 }

@@ -61,7 +61,8 @@ TEST(Scanner, KnownTreeFiguresFilesItemFiltersAndTitles) {
     // The files item comes last, after the real children in listing order; a folder with files
     // but no sub-folders (or the reverse) has none.
     EXPECT_EQ(Join(item->group, item->desc, TextOf(item, ALC), TextOf(item, DRM), Stat(item, CRP), Stat(item, ELT),
-                   HasKey(item, BTM), root->firstChild->nextSibling->nextSibling->nextSibling == item, sub1->firstChild == nullptr),
+                   HasKey(item, BTM), root->firstChild->nextSibling->nextSibling->nextSibling == item,
+                   sub1->firstChild == nullptr),
               Join(1, "{" + dir.Path() + " files}", platform::FullFolderPath(dir.Path()), report->Created(),
                    report->Serial(), 0, false, true, true));
 
@@ -134,7 +135,8 @@ TEST(Scanner, ProgressShowsEveryFourthFolderAndCancelStopsTheWalk) {
         cancel = ++progressCalls == 2 ? 1 : 0;
     };
     const bool none = Scan(report.get(), dir.Path(), control) == nullptr;
-    EXPECT_EQ(Join(none, report->Root() == nullptr, progressCalls, platform::GetCurrentDir()), Join(true, true, 2, before));
+    EXPECT_EQ(Join(none, report->Root() == nullptr, progressCalls, platform::GetCurrentDir()),
+              Join(true, true, 2, before));
     // Cancelled before the totals or the finishing pass.
     FolderRecord* root = CreateNode(nullptr, dir.Path().c_str());
     ASSERT_NE(ScanFolder(report.get(), dir.Path().c_str(), root, {}), nullptr);
@@ -168,7 +170,8 @@ std::string WineUnixPath(const std::string& folder) {
 // 32767 characters in "\\?\" form, with room left for the "\*.*" a listing adds.
 int RoomBelow(const std::string& base) {
     const std::string unixPath = WineUnixPath(base);
-    return !unixPath.empty() ? 4094 - static_cast<int>(unixPath.size()) : 32767 - 4 - 4 - 1 - static_cast<int>(base.size());
+    return !unixPath.empty() ? 4094 - static_cast<int>(unixPath.size())
+                             : 32767 - 4 - 4 - 1 - static_cast<int>(base.size());
 }
 
 bool Move(const std::string& from, const std::string& to) {

@@ -54,7 +54,8 @@ std::string Owned(const std::string& path) {
     struct stat st;
     char text[32] = "none";
     if (::stat(path.c_str(), &st) == 0) {
-        std::snprintf(text, sizeof text, "%o %u", static_cast<unsigned>(st.st_mode & 07777), static_cast<unsigned>(st.st_uid));
+        std::snprintf(text, sizeof text, "%o %u", static_cast<unsigned>(st.st_mode & 07777),
+                      static_cast<unsigned>(st.st_uid));
     }
     return text;
 }
