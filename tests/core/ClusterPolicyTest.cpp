@@ -66,7 +66,6 @@ TEST(ClusterPolicy, FromVolumeFlags) {
         {{1 * kGiB, 512, 8, 0x10}, true, "0;0;12;1"},    // per-file compression: ask for compressed files only
         {{1 * kGiB, 512, 8, 0xA}, true, "0;1;12;1"},     // no compression: cluster rounding only
         {{1 * kGiB, 512, 8, 0x8010}, true, "1;0;12;1"},  // compressed volume: ask for every file
-        {{1 * kGiB, 512, 1, 0}, true, "0;1;9;1"},        {{1 * kGiB, 512, 128, 0}, true, "0;1;16;1"},
         {{}, false, "7;7;0;7"},                          {{1 * kGiB, 512, 3, 0x10}, false, "7;7;0;1"},
     };
     for (const auto& [volume, ok, text] : cases) {

@@ -108,17 +108,15 @@ TEST(ReportFile, SavesTheExactGoldenBytesAndOpensThemWithDerivedFigures) {
 // All a saved report keeps of a record: kind, group, title, figures, per-filter figures, times
 // in whole seconds, the temporary mark of a folder, its read-error mark and its notes.
 std::string Describe(FolderRecord* node, const FilterSet& filters) {
-    std::string text = std::to_string(node->kind) + " " + std::to_string(node->group) + " " + node->name + " " +
-                       test::Figures(node) + " " + std::to_string(Stat(node, BTM) / 10000000) + " " +
-                       std::to_string(Stat(node, ELT) / 10000000) + " " +
-                       std::to_string(node->group == 0 ? Stat(node, FCA) : 0) + " " + std::to_string(Stat(node, ERR));
+    std::string text = Join(node->kind, node->group, node->name, test::Figures(node), Stat(node, BTM) / 10000000,
+                            Stat(node, ELT) / 10000000, node->group == 0 ? Stat(node, FCA) : 0, Stat(node, ERR));
     FilterInfo info;
     for (int position = 1; filters.GetFilterAt(position, &info); ++position) {
         for (const char* code : kFilterCodes) {
             text += " " + std::to_string(Stat(node, FilterKey(code, info.name)));
         }
     }
-    return text + " " + (ReadText(node, notes) ? ReadText(node, notes) : "-");
+    return Join(text, TextOf(node, notes));
 }
 
 // Every record of a tree described, in pre-order.
