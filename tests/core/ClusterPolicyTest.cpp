@@ -1,7 +1,6 @@
 // Volume interpretation, the cluster policy and the allocated space of a file.
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <string>
 #include <tuple>
 

@@ -1,8 +1,8 @@
 // The platform layer against the real file system of the machine it runs on.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <map>
+#include <tuple>
 
 #ifdef _WIN32
 #include <windows.h>
@@ -105,16 +105,12 @@ TEST(PlatformDir, CurrentDirectoryTheSystemCannotKeepIsRefused) {
     test::ScratchDir dir;
     const std::string base = FullFolderPath(dir.Path());
     const std::string saved = GetCurrentDir();
-    const struct {
-        std::size_t length;
-        char letter;
-        bool accepted;
-    } cases[] = {{258, 'a', true}, {259, 'b', false}, {600, 'c', false}};
-    for (const auto& c : cases) {
-        const std::string folder = MakeFolderOfLength(base, c.length, c.letter);
-        ASSERT_EQ(folder.size(), c.length);
-        EXPECT_EQ(SetCurrentDir(folder), c.accepted) << c.length;
-        EXPECT_EQ(GetCurrentDir(), c.accepted ? folder : saved) << c.length;
+    const std::tuple<std::size_t, char, bool> cases[] = {{258, 'a', true}, {259, 'b', false}, {600, 'c', false}};
+    for (const auto& [length, letter, accepted] : cases) {
+        const std::string folder = MakeFolderOfLength(base, length, letter);
+        ASSERT_EQ(folder.size(), length);
+        const bool set = SetCurrentDir(folder);
+        EXPECT_EQ(Join(set, GetCurrentDir()), Join(accepted, accepted ? folder : saved)) << length;
         ASSERT_TRUE(SetCurrentDir(saved));
     }
     EXPECT_NE(std::string(GetCommandLineA()).find("platform_test"), std::string::npos);
