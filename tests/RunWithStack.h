@@ -16,15 +16,13 @@ inline bool RunWithStack(std::size_t stackBytes, const std::function<void()>& fn
     if (pthread_attr_init(&attr) != 0) {
         return false;
     }
-    bool started = pthread_attr_setstacksize(&attr, stackBytes) == 0;
+    void* (*entry)(void*) = [](void* arg) -> void* {
+        (*static_cast<const std::function<void()>*>(arg))();
+        return nullptr;
+    };
     pthread_t thread;
-    if (started) {
-        void* (*entry)(void*) = [](void* arg) -> void* {
-            (*static_cast<const std::function<void()>*>(arg))();
-            return nullptr;
-        };
-        started = pthread_create(&thread, &attr, entry, const_cast<std::function<void()>*>(&fn)) == 0;
-    }
+    const bool started = pthread_attr_setstacksize(&attr, stackBytes) == 0 &&
+                         pthread_create(&thread, &attr, entry, const_cast<std::function<void()>*>(&fn)) == 0;
     pthread_attr_destroy(&attr);
     if (started) {
         pthread_join(thread, nullptr);

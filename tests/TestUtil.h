@@ -8,6 +8,7 @@
 #include <functional>
 #include <optional>
 #include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -63,6 +64,19 @@ public:
     void MakeDir(const std::string& relative) const {
         std::filesystem::create_directories(m_path / FromUtf8(relative));
     }
+    // Builds a tree from a compact description: "a.txt:100 sub/x.exe:5000 empty/" (a file of so
+    // many bytes, or a folder when the entry ends with '/').
+    void Build(const std::string& description) const {
+        std::istringstream entries(description);
+        for (std::string entry; entries >> entry;) {
+            const std::size_t colon = entry.rfind(':');
+            if (entry.back() == '/') {
+                MakeDir(entry);
+            } else {
+                WriteFile(entry.substr(0, colon), std::stoul(entry.substr(colon + 1)));
+            }
+        }
+    }
 
     static std::filesystem::path FromUtf8(const std::string& text) {
         return std::filesystem::path(std::u8string(text.begin(), text.end()));
@@ -81,6 +95,15 @@ inline std::string ReadAll(const std::string& path) {
     std::string text;
     platform::ReadWholeFile(path, &text);
     return text;
+}
+
+// The values in one text separated by spaces, to compare many results at once.
+template <typename... Values>
+std::string Join(const Values&... values) {
+    std::ostringstream text;
+    const char* separator = "";
+    ((text << separator << values, separator = " "), ...);
+    return text.str();
 }
 
 // The names of the entries of a folder (a save must leave nothing but its target behind).
@@ -126,57 +149,54 @@ inline void MakeReadOnly(const std::string& path) {
     std::filesystem::permissions(ScratchDir::FromUtf8(path), perms::owner_read | perms::group_read | perms::others_read);
 }
 
-// Runs `body` as a user who cannot write what is read-only and returns its result. The
-// super-user may write any file, so on POSIX it runs in a child process that has become the
-// user nobody; elsewhere it runs here. -1 when the child could not drop its privileges (the
-// caller skips, having said why). `body` runs after a fork: no test assertions in it, only its
-// result counts.
-inline int RunUnprivileged(const std::function<int()>& body) {
+#ifndef _WIN32
+// Runs `body` in a child process: the text it returns (a few kilobytes at most); nullopt when it
+// returns none or the child dies. `body` runs after a fork: no test assertions in it.
+inline std::optional<std::string> TextFromChild(const std::function<std::optional<std::string>()>& body) {
+    int ends[2];
+    if (::pipe(ends) != 0) {
+        return std::nullopt;
+    }
+    std::fflush(nullptr);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        std::optional<std::string> text;
+        try {
+            text = body();
+        } catch (...) {
+            text = "[the body threw]";  // said, so that the caller's check fails instead of skipping
+        }
+        ::_exit(text && ::write(ends[1], text->data(), text->size()) == static_cast<ssize_t>(text->size()) ? 0 : 1);
+    }
+    ::close(ends[1]);
+    std::string text;
+    char buffer[4096];
+    for (ssize_t got; (got = ::read(ends[0], buffer, sizeof buffer)) > 0;) {
+        text.append(buffer, static_cast<std::size_t>(got));
+    }
+    ::close(ends[0]);
+    int status = 0;
+    const bool ended = child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status);
+    return ended && WEXITSTATUS(status) == 0 ? std::optional(text) : std::nullopt;
+}
+#endif
+
+// Runs `body` as a user who cannot write what is read-only and returns the text it says. The
+// super-user may write any file, so on POSIX it runs in a child process that has become the user
+// nobody; elsewhere it runs here. nullopt when the child could not drop its privileges (the
+// caller skips). `body` may run after a fork: no test assertions in it.
+inline std::optional<std::string> RunUnprivilegedForText(const std::function<std::string()>& body) {
 #ifndef _WIN32
     if (::geteuid() == 0) {
-        std::fflush(nullptr);
-        const pid_t child = ::fork();
-        if (child == 0) {
+        return TextFromChild([&]() -> std::optional<std::string> {
             constexpr uid_t kNobody = 65534;
             const bool dropped = ::setgroups(0, nullptr) == 0 && ::setgid(kNobody) == 0 && ::setuid(kNobody) == 0 &&
                                  ::geteuid() != 0;
-            ::_exit(dropped ? body() : 255);
-        }
-        int status = 0;
-        if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status) || WEXITSTATUS(status) == 255) {
-            std::printf("cannot run as the user nobody here: the case is not tried\n");
-            return -1;
-        }
-        return WEXITSTATUS(status);
+            return dropped ? std::optional(body()) : std::nullopt;
+        });
     }
 #endif
     return body();
 }
-
-#ifndef _WIN32
-// RunUnprivileged for a body that says what it saw: the text it returns (a few kilobytes at
-// most); nullopt when it could not run unprivileged, a note in the text when it failed.
-inline std::optional<std::string> RunUnprivilegedForText(const std::function<std::string()>& body) {
-    int pipeFds[2];
-    if (::pipe(pipeFds) != 0) {
-        return std::nullopt;
-    }
-    const int status = RunUnprivileged([&] {
-        const std::string text = body();
-        return ::write(pipeFds[1], text.data(), text.size()) == static_cast<ssize_t>(text.size()) ? 0 : 1;
-    });
-    ::close(pipeFds[1]);
-    std::string text;
-    char buffer[4096];
-    for (ssize_t got; (got = ::read(pipeFds[0], buffer, sizeof buffer)) > 0;) {
-        text.append(buffer, static_cast<std::size_t>(got));
-    }
-    ::close(pipeFds[0]);
-    if (status < 0) {
-        return std::nullopt;
-    }
-    return status == 0 ? text : text + " [the body failed]";
-}
-#endif
 
 }  // namespace qv::test

@@ -71,6 +71,12 @@ inline std::string Figures(FolderRecord* node) {
            std::to_string(Stat(node, NFA)) + " " + std::to_string(Stat(node, OFN));
 }
 
+// A text of a record, "-" when it has none.
+inline std::string TextOf(FolderRecord* node, const char* key) {
+    const char* text = ReadText(node, key);
+    return text != nullptr ? text : "-";
+}
+
 inline bool HasKey(FolderRecord* node, const std::string& key) {
     return static_cast<bool>(node->attrs.Find(key.c_str()));
 }

@@ -1,8 +1,8 @@
 // The platform layer against the real file system of the machine it runs on.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <map>
+#include <tuple>
 
 #ifdef _WIN32
 #include <windows.h>
@@ -19,70 +19,26 @@
 namespace qv::platform {
 namespace {
 
-std::map<std::string, DirEntry> ListAll(const std::string& folder) {
+using test::Join;
+
+// The entries of a folder (a path or an open handle) by name, and "?failed" when the listing
+// could not be opened or stopped on an error.
+template <typename Folder>
+std::map<std::string, DirEntry> ListAll(const Folder& folder) {
     std::map<std::string, DirEntry> entries;
     DirReader reader;
-    if (!reader.Open(folder)) {
-        return entries;
-    }
-    DirEntry entry;
-    while (reader.Next(&entry)) {
+    const bool opened = reader.Open(folder);
+    for (DirEntry entry; opened && reader.Next(&entry);) {
         entries[entry.name] = entry;
+    }
+    if (!opened || reader.Failed()) {
+        entries["?failed"];
     }
     return entries;
 }
 
-TEST(PlatformFile, WriteReadAndReplaceKeepTheBytesMissingFilesAreRefused) {
-    test::ScratchDir dir;
-    const std::string target = dir.Sub("target.bin");
-    const std::string temp = dir.Sub("target.tmp");
-    std::string payload(200000, '\0');
-    for (std::size_t i = 0; i < payload.size(); ++i) {
-        payload[i] = static_cast<char>(i * 31 + 7);
-    }
-    {
-        File file = File::Open(temp, FileAccess::ReadWrite, FileDisposition::CreateNew, FileShare::Read);
-        ASSERT_TRUE(file.Write(payload.data(), payload.size()));
-        EXPECT_TRUE(file.Flush());
-        EXPECT_EQ(file.Size(), static_cast<std::int64_t>(payload.size()));
-    }
-    dir.WriteText("target.bin", "old contents");
-    ASSERT_TRUE(ReplaceFileWith(temp, target));
-    EXPECT_FALSE(FileExists(temp));
-    EXPECT_EQ(test::ReadAll(target), payload);
-
-    std::string text;
-    std::int64_t size = 0;
-    EXPECT_FALSE(ReadWholeFile(dir.Sub("nope.txt"), &text));
-    EXPECT_FALSE(CompressedFileSize(dir.Sub("nope.txt"), &size));
-    for (const std::string& path : {dir.Sub("nope.txt"), std::string()}) {
-        EXPECT_FALSE(File::Open(path, FileAccess::Read, FileDisposition::OpenExisting, FileShare::Read).IsOpen());
-    }
-    EXPECT_FALSE(FileExists(dir.Path()));
-    EXPECT_TRUE(DirectoryExists(dir.Path()));
-}
-
-TEST(PlatformDir, ListsAndStatsNamesSizesAndFolderFlags) {
-    test::ScratchDir dir;
-    dir.WriteFile("a.txt", 10);
-    dir.WriteFile("日本/inner.dat", 4096);
-    dir.MakeDir("sub");
-    const auto entries = ListAll(dir.Path());
-    ASSERT_EQ(entries.size(), 3u);
-    EXPECT_EQ(entries.at("a.txt").size, 10);
-    EXPECT_EQ(entries.at("a.txt").attributes & kAttrDirectory, 0u);
-    EXPECT_NE(entries.at("sub").attributes & kAttrDirectory, 0u);
-    EXPECT_NE(entries.at("日本").attributes & kAttrDirectory, 0u);
-    EXPECT_GT(entries.at("a.txt").lastWrite, 0u);
-    EXPECT_EQ(ListAll(JoinPath(dir.Path(), "日本")).at("inner.dat").size, 4096);  // listed by its UTF-8 path
-
-    DirEntry entry;
-    ASSERT_TRUE(StatPath(dir.Sub("a.txt"), &entry));
-    EXPECT_EQ(entry.name, "a.txt");
-    EXPECT_EQ(entry.size, 10);
-    ASSERT_TRUE(StatPath(dir.Path(), &entry));
-    EXPECT_NE(entry.attributes & kAttrDirectory, 0u);
-    EXPECT_FALSE(StatPath(dir.Sub("none"), &entry));
+bool OpenToRead(const std::string& path) {
+    return File::Open(path, FileAccess::Read, FileDisposition::OpenExisting, FileShare::Read).IsOpen();
 }
 
 // A folder whose full path is `length` characters, made below `base` from names of `letter`;
@@ -99,38 +55,44 @@ std::string MakeFolderOfLength(const std::string& base, std::size_t length, char
     return folder.size() == length ? folder : std::string();
 }
 
-// Every call that takes a path also takes one beyond the 260 characters of plain Windows paths.
+// Every call that takes a path also takes one beyond the 260 characters of plain Windows paths;
+// a replace keeps every byte and leaves only the target; missing files are refused.
 TEST(PlatformFile, PathsBeyond260CharactersWorkInEveryCall) {
     test::ScratchDir dir;
     const std::string base = FullFolderPath(dir.Path());
     const std::string folder = MakeFolderOfLength(base, base.size() + 320, 'x');
     ASSERT_FALSE(folder.empty());
-    EXPECT_TRUE(DirectoryExists(folder));
-    EXPECT_EQ(FullFolderPath(folder), folder);
-    EXPECT_EQ(ResolveFinalPath(folder), ResolveFinalPath(base) + folder.substr(base.size()));
-    EXPECT_TRUE(CanEnterFolder(folder));
+    EXPECT_EQ(Join(DirectoryExists(folder), FileExists(folder), FullFolderPath(folder), ResolveFinalPath(folder),
+                   CanEnterFolder(folder)),
+              Join(true, false, folder, ResolveFinalPath(base) + folder.substr(base.size()), true));
     const std::string file = JoinPath(folder, "f.bin");
-    const std::string moved = JoinPath(folder, "g.bin");
-    {
-        File out = File::Open(file, FileAccess::ReadWrite, FileDisposition::CreateNew, FileShare::Read);
-        ASSERT_TRUE(out.IsOpen());
-        ASSERT_TRUE(out.Write("12345", 5));
+    const std::string target = JoinPath(folder, "日本.bin");
+    std::string payload(200000, '\0');
+    for (std::size_t i = 0; i < payload.size(); ++i) {
+        payload[i] = static_cast<char>(i * 31 + 7);
     }
-    EXPECT_TRUE(FileExists(file));
+    for (const auto& [path, text] : {std::pair{file, payload}, {target, std::string("old contents")}}) {
+        File out = File::Open(path, FileAccess::ReadWrite, FileDisposition::CreateNew, FileShare::Read);
+        ASSERT_TRUE(out.Write(text.data(), text.size()) && out.Flush());
+        EXPECT_EQ(out.Size(), static_cast<std::int64_t>(text.size()));
+    }
     std::int64_t allocated = -1;
-    EXPECT_TRUE(CompressedFileSize(file, &allocated));
-    ASSERT_TRUE(ReplaceFileWith(file, moved));
+    const bool compressed = CompressedFileSize(file, &allocated);
+    ASSERT_TRUE(ReplaceFileWith(file, target));
     std::string back;
-    ASSERT_TRUE(ReadWholeFile(moved, &back));
-    EXPECT_EQ(back, "12345");
+    const bool read = ReadWholeFile(target, &back);
     const auto entries = ListAll(folder);
-    ASSERT_EQ(entries.size(), 1u);
-    EXPECT_EQ(entries.begin()->first, "g.bin");
+    DirEntry entry, folderEntry;
     VolumeRaw volume;
-    EXPECT_TRUE(QueryVolumeRaw(folder, &volume));
-    EXPECT_GT(volume.bytesPerSector, 0u);
-    EXPECT_TRUE(RemoveFile(moved));
-    EXPECT_FALSE(FileExists(moved));
+    EXPECT_EQ(Join(compressed, FileExists(file), read && back == payload, entries.size(),
+                   entries.empty() ? -1 : entries.begin()->second.size, StatPath(target, &entry) ? entry.name : "-",
+                   StatPath(folder, &folderEntry) && (folderEntry.attributes & kAttrDirectory) != 0,
+                   QueryVolumeRaw(folder, &volume) && volume.bytesPerSector > 0),
+              Join(true, false, true, 1, 200000, "日本.bin", true, true));
+    EXPECT_TRUE(RemoveFile(target));
+    EXPECT_EQ(Join(FileExists(target), ReadWholeFile(target, &back), CompressedFileSize(target, &allocated),
+                   StatPath(target, &entry), OpenToRead(target), OpenToRead("")),
+              "0 0 0 0 0 0");
     EXPECT_TRUE(DeleteDirectory(folder));
     EXPECT_FALSE(DirectoryExists(folder));
 }
@@ -143,16 +105,12 @@ TEST(PlatformDir, CurrentDirectoryTheSystemCannotKeepIsRefused) {
     test::ScratchDir dir;
     const std::string base = FullFolderPath(dir.Path());
     const std::string saved = GetCurrentDir();
-    const struct {
-        std::size_t length;
-        char letter;
-        bool accepted;
-    } cases[] = {{258, 'a', true}, {259, 'b', false}, {600, 'c', false}};
-    for (const auto& c : cases) {
-        const std::string folder = MakeFolderOfLength(base, c.length, c.letter);
-        ASSERT_EQ(folder.size(), c.length);
-        EXPECT_EQ(SetCurrentDir(folder), c.accepted) << c.length;
-        EXPECT_EQ(GetCurrentDir(), c.accepted ? folder : saved) << c.length;
+    const std::tuple<std::size_t, char, bool> cases[] = {{258, 'a', true}, {259, 'b', false}, {600, 'c', false}};
+    for (const auto& [length, letter, accepted] : cases) {
+        const std::string folder = MakeFolderOfLength(base, length, letter);
+        ASSERT_EQ(folder.size(), length);
+        const bool set = SetCurrentDir(folder);
+        EXPECT_EQ(Join(set, GetCurrentDir()), Join(accepted, accepted ? folder : saved)) << length;
         ASSERT_TRUE(SetCurrentDir(saved));
     }
     EXPECT_NE(std::string(GetCommandLineA()).find("platform_test"), std::string::npos);
@@ -168,26 +126,13 @@ TEST(PlatformMounts, MountInfoLinesGiveMountPointTypeAndDevice) {
         "malformed line\n"
         "27 22 x:1 / /bad rw - ext4 /dev/x rw\n"
         "28 22 0:24 / /no-separator rw ext4";
-    const std::vector<MountEntry> mounts = ParseMountInfo(text);
-    ASSERT_EQ(mounts.size(), 4u);
-    const struct {
-        const char* mountPoint;
-        const char* type;
-        std::uint64_t device;
-    } expected[] = {{"/", "ext4", LinuxDevice(8, 1)},
-                    {"/proc", "proc", LinuxDevice(0, 22)},
-                    {"/mnt/with blank", "tmpfs", LinuxDevice(0, 23)},
-                    {"/big", "xfs", LinuxDevice(259, 65536)}};
-    for (std::size_t i = 0; i < mounts.size(); ++i) {
-        EXPECT_EQ(mounts[i].mountPoint, expected[i].mountPoint);
-        EXPECT_EQ(mounts[i].type, expected[i].type);
-        EXPECT_EQ(mounts[i].device, expected[i].device) << expected[i].mountPoint;
+    std::string seen;  // devices: major 8 minor 1 is 0x801, major 259 minor 65536 is 0x10010300
+    for (const MountEntry& mount : ParseMountInfo(text)) {
+        seen += mount.mountPoint + " " + mount.type + " " + std::to_string(mount.device) + "; ";
     }
-    EXPECT_EQ(LinuxDevice(8, 1), 0x801u);
-    EXPECT_EQ(LinuxDevice(259, 65536), 0x10010300u);
+    EXPECT_EQ(seen, "/ ext4 2049; /proc proc 22; /mnt/with blank tmpfs 23; /big xfs 268501760; ");
 #ifndef _WIN32
-    EXPECT_EQ(LinuxDevice(4095, 1048575), makedev(4095, 1048575));
-    EXPECT_EQ(LinuxDevice(70000, 3), makedev(70000, 3));
+    EXPECT_EQ(Join(LinuxDevice(4095, 1048575), LinuxDevice(70000, 3)), Join(makedev(4095, 1048575), makedev(70000, 3)));
 #endif
 }
 
@@ -200,20 +145,14 @@ TEST(PlatformFolder, ChildrenOpenWithoutLinksAndReopenOnlyAsTheSameFolder) {
     ASSERT_EQ(::symlink("real", dir.Sub("link").c_str()), 0);
     FolderHandle root;
     ASSERT_TRUE(root.OpenRoot(dir.Path()));
-    std::map<std::string, DirEntry> entries;
-    DirReader reader;
-    ASSERT_TRUE(reader.Open(root));
-    for (DirEntry entry; reader.Next(&entry);) {
-        entries[entry.name] = entry;
-    }
-    EXPECT_FALSE(reader.Failed());
-    ASSERT_EQ(entries.size(), 2u);
-    EXPECT_EQ(entries["real"].device, root.Device());
-    EXPECT_EQ(entries["link"].attributes & kAttrDirectory, 0u);
+    std::map<std::string, DirEntry> entries = ListAll(root);
+    ASSERT_EQ(entries.size(), 2u);  // real and link
     FolderHandle link;
-    EXPECT_FALSE(link.OpenChild(root, entries["link"], dir.Sub("link")));
-    EXPECT_TRUE(link.LastError() == ELOOP || link.LastError() == ENOTDIR) << link.LastError();
-
+    const bool linkOpened = link.OpenChild(root, entries["link"], dir.Sub("link"));
+    EXPECT_EQ(Join(entries["real"].device == root.Device(), entries["link"].attributes & kAttrDirectory, linkOpened,
+                   link.LastError() == ELOOP || link.LastError() == ENOTDIR),
+              "1 0 0 1")
+        << link.LastError();
     FolderHandle real;
     ASSERT_TRUE(real.OpenChild(root, entries["real"], dir.Sub("real")));
     real.Close();
@@ -222,8 +161,7 @@ TEST(PlatformFolder, ChildrenOpenWithoutLinksAndReopenOnlyAsTheSameFolder) {
     ASSERT_EQ(::rename(dir.Sub("real").c_str(), dir.Sub("moved").c_str()), 0);
     ASSERT_EQ(::mkdir(dir.Sub("real").c_str(), 0755), 0);
     EXPECT_FALSE(real.Reopen(root, "real"));
-    EXPECT_FALSE(real.IsOpen());
-    EXPECT_FALSE(ErrorText(EACCES).empty());
+    EXPECT_EQ(Join(real.IsOpen(), ErrorText(EACCES).empty()), "0 0");
 }
 #endif
 
@@ -235,61 +173,48 @@ TEST(PlatformFile, AttributesAndLastWriteTimeAreWrittenAndLinksRefused) {
     const std::string file = dir.Sub("a.txt");
     DirEntry before;
     ASSERT_TRUE(StatPath(file, &before));
-
     const FileTime when = 130000000000000000ULL;  // 2012-12-14, whole seconds
-    ASSERT_TRUE(WriteLastWriteTime(file, when));
-    DirEntry after;
-    ASSERT_TRUE(StatPath(file, &after));
-    EXPECT_EQ(after.lastWrite, when);
-    EXPECT_EQ(after.lastAccess, before.lastAccess);
-
-    ASSERT_TRUE(WriteFileAttributes(file, kAttrReadOnly | kAttrArchive));
-    ASSERT_TRUE(StatPath(file, &after));
-    EXPECT_NE(after.attributes & kAttrReadOnly, 0u);
-    EXPECT_FALSE(WriteLastWriteTime(file, when + 10000000ULL));
-    ASSERT_TRUE(WriteFileAttributes(file, kAttrArchive));
-    ASSERT_TRUE(StatPath(file, &after));
-    EXPECT_EQ(after.attributes & kAttrReadOnly, 0u);
-    EXPECT_EQ(after.lastWrite, when);
-    EXPECT_FALSE(WriteFileAttributes(dir.Sub("missing"), kAttrArchive));
-    EXPECT_FALSE(WriteLastWriteTime(dir.Sub("missing"), when));
+    // After each write: whether it was done, then the file's read-only mark, write and access times.
+    std::string seen;
+    auto step = [&](bool done) {
+        DirEntry after;
+        const bool found = StatPath(file, &after);
+        seen += Join(done, found && (after.attributes & kAttrReadOnly) != 0, after.lastWrite == when,
+                     after.lastAccess == before.lastAccess) + "; ";
+    };
+    step(WriteLastWriteTime(file, when));
+    step(WriteFileAttributes(file, kAttrReadOnly | kAttrArchive));
+    step(WriteLastWriteTime(file, when + 10000000ULL));
+    step(WriteFileAttributes(file, kAttrArchive));
+    step(WriteFileAttributes(dir.Sub("missing"), kAttrArchive) || WriteLastWriteTime(dir.Sub("missing"), when));
+    std::string expected = "1 0 1 1; 1 1 1 1; 0 1 1 1; 1 0 1 1; 0 0 1 1; ";
 #ifndef _WIN32
     ASSERT_EQ(::symlink("a.txt", dir.Sub("link").c_str()), 0);
-    EXPECT_FALSE(WriteFileAttributes(dir.Sub("link"), kAttrReadOnly));
-    EXPECT_FALSE(WriteLastWriteTime(dir.Sub("link"), when + 20000000ULL));
-    ASSERT_TRUE(StatPath(file, &after));
-    EXPECT_EQ(after.attributes & kAttrReadOnly, 0u);
-    EXPECT_EQ(after.lastWrite, when);
+    step(WriteFileAttributes(dir.Sub("link"), kAttrReadOnly) ||
+         WriteLastWriteTime(dir.Sub("link"), when + 20000000ULL));
+    expected += "0 0 1 1; ";
 #endif
+    EXPECT_EQ(seen, expected);
 }
 
-// Local calendar fields round-trip, and a day the month does not have is refused.
-TEST(PlatformTime, LocalFieldsRoundTripAndRefuseImpossibleDays) {
+// Local calendar fields round-trip, and a day the month does not have is refused; now, today's
+// midnight and joined paths.
+TEST(PlatformTime, LocalFieldsNowMidnightAndJoinedPaths) {
     LocalTime local;
+    FileTime back = 0, other = 0;
     const FileTime when = 130000000000000000ULL + 1230000ULL;  // 123 ms past a second
-    ASSERT_TRUE(ToLocalTime(when, &local));
-    EXPECT_EQ(local.millisecond, 123);
-    FileTime back = 0;
-    ASSERT_TRUE(FromLocalTime(local, &back));
-    EXPECT_EQ(back, when);
-    EXPECT_FALSE(FromLocalTime({2026, 4, 31, 12, 0, 0, 0}, &back));
-    EXPECT_FALSE(FromLocalTime({2026, 2, 29, 12, 0, 0, 0}, &back));
-    EXPECT_TRUE(FromLocalTime({2028, 2, 29, 12, 0, 0, 0}, &back));
-}
-
-TEST(PlatformTime, NowMidnightAndJoinedPaths) {
-    const FileTime now = Now();
-    EXPECT_GT(now, 132223104000000000ULL);  // 2020-01-01 UTC
-    EXPECT_TRUE(LocalDateText(0).empty());
-    const FileTime midnight = TodayMidnightUtc();
-    EXPECT_LE(midnight, now);
-    EXPECT_LT(now - midnight, 864000000000ULL);
-    EXPECT_EQ(midnight % 864000000000ULL, 0u);
+    const bool there = ToLocalTime(when, &local) && FromLocalTime(local, &back);
+    EXPECT_EQ(Join(there, local.millisecond, back, FromLocalTime({2026, 4, 31, 12, 0, 0, 0}, &other),
+                   FromLocalTime({2026, 2, 29, 12, 0, 0, 0}, &other),
+                   FromLocalTime({2028, 2, 29, 12, 0, 0, 0}, &other)),
+              Join(true, 123, when, false, false, true));
+    const FileTime now = Now(), midnight = TodayMidnightUtc(), day = 864000000000ULL;
+    EXPECT_EQ(Join(now > 132223104000000000ULL, LocalDateText(0).empty(), midnight <= now, now - midnight < day,
+                   midnight % day),
+              "1 1 1 1 0");  // after 2020-01-01 UTC
     const std::string sep(1, kPathSeparator);
-    EXPECT_EQ(JoinPath("a", "b"), "a" + sep + "b");
-    EXPECT_EQ(JoinPath("a" + sep, "b"), "a" + sep + "b");
-    EXPECT_EQ(JoinPath("", "b"), "b");
-    EXPECT_TRUE(DirectoryExists(ProgramFolder()));
+    EXPECT_EQ(Join(JoinPath("a", "b"), JoinPath("a" + sep, "b"), JoinPath("", "b"), DirectoryExists(ProgramFolder())),
+              Join("a" + sep + "b", "a" + sep + "b", "b", true));
 }
 
 }  // namespace
