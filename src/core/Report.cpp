@@ -39,12 +39,6 @@ void Report::SetRoot(FolderRecord* root) {
     m_root = root;
 }
 
-FolderRecord* Report::ReleaseRoot() {
-    FolderRecord* root = m_root;
-    m_root = nullptr;
-    return root;
-}
-
 void Report::SetFilters(const FilterSet* source) {
     m_created.clear();
     if (source == nullptr || !source->Enabled()) {

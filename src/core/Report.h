@@ -32,8 +32,6 @@ class Report {
     FolderRecord* Root() const { return m_root; }
     // Takes ownership of the tree at `root`, deleting the tree held before.
     void SetRoot(FolderRecord* root);
-    // Hands the tree to the caller, who then owns it; the report is left without a root.
-    FolderRecord* ReleaseRoot();
 
     FilterSet& Filters() { return m_filters; }
     const FilterSet& Filters() const { return m_filters; }
