@@ -3,36 +3,25 @@
 // folders (and, under Wine, on a tree with Linux links made before the test runs).
 #include <gtest/gtest.h>
 
-#include <windows.h>
-
 #include <cstdlib>
-#include <functional>
-#include <string>
 
-#include "TestUtil.h"
-#include "platform/Platform.h"
-#include "resource.h"
+#include "ToolDialogTest.h"
 #include "shell/win/Shell.h"
 #include "tools/win/FileToolDialogs.h"
-#include "ui/ModalSeam.h"
-#include "ui/UiTestUtil.h"
 
 namespace qv::tools {
 namespace {
 
+using test::Checked;
+using test::Enabled;
+using test::SetText;
 using test::ShownOf;
 using test::TextOf;
+using test::Toggle;
+using test::Visible;
 using ui::ModalAnswer;
 using ui::ModalKind;
 using ui::ModalSeam;
-
-bool Enabled(HWND dialog, int id) {
-    return IsWindowEnabled(GetDlgItem(dialog, id)) != FALSE;
-}
-
-bool Visible(HWND dialog, int id) {
-    return (GetWindowLongA(GetDlgItem(dialog, id), GWL_STYLE) & WS_VISIBLE) != 0;
-}
 
 // Sets the three check boxes (Read-Only, Archive, Hidden) whatever an earlier test left.
 void CheckBoxes(HWND dialog, bool readOnly, bool archive, bool hidden) {
@@ -41,63 +30,35 @@ void CheckBoxes(HWND dialog, bool readOnly, bool archive, bool hidden) {
     CheckDlgButton(dialog, IDC_ATTR_CHECK_HIDDEN, hidden ? BST_CHECKED : BST_UNCHECKED);
 }
 
-void Toggle(HWND dialog, int id) {
-    CheckDlgButton(dialog, id, IsDlgButtonChecked(dialog, id) == BST_CHECKED ? BST_UNCHECKED : BST_CHECKED);
-    test::PressButton(dialog, id);
-}
-
-void SetText(HWND dialog, int id, const char* text) {
-    SetDlgItemTextA(dialog, id, text);  // the edit tells its dialog EN_CHANGE
-}
-
 bool ReadOnly(const std::string& path) {
     platform::DirEntry entry;
     return platform::StatPath(path, &entry) && (entry.attributes & platform::kAttrReadOnly) != 0;
 }
 
-class FileToolDialogsTest : public test::UiTest {
+class FileToolDialogsTest : public test::ToolDialogTest {
   protected:
-    void SetUp() override {
-        UiTest::SetUp();
-        ModalSeam::Get().Begin();
-    }
-    void TearDown() override {
-        ModalSeam::Get().End();
-        UiTest::TearDown();
-    }
     // Opens a tool with `start`; `drive` works on it from inside its modal loop, which the test
     // then ends with Close.
     void Run(ModalKind kind, const std::string& start, const std::function<void(HWND)>& drive) {
-        bool driven = false;
-        ModalSeam::Get().OnWindowUp([&](HWND dialog, ModalKind up) {
-            if (up == kind) {
-                driven = true;
-                drive(dialog);
-                test::PressButton(dialog, IDCANCEL);
-            }
-        });
-        ToolStart toolStart{start, false};
-        if (kind == ModalKind::FileAttributes) {
-            ShowFileAttributesTool(m_window.Handle(), &m_ui, toolStart);
-        } else {
-            ShowFileDateTimeTool(m_window.Handle(), &m_ui, toolStart);
-        }
-        EXPECT_TRUE(driven);
+        const ToolStart toolStart{start, false};
+        auto open = [&] {
+            (kind == ModalKind::FileAttributes ? ShowFileAttributesTool : ShowFileDateTimeTool)(m_window.Handle(), &m_ui,
+                                                                                                toolStart);
+        };
+        EXPECT_TRUE(Drive(kind, open, [&](HWND dialog) {
+            drive(dialog);
+            test::PressButton(dialog, IDCANCEL);
+        }));
     }
     // Presses Apply with `answer` queued for the box it shows (Yes to a question: then OK for
     // the results); the last box's caption and text.
     std::string Apply(HWND dialog, int answer = IDOK) {
         const std::size_t before = ShownOf(ModalKind::Message).size();
-        ModalSeam::Get().QueueAnswer(ModalAnswer::Button(answer));
-        if (answer == IDYES) {
-            ModalSeam::Get().QueueAnswer(ModalAnswer::Button(IDOK));
-        }
+        Queue(answer == IDYES ? std::vector<int>{IDYES, IDOK} : std::vector<int>{answer});
         test::PressButton(dialog, IDOK);
         const auto shown = ShownOf(ModalKind::Message);
         return shown.size() > before ? shown.back().title + "|" + shown.back().text : "(none)";
     }
-
-    test::ScratchDir m_dir;
 };
 
 // The first opening in the process: the choices of program start, the mode buttons, the
@@ -106,23 +67,14 @@ TEST_F(FileToolDialogsTest, AttributesOpenAsAtStartFollowTheModeAndRememberTheMa
     Run(ModalKind::FileAttributes, m_dir.Path(), [&](HWND dialog) {
         EXPECT_EQ(TextOf(dialog), "Modify File Attributes");
         EXPECT_EQ(TextOf(GetDlgItem(dialog, IDC_TARGET_PATH)), m_dir.Path());
-        EXPECT_EQ(IsDlgButtonChecked(dialog, IDC_TARGET_FOLDER_MODE), BST_CHECKED);
-        EXPECT_EQ(IsDlgButtonChecked(dialog, IDC_TARGET_RECURSIVE), BST_CHECKED);
+        EXPECT_TRUE(Checked(dialog, IDC_TARGET_FOLDER_MODE));
+        EXPECT_TRUE(Checked(dialog, IDC_TARGET_RECURSIVE));
         EXPECT_EQ(TextOf(GetDlgItem(dialog, IDC_TARGET_MASK)), "*.*");
         EXPECT_EQ(SendDlgItemMessageA(dialog, IDC_ATTR_ACTION, CB_GETCOUNT, 0, 0), 3);
         EXPECT_EQ(test::ChosenEntry(dialog, IDC_ATTR_ACTION), "Set attributes");
         EXPECT_TRUE(Enabled(dialog, IDOK) && Enabled(dialog, IDC_TARGET_BROWSE));
         EXPECT_TRUE(Visible(dialog, IDC_ATTR_CHECK_READONLY) && !Visible(dialog, IDC_ATTR_HAS_READONLY));
-        const std::pair<int, const char*> tips[] = {
-            {IDC_TARGET_CHOOSE, "Choose file or folder"},     {IDC_TARGET_BROWSE, "Browse folder"},
-            {IDC_TARGET_ALL_FILES, "Apply to all files"},     {IDOK, "Do action with specified parameters"},
-            {IDCANCEL, "Close window"},                       {IDC_TARGET_RECURSIVE, "Apply to files in all subfolders"},
-            {IDC_TARGET_MASK_LABEL, "File masks, separated by semicolon"},
-            {IDC_TARGET_EXCEPT_LABEL, "Do not include this files"},
-        };
-        for (const auto& [id, tip] : tips) {
-            EXPECT_EQ(test::TipOf(m_ui.ToolTipWindow(), dialog, GetDlgItem(dialog, id)), tip) << id;
-        }
+        ExpectTip(dialog, IDC_TARGET_MASK_LABEL, "File masks, separated by semicolon");
 
         test::ChooseEntry(dialog, IDC_ATTR_ACTION, "Change attributes");
         EXPECT_TRUE(!Visible(dialog, IDC_ATTR_CHECK_READONLY) && Visible(dialog, IDC_ATTR_NEW_HIDDEN));
@@ -130,7 +82,7 @@ TEST_F(FileToolDialogsTest, AttributesOpenAsAtStartFollowTheModeAndRememberTheMa
         EXPECT_EQ(test::ChosenEntry(dialog, IDC_ATTR_NEW_ARCHIVE), "Same");
 
         Toggle(dialog, IDC_TARGET_FOLDER_MODE);  // the last one off turns the other on
-        EXPECT_EQ(IsDlgButtonChecked(dialog, IDC_TARGET_FILE_MODE), BST_CHECKED);
+        EXPECT_TRUE(Checked(dialog, IDC_TARGET_FILE_MODE));
         EXPECT_EQ(TextOf(GetDlgItem(dialog, IDC_TARGET_PATH)), "");
         EXPECT_FALSE(Enabled(dialog, IDOK) || Enabled(dialog, IDC_TARGET_MASK) || Enabled(dialog, IDC_TARGET_RECURSIVE));
         ModalSeam::Get().QueueAnswer(ModalAnswer::Cancel());
@@ -139,7 +91,7 @@ TEST_F(FileToolDialogsTest, AttributesOpenAsAtStartFollowTheModeAndRememberTheMa
         EXPECT_EQ(ShownOf(ModalKind::OpenFile)[0].title, "Choose file");
         EXPECT_EQ(ShownOf(ModalKind::OpenFile)[0].folder, m_dir.Path());
         Toggle(dialog, IDC_TARGET_FOLDER_MODE);
-        EXPECT_EQ(IsDlgButtonChecked(dialog, IDC_TARGET_FILE_MODE), BST_UNCHECKED);
+        EXPECT_FALSE(Checked(dialog, IDC_TARGET_FILE_MODE));
         m_dir.MakeDir("other");
         ModalSeam::Get().QueueAnswer(ModalAnswer::Choose(m_dir.Sub("other")));
         test::PressButton(dialog, IDC_TARGET_CHOOSE);
@@ -157,7 +109,7 @@ TEST_F(FileToolDialogsTest, AttributesOpenAsAtStartFollowTheModeAndRememberTheMa
     Run(ModalKind::FileAttributes, "", [&](HWND dialog) {
         EXPECT_EQ(TextOf(GetDlgItem(dialog, IDC_TARGET_MASK)), "*.txt;*.doc");
         EXPECT_EQ(TextOf(GetDlgItem(dialog, IDC_TARGET_EXCEPT)), "");
-        EXPECT_EQ(IsDlgButtonChecked(dialog, IDC_ATTR_CHECK_HIDDEN), BST_CHECKED);
+        EXPECT_TRUE(Checked(dialog, IDC_ATTR_CHECK_HIDDEN));
         EXPECT_EQ(TextOf(GetDlgItem(dialog, IDC_TARGET_PATH)), "");
         EXPECT_FALSE(Enabled(dialog, IDOK));
     });
@@ -167,7 +119,7 @@ TEST_F(FileToolDialogsTest, AttributesOpenAsAtStartFollowTheModeAndRememberTheMa
 TEST_F(FileToolDialogsTest, AttributesRefuseBadInputInOrder) {
     m_dir.WriteFile("gone/a.txt", 1);
     Run(ModalKind::FileAttributes, m_dir.Sub("gone/a.txt"), [&](HWND dialog) {
-        EXPECT_EQ(IsDlgButtonChecked(dialog, IDC_TARGET_FILE_MODE), BST_CHECKED);
+        EXPECT_TRUE(Checked(dialog, IDC_TARGET_FILE_MODE));
         EXPECT_EQ(TextOf(GetDlgItem(dialog, IDC_TARGET_PATH)), m_dir.Sub("gone/a.txt"));
         platform::RemoveFile(m_dir.Sub("gone/a.txt"));
         EXPECT_EQ(Apply(dialog),
@@ -194,35 +146,24 @@ TEST_F(FileToolDialogsTest, AttributesRefuseBadInputInOrder) {
     });
 }
 
-// A run through the window: Read-Only set on what the masks let through, below sub-folders;
-// links (under Wine, Linux links made before the test) are found but neither written through
-// nor entered.
+// A run through the window on the tree made natively before the test (in/{a.txt, b.bak,
+// sub/c.txt, flink.txt -> outside/o.txt, outlink -> outside}): Read-Only set on what the masks let
+// through, below sub-folders; the links are found but neither written through nor entered.
 TEST_F(FileToolDialogsTest, AttributesRunCountsAndNeverGoesThroughLinks) {
-    const char* prepared = std::getenv("QV_TOOLS_LINK_TREE");
-    const bool links = prepared != nullptr && platform::ReadsFoldersAsLinux();
-    const std::string tree = links ? std::string(prepared) + "\\in" : m_dir.Path();
-    const std::string outside = links ? std::string(prepared) + "\\outside\\o.txt" : m_dir.Sub("o.txt");
-    if (!links) {
-        m_dir.WriteFile("in/a.txt", 1);
-        m_dir.WriteFile("in/b.bak", 1);
-        m_dir.WriteFile("in/sub/c.txt", 1);
-    }
-    const std::string in = links ? tree : m_dir.Sub("in");
+    const char* tree = std::getenv("QV_TOOLS_LINK_TREE");
+    ASSERT_TRUE(tree != nullptr && platform::ReadsFoldersAsLinux()) << "run through CTest under Wine";
+    const std::string in = std::string(tree) + "\\in";
     Run(ModalKind::FileAttributes, in, [&](HWND dialog) {
-        SetText(dialog, IDC_TARGET_MASK, "*.*");
+        SetText(dialog, IDC_TARGET_MASK, "*.*");  // the first case left others
         test::ChooseEntry(dialog, IDC_ATTR_ACTION, "Set attributes");
         CheckBoxes(dialog, true, false, false);
         SetText(dialog, IDC_TARGET_EXCEPT, "*.bak");
-        EXPECT_EQ(Apply(dialog, IDYES), links ? "Operation results|2 files have been processed (4 found)\n"
-                                                "2 files may be locked or have SYSTEM attribute"
-                                              : "Operation results| 2 files have been found and processed");
-        EXPECT_TRUE(ReadOnly(in + "\\a.txt") && ReadOnly(in + "\\sub\\c.txt"));
-        EXPECT_FALSE(ReadOnly(in + "\\b.bak"));
-        EXPECT_FALSE(ReadOnly(outside));
-
-        platform::WriteFileAttributes(in + "\\a.txt", platform::kAttrArchive);
-        platform::WriteFileAttributes(in + "\\sub\\c.txt", platform::kAttrArchive);
+        EXPECT_EQ(Apply(dialog, IDYES), "Operation results|2 files have been processed (4 found)\n"
+                                        "2 files may be locked or have SYSTEM attribute");
     });
+    EXPECT_TRUE(ReadOnly(in + "\\a.txt") && ReadOnly(in + "\\sub\\c.txt"));
+    EXPECT_FALSE(ReadOnly(in + "\\b.bak"));
+    EXPECT_FALSE(ReadOnly(std::string(tree) + "\\outside\\o.txt"));
 }
 
 // The date tool: today's date and the start choices on opening, the impossible date refused
@@ -241,8 +182,8 @@ TEST_F(FileToolDialogsTest, DateTimeSetsOnlyTheLastWriteTime) {
         EXPECT_EQ(test::ChosenEntry(dialog, IDC_DATE_DAY), std::to_string(today.day));
         EXPECT_EQ(test::ChosenEntry(dialog, IDC_DATE_HOUR), "1");
         EXPECT_EQ(test::ChosenEntry(dialog, IDC_DATE_MINUTE), "0");
-        EXPECT_EQ(IsDlgButtonChecked(dialog, IDC_DATE_CHANGE_TIME), BST_CHECKED);
-        EXPECT_EQ(IsDlgButtonChecked(dialog, IDC_DATE_CHANGE_DATE), BST_UNCHECKED);
+        EXPECT_TRUE(Checked(dialog, IDC_DATE_CHANGE_TIME));
+        EXPECT_FALSE(Checked(dialog, IDC_DATE_CHANGE_DATE));
 
         Toggle(dialog, IDC_DATE_CHANGE_DATE);
         test::ChooseEntry(dialog, IDC_DATE_MONTH, "Apr");
@@ -282,7 +223,7 @@ TEST_F(FileToolDialogsTest, StartPathShortcutIsResolved) {
     }
     Run(ModalKind::FileDateTime, m_dir.Sub("to-target.lnk"), [&](HWND dialog) {
         EXPECT_EQ(TextOf(GetDlgItem(dialog, IDC_TARGET_PATH)), m_dir.Sub("target"));
-        EXPECT_EQ(IsDlgButtonChecked(dialog, IDC_TARGET_FOLDER_MODE), BST_CHECKED);
+        EXPECT_TRUE(Checked(dialog, IDC_TARGET_FOLDER_MODE));
     });
 }
 
