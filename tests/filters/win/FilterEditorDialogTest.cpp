@@ -1,26 +1,21 @@
 // The filter editor driven through its controls' messages from inside its own modal loop: what
 // it shows, the read-only form, an edit refused and then accepted, and the commands that add,
-// delete, move, save and load filters.
+// delete, save and load filters. The rules behind them are the editor model's own tests.
 #include <gtest/gtest.h>
 
-#include <windows.h>
-
-#include <functional>
-#include <string>
-#include <vector>
-
-#include "TestUtil.h"
+#include "SeamDialogTest.h"
 #include "filters/win/FilterEditorDialog.h"
-#include "resource.h"
-#include "ui/ModalSeam.h"
-#include "ui/UiTestUtil.h"
 
 namespace qv {
 namespace {
 
 using test::ClickButton;
 using test::Enabled;
+using test::ShownOf;
 using test::Visible;
+using ui::ModalAnswer;
+using ui::ModalKind;
+using ui::ModalSeam;
 
 // Types `text` into an edit as the user would: it has the focus while its text changes.
 void Type(HWND dialog, int id, const char* text) {
@@ -50,35 +45,17 @@ void SelectLine(HWND dialog, int index) {
                  reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDC_FILTERS_LIST)));
 }
 
-using test::ShownOf;
-using ui::ModalAnswer;
-using ui::ModalKind;
-using ui::ModalSeam;
-
-class FilterEditorDialogTest : public test::UiTest {
+class FilterEditorDialogTest : public test::SeamDialogTest {
   protected:
     void SetUp() override {
-        UiTest::SetUp();
-        ModalSeam::Get().Begin();
+        SeamDialogTest::SetUp();
         m_set.SetBuiltIn();
     }
-    void TearDown() override {
-        ModalSeam::Get().End();
-        UiTest::TearDown();
-    }
-
     // Runs the editor; `drive` works on it from inside its modal loop and must close it.
-    bool Run(const FilterEditorSource& source, std::function<void(HWND)> drive) {
-        m_drive = std::move(drive);
-        m_driven = false;
-        ModalSeam::Get().OnWindowUp([this](HWND dialog, ModalKind kind) {
-            if (kind == ModalKind::FilterEditor) {
-                m_driven = true;
-                m_drive(dialog);
-            }
-        });
-        const bool confirmed = ShowFilterEditor(m_window.Handle(), &m_ui, source, &m_result);
-        EXPECT_TRUE(m_driven);
+    bool Run(const FilterEditorSource& source, const std::function<void(HWND)>& drive) {
+        bool confirmed = false;
+        auto open = [&] { confirmed = ShowFilterEditor(m_window.Handle(), &m_ui, source, &m_result); };
+        EXPECT_TRUE(Drive(ModalKind::FilterEditor, open, drive));
         return confirmed;
     }
     FilterEditorSource Editable(std::int32_t select = 0) {
@@ -90,27 +67,9 @@ class FilterEditorDialogTest : public test::UiTest {
         return source;
     }
 
-    test::ScratchDir m_dir;
     FilterSet m_set;
     FilterSet m_result;
-    std::function<void(HWND)> m_drive;
-    bool m_driven = false;
 };
-
-TEST_F(FilterEditorDialogTest, OpeningShowsTheSetWithItsTips) {
-    EXPECT_FALSE(Run(Editable(6), [&](HWND dialog) {
-        EXPECT_EQ(test::TextOf(dialog), "File Filters");
-        EXPECT_EQ(ListLines(dialog).size(), 6u);
-        EXPECT_EQ(Selected(dialog), 5);
-        EXPECT_EQ(test::TextOf(GetDlgItem(dialog, IDC_FILTERS_MASK)), "*.tmp;~*.*;*.bak;");
-        EXPECT_EQ(IsDlgButtonChecked(dialog, IDC_FILTERS_TEMPORARY), BST_CHECKED);
-        EXPECT_FALSE(Visible(dialog, IDC_FILTERS_ENABLED));
-        EXPECT_FALSE(Enabled(dialog, IDC_FILTERS_MOVE_DOWN));
-        EXPECT_EQ(test::TipOf(m_ui.ToolTipWindow(), dialog, GetDlgItem(dialog, IDC_FILTERS_TEMPORARY)),
-                  "Temporary filter (these files can be deleted)");
-        ClickButton(dialog, IDCANCEL);
-    }));
-}
 
 TEST_F(FilterEditorDialogTest, ReadOnlyFormOnlyLooks) {
     ASSERT_TRUE(m_set.SaveToFile(m_dir.Sub("view.mcf")));
@@ -130,9 +89,19 @@ TEST_F(FilterEditorDialogTest, ReadOnlyFormOnlyLooks) {
     EXPECT_EQ(m_result.Count(), 0);
 }
 
-TEST_F(FilterEditorDialogTest, AnEditIsRefusedKeptAndThenAccepted) {
+TEST_F(FilterEditorDialogTest, OpensOnTheChosenFilterRefusesAnEditKeepsItAndAccepts) {
     ModalSeam::Get().QueueAnswer(ModalAnswer::Button(IDOK));
-    EXPECT_TRUE(Run(Editable(2), [&](HWND dialog) {
+    EXPECT_TRUE(Run(Editable(6), [&](HWND dialog) {
+        EXPECT_EQ(test::TextOf(dialog), "File Filters");
+        EXPECT_EQ(ListLines(dialog).size(), 6u);
+        EXPECT_EQ(Selected(dialog), 5);
+        EXPECT_EQ(test::TextOf(GetDlgItem(dialog, IDC_FILTERS_MASK)), "*.tmp;~*.*;*.bak;");
+        EXPECT_EQ(IsDlgButtonChecked(dialog, IDC_FILTERS_TEMPORARY), BST_CHECKED);
+        EXPECT_FALSE(Visible(dialog, IDC_FILTERS_ENABLED) || Enabled(dialog, IDC_FILTERS_MOVE_DOWN));
+        EXPECT_EQ(test::TipOf(m_ui.ToolTipWindow(), dialog, GetDlgItem(dialog, IDC_FILTERS_TEMPORARY)),
+                  "Temporary filter (these files can be deleted)");
+
+        SelectLine(dialog, 1);
         Type(dialog, IDC_FILTERS_NAME, "Images");  // filter 4's name
         EXPECT_TRUE(Enabled(dialog, IDC_FILTERS_ACCEPT));
         EXPECT_FALSE(Enabled(dialog, IDC_FILTERS_LIST));

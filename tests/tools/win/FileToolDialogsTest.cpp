@@ -5,7 +5,7 @@
 
 #include <cstdlib>
 
-#include "ToolDialogTest.h"
+#include "filters/win/SeamDialogTest.h"
 #include "shell/win/Shell.h"
 #include "tools/win/FileToolDialogs.h"
 
@@ -35,7 +35,7 @@ bool ReadOnly(const std::string& path) {
     return platform::StatPath(path, &entry) && (entry.attributes & platform::kAttrReadOnly) != 0;
 }
 
-class FileToolDialogsTest : public test::ToolDialogTest {
+class FileToolDialogsTest : public test::SeamDialogTest {
   protected:
     // Opens a tool with `start`; `drive` works on it from inside its modal loop, which the test
     // then ends with Close.

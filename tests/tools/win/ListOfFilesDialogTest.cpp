@@ -4,7 +4,7 @@
 // tests; here the dialog's choices reach them.
 #include <gtest/gtest.h>
 
-#include "ToolDialogTest.h"
+#include "filters/win/SeamDialogTest.h"
 #include "tools/win/ListOfFilesDialog.h"
 
 namespace qv {
@@ -17,7 +17,7 @@ using ui::ModalAnswer;
 using ui::ModalKind;
 using ui::ModalSeam;
 
-class ListOfFilesDialogTest : public test::ToolDialogTest {};
+class ListOfFilesDialogTest : public test::SeamDialogTest {};
 
 TEST_F(ListOfFilesDialogTest, AsksWritesBothStylesAndNamesAFileItCannotCreate) {
     m_dir.WriteFile("tree/b.txt", 1);

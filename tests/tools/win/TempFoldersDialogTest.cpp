@@ -12,7 +12,7 @@
 #include <cctype>
 #include <cstdlib>
 
-#include "ToolDialogTest.h"
+#include "filters/win/SeamDialogTest.h"
 #include "attr/AttrTree.h"
 #include "tools/win/TempFoldersDialog.h"
 #include "ui/MessageBox.h"
@@ -50,17 +50,17 @@ std::vector<std::string> StoredFolders(AttrNode* settings) {
     return folders;
 }
 
-class TempFoldersDialogTest : public test::ToolDialogTest {
+class TempFoldersDialogTest : public test::SeamDialogTest {
   protected:
     void SetUp() override {
-        ToolDialogTest::SetUp();
+        SeamDialogTest::SetUp();
         m_settings = CreateNode(nullptr, "options");
         CreateNode(m_settings, "common");
         m_section = CreateNode(m_settings, "temporary");
     }
     void TearDown() override {
         DeleteNode(m_settings);
-        ToolDialogTest::TearDown();
+        SeamDialogTest::TearDown();
     }
     void List(const std::string& folder) { CreateNode(m_section, "folder")->SetDesc(folder.c_str()); }
 

@@ -1,6 +1,6 @@
-// What the tool dialogs' tests share: a window module with the modal seam begun (which also keeps
-// the shell's "open" and "explore" from running), a scratch folder, opening a tool and working on
-// it from inside its modal loop, and the user's actions on check boxes and edits.
+// What the dialog tests share: a window module with the modal seam begun (which also keeps the
+// shell's "open" and "explore" from running), a scratch folder, opening a dialog and working on it
+// from inside its modal loop, and the user's actions on check boxes and edits.
 #pragma once
 
 #include <windows.h>
@@ -37,7 +37,7 @@ inline bool Checked(HWND dialog, int id) {
     return IsDlgButtonChecked(dialog, id) == BST_CHECKED;
 }
 
-class ToolDialogTest : public UiTest {
+class SeamDialogTest : public UiTest {
   protected:
     void SetUp() override {
         UiTest::SetUp();
