@@ -128,7 +128,7 @@ TEST_F(FilterBrowserDialogTest, OpeningShowsWhereTheFilterFoundFilesAndOnlyTempo
     }));
 }
 
-TEST_F(FilterBrowserDialogTest, SortsSwitchesViewsBrowsesAndOpens) {
+TEST_F(FilterBrowserDialogTest, SortsSwitchesViewsBrowsesOpensDragsAndRescans) {
     EXPECT_TRUE(Run(2, false, [&](HWND dialog) {
         HWND folders = GetDlgItem(dialog, IDC_BROWSER_FOLDER_LIST);
         HWND files = GetDlgItem(dialog, IDC_BROWSER_FILE_LIST);
@@ -166,52 +166,37 @@ TEST_F(FilterBrowserDialogTest, SortsSwitchesViewsBrowsesAndOpens) {
         PressButton(dialog, IDC_BROWSER_SELECT_FILES);
         ModalSeam::Get().QueueAnswer(ModalAnswer::Button(IDNO));
         PressButton(dialog, IDC_BROWSER_OPEN);  // three files: answered No, so only the first (the largest)
-        PressButton(dialog, IDCANCEL);
-    }));
-    const std::vector<ui::ModalShown> menus = ShownOf(ModalKind::PopupMenu);
-    ASSERT_EQ(menus.size(), 1u);
-    EXPECT_EQ(menus[0].text, "Collapse\nExpand All\nExpand Children\n\nBrowse Folder\n");
-    EXPECT_EQ(menus[0].displayed, "");
-    const std::vector<ui::ModalShown> executed = ShownOf(ModalKind::Execute);
-    ASSERT_EQ(executed.size(), 2u);
-    EXPECT_EQ(executed[0].title, "open");
-    EXPECT_EQ(executed[0].text, m_root);
-    EXPECT_EQ(executed[1].text, platform::JoinPath(m_sub, Name("b", ".tmp")));
-    const std::vector<ui::ModalShown> shown = ShownOf(ModalKind::Message);
-    ASSERT_EQ(shown.size(), 1u);
-    EXPECT_EQ(shown[0].title, "More than one file selected");
-}
-
-TEST_F(FilterBrowserDialogTest, DragsFilesOutRescansAndOpensOnDoubleClick) {
-    EXPECT_TRUE(Run(2, false, [&](HWND dialog) {
-        SelectListRow(GetDlgItem(dialog, IDC_BROWSER_FOLDER_LIST), 1);
-        test::ClickListHeader(dialog, IDC_BROWSER_FILE_LIST, 1);  // largest first
-        PressButton(dialog, IDC_BROWSER_SELECT_FILES);
         Notify(dialog, IDC_BROWSER_FILE_LIST, LVN_BEGINDRAG);
         Notify(dialog, IDC_BROWSER_FOLDER_LIST, LVN_BEGINDRAG);  // folders are not dragged
 
         m_dir.WriteFile("sub/e" + m_stem + ".tmp", 7);  // appears on disk after the browser listed
         PressButton(dialog, IDC_BROWSER_RESCAN);
         EXPECT_EQ(Figures(dialog), "20 K|4|5 027");
-        EXPECT_EQ(ListCell(GetDlgItem(dialog, IDC_BROWSER_FOLDER_LIST), 1, 1), "4");
-
+        EXPECT_EQ(ListCell(folders, 0, 1), "4");
         Notify(dialog, IDC_BROWSER_FOLDER_LIST, NM_DBLCLK);
-        SelectListRow(GetDlgItem(dialog, IDC_BROWSER_FILE_LIST), 0);
+        SelectListRow(files, 0);
         Notify(dialog, IDC_BROWSER_FILE_LIST, NM_DBLCLK);
         PressButton(dialog, IDCANCEL);
     }));
+    const std::vector<ui::ModalShown> menus = ShownOf(ModalKind::PopupMenu);
+    ASSERT_EQ(menus.size(), 1u);
+    EXPECT_EQ(menus[0].text, "Collapse\nExpand All\nExpand Children\n\nBrowse Folder\n");
+    EXPECT_EQ(menus[0].displayed, "");
+    const std::string largest = platform::JoinPath(m_sub, Name("b", ".tmp"));
+    std::string executed;
+    for (const ui::ModalShown& call : ShownOf(ModalKind::Execute)) {
+        executed += call.title + " " + call.text + "|";
+    }
+    EXPECT_EQ(executed, "open " + m_root + "|open " + largest + "|open " + m_sub + "|open " + largest + "|");
     const std::vector<ui::ModalShown> dragged = ShownOf(ModalKind::DragOut);
     ASSERT_EQ(dragged.size(), 1u);
     std::vector<std::string> paths = test::Lines(dragged[0].text);
     std::sort(paths.begin(), paths.end());
-    EXPECT_EQ(paths, (std::vector<std::string>{platform::JoinPath(m_sub, Name("b", ".tmp")),
-                                               platform::JoinPath(m_sub, Name("c", ".tmp")),
+    EXPECT_EQ(paths, (std::vector<std::string>{largest, platform::JoinPath(m_sub, Name("c", ".tmp")),
                                                platform::JoinPath(m_sub, Name("~d", ""))}));
-    const std::vector<ui::ModalShown> executed = ShownOf(ModalKind::Execute);
-    ASSERT_EQ(executed.size(), 2u);
-    EXPECT_EQ(executed[0].text, m_sub);
-    EXPECT_EQ(executed[1].title, "open");
-    EXPECT_EQ(executed[1].text, platform::JoinPath(m_sub, Name("b", ".tmp")));
+    const std::vector<ui::ModalShown> shown = ShownOf(ModalKind::Message);
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].title, "More than one file selected");
 }
 
 TEST_F(FilterBrowserDialogTest, DeleteFilesMovesThemToTheRecycleBin) {
