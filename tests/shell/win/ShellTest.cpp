@@ -162,28 +162,29 @@ TEST_F(ShellTest, DeletePermanentlyAllPathsAtOnceAndRefuseMissingOnes) {
     EXPECT_FALSE(DeleteFiles(nullptr, PathList(), true, false, true).succeeded);
 }
 
-TEST_F(ShellTest, ShortcutResolvesToItsTarget) {
+TEST_F(ShellTest, ShortcutResolvesToItsTargetAndAFileHasADisplayName) {
     ScratchDir dir;
     dir.WriteText("target file.txt", "hello");
+    const std::string target = dir.Sub("target file.txt");
+    std::string full;
+    std::string shown;
+    ASSERT_TRUE(GetDisplayName(target, &full, &shown));
+    EXPECT_TRUE(SamePath(full, target)) << full;
+    EXPECT_TRUE(shown == "target file.txt" || shown == "target file") << shown;
+
     const std::string link = dir.Sub("Target.LNK");
-    ASSERT_TRUE(CreateShortcut(link, dir.Sub("target file.txt")));
+    ASSERT_TRUE(CreateShortcut(link, target));
     EXPECT_TRUE(IsShortcut(link));
-
-    std::string target;
-    ASSERT_TRUE(ResolveShortcut(nullptr, link, &target));
-    EXPECT_TRUE(SamePath(target, dir.Sub("target file.txt"))) << target;
-
-    // The output may be the input.
-    std::string inPlace = link;
-    EXPECT_TRUE(ResolveShortcut(nullptr, inPlace, &inPlace));
-    EXPECT_TRUE(SamePath(inPlace, dir.Sub("target file.txt"))) << inPlace;
+    std::string resolved = link;  // the output may be the input
+    EXPECT_TRUE(ResolveShortcut(nullptr, resolved, &resolved));
+    EXPECT_TRUE(SamePath(resolved, target)) << resolved;
 
     // A deleted target does not resolve, and neither does a file that is no shortcut.
-    ASSERT_TRUE(DeleteFileA(dir.Sub("target file.txt").c_str()));
-    EXPECT_FALSE(ResolveShortcut(nullptr, link, &target));
-    EXPECT_TRUE(target.empty());
+    ASSERT_TRUE(DeleteFileA(target.c_str()));
+    EXPECT_FALSE(ResolveShortcut(nullptr, link, &resolved));
+    EXPECT_TRUE(resolved.empty());
     dir.WriteText("plain.lnk", "not a link");
-    EXPECT_FALSE(ResolveShortcut(nullptr, dir.Sub("plain.lnk"), &target));
+    EXPECT_FALSE(ResolveShortcut(nullptr, dir.Sub("plain.lnk"), &resolved));
 }
 
 FORMATETC Format(UINT format, DWORD aspect = DVASPECT_CONTENT, DWORD tymed = TYMED_HGLOBAL) {
@@ -261,16 +262,6 @@ TEST_F(ShellTest, DataObjectOffersAndRendersBothFormats) {
     EXPECT_EQ(data->GetData(&text, &medium), DV_E_FORMATETC);
     EXPECT_EQ(data->Release(), 0u);
     EXPECT_EQ(PathToIdList(dir.Sub("missing\\nothing.txt")), nullptr);
-}
-
-TEST_F(ShellTest, DisplayNameOfAFile) {
-    ScratchDir dir;
-    dir.WriteText("shown.txt", "x");
-    std::string full;
-    std::string shown;
-    ASSERT_TRUE(GetDisplayName(dir.Sub("shown.txt"), &full, &shown));
-    EXPECT_TRUE(SamePath(full, dir.Sub("shown.txt"))) << full;
-    EXPECT_TRUE(shown == "shown.txt" || shown == "shown") << shown;
 }
 
 // Browsing and opening log their verb and path; the dialogs take their scripted answers, leave

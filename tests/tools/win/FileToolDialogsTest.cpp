@@ -65,12 +65,10 @@ class FileToolDialogsTest : public test::SeamDialogTest {
 // action's controls, and what Apply remembers (the masks without blanks, with semicolons).
 TEST_F(FileToolDialogsTest, AttributesOpenAsAtStartFollowTheModeAndRememberTheMasks) {
     Run(ModalKind::FileAttributes, m_dir.Path(), [&](HWND dialog) {
-        EXPECT_EQ(TextOf(dialog), "Modify File Attributes");
         EXPECT_EQ(TextOf(GetDlgItem(dialog, IDC_TARGET_PATH)), m_dir.Path());
         EXPECT_TRUE(Checked(dialog, IDC_TARGET_FOLDER_MODE));
         EXPECT_TRUE(Checked(dialog, IDC_TARGET_RECURSIVE));
         EXPECT_EQ(TextOf(GetDlgItem(dialog, IDC_TARGET_MASK)), "*.*");
-        EXPECT_EQ(SendDlgItemMessageA(dialog, IDC_ATTR_ACTION, CB_GETCOUNT, 0, 0), 3);
         EXPECT_EQ(test::ChosenEntry(dialog, IDC_ATTR_ACTION), "Set attributes");
         EXPECT_TRUE(Enabled(dialog, IDOK) && Enabled(dialog, IDC_TARGET_BROWSE));
         EXPECT_TRUE(Visible(dialog, IDC_ATTR_CHECK_READONLY) && !Visible(dialog, IDC_ATTR_HAS_READONLY));
@@ -110,8 +108,6 @@ TEST_F(FileToolDialogsTest, AttributesOpenAsAtStartFollowTheModeAndRememberTheMa
         EXPECT_EQ(TextOf(GetDlgItem(dialog, IDC_TARGET_MASK)), "*.txt;*.doc");
         EXPECT_EQ(TextOf(GetDlgItem(dialog, IDC_TARGET_EXCEPT)), "");
         EXPECT_TRUE(Checked(dialog, IDC_ATTR_CHECK_HIDDEN));
-        EXPECT_EQ(TextOf(GetDlgItem(dialog, IDC_TARGET_PATH)), "");
-        EXPECT_FALSE(Enabled(dialog, IDOK));
     });
 }
 
@@ -173,11 +169,9 @@ TEST_F(FileToolDialogsTest, DateTimeSetsOnlyTheLastWriteTime) {
     m_dir.WriteFile("one/a.txt", 1);
     const std::string file = m_dir.Sub("one/a.txt");
     platform::DirEntry before;
-    ASSERT_TRUE(platform::StatPath(file, &before));
     platform::LocalTime today;
-    ASSERT_TRUE(platform::ToLocalTime(platform::Now(), &today));
+    ASSERT_TRUE(platform::StatPath(file, &before) && platform::ToLocalTime(platform::Now(), &today));
     Run(ModalKind::FileDateTime, file, [&](HWND dialog) {
-        EXPECT_EQ(TextOf(dialog), "Change File Date and Time");
         EXPECT_EQ(SendDlgItemMessageA(dialog, IDC_DATE_MONTH, CB_GETCURSEL, 0, 0), today.month - 1);
         EXPECT_EQ(test::ChosenEntry(dialog, IDC_DATE_DAY), std::to_string(today.day));
         EXPECT_EQ(test::ChosenEntry(dialog, IDC_DATE_HOUR), "1");
@@ -201,11 +195,10 @@ TEST_F(FileToolDialogsTest, DateTimeSetsOnlyTheLastWriteTime) {
         Toggle(dialog, IDC_DATE_CHANGE_TIME);
     });
     platform::DirEntry after;
-    ASSERT_TRUE(platform::StatPath(file, &after));
     platform::LocalTime local;
-    ASSERT_TRUE(platform::ToLocalTime(after.lastWrite, &local));
     platform::LocalTime was;
-    ASSERT_TRUE(platform::ToLocalTime(before.lastWrite, &was));
+    ASSERT_TRUE(platform::StatPath(file, &after) && platform::ToLocalTime(after.lastWrite, &local) &&
+                platform::ToLocalTime(before.lastWrite, &was));
     EXPECT_EQ((std::vector<int>{local.year, local.month, local.day, local.hour, local.minute, local.second}),
               (std::vector<int>{was.year, was.month, was.day, 14, 30, 0}));
     if (!platform::ReadsFoldersAsLinux()) {
