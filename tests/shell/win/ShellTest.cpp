@@ -191,19 +191,6 @@ FORMATETC Format(UINT format, DWORD aspect = DVASPECT_CONTENT, DWORD tymed = TYM
     return {static_cast<CLIPFORMAT>(format), nullptr, aspect, -1, tymed};
 }
 
-// The paths named by a CF_HDROP block, read back the way a drop target reads them.
-std::vector<std::string> DroppedPaths(HGLOBAL block) {
-    std::vector<std::string> paths;
-    auto drop = static_cast<HDROP>(block);
-    const UINT count = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
-    for (UINT i = 0; i < count; ++i) {
-        char path[MAX_PATH] = {};
-        DragQueryFileA(drop, i, path, sizeof path);
-        paths.emplace_back(path);
-    }
-    return paths;
-}
-
 // The full paths named by a "Shell IDList Array" block: parent list joined with each item list.
 std::vector<std::string> IdListArrayPaths(HGLOBAL block) {
     std::vector<std::string> paths;
@@ -247,8 +234,7 @@ TEST_F(ShellTest, DataObjectOffersAndRendersBothFormats) {
     STGMEDIUM medium = {};
     ASSERT_EQ(data->GetData(&hdrop, &medium), S_OK);
     EXPECT_EQ(medium.tymed, static_cast<DWORD>(TYMED_HGLOBAL));
-    EXPECT_EQ(DroppedPaths(medium.hGlobal), paths.Paths());
-    ReleaseStgMedium(&medium);
+    EXPECT_EQ(TakeDroppedFiles(static_cast<HDROP>(medium.hGlobal)).Paths(), paths.Paths());  // and releases it
 
     FORMATETC ids = Format(IdListArrayFormat());
     ASSERT_EQ(data->GetData(&ids, &medium), S_OK);
