@@ -94,11 +94,11 @@ TEST_F(TempFoldersDialogTest, ListAddingRemovingAndTheStoredForm) {
     GetWindowsDirectoryA(windows, sizeof windows);
     std::string upper = a;
     std::transform(upper.begin(), upper.end(), upper.begin(), [](unsigned char ch) { return std::toupper(ch); });
-    ModalSeam::Get().QueueAnswer(ModalAnswer::Choose("C:\\"));
-    ModalSeam::Get().QueueAnswer(ModalAnswer::Button(IDOK));
-    ModalSeam::Get().QueueAnswer(ModalAnswer::Choose(windows));
-    ModalSeam::Get().QueueAnswer(ModalAnswer::Button(IDNO));
-    ModalSeam::Get().QueueAnswer(ModalAnswer::Choose(upper));
+    // The root (refused), the Windows folder (asked, answered No), a listed one in other case.
+    for (const ModalAnswer& answer : {ModalAnswer::Choose("C:\\"), ModalAnswer::Button(IDOK), ModalAnswer::Choose(windows),
+                                      ModalAnswer::Button(IDNO), ModalAnswer::Choose(upper)}) {
+        ModalSeam::Get().QueueAnswer(answer);
+    }
     EXPECT_TRUE(Run(platform::JoinPath(c, "file.txt"), [&](HWND dialog) {
         EXPECT_EQ(Rows(dialog), (std::vector<std::string>{a + "|???", gone + "|???", c + "|???"}));
         EXPECT_EQ(SelectedRow(dialog), 2) << "the opening path's folder was added and selected";
