@@ -33,10 +33,6 @@ inline void SetText(HWND dialog, int id, const char* text) {
     SetDlgItemTextA(dialog, id, text);
 }
 
-inline bool Checked(HWND dialog, int id) {
-    return IsDlgButtonChecked(dialog, id) == BST_CHECKED;
-}
-
 class SeamDialogTest : public UiTest {
   protected:
     void SetUp() override {

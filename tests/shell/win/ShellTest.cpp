@@ -7,9 +7,7 @@
 
 #include <commctrl.h>
 
-#include <atomic>
 #include <cstring>
-#include <thread>
 
 #include "TestUtil.h"
 #include "ui/UiTestUtil.h"

@@ -12,7 +12,6 @@
 namespace qv::tools {
 namespace {
 
-using test::Checked;
 using test::Enabled;
 using test::SetText;
 using test::ShownOf;
@@ -66,8 +65,8 @@ class FileToolDialogsTest : public test::SeamDialogTest {
 TEST_F(FileToolDialogsTest, AttributesOpenAsAtStartFollowTheModeAndRememberTheMasks) {
     Run(ModalKind::FileAttributes, m_dir.Path(), [&](HWND dialog) {
         EXPECT_EQ(TextOf(GetDlgItem(dialog, IDC_TARGET_PATH)), m_dir.Path());
-        EXPECT_TRUE(Checked(dialog, IDC_TARGET_FOLDER_MODE));
-        EXPECT_TRUE(Checked(dialog, IDC_TARGET_RECURSIVE));
+        EXPECT_EQ(IsDlgButtonChecked(dialog, IDC_TARGET_FOLDER_MODE), BST_CHECKED);
+        EXPECT_EQ(IsDlgButtonChecked(dialog, IDC_TARGET_RECURSIVE), BST_CHECKED);
         EXPECT_EQ(TextOf(GetDlgItem(dialog, IDC_TARGET_MASK)), "*.*");
         EXPECT_EQ(test::ChosenEntry(dialog, IDC_ATTR_ACTION), "Set attributes");
         EXPECT_TRUE(Enabled(dialog, IDOK) && Enabled(dialog, IDC_TARGET_BROWSE));
@@ -78,7 +77,7 @@ TEST_F(FileToolDialogsTest, AttributesOpenAsAtStartFollowTheModeAndRememberTheMa
         EXPECT_TRUE(!Visible(dialog, IDC_ATTR_CHECK_READONLY) && Visible(dialog, IDC_ATTR_NEW_HIDDEN));
 
         Toggle(dialog, IDC_TARGET_FOLDER_MODE);  // the last one off turns the other on
-        EXPECT_TRUE(Checked(dialog, IDC_TARGET_FILE_MODE));
+        EXPECT_EQ(IsDlgButtonChecked(dialog, IDC_TARGET_FILE_MODE), BST_CHECKED);
         EXPECT_EQ(TextOf(GetDlgItem(dialog, IDC_TARGET_PATH)), "");
         EXPECT_FALSE(Enabled(dialog, IDOK) || Enabled(dialog, IDC_TARGET_MASK) || Enabled(dialog, IDC_TARGET_RECURSIVE));
         ModalSeam::Get().QueueAnswer(ModalAnswer::Cancel());
@@ -87,7 +86,7 @@ TEST_F(FileToolDialogsTest, AttributesOpenAsAtStartFollowTheModeAndRememberTheMa
         EXPECT_EQ(ShownOf(ModalKind::OpenFile)[0].title, "Choose file");
         EXPECT_EQ(ShownOf(ModalKind::OpenFile)[0].folder, m_dir.Path());
         Toggle(dialog, IDC_TARGET_FOLDER_MODE);
-        EXPECT_FALSE(Checked(dialog, IDC_TARGET_FILE_MODE));
+        EXPECT_EQ(IsDlgButtonChecked(dialog, IDC_TARGET_FILE_MODE), BST_UNCHECKED);
         m_dir.MakeDir("other");
         ModalSeam::Get().QueueAnswer(ModalAnswer::Choose(m_dir.Sub("other")));
         test::PressButton(dialog, IDC_TARGET_CHOOSE);
@@ -105,7 +104,7 @@ TEST_F(FileToolDialogsTest, AttributesOpenAsAtStartFollowTheModeAndRememberTheMa
     Run(ModalKind::FileAttributes, "", [&](HWND dialog) {
         EXPECT_EQ(TextOf(GetDlgItem(dialog, IDC_TARGET_MASK)), "*.txt;*.doc");
         EXPECT_EQ(TextOf(GetDlgItem(dialog, IDC_TARGET_EXCEPT)), "");
-        EXPECT_TRUE(Checked(dialog, IDC_ATTR_CHECK_HIDDEN));
+        EXPECT_EQ(IsDlgButtonChecked(dialog, IDC_ATTR_CHECK_HIDDEN), BST_CHECKED);
     });
 }
 
@@ -113,7 +112,7 @@ TEST_F(FileToolDialogsTest, AttributesOpenAsAtStartFollowTheModeAndRememberTheMa
 TEST_F(FileToolDialogsTest, AttributesRefuseBadInputInOrder) {
     m_dir.WriteFile("gone/a.txt", 1);
     Run(ModalKind::FileAttributes, m_dir.Sub("gone/a.txt"), [&](HWND dialog) {
-        EXPECT_TRUE(Checked(dialog, IDC_TARGET_FILE_MODE));
+        EXPECT_EQ(IsDlgButtonChecked(dialog, IDC_TARGET_FILE_MODE), BST_CHECKED);
         EXPECT_EQ(TextOf(GetDlgItem(dialog, IDC_TARGET_PATH)), m_dir.Sub("gone/a.txt"));
         platform::RemoveFile(m_dir.Sub("gone/a.txt"));
         EXPECT_EQ(Apply(dialog),
@@ -172,8 +171,8 @@ TEST_F(FileToolDialogsTest, DateTimeSetsOnlyTheLastWriteTime) {
     Run(ModalKind::FileDateTime, file, [&](HWND dialog) {
         EXPECT_EQ(SendDlgItemMessageA(dialog, IDC_DATE_MONTH, CB_GETCURSEL, 0, 0), today.month - 1);
         EXPECT_EQ(test::ChosenEntry(dialog, IDC_DATE_DAY), std::to_string(today.day));
-        EXPECT_TRUE(Checked(dialog, IDC_DATE_CHANGE_TIME));
-        EXPECT_FALSE(Checked(dialog, IDC_DATE_CHANGE_DATE));
+        EXPECT_EQ(IsDlgButtonChecked(dialog, IDC_DATE_CHANGE_TIME), BST_CHECKED);
+        EXPECT_EQ(IsDlgButtonChecked(dialog, IDC_DATE_CHANGE_DATE), BST_UNCHECKED);
 
         Toggle(dialog, IDC_DATE_CHANGE_DATE);
         test::ChooseEntry(dialog, IDC_DATE_MONTH, "Apr");
@@ -212,7 +211,7 @@ TEST_F(FileToolDialogsTest, StartPathShortcutIsResolved) {
     }
     Run(ModalKind::FileDateTime, m_dir.Sub("to-target.lnk"), [&](HWND dialog) {
         EXPECT_EQ(TextOf(GetDlgItem(dialog, IDC_TARGET_PATH)), m_dir.Sub("target"));
-        EXPECT_TRUE(Checked(dialog, IDC_TARGET_FOLDER_MODE));
+        EXPECT_EQ(IsDlgButtonChecked(dialog, IDC_TARGET_FOLDER_MODE), BST_CHECKED);
     });
 }
 
