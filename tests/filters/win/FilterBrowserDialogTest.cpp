@@ -108,8 +108,7 @@ TEST_F(FilterBrowserDialogTest, OpeningShowsWhereTheFilterFoundFilesAndOnlyTempo
         EXPECT_EQ(ListCell(files, 0, 1), "100");
         EXPECT_EQ(Figures(dialog), "4 K|1|100");
 
-        EXPECT_EQ(test::TipOf(m_ui.ToolTipWindow(), dialog, GetDlgItem(dialog, IDC_BROWSER_DELETE)),
-                  "Move selected files to Recicle Bin");
+        ExpectTip(dialog, IDC_BROWSER_DELETE, "Move selected files to Recicle Bin");
         // Delete needs a selected file; the other two have something to act on.
         EXPECT_FALSE(Enabled(dialog, IDC_BROWSER_DELETE));
         EXPECT_TRUE(Enabled(dialog, IDC_BROWSER_DELETE_ALL) && Enabled(dialog, IDC_BROWSER_DELETE_FOLDERS));
@@ -223,8 +222,7 @@ TEST_F(FilterBrowserDialogTest, DeleteFilesMovesThemToTheRecycleBin) {
 TEST_F(FilterBrowserDialogTest, DeleteForGoodAfterTheShellAsks) {
     bool answered = false;
     EXPECT_TRUE(Run(2, true, [&](HWND dialog) {
-        EXPECT_EQ(test::TipOf(m_ui.ToolTipWindow(), dialog, GetDlgItem(dialog, IDC_BROWSER_DELETE)),
-                  "Destroy selected files permanently");
+        ExpectTip(dialog, IDC_BROWSER_DELETE, "Destroy selected files permanently");
         SelectListRow(GetDlgItem(dialog, IDC_BROWSER_FILE_LIST), 0);
         EXPECT_TRUE(Enabled(dialog, IDC_BROWSER_DELETE));
         test::DialogWatcher yes(

@@ -97,8 +97,7 @@ TEST_F(FilterEditorDialogTest, OpensOnTheChosenFilterRefusesAnEditKeepsItAndAcce
         EXPECT_EQ(test::TextOf(GetDlgItem(dialog, IDC_FILTERS_MASK)), "*.tmp;~*.*;*.bak;");
         EXPECT_EQ(IsDlgButtonChecked(dialog, IDC_FILTERS_TEMPORARY), BST_CHECKED);
         EXPECT_FALSE(Visible(dialog, IDC_FILTERS_ENABLED) || Enabled(dialog, IDC_FILTERS_MOVE_DOWN));
-        EXPECT_EQ(test::TipOf(m_ui.ToolTipWindow(), dialog, GetDlgItem(dialog, IDC_FILTERS_TEMPORARY)),
-                  "Temporary filter (these files can be deleted)");
+        ExpectTip(dialog, IDC_FILTERS_TEMPORARY, "Temporary filter (these files can be deleted)");
 
         SelectLine(dialog, 1);
         Type(dialog, IDC_FILTERS_NAME, "Images");  // filter 4's name
