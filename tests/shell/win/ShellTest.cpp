@@ -8,12 +8,13 @@
 #include <commctrl.h>
 
 #include <cstring>
+#include <set>
 
 #include "TestUtil.h"
-#include "ui/UiTestUtil.h"
 #include "shell/win/DragDrop.h"
 #include "shell/win/Shell.h"
 #include "ui/ModalSeam.h"
+#include "ui/UiTestUtil.h"
 
 namespace qv::shell {
 namespace {
@@ -53,24 +54,37 @@ std::string WineTrashFolder() {
     return !folder.empty() && platform::DirectoryExists(folder) ? folder : std::string();
 }
 
-TEST_F(ShellTest, DeleteIntoTheRecycleBin) {
-    if (RunningUnderWine()) {
-        ASSERT_FALSE(WineTrashFolder().empty())
-            << "the account that runs Wine has no recycle bin folder (~/.local/share/Trash/files): "
-               "run scripts/desktop-home.sh first, as the test command does";
+PathList Paths(std::initializer_list<std::string> paths) {
+    PathList list;
+    for (const std::string& path : paths) {
+        list.Add(path);
     }
+    return list;
+}
+
+// Into the recycle bin, then for good all chosen paths at once and nothing else; a missing path
+// or none at all is refused.
+TEST_F(ShellTest, DeleteIntoTheRecycleBinOrForGoodOnlyWhatWasChosen) {
+    ASSERT_TRUE(!RunningUnderWine() || !WineTrashFolder().empty())
+        << "the account that runs Wine has no recycle bin folder (~/.local/share/Trash/files): "
+           "run scripts/desktop-home.sh first, as the test command does";
     ScratchDir dir;
-    const std::string name = UniqueName("recycle");
-    dir.WriteFile(name, 100);
-    PathList paths;
-    paths.Add(dir.Sub(name));
-    const DeleteResult result = DeleteFiles(nullptr, paths, true, false, false);
-    EXPECT_TRUE(result.succeeded);
-    EXPECT_FALSE(result.aborted);
-    EXPECT_FALSE(platform::FileExists(dir.Sub(name)));
-    if (RunningUnderWine()) {
-        EXPECT_TRUE(test::RemoveFromWineTrash(name)) << WineTrashFile(name);
+    const std::string recycled = UniqueName("recycle");
+    const std::string first = UniqueName("gone-a");
+    const std::string second = UniqueName("gone-b");
+    for (const std::string& name : {recycled, first, second, std::string("stays.txt")}) {
+        dir.WriteFile(name, 10);
     }
+    const DeleteResult result = DeleteFiles(nullptr, Paths({dir.Sub(recycled)}), true, false, false);
+    EXPECT_TRUE(result.succeeded && !result.aborted);
+    EXPECT_TRUE(DeleteFiles(nullptr, Paths({dir.Sub(first), dir.Sub(second)}), true, false, true).succeeded);
+    EXPECT_EQ(test::NamesIn(dir.Path()), std::set<std::string>{"stays.txt"});
+    if (RunningUnderWine()) {
+        EXPECT_TRUE(test::RemoveFromWineTrash(recycled)) << WineTrashFile(recycled);
+        EXPECT_FALSE(platform::FileExists(WineTrashFile(first)));
+    }
+    EXPECT_FALSE(DeleteFiles(nullptr, Paths({dir.Sub("no-such-file.txt")}), true, false, true).succeeded);
+    EXPECT_FALSE(DeleteFiles(nullptr, PathList(), true, false, true).succeeded);
 }
 
 // Run as a child of the test below, with a recycle bin that cannot be made: the shell must ask
@@ -80,8 +94,6 @@ TEST_F(ShellTest, RecycleChildKeepsTheFileWhenTheWarningIsAnsweredNo) {
     if (GetEnvironmentVariableA("QV_RECYCLE_CHILD_FILE", file, sizeof file) == 0) {
         GTEST_SKIP() << "runs only as the child of KeepsTheFileWhenTheRecycleBinCannotBeUsed";
     }
-    PathList paths;
-    paths.Add(file);
     std::string seen;
     test::DialogWatcher answer([&seen](HWND dialog) {
         Sleep(300);  // the question's text is set after the window shows
@@ -89,7 +101,7 @@ TEST_F(ShellTest, RecycleChildKeepsTheFileWhenTheWarningIsAnsweredNo) {
         PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDNO, BN_CLICKED), 0);
         return true;
     });
-    const DeleteResult result = DeleteFiles(nullptr, paths, true, false, false);
+    const DeleteResult result = DeleteFiles(nullptr, Paths({file}), true, false, false);
     answer.Stop();
     EXPECT_NE(seen.find("delet"), std::string::npos) << "no warning before a permanent delete: '" << seen << "'";
     EXPECT_TRUE(platform::FileExists(file)) << "the file was deleted for good";
@@ -120,8 +132,8 @@ TEST_F(ShellTest, KeepsTheFileWhenTheRecycleBinCannotBeUsed) {
     environment += '\0';
     char exe[MAX_PATH] = {};
     GetModuleFileNameA(nullptr, exe, sizeof exe);
-    std::string command = std::string("\"") + exe +
-                          "\" --gtest_filter=ShellTest.RecycleChildKeepsTheFileWhenTheWarningIsAnsweredNo";
+    std::string command =
+        std::string("\"") + exe + "\" --gtest_filter=ShellTest.RecycleChildKeepsTheFileWhenTheWarningIsAnsweredNo";
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process = {};
@@ -137,29 +149,6 @@ TEST_F(ShellTest, KeepsTheFileWhenTheRecycleBinCannotBeUsed) {
     EXPECT_TRUE(platform::FileExists(dir.Sub(name)));
 }
 
-TEST_F(ShellTest, DeletePermanentlyAllPathsAtOnceAndRefuseMissingOnes) {
-    ScratchDir dir;
-    const std::string first = UniqueName("gone-a");
-    const std::string second = UniqueName("gone-b");
-    dir.WriteFile(first, 10);
-    dir.WriteFile(second, 0);
-    dir.WriteFile("stays.txt", 5);
-    PathList paths;
-    paths.Add(dir.Sub(first));
-    paths.Add(dir.Sub(second));
-    EXPECT_TRUE(DeleteFiles(nullptr, paths, true, false, true).succeeded);
-    EXPECT_FALSE(platform::FileExists(dir.Sub(first)));
-    EXPECT_FALSE(platform::FileExists(dir.Sub(second)));
-    EXPECT_TRUE(platform::FileExists(dir.Sub("stays.txt")));
-    if (RunningUnderWine()) {
-        EXPECT_FALSE(platform::FileExists(WineTrashFile(first)));
-    }
-    PathList missing;
-    missing.Add(dir.Sub("no-such-file.txt"));
-    EXPECT_FALSE(DeleteFiles(nullptr, missing, true, false, true).succeeded);
-    EXPECT_FALSE(DeleteFiles(nullptr, PathList(), true, false, true).succeeded);
-}
-
 TEST_F(ShellTest, ShortcutResolvesToItsTargetAndAFileHasADisplayName) {
     ScratchDir dir;
     dir.WriteText("target file.txt", "hello");
@@ -167,20 +156,16 @@ TEST_F(ShellTest, ShortcutResolvesToItsTargetAndAFileHasADisplayName) {
     std::string full;
     std::string shown;
     ASSERT_TRUE(GetDisplayName(target, &full, &shown));
-    EXPECT_TRUE(SamePath(full, target)) << full;
-    EXPECT_TRUE(shown == "target file.txt" || shown == "target file") << shown;
+    EXPECT_TRUE(SamePath(full, target) && (shown == "target file.txt" || shown == "target file")) << full << shown;
 
     const std::string link = dir.Sub("Target.LNK");
     ASSERT_TRUE(CreateShortcut(link, target));
-    EXPECT_TRUE(IsShortcut(link));
     std::string resolved = link;  // the output may be the input
-    EXPECT_TRUE(ResolveShortcut(nullptr, resolved, &resolved));
-    EXPECT_TRUE(SamePath(resolved, target)) << resolved;
+    EXPECT_TRUE(ResolveShortcut(nullptr, resolved, &resolved) && SamePath(resolved, target)) << resolved;
 
     // A deleted target does not resolve, and neither does a file that is no shortcut.
     ASSERT_TRUE(DeleteFileA(target.c_str()));
-    EXPECT_FALSE(ResolveShortcut(nullptr, link, &resolved));
-    EXPECT_TRUE(resolved.empty());
+    EXPECT_FALSE(ResolveShortcut(nullptr, link, &resolved) || !resolved.empty());
     dir.WriteText("plain.lnk", "not a link");
     EXPECT_FALSE(ResolveShortcut(nullptr, dir.Sub("plain.lnk"), &resolved));
 }
@@ -214,22 +199,21 @@ TEST_F(ShellTest, DataObjectOffersAndRendersBothFormats) {
     ScratchDir dir;
     dir.WriteText("one.txt", "1");
     dir.WriteText("two.txt", "22");
-    PathList paths;
-    paths.Add(dir.Sub("one.txt"));
-    paths.Add(dir.Sub("two.txt"));
+    const PathList paths = Paths({dir.Sub("one.txt"), dir.Sub("two.txt")});
     PathListProvider provider(paths);
     CImpIDataObject* data = CreateDragDataObject(&provider);
     ASSERT_NE(data, nullptr);
-    // The drop format is offered in memory for content only.
+    // The drop format is offered in memory for content only; no text.
     FORMATETC offered = Format(CF_HDROP, DVASPECT_CONTENT, TYMED_HGLOBAL | TYMED_ISTREAM);
     FORMATETC icon = Format(CF_HDROP, DVASPECT_ICON);
     FORMATETC stream = Format(CF_HDROP, DVASPECT_CONTENT, TYMED_ISTREAM);
-    EXPECT_EQ(data->QueryGetData(&offered), S_OK);
-    EXPECT_EQ(data->QueryGetData(&icon), DV_E_FORMATETC);
-    EXPECT_EQ(data->QueryGetData(&stream), DV_E_FORMATETC);
+    FORMATETC text = Format(CF_TEXT);
+    STGMEDIUM medium = {};
+    EXPECT_EQ((std::vector<HRESULT>{data->QueryGetData(&offered), data->QueryGetData(&icon),
+                                    data->QueryGetData(&stream), data->GetData(&text, &medium)}),
+              (std::vector<HRESULT>{S_OK, DV_E_FORMATETC, DV_E_FORMATETC, DV_E_FORMATETC}));
 
     FORMATETC hdrop = Format(CF_HDROP);
-    STGMEDIUM medium = {};
     ASSERT_EQ(data->GetData(&hdrop, &medium), S_OK);
     EXPECT_EQ(medium.tymed, static_cast<DWORD>(TYMED_HGLOBAL));
     EXPECT_EQ(TakeDroppedFiles(static_cast<HDROP>(medium.hGlobal)).Paths(), paths.Paths());  // and releases it
@@ -237,13 +221,10 @@ TEST_F(ShellTest, DataObjectOffersAndRendersBothFormats) {
     FORMATETC ids = Format(IdListArrayFormat());
     ASSERT_EQ(data->GetData(&ids, &medium), S_OK);
     const std::vector<std::string> idPaths = IdListArrayPaths(medium.hGlobal);
-    ASSERT_EQ(idPaths.size(), 2u);
-    EXPECT_TRUE(SamePath(idPaths[0], dir.Sub("one.txt"))) << idPaths[0];
-    EXPECT_TRUE(SamePath(idPaths[1], dir.Sub("two.txt"))) << idPaths[1];
     ReleaseStgMedium(&medium);
-
-    FORMATETC text = Format(CF_TEXT);
-    EXPECT_EQ(data->GetData(&text, &medium), DV_E_FORMATETC);
+    ASSERT_EQ(idPaths.size(), 2u);
+    EXPECT_TRUE(SamePath(idPaths[0], dir.Sub("one.txt")) && SamePath(idPaths[1], dir.Sub("two.txt")))
+        << idPaths[0] << " " << idPaths[1];
     EXPECT_EQ(data->Release(), 0u);
     EXPECT_EQ(PathToIdList(dir.Sub("missing\\nothing.txt")), nullptr);
 }
@@ -251,38 +232,36 @@ TEST_F(ShellTest, DataObjectOffersAndRendersBothFormats) {
 // Browsing and opening log their verb and path; the dialogs take their scripted answers, leave
 // the current directory alone, and print setup hands out no device context.
 TEST_F(ShellTest, ShellCallsAndDialogsGoThroughTheSeam) {
-    EXPECT_TRUE(BrowseFolder(nullptr, "C:\\Data", nullptr, false));
     AttrNode* record = CreateNode(nullptr, "record");
     WriteText(record, ALC, "C:\\From\\Record", false);
-    EXPECT_TRUE(BrowseFolder(record, "C:\\Ignored", nullptr, true));
-    EXPECT_FALSE(BrowseFolder(nullptr, "", nullptr, true));
     AttrNode* pathless = CreateNode(nullptr, "pathless");
-    EXPECT_FALSE(BrowseFolder(pathless, "C:\\Ignored", nullptr, true));
-    EXPECT_TRUE(OpenDocument("C:\\prog\\helpidx.htm"));
+    EXPECT_EQ((std::vector<bool>{
+                  BrowseFolder(nullptr, "C:\\Data", nullptr, false), BrowseFolder(record, "C:\\Ignored", nullptr, true),
+                  BrowseFolder(nullptr, "", nullptr, true), BrowseFolder(pathless, "C:\\Ignored", nullptr, true),
+                  OpenDocument("C:\\prog\\helpidx.htm")}),
+              (std::vector<bool>{true, true, false, false, true}));
     DeleteNode(record);
     DeleteNode(pathless);
 
     const std::string before = platform::GetCurrentDir();
-    ModalSeam::Get().QueueAnswer(ModalAnswer::Choose("C:\\Chosen"));
-    ModalSeam::Get().QueueAnswer(ModalAnswer::Cancel());
-    ModalSeam::Get().QueueAnswer(ModalAnswer::Choose("C:\\Reports\\a.mcr"));
-    ModalSeam::Get().QueueAnswer(ModalAnswer::Choose("C:\\Reports\\b.mcr"));
-    ModalSeam::Get().QueueAnswer({IDOK, "", reinterpret_cast<HDC>(1)});
+    for (const ModalAnswer& answer :
+         {ModalAnswer::Choose("C:\\Chosen"), ModalAnswer::Cancel(), ModalAnswer::Choose("C:\\Reports\\a.mcr"),
+          ModalAnswer::Choose("C:\\Reports\\b.mcr"), ModalAnswer{IDOK, "", reinterpret_cast<HDC>(1)}}) {
+        ModalSeam::Get().QueueAnswer(answer);
+    }
     std::string folder = "old";
     EXPECT_TRUE(ChooseFolder(nullptr, "C:\\", &folder, "Choose folder for report:"));
     EXPECT_EQ(folder, "C:\\Chosen");
-    EXPECT_FALSE(ChooseFolder(nullptr, "", &folder));
-    EXPECT_TRUE(folder.empty());
-    std::string file;
-    EXPECT_TRUE(ShowOpenFileDialog(nullptr, "Talvorn Quarvex report file (*.mcr)", "*.mcr", &file, "C:\\Reports",
-                                   "Open Report File"));
-    EXPECT_EQ(file, "C:\\Reports\\a.mcr");
-    file = "D#Windows^System";
-    EXPECT_TRUE(ShowSaveFileDialog(nullptr, "Talvorn Quarvex report file (*.mcr)", "*.mcr", "mcr", &file, "C:\\Reports",
-                                   "Save Report to file"));
-    EXPECT_EQ(file, "C:\\Reports\\b.mcr");
+    EXPECT_FALSE(ChooseFolder(nullptr, "", &folder) || !folder.empty());
+    std::string opened;
+    std::string saved = "D#Windows^System";
     HDC dc = reinterpret_cast<HDC>(2);
-    EXPECT_TRUE(ShowPrintDialog(true, 0, nullptr, nullptr, &dc));
+    EXPECT_TRUE(ShowOpenFileDialog(nullptr, "Talvorn Quarvex report file (*.mcr)", "*.mcr", &opened, "C:\\Reports",
+                                   "Open Report File") &&
+                ShowSaveFileDialog(nullptr, "Talvorn Quarvex report file (*.mcr)", "*.mcr", "mcr", &saved,
+                                   "C:\\Reports", "Save Report to file") &&
+                ShowPrintDialog(true, 0, nullptr, nullptr, &dc));
+    EXPECT_EQ(opened + "|" + saved, "C:\\Reports\\a.mcr|C:\\Reports\\b.mcr");
     EXPECT_EQ(dc, nullptr);
     EXPECT_EQ(platform::GetCurrentDir(), before);
 
@@ -294,7 +273,6 @@ TEST_F(ShellTest, ShellCallsAndDialogsGoThroughTheSeam) {
     }
     EXPECT_EQ(calls, "open C:\\Data|explore C:\\From\\Record|open C:\\prog\\helpidx.htm|");
     EXPECT_EQ(requests[3].folder, "C:\\");
-    EXPECT_EQ(requests[4].title, "Choose a folder");
     EXPECT_EQ(requests[6].kind, ModalKind::SaveFile);
     EXPECT_EQ(requests[6].text + "|" + requests[6].extension, "D#Windows^System|mcr");
     EXPECT_EQ(requests[7].type, 1);  // print setup
