@@ -7,7 +7,6 @@
 
 #include <commctrl.h>
 
-#include <algorithm>
 #include <memory>
 
 #include "SeamDialogTest.h"
@@ -183,12 +182,10 @@ TEST_F(FilterBrowserDialogTest, SortsSwitchesViewsBrowsesOpensDragsAndRescans) {
     }
     const std::string first = platform::JoinPath(m_sub, Name("~d", ""));  // in name order
     EXPECT_EQ(executed, "open " + m_root + "|open " + first + "|open " + m_sub + "|open " + first + "|");
-    const std::vector<ui::ModalShown> dragged = ShownOf(ModalKind::DragOut);
-    ASSERT_EQ(dragged.size(), 1u);
-    std::vector<std::string> paths = test::Lines(dragged[0].text);
-    std::sort(paths.begin(), paths.end());
-    EXPECT_EQ(paths, (std::vector<std::string>{platform::JoinPath(m_sub, Name("b", ".tmp")),
-                                               platform::JoinPath(m_sub, Name("c", ".tmp")), first}));
+    EXPECT_EQ(ShownOf(ModalKind::DragOut).size(), 1u);
+    EXPECT_EQ(test::Lines(ShownOf(ModalKind::DragOut).at(0).text),
+              (std::vector<std::string>{first, platform::JoinPath(m_sub, Name("b", ".tmp")),
+                                        platform::JoinPath(m_sub, Name("c", ".tmp"))}));
     EXPECT_EQ(ShownOf(ModalKind::Message).size(), 1u) << "more than one file: asked";
 }
 
@@ -197,10 +194,8 @@ TEST_F(FilterBrowserDialogTest, DeleteFilesMovesThemToTheRecycleBin) {
     ModalSeam::Get().QueueAnswer(ModalAnswer::Button(IDYES));
     EXPECT_TRUE(Run(2, false, [&](HWND dialog) {
         SelectListRow(GetDlgItem(dialog, IDC_BROWSER_FOLDER_LIST), 1);
-        EXPECT_EQ(Figures(dialog), "16 K|3|5 020");
         PressButton(dialog, IDC_BROWSER_DELETE_FOLDERS);
         EXPECT_EQ(Figures(dialog), "0 bytes|0|0");
-        EXPECT_EQ(ListCell(GetDlgItem(dialog, IDC_BROWSER_FOLDER_LIST), 1, 1), "0");
         PressButton(dialog, IDCANCEL);
     }));
     EXPECT_EQ(ShownOf(ModalKind::Message).size(), 1u) << "the folder question";

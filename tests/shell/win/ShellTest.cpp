@@ -46,14 +46,6 @@ bool SamePath(const std::string& a, const std::string& b) {
     return lstrcmpiA(a.c_str(), b.c_str()) == 0;
 }
 
-// The recycle bin's folder under Wine, or empty when the account has none yet. A desktop
-// session has one; a new account on a fresh machine does not, and Wine then cannot recycle.
-std::string WineTrashFolder() {
-    const std::string file = WineTrashFile("x");
-    const std::string folder = file.empty() ? file : file.substr(0, file.size() - 2);
-    return !folder.empty() && platform::DirectoryExists(folder) ? folder : std::string();
-}
-
 PathList Paths(std::initializer_list<std::string> paths) {
     PathList list;
     for (const std::string& path : paths) {
@@ -65,7 +57,9 @@ PathList Paths(std::initializer_list<std::string> paths) {
 // Into the recycle bin, then for good all chosen paths at once and nothing else; a missing path
 // or none at all is refused.
 TEST_F(ShellTest, DeleteIntoTheRecycleBinOrForGoodOnlyWhatWasChosen) {
-    ASSERT_TRUE(!RunningUnderWine() || !WineTrashFolder().empty())
+    // A desktop session has a recycle bin folder; a new account does not, and Wine cannot recycle.
+    const std::string trash = WineTrashFile("x");
+    ASSERT_TRUE(!RunningUnderWine() || (!trash.empty() && platform::DirectoryExists(trash.substr(0, trash.size() - 2))))
         << "the account that runs Wine has no recycle bin folder (~/.local/share/Trash/files): "
            "run scripts/desktop-home.sh first, as the test command does";
     ScratchDir dir;
