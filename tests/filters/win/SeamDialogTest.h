@@ -28,11 +28,6 @@ inline void Toggle(HWND dialog, int id) {
     Click(dialog, id, IsDlgButtonChecked(dialog, id) != BST_CHECKED);
 }
 
-// The edit tells its dialog EN_CHANGE.
-inline void SetText(HWND dialog, int id, const char* text) {
-    SetDlgItemTextA(dialog, id, text);
-}
-
 class SeamDialogTest : public UiTest {
   protected:
     void SetUp() override {

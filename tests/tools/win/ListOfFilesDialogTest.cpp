@@ -49,7 +49,7 @@ TEST_F(ListOfFilesDialogTest, AsksWritesBothStylesAndNamesAFileItCannotCreate) {
         test::Click(dialog, IDC_LIST_FILES_ONLY, false);  // the last one off turns the other on
         EXPECT_TRUE(test::Enabled(dialog, IDC_LIST_EMPTY) && !test::Enabled(dialog, IDC_LIST_RELATIVE));
         test::Click(dialog, IDC_LIST_EMPTY, true);
-        test::SetText(dialog, IDC_TARGET_EXCEPT, "c*, x");
+        SetDlgItemTextA(dialog, IDC_TARGET_EXCEPT, "c*, x");
         PressButton(dialog, IDOK);
         EXPECT_EQ(test::ReadAll(results),
                   root + "\r\n\tA.txt\r\n\tb.txt\r\n\r\n" + root + "\\sub\r\n\r\n" + root + "\\sub\\empty\r\n\r\n");
