@@ -1,6 +1,7 @@
 // The filter editor driven through its controls' messages from inside its own modal loop: what
-// it shows, the read-only form, an edit refused and then accepted, and the commands that add,
-// delete, save and load filters. The rules behind them are the editor model's own tests.
+// it shows, an edit refused and then accepted, and the commands that add, delete, save and load
+// filters. The rules behind them are the editor model's own tests; the read-only form is the
+// program's end-to-end test.
 #include <gtest/gtest.h>
 
 #include "SeamDialogTest.h"
@@ -70,20 +71,6 @@ class FilterEditorDialogTest : public test::SeamDialogTest {
     FilterSet m_set;
     FilterSet m_result;
 };
-
-TEST_F(FilterEditorDialogTest, ReadOnlyFormOnlyLooks) {
-    ASSERT_TRUE(m_set.SaveToFile(m_dir.Sub("view.mcf")));
-    FilterEditorSource source;
-    source.file = m_dir.Sub("view.mcf");
-    EXPECT_FALSE(Run(source, [&](HWND dialog) {
-        EXPECT_FALSE(Visible(dialog, IDC_FILTERS_CREATE) || Visible(dialog, IDC_FILTERS_NEW_SET) ||
-                     Enabled(dialog, IDC_FILTERS_TEMPORARY));
-        SelectLine(dialog, 2);
-        EXPECT_EQ(test::TextOf(GetDlgItem(dialog, IDC_FILTERS_NAME)), "Documents");
-        ClickButton(dialog, IDOK);
-    }));
-    EXPECT_EQ(m_result.Count(), 0);
-}
 
 TEST_F(FilterEditorDialogTest, OpensOnTheChosenFilterRefusesAnEditKeepsItAndAccepts) {
     ModalSeam::Get().QueueAnswer(ModalAnswer::Button(IDOK));
