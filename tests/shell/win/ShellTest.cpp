@@ -172,17 +172,12 @@ FORMATETC Format(UINT format, DWORD aspect = DVASPECT_CONTENT, DWORD tymed = TYM
 std::vector<std::string> IdListArrayPaths(HGLOBAL block) {
     std::vector<std::string> paths;
     auto* array = static_cast<const CIDA*>(GlobalLock(block));
-    if (array == nullptr) {
-        return paths;
-    }
     auto* base = reinterpret_cast<const BYTE*>(array);
-    auto parent = reinterpret_cast<LPCITEMIDLIST>(base + array->aoffset[0]);
-    for (UINT i = 1; i <= array->cidl; ++i) {
-        LPITEMIDLIST full = ILCombine(parent, reinterpret_cast<LPCITEMIDLIST>(base + array->aoffset[i]));
+    for (UINT i = 1; array != nullptr && i <= array->cidl; ++i) {
+        LPITEMIDLIST full = ILCombine(reinterpret_cast<LPCITEMIDLIST>(base + array->aoffset[0]),
+                                      reinterpret_cast<LPCITEMIDLIST>(base + array->aoffset[i]));
         char path[MAX_PATH] = {};
-        if (full != nullptr && SHGetPathFromIDListA(full, path)) {
-            paths.emplace_back(path);
-        }
+        paths.emplace_back(full != nullptr && SHGetPathFromIDListA(full, path) ? path : "");
         ILFree(full);
     }
     GlobalUnlock(block);

@@ -187,12 +187,11 @@ TEST_F(TempFoldersDialogTest, ClearLeavesALinkedFolderAndEverythingBehindIt) {
     }));
     EXPECT_TRUE(ShownOf(ModalKind::Message).empty());
     for (const char* file : {"temp\\a.qvtmp", "temp\\zero.qvtmp", "temp\\flink", "temp\\sub", "temp2\\c.qvtmp"}) {
-        DWORD attributes = GetFileAttributesA(platform::JoinPath(tree, file).c_str());
-        EXPECT_EQ(attributes, INVALID_FILE_ATTRIBUTES) << file;
+        EXPECT_EQ(GetFileAttributesA(platform::JoinPath(tree, file).c_str()), INVALID_FILE_ATTRIBUTES) << file;
     }
-    EXPECT_TRUE(platform::DirectoryExists(platform::JoinPath(temp, "out")));
-    EXPECT_TRUE(platform::FileExists(platform::JoinPath(outside, "kept.txt")));
-    EXPECT_TRUE(platform::FileExists(platform::JoinPath(outside, "inner\\behind.txt")));
+    EXPECT_TRUE(platform::DirectoryExists(platform::JoinPath(temp, "out")) &&
+                platform::FileExists(platform::JoinPath(outside, "kept.txt")) &&
+                platform::FileExists(platform::JoinPath(outside, "inner\\behind.txt")));
     // Destroyed for good, then into the recycle bin.
     EXPECT_FALSE(platform::FileExists(test::WineTrashFile("a.qvtmp")));
     EXPECT_TRUE(platform::FileExists(test::WineTrashFile("c.qvtmp")));
