@@ -81,11 +81,7 @@ class FilterBrowserDialogTest : public test::SeamDialogTest {
     // Opens the browser on filter `filterId` of the report; `drive` works on it from inside its
     // modal loop and must close it. True when it was shown and driven.
     bool Run(std::int32_t filterId, bool destroy, const std::function<void(HWND)>& drive) {
-        FilterBrowserSource source;
-        source.report = m_report.get();
-        source.filterId = filterId;
-        source.start = m_report->Root();
-        source.destroy = destroy;
+        const FilterBrowserSource source{m_report.get(), filterId, m_report->Root(), destroy};
         bool shown = false;
         auto open = [&] { shown = ShowFilterBrowser(m_window.Handle(), &m_ui, source); };
         return Drive(ModalKind::FilterBrowser, open, drive) && shown;

@@ -59,14 +59,7 @@ class FilterEditorDialogTest : public test::SeamDialogTest {
         EXPECT_TRUE(Drive(ModalKind::FilterEditor, open, drive));
         return confirmed;
     }
-    FilterEditorSource Editable(std::int32_t select = 0) {
-        FilterEditorSource source;
-        source.set = &m_set;
-        source.writeBack = true;
-        source.idToSelect = select;
-        source.filtersFolder = m_dir.Path();
-        return source;
-    }
+    FilterEditorSource Editable(std::int32_t select) { return {&m_set, "", true, select, m_dir.Path()}; }
 
     FilterSet m_set;
     FilterSet m_result;
