@@ -24,20 +24,13 @@ void Type(HWND dialog, int id, const char* text) {
     SetWindowTextA(GetDlgItem(dialog, id), text);
 }
 
-std::vector<std::string> ListLines(HWND dialog) {
-    std::vector<std::string> lines;
-    HWND list = GetDlgItem(dialog, IDC_FILTERS_LIST);
-    const int count = static_cast<int>(SendMessageA(list, LB_GETCOUNT, 0, 0));
-    for (int i = 0; i < count; ++i) {
-        char text[600] = {};
-        SendMessageA(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
-        lines.emplace_back(text);
-    }
-    return lines;
-}
-
-int Selected(HWND dialog) {
-    return static_cast<int>(SendDlgItemMessageA(dialog, IDC_FILTERS_LIST, LB_GETCURSEL, 0, 0));
+// "count|selected|text of line `line`" of the filter list.
+std::string ListState(HWND dialog, int line) {
+    char text[600] = {};
+    SendDlgItemMessageA(dialog, IDC_FILTERS_LIST, LB_GETTEXT, static_cast<WPARAM>(line),
+                        reinterpret_cast<LPARAM>(text));
+    return std::to_string(SendDlgItemMessageA(dialog, IDC_FILTERS_LIST, LB_GETCOUNT, 0, 0)) + "|" +
+           std::to_string(SendDlgItemMessageA(dialog, IDC_FILTERS_LIST, LB_GETCURSEL, 0, 0)) + "|" + text;
 }
 
 void SelectLine(HWND dialog, int index) {
@@ -68,9 +61,8 @@ class FilterEditorDialogTest : public test::SeamDialogTest {
 TEST_F(FilterEditorDialogTest, OpensOnTheChosenFilterRefusesAnEditKeepsItAndAccepts) {
     ModalSeam::Get().QueueAnswer(ModalAnswer::Button(IDOK));
     EXPECT_TRUE(Run(Editable(6), [&](HWND dialog) {
-        EXPECT_EQ(std::to_string(ListLines(dialog).size()) + "|" + std::to_string(Selected(dialog)) + "|" +
-                      test::TextOf(GetDlgItem(dialog, IDC_FILTERS_MASK)),
-                  "6|5|*.tmp;~*.*;*.bak;");
+        EXPECT_EQ(ListState(dialog, 5) + "|" + test::TextOf(GetDlgItem(dialog, IDC_FILTERS_MASK)),
+                  "6|5|06. Temporary|*.tmp;~*.*;*.bak;");
         EXPECT_EQ(IsDlgButtonChecked(dialog, IDC_FILTERS_TEMPORARY), BST_CHECKED);
         EXPECT_FALSE(Visible(dialog, IDC_FILTERS_ENABLED) || Enabled(dialog, IDC_FILTERS_MOVE_DOWN));
         ExpectTip(dialog, IDC_FILTERS_TEMPORARY, "Temporary filter (these files can be deleted)");
@@ -83,7 +75,7 @@ TEST_F(FilterEditorDialogTest, OpensOnTheChosenFilterRefusesAnEditKeepsItAndAcce
         Type(dialog, IDC_FILTERS_MASK, "*.htm, *.css");
         ClickButton(dialog, IDC_FILTERS_TEMPORARY);
         ClickButton(dialog, IDC_FILTERS_ACCEPT);
-        EXPECT_EQ(ListLines(dialog)[1] + "|" + std::to_string(Selected(dialog)), "02. Web|1");
+        EXPECT_EQ(ListState(dialog, 1), "6|1|02. Web");
         ClickButton(dialog, IDOK);
     }));
     const std::vector<ui::ModalShown> shown = ShownOf(ModalKind::Message);
@@ -100,16 +92,16 @@ TEST_F(FilterEditorDialogTest, CreateDeleteSaveAndLoad) {
     ModalSeam::Get().QueueAnswer(ModalAnswer::Choose(m_dir.Sub("mine.mcf")));
     EXPECT_TRUE(Run(Editable(1), [&](HWND dialog) {
         ClickButton(dialog, IDC_FILTERS_CREATE);
-        EXPECT_EQ(ListLines(dialog)[0], "01. New Filter 1");
+        EXPECT_EQ(ListState(dialog, 0), "7|0|01. New Filter 1");
         EXPECT_EQ(GetFocus(), GetDlgItem(dialog, IDC_FILTERS_NAME));
         EXPECT_EQ(SendDlgItemMessageA(dialog, IDC_FILTERS_NAME, EM_GETSEL, 0, 0), MAKELRESULT(0, 12))
             << "the whole name is selected";
         ClickButton(dialog, IDC_FILTERS_SAVE);
         SelectLine(dialog, 6);
         ClickButton(dialog, IDC_FILTERS_DELETE);  // answered Yes
-        EXPECT_EQ(Selected(dialog), 5);
+        EXPECT_EQ(ListState(dialog, 5).substr(0, 4), "6|5|");
         ClickButton(dialog, IDC_FILTERS_LOAD);  // back to the saved seven
-        EXPECT_EQ(ListLines(dialog).size(), 7u);
+        EXPECT_EQ(ListState(dialog, 0).substr(0, 2), "7|");
         ClickButton(dialog, IDOK);
     }));
     const std::vector<ui::ModalShown> shown = ShownOf(ModalKind::Message);
