@@ -28,18 +28,15 @@ using ui::ModalAnswer;
 using ui::ModalKind;
 using ui::ModalSeam;
 
-// Every row as "path|size".
+// Every row as "path|size", the selected one marked with a '*' before it.
 std::vector<std::string> Rows(HWND dialog) {
     HWND list = GetDlgItem(dialog, IDC_TEMP_LIST);
     std::vector<std::string> rows;
     for (int row = 0; row < ListView_GetItemCount(list); ++row) {
-        rows.push_back(test::ListCell(list, row, 0) + "|" + test::ListCell(list, row, 1));
+        const bool selected = ListView_GetItemState(list, row, LVIS_SELECTED) != 0;
+        rows.push_back((selected ? "*" : "") + test::ListCell(list, row, 0) + "|" + test::ListCell(list, row, 1));
     }
     return rows;
-}
-
-int SelectedRow(HWND dialog) {
-    return ListView_GetNextItem(GetDlgItem(dialog, IDC_TEMP_LIST), -1, LVNI_SELECTED);
 }
 
 class TempFoldersDialogTest : public test::SeamDialogTest {
@@ -95,27 +92,26 @@ TEST_F(TempFoldersDialogTest, ListAddingRemovingAndTheStoredForm) {
         ModalSeam::Get().QueueAnswer(answer);
     }
     EXPECT_TRUE(Run(platform::JoinPath(c, "file.txt"), [&](HWND dialog) {
-        EXPECT_EQ(Rows(dialog), (std::vector<std::string>{a + "|???", gone + "|???", c + "|???"}));
-        EXPECT_EQ(SelectedRow(dialog), 2) << "the opening path's folder was added and selected";
+        EXPECT_EQ(Rows(dialog), (std::vector<std::string>{a + "|???", gone + "|???", "*" + c + "|???"}))
+            << "the opening path's folder was added and selected";
         ExpectTip(dialog, IDC_TEMP_DESTROY, "Destroy files(*) or Move To Recycle Bin");
 
         PressButton(dialog, IDC_TEMP_UPDATE_ALL);  // the empty file adds nothing
-        EXPECT_EQ(Rows(dialog), (std::vector<std::string>{a + "|8 K", gone + "|failed", c + "|4 K"}));
+        EXPECT_EQ(Rows(dialog), (std::vector<std::string>{a + "|8 K", gone + "|failed", "*" + c + "|4 K"}));
         PressButton(dialog, IDC_TEMP_ADD);  // the root: refused
         PressButton(dialog, IDC_TEMP_ADD);  // the Windows folder: asked, answered No
         PressButton(dialog, IDC_TEMP_ADD);  // listed already, in other case: selected
-        EXPECT_EQ(SelectedRow(dialog), 0);
-        EXPECT_EQ(Rows(dialog).size(), 2u) << "the missing folder went with the new list";
+        EXPECT_EQ(Rows(dialog), (std::vector<std::string>{"*" + a + "|8 K", c + "|4 K"}))
+            << "the missing folder went with the new list";
 
         PressButton(dialog, IDC_TEMP_REMOVE);
-        EXPECT_EQ(Rows(dialog), (std::vector<std::string>{c + "|4 K"}));
-        EXPECT_EQ(SelectedRow(dialog), 0);
+        EXPECT_EQ(Rows(dialog), (std::vector<std::string>{"*" + c + "|4 K"}));
         PressButton(dialog, IDC_TEMP_REMOVE);
         EXPECT_FALSE(test::Enabled(dialog, IDC_TEMP_CLEAR_ALL) || test::Enabled(dialog, IDC_TEMP_BROWSE));
         // A dropped file adds its folder.
         SendMessageA(dialog, WM_DROPFILES,
                      reinterpret_cast<WPARAM>(test::MakeDrop({platform::JoinPath(c, "file.txt")})), 0);
-        EXPECT_EQ(Rows(dialog), (std::vector<std::string>{c + "|???"}));
+        EXPECT_EQ(Rows(dialog), (std::vector<std::string>{"*" + c + "|???"}));
         PressButton(dialog, IDCANCEL);
     }));
     const std::vector<ui::ModalShown> shown = ShownOf(ModalKind::Message);
@@ -140,7 +136,7 @@ TEST_F(TempFoldersDialogTest, ScanAndAddAsksAboutTemporaryNamesWithABrowseButton
         [&](HWND dialog) {
             PressButton(dialog, IDC_TEMP_SCAN);
             first = ShownOf(ModalKind::Execute).at(0).text;
-            EXPECT_EQ(Rows(dialog), (std::vector<std::string>{first + "|???"}));
+            EXPECT_EQ(Rows(dialog), (std::vector<std::string>{"*" + first + "|???"}));
             PressButton(dialog, IDCANCEL);
         },
         [&](HWND box) {
