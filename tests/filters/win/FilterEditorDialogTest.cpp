@@ -1,26 +1,22 @@
 // The filter editor driven through its controls' messages from inside its own modal loop: what
-// it shows, the read-only form, an edit refused and then accepted, and the commands that add,
-// delete, move, save and load filters.
+// it shows, an edit refused and then accepted, and the commands that add, delete, save and load
+// filters. The rules behind them are the editor model's own tests; the read-only form is the
+// program's end-to-end test.
 #include <gtest/gtest.h>
 
-#include <windows.h>
-
-#include <functional>
-#include <string>
-#include <vector>
-
-#include "TestUtil.h"
+#include "SeamDialogTest.h"
 #include "filters/win/FilterEditorDialog.h"
-#include "resource.h"
-#include "ui/ModalSeam.h"
-#include "ui/UiTestUtil.h"
 
 namespace qv {
 namespace {
 
 using test::ClickButton;
 using test::Enabled;
+using test::ShownOf;
 using test::Visible;
+using ui::ModalAnswer;
+using ui::ModalKind;
+using ui::ModalSeam;
 
 // Types `text` into an edit as the user would: it has the focus while its text changes.
 void Type(HWND dialog, int id, const char* text) {
@@ -28,20 +24,13 @@ void Type(HWND dialog, int id, const char* text) {
     SetWindowTextA(GetDlgItem(dialog, id), text);
 }
 
-std::vector<std::string> ListLines(HWND dialog) {
-    std::vector<std::string> lines;
-    HWND list = GetDlgItem(dialog, IDC_FILTERS_LIST);
-    const int count = static_cast<int>(SendMessageA(list, LB_GETCOUNT, 0, 0));
-    for (int i = 0; i < count; ++i) {
-        char text[600] = {};
-        SendMessageA(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
-        lines.emplace_back(text);
-    }
-    return lines;
-}
-
-int Selected(HWND dialog) {
-    return static_cast<int>(SendDlgItemMessageA(dialog, IDC_FILTERS_LIST, LB_GETCURSEL, 0, 0));
+// "count|selected|text of line `line`" of the filter list.
+std::string ListState(HWND dialog, int line) {
+    char text[600] = {};
+    SendDlgItemMessageA(dialog, IDC_FILTERS_LIST, LB_GETTEXT, static_cast<WPARAM>(line),
+                        reinterpret_cast<LPARAM>(text));
+    return std::to_string(SendDlgItemMessageA(dialog, IDC_FILTERS_LIST, LB_GETCOUNT, 0, 0)) + "|" +
+           std::to_string(SendDlgItemMessageA(dialog, IDC_FILTERS_LIST, LB_GETCURSEL, 0, 0)) + "|" + text;
 }
 
 void SelectLine(HWND dialog, int index) {
@@ -50,110 +39,50 @@ void SelectLine(HWND dialog, int index) {
                  reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDC_FILTERS_LIST)));
 }
 
-using test::ShownOf;
-using ui::ModalAnswer;
-using ui::ModalKind;
-using ui::ModalSeam;
-
-class FilterEditorDialogTest : public test::UiTest {
+class FilterEditorDialogTest : public test::SeamDialogTest {
   protected:
     void SetUp() override {
-        UiTest::SetUp();
-        ModalSeam::Get().Begin();
+        SeamDialogTest::SetUp();
         m_set.SetBuiltIn();
     }
-    void TearDown() override {
-        ModalSeam::Get().End();
-        UiTest::TearDown();
-    }
-
     // Runs the editor; `drive` works on it from inside its modal loop and must close it.
-    bool Run(const FilterEditorSource& source, std::function<void(HWND)> drive) {
-        m_drive = std::move(drive);
-        m_driven = false;
-        ModalSeam::Get().OnWindowUp([this](HWND dialog, ModalKind kind) {
-            if (kind == ModalKind::FilterEditor) {
-                m_driven = true;
-                m_drive(dialog);
-            }
-        });
-        const bool confirmed = ShowFilterEditor(m_window.Handle(), &m_ui, source, &m_result);
-        EXPECT_TRUE(m_driven);
+    bool Run(const FilterEditorSource& source, const std::function<void(HWND)>& drive) {
+        bool confirmed = false;
+        auto open = [&] { confirmed = ShowFilterEditor(m_window.Handle(), &m_ui, source, &m_result); };
+        EXPECT_TRUE(Drive(ModalKind::FilterEditor, open, drive));
         return confirmed;
     }
-    FilterEditorSource Editable(std::int32_t select = 0) {
-        FilterEditorSource source;
-        source.set = &m_set;
-        source.writeBack = true;
-        source.idToSelect = select;
-        source.filtersFolder = m_dir.Path();
-        return source;
-    }
+    FilterEditorSource Editable(std::int32_t select) { return {&m_set, "", true, select, m_dir.Path()}; }
 
-    test::ScratchDir m_dir;
     FilterSet m_set;
     FilterSet m_result;
-    std::function<void(HWND)> m_drive;
-    bool m_driven = false;
 };
 
-TEST_F(FilterEditorDialogTest, OpeningShowsTheSetWithItsTips) {
-    EXPECT_FALSE(Run(Editable(6), [&](HWND dialog) {
-        EXPECT_EQ(test::TextOf(dialog), "File Filters");
-        EXPECT_EQ(ListLines(dialog).size(), 6u);
-        EXPECT_EQ(Selected(dialog), 5);
-        EXPECT_EQ(test::TextOf(GetDlgItem(dialog, IDC_FILTERS_MASK)), "*.tmp;~*.*;*.bak;");
-        EXPECT_EQ(IsDlgButtonChecked(dialog, IDC_FILTERS_TEMPORARY), BST_CHECKED);
-        EXPECT_FALSE(Visible(dialog, IDC_FILTERS_ENABLED));
-        EXPECT_FALSE(Enabled(dialog, IDC_FILTERS_MOVE_DOWN));
-        EXPECT_EQ(test::TipOf(m_ui.ToolTipWindow(), dialog, GetDlgItem(dialog, IDC_FILTERS_TEMPORARY)),
-                  "Temporary filter (these files can be deleted)");
-        ClickButton(dialog, IDCANCEL);
-    }));
-}
-
-TEST_F(FilterEditorDialogTest, ReadOnlyFormOnlyLooks) {
-    ASSERT_TRUE(m_set.SaveToFile(m_dir.Sub("view.mcf")));
-    FilterEditorSource source;
-    source.file = m_dir.Sub("view.mcf");
-    EXPECT_FALSE(Run(source, [&](HWND dialog) {
-        for (int id :
-             {IDC_FILTERS_CREATE, IDC_FILTERS_DELETE, IDC_FILTERS_MOVE_UP, IDC_FILTERS_MOVE_DOWN, IDC_FILTERS_ACCEPT,
-              IDC_FILTERS_DISCARD, IDC_FILTERS_LOAD, IDC_FILTERS_SAVE, IDC_FILTERS_NEW_SET}) {
-            EXPECT_FALSE(Visible(dialog, id)) << id;
-        }
-        EXPECT_FALSE(Enabled(dialog, IDC_FILTERS_TEMPORARY));
-        SelectLine(dialog, 2);
-        EXPECT_EQ(test::TextOf(GetDlgItem(dialog, IDC_FILTERS_NAME)), "Documents");
-        ClickButton(dialog, IDOK);
-    }));
-    EXPECT_EQ(m_result.Count(), 0);
-}
-
-TEST_F(FilterEditorDialogTest, AnEditIsRefusedKeptAndThenAccepted) {
+TEST_F(FilterEditorDialogTest, OpensOnTheChosenFilterRefusesAnEditKeepsItAndAccepts) {
     ModalSeam::Get().QueueAnswer(ModalAnswer::Button(IDOK));
-    EXPECT_TRUE(Run(Editable(2), [&](HWND dialog) {
+    EXPECT_TRUE(Run(Editable(6), [&](HWND dialog) {
+        EXPECT_EQ(ListState(dialog, 5) + "|" + test::TextOf(GetDlgItem(dialog, IDC_FILTERS_MASK)),
+                  "6|5|06. Temporary|*.tmp;~*.*;*.bak;");
+        EXPECT_EQ(IsDlgButtonChecked(dialog, IDC_FILTERS_TEMPORARY), BST_CHECKED);
+        EXPECT_FALSE(Visible(dialog, IDC_FILTERS_ENABLED) || Enabled(dialog, IDC_FILTERS_MOVE_DOWN));
+        ExpectTip(dialog, IDC_FILTERS_TEMPORARY, "Temporary filter (these files can be deleted)");
+
+        SelectLine(dialog, 1);
         Type(dialog, IDC_FILTERS_NAME, "Images");  // filter 4's name
-        EXPECT_TRUE(Enabled(dialog, IDC_FILTERS_ACCEPT));
-        EXPECT_FALSE(Enabled(dialog, IDC_FILTERS_LIST));
+        EXPECT_TRUE(Enabled(dialog, IDC_FILTERS_ACCEPT) && !Enabled(dialog, IDC_FILTERS_LIST));
         ClickButton(dialog, IDC_FILTERS_ACCEPT);
-        EXPECT_EQ(ListLines(dialog)[1], "02. Internet files");
-        EXPECT_EQ(test::TextOf(GetDlgItem(dialog, IDC_FILTERS_NAME)), "Images") << "the edit stays";
         Type(dialog, IDC_FILTERS_NAME, "Web");
         Type(dialog, IDC_FILTERS_MASK, "*.htm, *.css");
         ClickButton(dialog, IDC_FILTERS_TEMPORARY);
         ClickButton(dialog, IDC_FILTERS_ACCEPT);
-        EXPECT_EQ(ListLines(dialog)[1], "02. Web");
-        EXPECT_EQ(Selected(dialog), 1);
+        EXPECT_EQ(ListState(dialog, 1), "6|1|02. Web");
         ClickButton(dialog, IDOK);
     }));
     const std::vector<ui::ModalShown> shown = ShownOf(ModalKind::Message);
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_EQ(shown[0].text + "|" + shown[0].title, "Filter with this name already exist|Error adding filter");
     FilterInfo web;
-    ASSERT_TRUE(m_result.FindById(2, &web));
-    EXPECT_EQ(web.masks, "*.htm;*.css");
-    EXPECT_TRUE(web.temporary);
+    EXPECT_TRUE(m_result.FindById(2, &web) && web.masks == "*.htm;*.css" && web.temporary) << web.masks;
 }
 
 TEST_F(FilterEditorDialogTest, CreateDeleteSaveAndLoad) {
@@ -163,28 +92,23 @@ TEST_F(FilterEditorDialogTest, CreateDeleteSaveAndLoad) {
     ModalSeam::Get().QueueAnswer(ModalAnswer::Choose(m_dir.Sub("mine.mcf")));
     EXPECT_TRUE(Run(Editable(1), [&](HWND dialog) {
         ClickButton(dialog, IDC_FILTERS_CREATE);
-        EXPECT_EQ(ListLines(dialog)[0], "01. New Filter 1");
+        EXPECT_EQ(ListState(dialog, 0), "7|0|01. New Filter 1");
         EXPECT_EQ(GetFocus(), GetDlgItem(dialog, IDC_FILTERS_NAME));
-        DWORD start = 1;
-        DWORD end = 0;
-        SendDlgItemMessageA(dialog, IDC_FILTERS_NAME, EM_GETSEL, reinterpret_cast<WPARAM>(&start),
-                            reinterpret_cast<LPARAM>(&end));
-        EXPECT_EQ(end - start, 12u) << "the whole name is selected";
+        EXPECT_EQ(SendDlgItemMessageA(dialog, IDC_FILTERS_NAME, EM_GETSEL, 0, 0), MAKELRESULT(0, 12))
+            << "the whole name is selected";
         ClickButton(dialog, IDC_FILTERS_SAVE);
         SelectLine(dialog, 6);
         ClickButton(dialog, IDC_FILTERS_DELETE);  // answered Yes
-        EXPECT_EQ(Selected(dialog), 5);
+        EXPECT_EQ(ListState(dialog, 5).substr(0, 4), "6|5|");
         ClickButton(dialog, IDC_FILTERS_LOAD);  // back to the saved seven
-        EXPECT_EQ(ListLines(dialog).size(), 7u);
+        EXPECT_EQ(ListState(dialog, 0).substr(0, 2), "7|");
         ClickButton(dialog, IDOK);
     }));
     const std::vector<ui::ModalShown> shown = ShownOf(ModalKind::Message);
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_EQ(shown[0].text + "|" + shown[0].title, "    Delete filter '07. Temporary' ?     |Submit");
-    const std::vector<ui::ModalShown> saved = ShownOf(ModalKind::SaveFile);
-    ASSERT_EQ(saved.size(), 1u);
-    EXPECT_EQ(saved[0].title + "|" + saved[0].folder, "Save Filters to file|" + m_dir.Path());
     EXPECT_EQ(ShownOf(ModalKind::OpenFile).size(), 1u);
+    EXPECT_EQ(ShownOf(ModalKind::SaveFile).at(0).folder, m_dir.Path());
     EXPECT_EQ(m_result.Count(), 7);
 }
 

@@ -1,5 +1,5 @@
 // Tests of the shell operations under Windows (run under Wine): deleting into the recycle bin and
-// for good, shortcuts, the drag data object and drop source, dropped files, item-id lists, the
+// for good, shortcuts, the drag data object with its item-id lists, display names, the
 // dialogs' seam and the real folder dialog.
 #include <gtest/gtest.h>
 
@@ -7,15 +7,14 @@
 
 #include <commctrl.h>
 
-#include <atomic>
 #include <cstring>
-#include <thread>
+#include <set>
 
 #include "TestUtil.h"
-#include "ui/UiTestUtil.h"
 #include "shell/win/DragDrop.h"
 #include "shell/win/Shell.h"
 #include "ui/ModalSeam.h"
+#include "ui/UiTestUtil.h"
 
 namespace qv::shell {
 namespace {
@@ -23,7 +22,6 @@ namespace {
 using test::ScratchDir;
 using test::WineTrashFile;
 using ui::ModalAnswer;
-using ui::ModalKind;
 using ui::ModalSeam;
 
 // Each test starts with a clean seam and OLE for its thread.
@@ -47,32 +45,39 @@ bool SamePath(const std::string& a, const std::string& b) {
     return lstrcmpiA(a.c_str(), b.c_str()) == 0;
 }
 
-// The recycle bin's folder under Wine, or empty when the account has none yet. A desktop
-// session has one; a new account on a fresh machine does not, and Wine then cannot recycle.
-std::string WineTrashFolder() {
-    const std::string file = WineTrashFile("x");
-    const std::string folder = file.empty() ? file : file.substr(0, file.size() - 2);
-    return !folder.empty() && platform::DirectoryExists(folder) ? folder : std::string();
+PathList Paths(std::initializer_list<std::string> paths) {
+    PathList list;
+    for (const std::string& path : paths) {
+        list.Add(path);
+    }
+    return list;
 }
 
-TEST_F(ShellTest, DeleteIntoTheRecycleBin) {
-    if (RunningUnderWine()) {
-        ASSERT_FALSE(WineTrashFolder().empty())
-            << "the account that runs Wine has no recycle bin folder (~/.local/share/Trash/files): "
-               "run scripts/desktop-home.sh first, as the test command does";
-    }
+// Into the recycle bin, then for good all chosen paths at once and nothing else; a missing path
+// or none at all is refused.
+TEST_F(ShellTest, DeleteIntoTheRecycleBinOrForGoodOnlyWhatWasChosen) {
+    // A desktop session has a recycle bin folder; a new account does not, and Wine cannot recycle.
+    const std::string trash = WineTrashFile("x");
+    ASSERT_TRUE(!RunningUnderWine() || (!trash.empty() && platform::DirectoryExists(trash.substr(0, trash.size() - 2))))
+        << "the account that runs Wine has no recycle bin folder (~/.local/share/Trash/files): "
+           "run scripts/desktop-home.sh first, as the test command does";
     ScratchDir dir;
-    const std::string name = UniqueName("recycle");
-    dir.WriteFile(name, 100);
-    PathList paths;
-    paths.Add(dir.Sub(name));
-    const DeleteResult result = DeleteFiles(nullptr, paths, true, false, false);
-    EXPECT_TRUE(result.succeeded);
-    EXPECT_FALSE(result.aborted);
-    EXPECT_FALSE(platform::FileExists(dir.Sub(name)));
-    if (RunningUnderWine()) {
-        EXPECT_TRUE(test::RemoveFromWineTrash(name)) << WineTrashFile(name);
+    const std::string recycled = UniqueName("recycle");
+    const std::string first = UniqueName("gone-a");
+    const std::string second = UniqueName("gone-b");
+    for (const std::string& name : {recycled, first, second, std::string("stays.txt")}) {
+        dir.WriteFile(name, 10);
     }
+    const DeleteResult result = DeleteFiles(nullptr, Paths({dir.Sub(recycled)}), true, false, false);
+    EXPECT_TRUE(result.succeeded && !result.aborted);
+    EXPECT_TRUE(DeleteFiles(nullptr, Paths({dir.Sub(first), dir.Sub(second)}), true, false, true).succeeded);
+    EXPECT_EQ(test::NamesIn(dir.Path()), std::set<std::string>{"stays.txt"});
+    if (RunningUnderWine()) {
+        EXPECT_TRUE(test::RemoveFromWineTrash(recycled)) << WineTrashFile(recycled);
+        EXPECT_FALSE(platform::FileExists(WineTrashFile(first)));
+    }
+    EXPECT_FALSE(DeleteFiles(nullptr, Paths({dir.Sub("no-such-file.txt")}), true, false, true).succeeded);
+    EXPECT_FALSE(DeleteFiles(nullptr, PathList(), true, false, true).succeeded);
 }
 
 // Run as a child of the test below, with a recycle bin that cannot be made: the shell must ask
@@ -82,8 +87,6 @@ TEST_F(ShellTest, RecycleChildKeepsTheFileWhenTheWarningIsAnsweredNo) {
     if (GetEnvironmentVariableA("QV_RECYCLE_CHILD_FILE", file, sizeof file) == 0) {
         GTEST_SKIP() << "runs only as the child of KeepsTheFileWhenTheRecycleBinCannotBeUsed";
     }
-    PathList paths;
-    paths.Add(file);
     std::string seen;
     test::DialogWatcher answer([&seen](HWND dialog) {
         Sleep(300);  // the question's text is set after the window shows
@@ -91,7 +94,7 @@ TEST_F(ShellTest, RecycleChildKeepsTheFileWhenTheWarningIsAnsweredNo) {
         PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDNO, BN_CLICKED), 0);
         return true;
     });
-    const DeleteResult result = DeleteFiles(nullptr, paths, true, false, false);
+    const DeleteResult result = DeleteFiles(nullptr, Paths({file}), true, false, false);
     answer.Stop();
     EXPECT_NE(seen.find("delet"), std::string::npos) << "no warning before a permanent delete: '" << seen << "'";
     EXPECT_TRUE(platform::FileExists(file)) << "the file was deleted for good";
@@ -122,8 +125,8 @@ TEST_F(ShellTest, KeepsTheFileWhenTheRecycleBinCannotBeUsed) {
     environment += '\0';
     char exe[MAX_PATH] = {};
     GetModuleFileNameA(nullptr, exe, sizeof exe);
-    std::string command = std::string("\"") + exe +
-                          "\" --gtest_filter=ShellTest.RecycleChildKeepsTheFileWhenTheWarningIsAnsweredNo";
+    std::string command =
+        std::string("\"") + exe + "\" --gtest_filter=ShellTest.RecycleChildKeepsTheFileWhenTheWarningIsAnsweredNo";
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process = {};
@@ -139,85 +142,41 @@ TEST_F(ShellTest, KeepsTheFileWhenTheRecycleBinCannotBeUsed) {
     EXPECT_TRUE(platform::FileExists(dir.Sub(name)));
 }
 
-TEST_F(ShellTest, DeletePermanentlyAllPathsAtOnceAndRefuseMissingOnes) {
-    ScratchDir dir;
-    const std::string first = UniqueName("gone-a");
-    const std::string second = UniqueName("gone-b");
-    dir.WriteFile(first, 10);
-    dir.WriteFile(second, 0);
-    dir.WriteFile("stays.txt", 5);
-    PathList paths;
-    paths.Add(dir.Sub(first));
-    paths.Add(dir.Sub(second));
-    EXPECT_TRUE(DeleteFiles(nullptr, paths, true, false, true).succeeded);
-    EXPECT_FALSE(platform::FileExists(dir.Sub(first)));
-    EXPECT_FALSE(platform::FileExists(dir.Sub(second)));
-    EXPECT_TRUE(platform::FileExists(dir.Sub("stays.txt")));
-    if (RunningUnderWine()) {
-        EXPECT_FALSE(platform::FileExists(WineTrashFile(first)));
-    }
-    PathList missing;
-    missing.Add(dir.Sub("no-such-file.txt"));
-    EXPECT_FALSE(DeleteFiles(nullptr, missing, true, false, true).succeeded);
-    EXPECT_FALSE(DeleteFiles(nullptr, PathList(), true, false, true).succeeded);
-}
-
-TEST_F(ShellTest, ShortcutResolvesToItsTarget) {
+TEST_F(ShellTest, ShortcutResolvesToItsTargetAndAFileHasADisplayName) {
     ScratchDir dir;
     dir.WriteText("target file.txt", "hello");
+    const std::string target = dir.Sub("target file.txt");
+    std::string full;
+    std::string shown;
+    ASSERT_TRUE(GetDisplayName(target, &full, &shown));
+    EXPECT_TRUE(SamePath(full, target) && (shown == "target file.txt" || shown == "target file")) << full << shown;
+
     const std::string link = dir.Sub("Target.LNK");
-    ASSERT_TRUE(CreateShortcut(link, dir.Sub("target file.txt")));
-    EXPECT_TRUE(IsShortcut(link));
-
-    std::string target;
-    ASSERT_TRUE(ResolveShortcut(nullptr, link, &target));
-    EXPECT_TRUE(SamePath(target, dir.Sub("target file.txt"))) << target;
-
-    // The output may be the input.
-    std::string inPlace = link;
-    EXPECT_TRUE(ResolveShortcut(nullptr, inPlace, &inPlace));
-    EXPECT_TRUE(SamePath(inPlace, dir.Sub("target file.txt"))) << inPlace;
+    ASSERT_TRUE(CreateShortcut(link, target));
+    std::string resolved = link;  // the output may be the input
+    EXPECT_TRUE(ResolveShortcut(nullptr, resolved, &resolved) && SamePath(resolved, target)) << resolved;
 
     // A deleted target does not resolve, and neither does a file that is no shortcut.
-    ASSERT_TRUE(DeleteFileA(dir.Sub("target file.txt").c_str()));
-    EXPECT_FALSE(ResolveShortcut(nullptr, link, &target));
-    EXPECT_TRUE(target.empty());
+    ASSERT_TRUE(DeleteFileA(target.c_str()));
+    EXPECT_FALSE(ResolveShortcut(nullptr, link, &resolved) || !resolved.empty());
     dir.WriteText("plain.lnk", "not a link");
-    EXPECT_FALSE(ResolveShortcut(nullptr, dir.Sub("plain.lnk"), &target));
+    EXPECT_FALSE(ResolveShortcut(nullptr, dir.Sub("plain.lnk"), &resolved));
 }
 
 FORMATETC Format(UINT format, DWORD aspect = DVASPECT_CONTENT, DWORD tymed = TYMED_HGLOBAL) {
     return {static_cast<CLIPFORMAT>(format), nullptr, aspect, -1, tymed};
 }
 
-// The paths named by a CF_HDROP block, read back the way a drop target reads them.
-std::vector<std::string> DroppedPaths(HGLOBAL block) {
-    std::vector<std::string> paths;
-    auto drop = static_cast<HDROP>(block);
-    const UINT count = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
-    for (UINT i = 0; i < count; ++i) {
-        char path[MAX_PATH] = {};
-        DragQueryFileA(drop, i, path, sizeof path);
-        paths.emplace_back(path);
-    }
-    return paths;
-}
-
 // The full paths named by a "Shell IDList Array" block: parent list joined with each item list.
 std::vector<std::string> IdListArrayPaths(HGLOBAL block) {
     std::vector<std::string> paths;
     auto* array = static_cast<const CIDA*>(GlobalLock(block));
-    if (array == nullptr) {
-        return paths;
-    }
     auto* base = reinterpret_cast<const BYTE*>(array);
-    auto parent = reinterpret_cast<LPCITEMIDLIST>(base + array->aoffset[0]);
-    for (UINT i = 1; i <= array->cidl; ++i) {
-        LPITEMIDLIST full = ILCombine(parent, reinterpret_cast<LPCITEMIDLIST>(base + array->aoffset[i]));
+    for (UINT i = 1; array != nullptr && i <= array->cidl; ++i) {
+        LPITEMIDLIST full = ILCombine(reinterpret_cast<LPCITEMIDLIST>(base + array->aoffset[0]),
+                                      reinterpret_cast<LPCITEMIDLIST>(base + array->aoffset[i]));
         char path[MAX_PATH] = {};
-        if (full != nullptr && SHGetPathFromIDListA(full, path)) {
-            paths.emplace_back(path);
-        }
+        paths.emplace_back(full != nullptr && SHGetPathFromIDListA(full, path) ? path : "");
         ILFree(full);
     }
     GlobalUnlock(block);
@@ -228,164 +187,81 @@ TEST_F(ShellTest, DataObjectOffersAndRendersBothFormats) {
     ScratchDir dir;
     dir.WriteText("one.txt", "1");
     dir.WriteText("two.txt", "22");
-    PathList paths;
-    paths.Add(dir.Sub("one.txt"));
-    paths.Add(dir.Sub("two.txt"));
+    const PathList paths = Paths({dir.Sub("one.txt"), dir.Sub("two.txt")});
     PathListProvider provider(paths);
     CImpIDataObject* data = CreateDragDataObject(&provider);
     ASSERT_NE(data, nullptr);
-    const UINT idList = IdListArrayFormat();
-
-    const struct {
-        FORMATETC format;
-        HRESULT expected;
-    } queries[] = {
-        {Format(CF_HDROP, DVASPECT_CONTENT, TYMED_HGLOBAL | TYMED_ISTREAM), S_OK},
-        {Format(CF_HDROP, DVASPECT_ICON), DV_E_FORMATETC},
-        {Format(CF_HDROP, DVASPECT_CONTENT, TYMED_ISTREAM), DV_E_FORMATETC},
-    };
-    for (const auto& q : queries) {
-        FORMATETC format = q.format;
-        EXPECT_EQ(data->QueryGetData(&format), q.expected) << format.cfFormat << " " << format.dwAspect;
-    }
+    // The drop format is offered in memory for content only; no text.
+    FORMATETC offered = Format(CF_HDROP, DVASPECT_CONTENT, TYMED_HGLOBAL | TYMED_ISTREAM);
+    FORMATETC icon = Format(CF_HDROP, DVASPECT_ICON);
+    FORMATETC stream = Format(CF_HDROP, DVASPECT_CONTENT, TYMED_ISTREAM);
+    FORMATETC text = Format(CF_TEXT);
+    STGMEDIUM medium = {};
+    EXPECT_EQ((std::vector<HRESULT>{data->QueryGetData(&offered), data->QueryGetData(&icon),
+                                    data->QueryGetData(&stream), data->GetData(&text, &medium)}),
+              (std::vector<HRESULT>{S_OK, DV_E_FORMATETC, DV_E_FORMATETC, DV_E_FORMATETC}));
 
     FORMATETC hdrop = Format(CF_HDROP);
-    STGMEDIUM medium = {};
     ASSERT_EQ(data->GetData(&hdrop, &medium), S_OK);
     EXPECT_EQ(medium.tymed, static_cast<DWORD>(TYMED_HGLOBAL));
-    EXPECT_EQ(DroppedPaths(medium.hGlobal), paths.Paths());
-    ReleaseStgMedium(&medium);
+    EXPECT_EQ(TakeDroppedFiles(static_cast<HDROP>(medium.hGlobal)).Paths(), paths.Paths());  // and releases it
 
-    FORMATETC ids = Format(idList);
+    FORMATETC ids = Format(IdListArrayFormat());
     ASSERT_EQ(data->GetData(&ids, &medium), S_OK);
     const std::vector<std::string> idPaths = IdListArrayPaths(medium.hGlobal);
-    ASSERT_EQ(idPaths.size(), 2u);
-    EXPECT_TRUE(SamePath(idPaths[0], dir.Sub("one.txt"))) << idPaths[0];
-    EXPECT_TRUE(SamePath(idPaths[1], dir.Sub("two.txt"))) << idPaths[1];
     ReleaseStgMedium(&medium);
-
-    FORMATETC text = Format(CF_TEXT);
-    EXPECT_EQ(data->GetData(&text, &medium), DV_E_FORMATETC);
+    ASSERT_EQ(idPaths.size(), 2u);
+    EXPECT_TRUE(SamePath(idPaths[0], dir.Sub("one.txt")) && SamePath(idPaths[1], dir.Sub("two.txt")))
+        << idPaths[0] << " " << idPaths[1];
     EXPECT_EQ(data->Release(), 0u);
-}
-
-TEST_F(ShellTest, DroppedFilesArriveInDropOrder) {
-    PathList paths;
-    paths.Add("C:\\b\\second.txt");
-    paths.Add("C:\\a\\first.txt");
-    paths.Add("D:\\third");
-    const PathList taken = TakeDroppedFiles(static_cast<HDROP>(RenderFileDrop(paths)));
-    EXPECT_EQ(taken.Paths(), paths.Paths());
-    EXPECT_TRUE(TakeDroppedFiles(nullptr).Empty());
-}
-
-TEST_F(ShellTest, IdListsOfPaths) {
-    ScratchDir dir;
-    dir.WriteText("file.txt", "x");
-    LPITEMIDLIST folder = PathToIdList(dir.Path());
-    ASSERT_NE(folder, nullptr);
-    EXPECT_EQ(IdListSize(folder), ILGetSize(folder));
-    IShellFolder* shellFolder = BindToFolder(folder);
-    ASSERT_NE(shellFolder, nullptr);
-    LPITEMIDLIST child = ParseNameInFolder(shellFolder, "file.txt");
-    ASSERT_NE(child, nullptr);
-    LPITEMIDLIST full = ILCombine(folder, child);
-    char path[MAX_PATH] = {};
-    ASSERT_TRUE(SHGetPathFromIDListA(full, path));
-    EXPECT_TRUE(SamePath(path, dir.Sub("file.txt"))) << path;
-    EXPECT_EQ(IdListSize(full), IdListSize(folder) + IdListSize(child) - 2);
-    ILFree(full);
-    CoTaskMemFree(child);
-    shellFolder->Release();
-    CoTaskMemFree(folder);
     EXPECT_EQ(PathToIdList(dir.Sub("missing\\nothing.txt")), nullptr);
 }
 
-TEST_F(ShellTest, DisplayNameAndStartupResources) {
-    ScratchDir dir;
-    dir.WriteText("shown.txt", "x");
-    std::string full;
-    std::string shown;
-    ASSERT_TRUE(GetDisplayName(dir.Sub("shown.txt"), &full, &shown));
-    EXPECT_TRUE(SamePath(full, dir.Sub("shown.txt"))) << full;
-    EXPECT_TRUE(shown == "shown.txt" || shown == "shown") << shown;
-
-    const StartupResources resources = TakeStartupResources();
-    EXPECT_NE(resources.smallIcons, nullptr);
-    EXPECT_GE(resources.idListFormat, 0xC000u);
-    EXPECT_EQ(resources.idListFormat, IdListArrayFormat());
-}
-
-TEST_F(ShellTest, BrowseAndOpenGoThroughTheSeam) {
-    EXPECT_TRUE(BrowseFolder(nullptr, "C:\\Data", nullptr, false));
+// Browsing and opening log their verb and path; the dialogs take their scripted answers, leave
+// the current directory alone, and print setup hands out no device context.
+TEST_F(ShellTest, ShellCallsAndDialogsGoThroughTheSeam) {
     AttrNode* record = CreateNode(nullptr, "record");
     WriteText(record, ALC, "C:\\From\\Record", false);
-    EXPECT_TRUE(BrowseFolder(record, "C:\\Ignored", nullptr, true));
-    EXPECT_TRUE(BrowseFolder(nullptr, "C:\\Seven", nullptr, true));
-    EXPECT_FALSE(BrowseFolder(nullptr, "", nullptr, true));
     AttrNode* pathless = CreateNode(nullptr, "pathless");
-    EXPECT_FALSE(BrowseFolder(pathless, "C:\\Ignored", nullptr, true));
-    EXPECT_TRUE(OpenDocument("C:\\prog\\helpidx.htm"));
+    EXPECT_EQ((std::vector<bool>{
+                  BrowseFolder(nullptr, "C:\\Data", nullptr, false), BrowseFolder(record, "C:\\Ignored", nullptr, true),
+                  BrowseFolder(nullptr, "", nullptr, true), BrowseFolder(pathless, "C:\\Ignored", nullptr, true),
+                  OpenDocument("C:\\prog\\helpidx.htm")}),
+              (std::vector<bool>{true, true, false, false, true}));
     DeleteNode(record);
     DeleteNode(pathless);
 
-    std::vector<std::pair<std::string, std::string>> calls;
-    for (const ui::ModalShown& call : ModalSeam::Get().Shown()) {
-        EXPECT_EQ(call.kind, ModalKind::Execute);
-        calls.emplace_back(call.title, call.text);
-    }
-    EXPECT_EQ(calls, (std::vector<std::pair<std::string, std::string>>{{"open", "C:\\Data"},
-                                                                       {"explore", "C:\\From\\Record"},
-                                                                       {"explore", "C:\\Seven"},
-                                                                       {"open", "C:\\prog\\helpidx.htm"}}));
-}
-
-TEST_F(ShellTest, ScriptedDialogAnswers) {
     const std::string before = platform::GetCurrentDir();
-    ModalSeam::Get().QueueAnswer(ModalAnswer::Choose("C:\\Chosen"));
-    ModalSeam::Get().QueueAnswer(ModalAnswer::Cancel());
-    ModalSeam::Get().QueueAnswer(ModalAnswer::Choose("C:\\Reports\\a.mcr"));
-    ModalSeam::Get().QueueAnswer(ModalAnswer::Choose("C:\\Reports\\b.mcr"));
-    ModalSeam::Get().QueueAnswer(ModalAnswer::Cancel());
-
+    for (const ModalAnswer& answer :
+         {ModalAnswer::Choose("C:\\Chosen"), ModalAnswer::Cancel(), ModalAnswer::Choose("C:\\Reports\\a.mcr"),
+          ModalAnswer::Choose("C:\\Reports\\b.mcr"), ModalAnswer{IDOK, "", reinterpret_cast<HDC>(1)}}) {
+        ModalSeam::Get().QueueAnswer(answer);
+    }
     std::string folder = "old";
     EXPECT_TRUE(ChooseFolder(nullptr, "C:\\", &folder, "Choose folder for report:"));
     EXPECT_EQ(folder, "C:\\Chosen");
-    EXPECT_FALSE(ChooseFolder(nullptr, "", &folder));
-    EXPECT_TRUE(folder.empty());
-
-    std::string file;
-    EXPECT_TRUE(ShowOpenFileDialog(nullptr, "Talvorn Quarvex report file (*.mcr)", "*.mcr", &file, "C:\\Reports",
-                                   "Open Report File"));
-    EXPECT_EQ(file, "C:\\Reports\\a.mcr");
-    file = "D#Windows^System";
-    EXPECT_TRUE(ShowSaveFileDialog(nullptr, "Talvorn Quarvex report file (*.mcr)", "*.mcr", "mcr", &file, "C:\\Reports",
-                                   "Save Report to file"));
-    EXPECT_EQ(file, "C:\\Reports\\b.mcr");
-    HDC dc = reinterpret_cast<HDC>(1);
-    EXPECT_FALSE(ShowPrintDialog(false, 0, nullptr, nullptr, &dc));
+    EXPECT_FALSE(ChooseFolder(nullptr, "", &folder) || !folder.empty());
+    std::string opened;
+    std::string saved = "D#Windows^System";
+    HDC dc = reinterpret_cast<HDC>(2);
+    EXPECT_TRUE(ShowOpenFileDialog(nullptr, "Talvorn Quarvex report file (*.mcr)", "*.mcr", &opened, "C:\\Reports",
+                                   "Open Report File") &&
+                ShowSaveFileDialog(nullptr, "Talvorn Quarvex report file (*.mcr)", "*.mcr", "mcr", &saved,
+                                   "C:\\Reports", "Save Report to file") &&
+                ShowPrintDialog(true, 0, nullptr, nullptr, &dc));
+    EXPECT_EQ(opened + "|" + saved, "C:\\Reports\\a.mcr|C:\\Reports\\b.mcr");
     EXPECT_EQ(dc, nullptr);
     EXPECT_EQ(platform::GetCurrentDir(), before);
 
     const std::vector<ui::ModalShown> requests = ModalSeam::Get().Shown();
-    ASSERT_EQ(requests.size(), 5u);
-    EXPECT_EQ(requests[0].folder, "C:\\");
-    EXPECT_EQ(requests[1].title, "Choose a folder");
-    EXPECT_EQ(requests[3].kind, ModalKind::SaveFile);
-    EXPECT_EQ(requests[3].text + "|" + requests[3].extension, "D#Windows^System|mcr");
-}
-
-TEST_F(ShellTest, PrintSeamHandsOverItsDeviceContext) {
-    HDC memory = CreateCompatibleDC(nullptr);
-    ModalSeam::Get().QueueAnswer({IDOK, "", memory});
-    ModalSeam::Get().QueueAnswer({IDOK, "", memory});
-    HDC dc = nullptr;
-    EXPECT_TRUE(ShowPrintDialog(false, 0, nullptr, nullptr, &dc));
-    EXPECT_EQ(dc, memory);
-    EXPECT_TRUE(ShowPrintDialog(true, 0, nullptr, nullptr, &dc));  // setup gives no device context
-    EXPECT_EQ(dc, nullptr);
-    EXPECT_EQ(ModalSeam::Get().Shown()[1].type, 1);  // print setup
-    DeleteDC(memory);
+    ASSERT_EQ(requests.size(), 8u);
+    std::string calls;
+    for (int i = 0; i < 3; ++i) {
+        calls += requests[i].title + " " + requests[i].text + "|";
+    }
+    EXPECT_EQ(calls, "open C:\\Data|explore C:\\From\\Record|open C:\\prog\\helpidx.htm|");
+    EXPECT_EQ(requests[3].folder + "|" + requests[6].text + "|" + requests[6].extension, "C:\\|D#Windows^System|mcr");
+    EXPECT_EQ(requests[7].type, 1);  // print setup
 }
 
 // The text of the selected item of a folder dialog's tree.

@@ -1,5 +1,6 @@
 // The temporary folders tool driven through its messages from inside its modal loop: the list
-// from and back to the settings, adding and its refusals, measuring, Scan & Add with its
+// from the settings (written back is the program's end-to-end test), adding and its refusals,
+// measuring, Scan & Add with its
 // question, and clearing into the recycle bin and for good on a tree prepared outside the test
 // with a link to a folder inside the temporary folder.
 #include <gtest/gtest.h>
@@ -11,18 +12,11 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
-#include <functional>
-#include <string>
-#include <vector>
 
-#include "TestUtil.h"
 #include "attr/AttrTree.h"
-#include "platform/Platform.h"
-#include "resource.h"
+#include "filters/win/SeamDialogTest.h"
 #include "tools/win/TempFoldersDialog.h"
 #include "ui/MessageBox.h"
-#include "ui/ModalSeam.h"
-#include "ui/UiTestUtil.h"
 
 namespace qv {
 namespace {
@@ -34,79 +28,48 @@ using ui::ModalAnswer;
 using ui::ModalKind;
 using ui::ModalSeam;
 
-// Every row as "path|size".
+// Every row as "path|size", the selected one marked with a '*' before it.
 std::vector<std::string> Rows(HWND dialog) {
     HWND list = GetDlgItem(dialog, IDC_TEMP_LIST);
     std::vector<std::string> rows;
     for (int row = 0; row < ListView_GetItemCount(list); ++row) {
-        rows.push_back(test::ListCell(list, row, 0) + "|" + test::ListCell(list, row, 1));
+        const bool selected = ListView_GetItemState(list, row, LVIS_SELECTED) != 0;
+        rows.push_back((selected ? "*" : "") + test::ListCell(list, row, 0) + "|" + test::ListCell(list, row, 1));
     }
     return rows;
 }
 
-int SelectedRow(HWND dialog) {
-    return ListView_GetNextItem(GetDlgItem(dialog, IDC_TEMP_LIST), -1, LVNI_SELECTED);
-}
-
-void SelectRow(HWND dialog, int row) {
-    HWND list = GetDlgItem(dialog, IDC_TEMP_LIST);
-    ListView_SetItemState(list, row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
-}
-
-void SetDestroy(HWND dialog, bool on) {
-    CheckDlgButton(dialog, IDC_TEMP_DESTROY, on ? BST_CHECKED : BST_UNCHECKED);
-    PressButton(dialog, IDC_TEMP_DESTROY);
-}
-
-std::vector<std::string> StoredFolders(AttrNode* settings) {
-    std::vector<std::string> folders;
-    AttrNode* section = FindPath(settings, "options:temporary");
-    for (AttrNode* node = section != nullptr ? section->firstChild : nullptr; node; node = node->nextSibling) {
-        folders.emplace_back(node->desc != nullptr ? node->desc : "");
-    }
-    return folders;
-}
-
-class TempFoldersDialogTest : public test::UiTest {
+class TempFoldersDialogTest : public test::SeamDialogTest {
   protected:
     void SetUp() override {
-        UiTest::SetUp();
-        ModalSeam::Get().Begin();  // also keeps the shell's "explore" from running
+        SeamDialogTest::SetUp();
         m_settings = CreateNode(nullptr, "options");
         CreateNode(m_settings, "common");
         m_section = CreateNode(m_settings, "temporary");
     }
     void TearDown() override {
-        ModalSeam::Get().End();
         DeleteNode(m_settings);
-        UiTest::TearDown();
+        SeamDialogTest::TearDown();
     }
     void List(const std::string& folder) { CreateNode(m_section, "folder")->SetDesc(folder.c_str()); }
 
-    // Opens the tool; `drive` works on it from inside its modal loop (messages of other kinds
-    // go to `other`) and must close it.
-    bool Run(const std::string& start, std::function<void(HWND)> drive,
-             std::function<void(HWND)> other = [](HWND) {}) {
-        bool driven = false;
-        ModalSeam::Get().OnWindowUp([&](HWND window, ModalKind kind) {
-            if (kind == ModalKind::TemporaryFolders) {
-                driven = true;
-                test::PumpPending();  // the opening path is added once the window is up
-                drive(window);
-            } else {
-                other(window);
-            }
-        });
-        TempFoldersSource source;
-        source.settings = m_settings;
-        source.startPath = start;
-        ShowTemporaryFolders(m_window.Handle(), &m_ui, source);
-        return driven;
+    // Opens the tool on `start`; the opening path is added once the window is up.
+    bool Run(
+        const std::string& start,
+        const std::function<void(HWND)>& drive,
+        const std::function<void(HWND)>& other = [](HWND) {}) {
+        const TempFoldersSource source{.settings = m_settings, .startPath = start};
+        return Drive(
+            ModalKind::TemporaryFolders, [&] { ShowTemporaryFolders(m_window.Handle(), &m_ui, source); },
+            [&](HWND dialog) {
+                test::PumpPending();
+                drive(dialog);
+            },
+            other);
     }
 
     AttrNode* m_settings = nullptr;
     AttrNode* m_section = nullptr;
-    test::ScratchDir m_dir;
 };
 
 TEST_F(TempFoldersDialogTest, ListAddingRemovingAndTheStoredForm) {
@@ -120,124 +83,74 @@ TEST_F(TempFoldersDialogTest, ListAddingRemovingAndTheStoredForm) {
     List(gone);
     char windows[MAX_PATH] = {};
     GetWindowsDirectoryA(windows, sizeof windows);
-
     std::string upper = a;
-    for (char& ch : upper) {
-        ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
+    std::transform(upper.begin(), upper.end(), upper.begin(), [](unsigned char ch) { return std::toupper(ch); });
+    // The root (refused), the Windows folder (asked, answered No), a listed one in other case.
+    for (const ModalAnswer& answer :
+         {ModalAnswer::Choose("C:\\"), ModalAnswer::Button(IDOK), ModalAnswer::Choose(windows),
+          ModalAnswer::Button(IDNO), ModalAnswer::Choose(upper)}) {
+        ModalSeam::Get().QueueAnswer(answer);
     }
-    ModalSeam::Get().QueueAnswer(ModalAnswer::Choose("C:\\"));
-    ModalSeam::Get().QueueAnswer(ModalAnswer::Button(IDOK));
-    ModalSeam::Get().QueueAnswer(ModalAnswer::Choose(windows));
-    ModalSeam::Get().QueueAnswer(ModalAnswer::Button(IDNO));
-    ModalSeam::Get().QueueAnswer(ModalAnswer::Choose(upper));
     EXPECT_TRUE(Run(platform::JoinPath(c, "file.txt"), [&](HWND dialog) {
-        EXPECT_EQ(TextOf(dialog), "Temporary folders");
-        EXPECT_EQ(Rows(dialog), (std::vector<std::string>{a + "|???", gone + "|???", c + "|???"}));
-        EXPECT_EQ(SelectedRow(dialog), 2) << "the opening path's folder was added and selected";
-        const std::pair<int, const char*> tips[] = {
-            {IDC_TEMP_DESTROY, "Destroy files(*) or Move To Recycle Bin"},
-            {IDC_TEMP_UPDATE, "Update information"},
-            {IDC_TEMP_UPDATE_ALL, "Update information for all folders in list"},
-            {IDC_TEMP_CLEAR, "Delete files"},
-            {IDC_TEMP_CLEAR_ALL, "Delete files in all folders"},
-            {IDC_TEMP_BROWSE, "Browse folder"},
-            {IDC_TEMP_ADD, "Add temporary folder to list"},
-            {IDC_TEMP_REMOVE, "Remove temporary folder from list"},
-            {IDC_TEMP_SCAN, "Scan drive or folder for temporary sub-folders"},
-            {IDCANCEL, "Close dialog"},
-        };
-        for (const auto& [id, tip] : tips) {
-            EXPECT_EQ(test::TipOf(m_ui.ToolTipWindow(), dialog, GetDlgItem(dialog, id)), tip) << id;
-        }
+        EXPECT_EQ(Rows(dialog), (std::vector<std::string>{a + "|???", gone + "|???", "*" + c + "|???"}))
+            << "the opening path's folder was added and selected";
+        ExpectTip(dialog, IDC_TEMP_DESTROY, "Destroy files(*) or Move To Recycle Bin");
 
         PressButton(dialog, IDC_TEMP_UPDATE_ALL);  // the empty file adds nothing
-        EXPECT_EQ(Rows(dialog), (std::vector<std::string>{a + "|8 K", gone + "|failed", c + "|4 K"}));
+        EXPECT_EQ(Rows(dialog), (std::vector<std::string>{a + "|8 K", gone + "|failed", "*" + c + "|4 K"}));
         PressButton(dialog, IDC_TEMP_ADD);  // the root: refused
         PressButton(dialog, IDC_TEMP_ADD);  // the Windows folder: asked, answered No
         PressButton(dialog, IDC_TEMP_ADD);  // listed already, in other case: selected
-        EXPECT_EQ(SelectedRow(dialog), 0);
-        EXPECT_EQ(Rows(dialog).size(), 2u) << "the missing folder went with the new list";
+        EXPECT_EQ(Rows(dialog), (std::vector<std::string>{"*" + a + "|8 K", c + "|4 K"}))
+            << "the missing folder went with the new list";
 
         PressButton(dialog, IDC_TEMP_REMOVE);
-        EXPECT_EQ(Rows(dialog), (std::vector<std::string>{c + "|4 K"}));
-        EXPECT_EQ(SelectedRow(dialog), 0);
+        EXPECT_EQ(Rows(dialog), (std::vector<std::string>{"*" + c + "|4 K"}));
         PressButton(dialog, IDC_TEMP_REMOVE);
-        EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDC_TEMP_CLEAR_ALL)));
-        EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDC_TEMP_BROWSE)));
+        EXPECT_FALSE(test::Enabled(dialog, IDC_TEMP_CLEAR_ALL) || test::Enabled(dialog, IDC_TEMP_BROWSE));
+        // A dropped file adds its folder.
+        SendMessageA(dialog, WM_DROPFILES,
+                     reinterpret_cast<WPARAM>(test::MakeDrop({platform::JoinPath(c, "file.txt")})), 0);
+        EXPECT_EQ(Rows(dialog), (std::vector<std::string>{"*" + c + "|???"}));
         PressButton(dialog, IDCANCEL);
     }));
     const std::vector<ui::ModalShown> shown = ShownOf(ModalKind::Message);
     ASSERT_EQ(shown.size(), 2u);
     EXPECT_EQ(shown[0].title + ": " + shown[0].text, "Add folder: Root folder cannot be added to temporary list");
-    EXPECT_EQ(shown[1].title + ": " + shown[1].text,
-              "Submit operation: Folder " + std::string(windows) + " or its parent folder has SYSTEM attribute\nAdd anyway?");
-    EXPECT_TRUE(StoredFolders(m_settings).empty());
-
-    // Reopened: the stored list; a dropped file adds its folder, closing writes the list back.
-    List(a);
-    EXPECT_TRUE(Run("", [&](HWND dialog) {
-        SendMessageA(dialog, WM_DROPFILES, reinterpret_cast<WPARAM>(test::MakeDrop({platform::JoinPath(c, "file.txt")})), 0);
-        EXPECT_EQ(Rows(dialog), (std::vector<std::string>{a + "|???", c + "|???"}));
-        PressButton(dialog, IDCANCEL);
-    }));
-    EXPECT_EQ(StoredFolders(m_settings), (std::vector<std::string>{a, c}));
+    EXPECT_EQ(shown[1].title + ": " + shown[1].text, "Submit operation: Folder " + std::string(windows) +
+                                                         " or its parent folder has SYSTEM attribute\nAdd anyway?");
 }
 
+// Which names are proposed is the scan's own rule; here the real question box: its Browse shows
+// the folder, Yes adds it, Cancel ends the scan.
 TEST_F(TempFoldersDialogTest, ScanAndAddAsksAboutTemporaryNamesWithABrowseButton) {
-    for (const char* file : {"Temporary Internet Files/x", "MyTemp/cache2/x", "MyTemp/dllcache/temp/x",
-                             "other/driver cache/Temp/x", "other/deep/Temp/x"}) {
+    for (const char* file : {"a/Temp/x", "b/Temp/x", "c/Temp/x"}) {
         m_dir.WriteFile(file, 1);
     }
     const std::string root = platform::FullFolderPath(m_dir.Path());
-    std::vector<std::string> proposed = {platform::JoinPath(root, "Temporary Internet Files"),
-                                               platform::JoinPath(root, "MyTemp\\cache2"),
-                                               platform::JoinPath(root, "other\\deep\\Temp")};
-    // The first scan: the real question box; its Browse shows the folder, then Cancel ends it.
     ModalSeam::Get().QueueAnswer(ModalAnswer::Choose(root));
-    std::string asked;
+    int asked = 0;
+    std::string first;  // in the order the disk lists them
     EXPECT_TRUE(Run(
         "",
         [&](HWND dialog) {
             PressButton(dialog, IDC_TEMP_SCAN);
-            EXPECT_TRUE(Rows(dialog).empty());
-            // The second: Yes to every question, then OK.
-            ModalSeam::Get().QueueAnswer(ModalAnswer::Choose(root));
-            for (int i = 0; i < 4; ++i) {
-                ModalSeam::Get().QueueAnswer(ModalAnswer::Button(IDYES));
-            }
-            PressButton(dialog, IDC_TEMP_SCAN);
+            first = ShownOf(ModalKind::Execute).at(0).text;
+            EXPECT_EQ(Rows(dialog), (std::vector<std::string>{"*" + first + "|???"}));
             PressButton(dialog, IDCANCEL);
         },
         [&](HWND box) {
-            const std::string text = TextOf(GetDlgItem(box, IDC_MESSAGE_TEXT));
-            if (text.find("Would you like") != std::string::npos) {
-                asked = text;
-                EXPECT_EQ(TextOf(GetDlgItem(box, IDC_MESSAGE_ACTION)), "Browse");
+            const bool question = TextOf(GetDlgItem(box, IDC_MESSAGE_TEXT)).find("Would you like") != std::string::npos;
+            if (question && ++asked == 1) {
                 PressButton(box, IDC_MESSAGE_ACTION);
-                PressButton(box, IDCANCEL);
-            } else {
-                PressButton(box, IDOK);
             }
+            PressButton(box, question && asked > 1 ? IDCANCEL : IDOK);  // the box's Yes is IDOK
         }));
-    EXPECT_NE(asked.find("to the list of temporary folders?"), std::string::npos) << asked;
-    std::vector<std::string> questions;
-    for (const ui::ModalShown& box : ShownOf(ModalKind::Message)) {
-        EXPECT_EQ(box.title, "Scanning Temporary Folders");
-        if (box.type == ui::kMessageYesNoCancel) {
-            EXPECT_EQ(box.action, "Browse");
-            questions.push_back(box.text);
-        }
-    }
-    ASSERT_EQ(questions.size(), 4u) << "one in the cancelled scan, three in the other";
-    EXPECT_EQ(ShownOf(ModalKind::Message).size(), 6u) << "each scan ends with \"Scanning is completed\"";
-    const std::vector<ui::ModalShown> executed = ShownOf(ModalKind::Execute);
-    ASSERT_EQ(executed.size(), 1u);
-    EXPECT_EQ("Would you like to include folder \n\"" + executed[0].text + "\" \nto the list of temporary folders?",
-              questions[0]);
-    std::vector<std::string> stored = StoredFolders(m_settings);
-    std::sort(stored.begin(), stored.end());
-    std::sort(proposed.begin(), proposed.end());
-    EXPECT_EQ(stored, proposed);
+    const std::vector<ui::ModalShown> shown = ShownOf(ModalKind::Message);
+    ASSERT_EQ(shown.size(), 3u) << "two questions, then the end of the scan";
+    EXPECT_EQ(platform::JoinPath(root, first.substr(root.size() + 1, 1) + "\\Temp"), first);
+    EXPECT_EQ(shown[0].text,
+              "Would you like to include folder \n\"" + first + "\" \nto the list of temporary folders?");
 }
 
 // The tree made natively before the test: temp/{a.qvtmp, zero.qvtmp, flink -> outside/kept.txt,
@@ -247,27 +160,26 @@ TEST_F(TempFoldersDialogTest, ClearLeavesALinkedFolderAndEverythingBehindIt) {
     ASSERT_NE(tree, nullptr) << "run through CTest, which prepares the tree";
     ASSERT_FALSE(test::WineTrashFile("x").empty()) << "not running under Wine";
     const std::string temp = platform::JoinPath(tree, "temp");
-    const std::string temp2 = platform::JoinPath(tree, "temp2");
     const std::string outside = platform::JoinPath(tree, "outside");
     ASSERT_TRUE(platform::FileExists(platform::JoinPath(temp, "a.qvtmp"))) << "the tree was cleared before";
     List(temp);
-    List(temp2);
+    List(platform::JoinPath(tree, "temp2"));
     EXPECT_TRUE(Run("", [&](HWND dialog) {
-        SetDestroy(dialog, true);
-        SelectRow(dialog, 0);
+        test::Click(dialog, IDC_TEMP_DESTROY, true);
+        ListView_SetItemState(GetDlgItem(dialog, IDC_TEMP_LIST), 0, LVIS_SELECTED | LVIS_FOCUSED,
+                              LVIS_SELECTED | LVIS_FOCUSED);
         PressButton(dialog, IDC_TEMP_CLEAR);
-        SetDestroy(dialog, false);
+        test::Click(dialog, IDC_TEMP_DESTROY, false);
         PressButton(dialog, IDC_TEMP_CLEAR_ALL);
         PressButton(dialog, IDCANCEL);
     }));
     EXPECT_TRUE(ShownOf(ModalKind::Message).empty());
     for (const char* file : {"temp\\a.qvtmp", "temp\\zero.qvtmp", "temp\\flink", "temp\\sub", "temp2\\c.qvtmp"}) {
-        DWORD attributes = GetFileAttributesA(platform::JoinPath(tree, file).c_str());
-        EXPECT_EQ(attributes, INVALID_FILE_ATTRIBUTES) << file;
+        EXPECT_EQ(GetFileAttributesA(platform::JoinPath(tree, file).c_str()), INVALID_FILE_ATTRIBUTES) << file;
     }
-    EXPECT_TRUE(platform::DirectoryExists(platform::JoinPath(temp, "out")));
-    EXPECT_TRUE(platform::FileExists(platform::JoinPath(outside, "kept.txt")));
-    EXPECT_TRUE(platform::FileExists(platform::JoinPath(outside, "inner\\behind.txt")));
+    EXPECT_TRUE(platform::DirectoryExists(platform::JoinPath(temp, "out")) &&
+                platform::FileExists(platform::JoinPath(outside, "kept.txt")) &&
+                platform::FileExists(platform::JoinPath(outside, "inner\\behind.txt")));
     // Destroyed for good, then into the recycle bin.
     EXPECT_FALSE(platform::FileExists(test::WineTrashFile("a.qvtmp")));
     EXPECT_TRUE(platform::FileExists(test::WineTrashFile("c.qvtmp")));
