@@ -1,5 +1,5 @@
 // The main frame driven through its messages: prompts, the lock indicators, routing of commands,
-// menu states, drops, exit and the About box.
+// menu states and the About box. Drops and exit are driven through the whole program.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -20,14 +20,12 @@ namespace {
 struct RecordingClient : FrameClient {
     std::vector<int> commands;
     std::vector<HMENU> menusAsked;
-    std::vector<std::vector<std::string>> drops;
-    int destroyed = 0;
 
     void OnFrameCommand(int id) override { commands.push_back(id); }
     void UpdateMenuStates(HMENU menu) override { menusAsked.push_back(menu); }
     void OnViewSize(int, int) override {}
-    void OnFrameDrop(const std::vector<std::string>& paths) override { drops.push_back(paths); }
-    void OnFrameDestroy() override { ++destroyed; }
+    void OnFrameDrop(const std::vector<std::string>&) override {}
+    void OnFrameDestroy() override {}
 };
 
 class MainFrameTest : public ::testing::Test {
@@ -43,12 +41,7 @@ class MainFrameTest : public ::testing::Test {
         if (m_frame.Window() != nullptr) {
             DestroyWindow(m_frame.Window());
         }
-        MSG message;
-        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-            if (message.message != WM_QUIT) {
-                DispatchMessageA(&message);
-            }
-        }
+        test::PumpPending();
     }
     void Command(int id) { SendMessageA(m_frame.Window(), WM_COMMAND, MAKEWPARAM(id, 0), 0); }
 
@@ -80,25 +73,6 @@ bool Toggled(int key) {
     return (GetKeyState(key) & 1) != 0;
 }
 
-// Pumps messages through the frame's pre-translation until the key's toggle state flips.
-bool PumpUntilToggled(CMainFrame* frame, int key, bool on) {
-    const DWORD start = GetTickCount();
-    MSG message;
-    while (GetTickCount() - start < 5000) {
-        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-            if (!frame->PreTranslate(&message)) {
-                TranslateMessage(&message);
-                DispatchMessageA(&message);
-            }
-        }
-        if (Toggled(key) == on) {
-            return true;
-        }
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-    }
-    return false;
-}
-
 TEST_F(MainFrameTest, StatusBarShowsTheLockKeys) {
     ShowWindow(m_frame.Window(), SW_SHOW);
     SetForegroundWindow(m_frame.Window());
@@ -109,11 +83,11 @@ TEST_F(MainFrameTest, StatusBarShowsTheLockKeys) {
         m_frame.UpdateLockIndicators();
         EXPECT_EQ(m_frame.PaneText(i + 1), before ? texts[i] : "") << texts[i];
         TapKey(static_cast<WORD>(keys[i]));
-        ASSERT_TRUE(PumpUntilToggled(&m_frame, keys[i], !before)) << texts[i];
+        ASSERT_TRUE(test::PumpUntil([&] { return Toggled(keys[i]) != before; })) << texts[i];
         m_frame.UpdateLockIndicators();
         EXPECT_EQ(m_frame.PaneText(i + 1), before ? "" : texts[i]) << texts[i];
         TapKey(static_cast<WORD>(keys[i]));  // leave the key as it was
-        ASSERT_TRUE(PumpUntilToggled(&m_frame, keys[i], before)) << texts[i];
+        ASSERT_TRUE(test::PumpUntil([&] { return Toggled(keys[i]) == before; })) << texts[i];
     }
 }
 
@@ -136,31 +110,6 @@ TEST_F(MainFrameTest, RoutesTheShellCommandsAndKeepsItsOwn) {
     SendMessageA(m_frame.Window(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(menu), MAKELPARAM(1, FALSE));
     EXPECT_EQ(m_client.menusAsked, std::vector<HMENU>{menu});
     EXPECT_EQ(GetMenuState(menu, ID_VIEW_STATUS_BAR, MF_BYCOMMAND) & MF_CHECKED, 0u);
-}
-
-TEST_F(MainFrameTest, DropsReachTheClientInDropOrder) {
-    const std::vector<std::string> paths = {"C:\\one", "C:\\two\\a.mcr", "C:\\three\\b.txt"};
-    SendMessageA(m_frame.Window(), WM_DROPFILES, reinterpret_cast<WPARAM>(test::MakeDrop(paths)), 0);
-    EXPECT_EQ(m_client.drops, std::vector<std::vector<std::string>>{paths});
-}
-
-TEST_F(MainFrameTest, ExitClosesTheFrameAndStartsShutdown) {
-    HWND window = m_frame.Window();
-    PostMessageA(window, WM_COMMAND, ID_APP_EXIT, 0);
-    MSG message;
-    bool quit = false;
-    const DWORD start = GetTickCount();
-    while (!quit && GetTickCount() - start < 10000) {
-        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-            quit = quit || message.message == WM_QUIT;
-            DispatchMessageA(&message);
-        }
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
-    }
-    EXPECT_TRUE(quit);
-    EXPECT_FALSE(IsWindow(window));
-    EXPECT_EQ(m_client.destroyed, 1);
-    EXPECT_EQ(m_frame.Window(), nullptr);
 }
 
 TEST_F(MainFrameTest, AboutBoxOpensOverTheFrameAndCloses) {
