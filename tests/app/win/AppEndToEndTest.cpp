@@ -172,7 +172,7 @@ class AppTest : public ::testing::Test {
     bool m_realFilterEditor = false;
 };
 
-TEST_F(AppTest, StartUpWithDefaultsLaysOutThePanesAndWritesTheSettings) {
+TEST_F(AppTest, StartUpWithDefaultsHelpOptionsAndAnExitThatSavesTheSettings) {
     Start();
     EXPECT_TRUE(IsWindowVisible(FrameWindow()));
     // The info panel keeps the width it asks for, the tools panel its height.
@@ -183,6 +183,31 @@ TEST_F(AppTest, StartUpWithDefaultsLaysOutThePanesAndWritesTheSettings) {
     EXPECT_TRUE(platform::FileExists(Program("settings.dat")));
     EXPECT_EQ(Shell().CurrentFilters().Count(), 6);
     EXPECT_EQ(Shell().ReportDialogFolder(), m_program.Path());
+
+    Command(cmd::kHelp);
+    const std::vector<ui::ModalShown> executed = ShownOf(ModalKind::Execute);
+    ASSERT_EQ(executed.size(), 1u);
+    EXPECT_EQ(executed[0].text, Program("helpidx.htm"));
+    ModalKind shown = ModalKind::Message;
+    m_onDialog = [&](HWND dialog, ModalKind kind) {
+        shown = kind;
+        PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+    };
+    Command(cmd::kOptions);
+    EXPECT_EQ(shown, ModalKind::Settings);
+
+    CreateThroughDialog(m_data.Path());
+    Shell().SettingsDocument()->SetValue("common:browse", 1);
+    HWND frame = FrameWindow();
+    Command(cmd::kExit);
+    ASSERT_TRUE(test::PumpUntil([&] { return !IsWindow(frame); }));
+    EXPECT_FALSE(Shell().Started());
+    EXPECT_EQ(Shell().ReportCount(), 0);
+    EXPECT_EQ(Shell().SettingsDocument(), nullptr);
+    Shell().Destroy();  // a second shutdown finds nothing left to do
+    Settings reread(ProgramSettings());
+    EXPECT_TRUE(reread.Load());
+    EXPECT_EQ(reread.GetValue("common:browse"), 1);
 }
 
 TEST_F(AppTest, StartUpFollowsTheSettingsAndListsTheProgramsFolders) {
@@ -409,22 +434,6 @@ TEST_F(AppTest, ToolsOpenOnTheShownFolderOrTheFirstDroppedPath) {
     EXPECT_EQ(std::string(stored->lastChild->desc), Data("gamma"));
 }
 
-TEST_F(AppTest, HelpOpensThePageAndOptionsTheSettingsDialog) {
-    Start();
-    Command(cmd::kHelp);
-    const std::vector<ui::ModalShown> executed = ShownOf(ModalKind::Execute);
-    ASSERT_EQ(executed.size(), 1u);
-    EXPECT_EQ(executed[0].text, Program("helpidx.htm"));
-
-    ModalKind shown = ModalKind::Message;
-    m_onDialog = [&](HWND dialog, ModalKind kind) {
-        shown = kind;
-        PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
-    };
-    Command(cmd::kOptions);
-    EXPECT_EQ(shown, ModalKind::Settings);
-}
-
 TEST_F(AppTest, FilterWindowsEditTheCurrentSetAndShowAReportsFiltersAndFiles) {
     m_data.WriteFile("alpha/b.tmp", 5000);
     m_realFilterEditor = true;
@@ -469,22 +478,6 @@ TEST_F(AppTest, FilterWindowsEditTheCurrentSetAndShowAReportsFiltersAndFiles) {
     test::PressButton(Shell().Panel()->Dialog(), IDC_INFO_SHOW_FILTERS);
     EXPECT_TRUE(shown);
     EXPECT_EQ(Shell().CurrentFilters().Count(), 7);
-}
-
-TEST_F(AppTest, ExitSavesTheSettingsAndShutsDownOnce) {
-    Start();
-    CreateThroughDialog(m_data.Path());
-    Shell().SettingsDocument()->SetValue("common:browse", 1);
-    HWND frame = FrameWindow();
-    Command(cmd::kExit);
-    ASSERT_TRUE(test::PumpUntil([&] { return !IsWindow(frame); }));
-    EXPECT_FALSE(Shell().Started());
-    EXPECT_EQ(Shell().ReportCount(), 0);
-    EXPECT_EQ(Shell().SettingsDocument(), nullptr);
-    Shell().Destroy();  // a second shutdown finds nothing left to do
-    Settings reread(ProgramSettings());
-    EXPECT_TRUE(reread.Load());
-    EXPECT_EQ(reread.GetValue("common:browse"), 1);
 }
 
 // The program itself, started as a second process with a folder on its command line.

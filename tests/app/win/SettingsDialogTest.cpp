@@ -122,11 +122,18 @@ TEST_F(SettingsDialogTest, OkWritesEveryControlAndReopeningShowsIt) {
     }));
 }
 
-TEST_F(SettingsDialogTest, CancelChangesNothing) {
+TEST_F(SettingsDialogTest, EnableRulesOfOneHundredthAndBuiltInAndCancelChangesNothing) {
     const std::string before = DocumentText(*m_settings);
     int applied = 0;
     m_settings->SetApplyHook([&](const AppliedSettings&) { ++applied; });
     EXPECT_FALSE(RunDialog([&](HWND dialog) {
+        EXPECT_TRUE(Enabled(dialog, IDC_SETTINGS_TREE_PRECISE));
+        ClickButton(dialog, IDC_SETTINGS_TREE_PERCENT);  // off
+        EXPECT_FALSE(Enabled(dialog, IDC_SETTINGS_TREE_PRECISE));
+        EXPECT_FALSE(Enabled(dialog, IDC_SETTINGS_CHOOSE_FILTER));
+        ClickButton(dialog, IDC_SETTINGS_BUILT_IN);  // off: a filter file may be chosen
+        EXPECT_TRUE(Enabled(dialog, IDC_SETTINGS_FILTER_FILE));
+        EXPECT_TRUE(Enabled(dialog, IDC_SETTINGS_CHOOSE_FILTER));
         ClickButton(dialog, IDC_SETTINGS_TOOLTIPS);
         ChooseEntry(dialog, IDC_SETTINGS_CLUSTER, "512");
         SetDlgItemTextA(dialog, IDC_SETTINGS_SIZE, "0");
@@ -137,19 +144,7 @@ TEST_F(SettingsDialogTest, CancelChangesNothing) {
     std::string file;
     ASSERT_TRUE(platform::ReadWholeFile(m_location.file, &file));
     EXPECT_EQ(file, before);
-}
 
-TEST_F(SettingsDialogTest, EnableRulesOfOneHundredthAndBuiltIn) {
-    RunDialog([&](HWND dialog) {
-        EXPECT_TRUE(Enabled(dialog, IDC_SETTINGS_TREE_PRECISE));
-        ClickButton(dialog, IDC_SETTINGS_TREE_PERCENT);  // off
-        EXPECT_FALSE(Enabled(dialog, IDC_SETTINGS_TREE_PRECISE));
-        EXPECT_FALSE(Enabled(dialog, IDC_SETTINGS_CHOOSE_FILTER));
-        ClickButton(dialog, IDC_SETTINGS_BUILT_IN);  // off: a filter file may be chosen
-        EXPECT_TRUE(Enabled(dialog, IDC_SETTINGS_FILTER_FILE));
-        EXPECT_TRUE(Enabled(dialog, IDC_SETTINGS_CHOOSE_FILTER));
-        PressButton(dialog, IDCANCEL);
-    });
     // A document with the percentage off opens with "1/100" disabled.
     m_settings->SetValue("tree:percent", 0);
     RunDialog([&](HWND dialog) {
@@ -158,46 +153,36 @@ TEST_F(SettingsDialogTest, EnableRulesOfOneHundredthAndBuiltIn) {
     });
 }
 
-TEST_F(SettingsDialogTest, ValuesTheRulesCorrectAreShownCorrected) {
-    // The rules themselves are tested with the settings; here that OK and opening use them.
-    m_settings->SetValue("common:cluster", 3000);
-    std::string shown;
-    RunDialog([&](HWND dialog) {
-        EXPECT_EQ(ChosenEntry(dialog, IDC_SETTINGS_CLUSTER), "Auto (Recommended)");
-        SetDlgItemTextA(dialog, IDC_SETTINGS_SIZE, "0");
-        PressButton(dialog, IDOK);
-        shown = TextOf(GetDlgItem(dialog, IDC_SETTINGS_SIZE));  // the window lives until the loop ends
-    });
-    EXPECT_EQ(m_settings->GetValue("common:cluster"), 0);
-    EXPECT_EQ(m_settings->GetValue("showfolder:size"), 1);
-    EXPECT_EQ(shown, "1");
-}
-
-TEST_F(SettingsDialogTest, ChosenFilterFileIsShownRelativeInsideTheProgramFolder) {
+TEST_F(SettingsDialogTest, ChosenFilterFileIsShownRelativeAndCorrectedValuesCorrected) {
     m_dir.WriteText("filters/inside.mcf", "x");
     const std::string inside = platform::JoinPath(m_dir.Sub("filters"), "inside.mcf");
-    const std::string relative = "filters" + std::string(1, platform::kPathSeparator) + "inside.mcf";
+    const std::string separator(1, platform::kPathSeparator);
     ui::ModalSeam::Get().QueueAnswer(ui::ModalAnswer::Choose(m_dir.Sub("missing.mcf")));
     ui::ModalSeam::Get().QueueAnswer(ui::ModalAnswer::Choose(inside));
+    // The correcting rules are tested with the settings; here that opening and OK use them.
+    m_settings->SetValue("common:cluster", 3000);
     std::vector<std::string> shown;
     RunDialog([&](HWND dialog) {
+        shown.push_back(ChosenEntry(dialog, IDC_SETTINGS_CLUSTER));
         ClickButton(dialog, IDC_SETTINGS_BUILT_IN);
         for (int i = 0; i < 2; ++i) {
             ClickButton(dialog, IDC_SETTINGS_CHOOSE_FILTER);
             shown.push_back(TextOf(GetDlgItem(dialog, IDC_SETTINGS_FILTER_FILE)));
         }
+        SetDlgItemTextA(dialog, IDC_SETTINGS_SIZE, "0");
         PressButton(dialog, IDOK);
+        shown.push_back(TextOf(GetDlgItem(dialog, IDC_SETTINGS_SIZE)));  // the window lives until the loop ends
     });
     // A file that does not exist is not taken.
-    EXPECT_EQ(shown, (std::vector<std::string>{"filters" + std::string(1, platform::kPathSeparator) + "summary.mcf",
-                                               relative}));
+    EXPECT_EQ(shown, (std::vector<std::string>{"Auto (Recommended)", "filters" + separator + "summary.mcf",
+                                               "filters" + separator + "inside.mcf", "1"}));
     EXPECT_EQ(m_settings->GetText("common:filter"), inside);
     EXPECT_EQ(m_settings->GetValue("common:filter"), 0);
+    EXPECT_EQ(m_settings->GetValue("common:cluster"), 0);
+    EXPECT_EQ(m_settings->GetValue("showfolder:size"), 1);
 
-    const std::vector<ui::ModalShown> requests = ui::ModalSeam::Get().Shown();
+    const std::vector<ui::ModalShown> requests = test::ShownOf(ui::ModalKind::OpenFile);
     ASSERT_EQ(requests.size(), 2u);
-    EXPECT_EQ(requests[0].kind, ui::ModalKind::OpenFile);
-    EXPECT_EQ(requests[0].title, "Specify default filters file");
     EXPECT_EQ(requests[0].filterMask, "*.mcf");
     EXPECT_EQ(requests[0].folder, m_dir.Path());
 }
