@@ -53,16 +53,13 @@ bool PumpUntil(Condition done, DWORD timeoutMs = 5000) {
 class TestWindow {
   public:
     TestWindow(int width = 640, int height = 480) {
-        WNDCLASSEXA windowClass = {};
-        windowClass.cbSize = sizeof(windowClass);
-        if (!GetClassInfoExA(GetModuleHandleA(nullptr), kClass, &windowClass)) {
-            windowClass.lpfnWndProc = &DefWindowProcA;
-            windowClass.hInstance = GetModuleHandleA(nullptr);
-            windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
-            windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-            windowClass.lpszClassName = kClass;
-            RegisterClassExA(&windowClass);
-        }
+        WNDCLASSA windowClass = {};
+        windowClass.lpfnWndProc = &DefWindowProcA;
+        windowClass.hInstance = GetModuleHandleA(nullptr);
+        windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
+        windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+        windowClass.lpszClassName = kClass;
+        RegisterClassA(&windowClass);  // fails harmlessly when an earlier window registered it
         // A pop-up without a caption: Wine hands it to no window manager, so showing and
         // destroying it never waits for one (there is none under Xvfb).
         m_window = CreateWindowExA(0, kClass, "Quarvex test", WS_POPUP | WS_CLIPCHILDREN, 20, 20, width, height,
