@@ -100,24 +100,13 @@ protected:
     ui::MCSplitter m_splitter;
 };
 
-TEST_F(SplitterTest, FixedPaneKeepsItsSizeUntilTheBarIsDragged) {
+TEST_F(SplitterTest, FixedPaneKeepsItsSizeUntilADragThatFollowsTheCursorInGreyAndClamps) {
     Make(404, 0.5);
     m_splitter.SetPaneSize(SplitPane::First, 200);
     m_splitter.SetFixed(SplitPane::First, true);
-    ExpectLayout(200, 200, 204, 200);
     Widen(604);
     ExpectLayout(200, 200, 204, 400);
 
-    DragBarTo(302);
-    EXPECT_FALSE(m_splitter.IsDragging());
-    EXPECT_DOUBLE_EQ(m_splitter.Ratio(), 0.5);
-    ExpectLayout(300, 300, 304, 300);
-    Widen(804);
-    ExpectLayout(400, 400, 404, 400);  // both panes now follow the ratio
-}
-
-TEST_F(SplitterTest, DragFollowsTheCursorInGreyAndClampsToTheContainer) {
-    Make(404, 0.5);
     HWND bar = m_splitter.Bar();
     SendMessageA(bar, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(1, 5));
     EXPECT_TRUE(m_splitter.IsDragging());
@@ -125,15 +114,21 @@ TEST_F(SplitterTest, DragFollowsTheCursorInGreyAndClampsToTheContainer) {
     SendMessageA(bar, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(-1000, 5));  // far left of the container
     EXPECT_DOUBLE_EQ(m_splitter.Ratio(), 0.0);
     EXPECT_EQ(Span(bar).first, 0);
-    ExpectLayout(200, 0, 204, 200);  // the panes wait for the release
+    ExpectLayout(200, 0, 204, 400);  // the panes wait for the release
     HDC dc = GetDC(bar);
     RedrawWindow(bar, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
     EXPECT_EQ(GetPixel(dc, 1, 50), RGB(128, 128, 128));
     ReleaseDC(bar, dc);
     SendMessageA(bar, WM_LBUTTONUP, 0, MAKELPARAM(5000, 5));  // released far right
+    EXPECT_FALSE(m_splitter.IsDragging());
     EXPECT_DOUBLE_EQ(m_splitter.Ratio(), 1.0);
     EXPECT_NE(GetCapture(), bar);
-    ExpectLayout(400, 400, 404, 0);
+    ExpectLayout(600, 600, 604, 0);
+
+    DragBarTo(302);
+    EXPECT_DOUBLE_EQ(m_splitter.Ratio(), 0.5);
+    Widen(804);
+    ExpectLayout(400, 400, 404, 400);  // both panes now follow the ratio
 }
 
 TEST_F(SplitterTest, LockedSplitterIgnoresTheMouseAndOneShownPaneFills) {

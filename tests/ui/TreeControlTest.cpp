@@ -1,5 +1,5 @@
 // The tree-view wrapper and the callback registry: the control's notifications reach the
-// registered owner with the right codes and arguments; image list, filtering and sorting.
+// registered owner with the right codes and arguments; an image list cut from a strip.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "resource.h"
 #include "ui/UiTestUtil.h"
 #include "ui/CallbackRegistry.h"
 #include "ui/TreeControl.h"
@@ -22,8 +21,8 @@ struct Call {
     std::intptr_t extra;
 };
 
-// The owner of a tree: registered in the registry, records every call and answers like the
-// report window would.
+// The owner of a tree: registered in the registry, records every call and answers the colours
+// like the report window would, and no icons (the report window's tests hold the image list).
 struct Owner {
     Owner() { ui::RegisterCallback(&entry); }
     ~Owner() { ui::UnregisterCallback(&entry); }
@@ -32,12 +31,6 @@ struct Owner {
         auto* owner = static_cast<Owner*>(self);
         owner->calls.push_back({code, value, extra});
         switch (code) {
-            case ui::kTreeIconForIndex:
-                if (value >= owner->iconCount) {
-                    return 0;
-                }
-                *reinterpret_cast<int*>(extra) = static_cast<int>(value);
-                return reinterpret_cast<std::intptr_t>(owner->icons[value]);
             case ui::kTreeTextColour:
                 return value == 0 ? -1 : 0x782828;
             case ui::kTreeTextBackground:
@@ -58,25 +51,16 @@ struct Owner {
 
     ui::CallbackEntry entry{this, &Owner::Handle, nullptr};
     std::vector<Call> calls;
-    HBITMAP icons[10] = {};
-    int iconCount = 10;
 };
 
 class TreeControlTest : public UiTest {
   protected:
     void SetUp() override {
         UiTest::SetUp();
-        for (int i = 0; i < 10; ++i) {
-            m_owner.icons[i] = LoadBitmapA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDB_SIZE0 + i));
-            ASSERT_NE(m_owner.icons[i], nullptr);
-        }
         ASSERT_TRUE(m_tree.Create(m_ui, m_window.Handle(), {0, 0, 400, 300}, m_ui.GetFont(4)));
     }
     void TearDown() override {
         m_tree.Destroy();
-        for (HBITMAP icon : m_owner.icons) {
-            DeleteObject(icon);
-        }
         UiTest::TearDown();
     }
     // A root item with one child, expanded and with the owner's log cleared.
@@ -106,19 +90,6 @@ class TreeControlTest : public UiTest {
     HTREEITEM m_rootItem = nullptr;
     HTREEITEM m_childItem = nullptr;
 };
-
-TEST_F(TreeControlTest, ImageListHoldsTheIconsAskedForUntilNone) {
-    const auto asked = m_owner.Of(ui::kTreeIconForIndex);
-    ASSERT_EQ(asked.size(), 11u);  // 0..9 answered, 10 answered none
-    EXPECT_EQ(asked.back().value, 10);
-    HIMAGELIST images = TreeView_GetImageList(m_tree.Tree(), TVSIL_NORMAL);
-    ASSERT_NE(images, nullptr);
-    EXPECT_EQ(ImageList_GetImageCount(images), 10);
-
-    m_owner.iconCount = 0;  // icons switched off: the tree gets no images at all
-    EXPECT_EQ(m_tree.BuildImageList(), 0);
-    EXPECT_EQ(TreeView_GetImageList(m_tree.Tree(), TVSIL_NORMAL), nullptr);
-}
 
 TEST_F(TreeControlTest, ContextMenuCarriesTheItemAndThePackedScreenPosition) {
     InsertRootAndChild();
