@@ -78,7 +78,7 @@ class StyledControlsTest : public UiTest {
     HWND m_dialog = nullptr;
 };
 
-TEST_F(StyledControlsTest, ButtonsAreDrawnInTheButtonFaceAndMissingIdsDoNothing) {
+TEST_F(StyledControlsTest, ButtonsLabelsAndBackgroundsAreDrawnForTheDialog) {
     ASSERT_NE(ui::StyleButton(m_ui, m_dialog, IDC_TOOLS_ATTRIBUTES, "tip", 1), nullptr);
     EXPECT_EQ(DrawnControl(m_dialog, IDC_TOOLS_ATTRIBUTES).Pixel(4, 4), RGB(228, 228, 228));
     ASSERT_NE(ui::StylePushButton(m_ui, m_dialog, IDC_TOOLS_DATE_TIME, nullptr, 2), nullptr);
@@ -87,9 +87,8 @@ TEST_F(StyledControlsTest, ButtonsAreDrawnInTheButtonFaceAndMissingIdsDoNothing)
     EXPECT_EQ(push.Pixel(0, 0), GetSysColor(COLOR_BTNFACE));                // outside the curve
     EXPECT_FALSE(DrawnControl(m_dialog, IDC_TOOLS_LIST_OF_FILES).handled);  // not restyled: left to the dialog
     EXPECT_EQ(ui::StyleButton(m_ui, m_dialog, 4321, "tip", 1), nullptr);
-}
 
-TEST_F(StyledControlsTest, LabelGetsItsFontAndColours) {
+    // A label gets its font and colours; a background bitmap fills its control.
     HWND label = ui::StyleLabel(m_ui, m_dialog, IDC_TOOLS_HINT, "hint tip", 3, RGB(255, 255, 200));
     ASSERT_NE(label, nullptr);
     EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageA(label, WM_GETFONT, 0, 0)), m_ui.GetFont(3));
@@ -101,9 +100,6 @@ TEST_F(StyledControlsTest, LabelGetsItsFontAndColours) {
     ASSERT_NE(GetObjectA(brush, sizeof(info), &info), 0);
     EXPECT_EQ(info.lbColor, RGB(255, 255, 200));
     DeleteDC(dc);
-}
-
-TEST_F(StyledControlsTest, BackgroundBitmapFillsTheControl) {
     HBITMAP bitmap = LoadBitmapA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDB_SIZE0));
     ASSERT_NE(bitmap, nullptr);
     ASSERT_NE(ui::SetBackgroundBitmap(m_dialog, IDC_TOOLS_HINT, bitmap), nullptr);
