@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "ui/UiTestUtil.h"
@@ -104,14 +106,14 @@ TEST_F(TreeControlTest, ContextMenuCarriesTheItemAndThePackedScreenPosition) {
                  MAKELPARAM(empty.x, empty.y));
     SendMessageA(m_tree.Window(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(m_tree.Tree()), MAKELPARAM(-1, -1));
 
-    const auto menus = m_owner.Of(ui::kTreeContextMenu);
-    ASSERT_EQ(menus.size(), 3u);
-    EXPECT_EQ(menus[0].value, AsValue(&m_child));
-    EXPECT_EQ(Unpacked(menus[0].extra), std::make_pair(onChild.x, onChild.y));
-    EXPECT_EQ(menus[1].value, 0);                 // white space
-    EXPECT_EQ(menus[2].value, AsValue(&m_root));  // the menu key: the selected item
-    const POINT keyPosition = m_tree.ContextMenuPosition(m_rootItem);
-    EXPECT_EQ(Unpacked(menus[2].extra), std::make_pair(keyPosition.x, keyPosition.y));
+    // The menu key gives the selected item at the position the control names for it.
+    const POINT key = m_tree.ContextMenuPosition(m_rootItem);
+    std::vector<std::pair<std::intptr_t, std::pair<LONG, LONG>>> menus;
+    for (const Call& call : m_owner.Of(ui::kTreeContextMenu)) {
+        menus.emplace_back(call.value, Unpacked(call.extra));
+    }
+    EXPECT_EQ(menus, (std::vector<std::pair<std::intptr_t, std::pair<LONG, LONG>>>{
+                         {AsValue(&m_child), {onChild.x, onChild.y}}, {0, {empty.x, empty.y}}, {AsValue(&m_root), {key.x, key.y}}}));
 }
 
 TEST_F(TreeControlTest, DrawingAsksForTheColoursOfEveryVisibleItem) {
@@ -144,9 +146,8 @@ TEST(CallbackRegistryTest, DispatchFindsTheOwnersEntry) {
     ui::RegisterCallback(&firstEntry);
     ui::RegisterCallback(&secondEntry);
     ui::RegisterCallback(&firstEntry);  // already there: no second link, no cycle
-    EXPECT_EQ(ui::DispatchCallback(&second, 1000, 5, 0), 1005);
-    EXPECT_EQ(second.last, 1005);
-    EXPECT_EQ(first.last, 0);
+    const std::intptr_t answer = ui::DispatchCallback(&second, 1000, 5, 0);
+    EXPECT_EQ(std::make_tuple(answer, second.last, first.last), std::make_tuple(1005, 1005, 0));
     ui::UnregisterCallback(&firstEntry);
     EXPECT_EQ(ui::DispatchCallback(&first, 1000, 1, 0), 0);
     EXPECT_EQ(ui::DispatchCallback(&second, 1003, 0, 0), 1003);  // the entry after the removed one
