@@ -177,17 +177,13 @@ TEST_F(AppTest, StartUpWithDefaultsHelpOptionsAndAnExitThatSavesTheSettings) {
     EXPECT_TRUE(IsWindowVisible(FrameWindow()));
     // The info panel keeps the width it asks for, the tools panel its height.
     const RECT panel = test::RectInParent(Shell().Panel()->Window());
-    EXPECT_EQ(panel.right - panel.left, Shell().Panel()->PreferredWidth());
     const RECT tools = test::RectInParent(Shell().Tools()->Window());
-    EXPECT_EQ(tools.bottom - tools.top, Shell().Tools()->PreferredHeight());
-    EXPECT_TRUE(platform::FileExists(Program("settings.dat")));
-    EXPECT_EQ(Shell().CurrentFilters().Count(), 6);
-    EXPECT_EQ(Shell().ReportDialogFolder(), m_program.Path());
+    EXPECT_EQ(std::make_tuple(panel.right - panel.left, tools.bottom - tools.top),
+              std::make_tuple(Shell().Panel()->PreferredWidth(), Shell().Tools()->PreferredHeight()));
 
     Command(cmd::kHelp);
-    const std::vector<ui::ModalShown> executed = ShownOf(ModalKind::Execute);
-    ASSERT_EQ(executed.size(), 1u);
-    EXPECT_EQ(executed[0].text, Program("helpidx.htm"));
+    ASSERT_EQ(ShownOf(ModalKind::Execute).size(), 1u);
+    EXPECT_EQ(ShownOf(ModalKind::Execute)[0].text, Program("helpidx.htm"));
     ModalKind shown = ModalKind::Message;
     m_onDialog = [&](HWND dialog, ModalKind kind) {
         shown = kind;
@@ -201,9 +197,8 @@ TEST_F(AppTest, StartUpWithDefaultsHelpOptionsAndAnExitThatSavesTheSettings) {
     HWND frame = FrameWindow();
     Command(cmd::kExit);
     ASSERT_TRUE(test::PumpUntil([&] { return !IsWindow(frame); }));
-    EXPECT_FALSE(Shell().Started());
-    EXPECT_EQ(Shell().ReportCount(), 0);
-    EXPECT_EQ(Shell().SettingsDocument(), nullptr);
+    EXPECT_EQ(std::make_tuple(Shell().Started(), Shell().ReportCount(), Shell().SettingsDocument()),
+              std::make_tuple(false, 0, nullptr));
     Shell().Destroy();  // a second shutdown finds nothing left to do
     Settings reread(ProgramSettings());
     EXPECT_TRUE(reread.Load());
@@ -227,11 +222,12 @@ TEST_F(AppTest, StartUpFollowsTheSettingsAndListsTheProgramsFolders) {
         ASSERT_TRUE(settings.Save());
     }
     Start();
-    EXPECT_EQ(Shell().CurrentFilters().Count(), 1);
-    EXPECT_EQ(Shell().SettingsDocument()->GetValue("common:cluster"), 0);  // imposed for one run only
-    EXPECT_EQ(TreeView_GetImageList(Shell().Reports()->Tree().Tree(), TVSIL_NORMAL), nullptr);
-    EXPECT_EQ(Shell().ReportDialogFolder(), Program("Reports"));
-    EXPECT_EQ(GetMenuItemCount(GetSubMenu(GetSubMenu(GetMenu(FrameWindow()), 0), 3)), 2);  // "Quick Load"
+    // The cluster size is imposed for one run only; "Quick Load" lists the two reports.
+    EXPECT_EQ(std::make_tuple(Shell().CurrentFilters().Count(), Shell().SettingsDocument()->GetValue("common:cluster"),
+                              TreeView_GetImageList(Shell().Reports()->Tree().Tree(), TVSIL_NORMAL),
+                              Shell().ReportDialogFolder(),
+                              GetMenuItemCount(GetSubMenu(GetSubMenu(GetMenu(FrameWindow()), 0), 3))),
+              std::make_tuple(1, 0, HIMAGELIST{}, Program("Reports"), 2));
 
     // "Load Filters" lists the file; choosing it opens the filter editor on it.
     m_confirmFilterEditor = true;
@@ -247,9 +243,9 @@ TEST_F(AppTest, CreateSaveCloseAndReopenThroughQuickLoad) {
     CreateThroughDialog(m_data.Path());
     ASSERT_EQ(Shell().ReportCount(), 1);
     FolderRecord* root = Shell().ReportAt(0)->Root();
-    EXPECT_STREQ(root->desc, m_data.Path().c_str());
-    EXPECT_EQ(Shell().Reports()->Tree().Data(Shell().Reports()->Tree().FirstRoot()), root);
-    EXPECT_EQ(Shell().Panel()->Record(), root);
+    EXPECT_EQ(std::make_tuple(std::string(root->desc), Shell().Reports()->Tree().Data(Shell().Reports()->Tree().FirstRoot()),
+                              Shell().Panel()->Record()),
+              std::make_tuple(m_data.Path(), static_cast<const void*>(root), root));
     // A second Create starts its folder dialog at the root of the shown folder's drive.
     ModalSeam::Get().QueueAnswer(ModalAnswer::Cancel());
     Command(cmd::kCreateReport);
@@ -260,12 +256,10 @@ TEST_F(AppTest, CreateSaveCloseAndReopenThroughQuickLoad) {
     Command(cmd::kSaveReport);
     EXPECT_EQ(ShownOf(ModalKind::SaveFile).back().folder, Program("Reports"));
     Command(cmd::kCloseReport);
-    EXPECT_EQ(Shell().ReportCount(), 0);
-    EXPECT_EQ(Shell().Panel()->Record(), nullptr);
+    EXPECT_EQ(std::make_tuple(Shell().ReportCount(), Shell().Panel()->Record()), std::make_tuple(0, nullptr));
     Command(cmd::kQuickLoadFirst);  // "Quick Load" lists the saved file now
     ASSERT_EQ(Shell().ReportCount(), 1);
-    EXPECT_EQ(Totals(0), before);
-    EXPECT_EQ(Shell().CurrentRecord(), Shell().ReportAt(0)->Root());
+    EXPECT_EQ(std::make_pair(Totals(0), Shell().CurrentRecord()), std::make_pair(before, Shell().ReportAt(0)->Root()));
 }
 
 TEST_F(AppTest, FilesThatFailSaySoAndKeepWhatIsOpen) {
@@ -319,19 +313,17 @@ TEST_F(AppTest, NotesFromTheTreeMenuOutliveAnUpdateAndThePanelButtonClearsThem) 
     Command(cmd::kUpdateReport);
     ASSERT_EQ(Shell().ReportCount(), 2);
     FolderRecord* root = Shell().ReportAt(0)->Root();
-    EXPECT_EQ(ReadStat(root, LFN), filesBefore + 1);
-    EXPECT_EQ(Shell().CurrentRecord(), root);
-    EXPECT_EQ(Shell().Reports()->Tree().Data(TreeView_GetRoot(Shell().Reports()->Tree().Tree())), root);
     FolderRecord* alpha = test::Child(root, "alpha");
-    EXPECT_STREQ(ReadText(alpha, notes), "first line\r\nsecond");
-    EXPECT_NE(TitleOf(alpha).find("<first line _ second>"), std::string::npos) << TitleOf(alpha);
+    EXPECT_EQ(std::make_tuple(ReadStat(root, LFN), Shell().CurrentRecord(),
+                              Shell().Reports()->Tree().Data(TreeView_GetRoot(Shell().Reports()->Tree().Tree())),
+                              std::string(ReadText(alpha, notes)), TitleOf(alpha).find("<first line _ second>") != std::string::npos),
+              std::make_tuple(filesBefore + 1, root, static_cast<const void*>(root), std::string("first line\r\nsecond"), true));
 
     // The info panel's button: an emptied text removes the notes, the title loses them.
     SelectItem(alpha);
     test::PressButton(Shell().Panel()->Dialog(), IDC_INFO_NOTES);
-    EXPECT_FALSE(alpha->attrs.Find(notes));
-    EXPECT_EQ(TitleOf(alpha).find('<'), std::string::npos);
-    EXPECT_TRUE(typed.empty());
+    EXPECT_EQ(std::make_tuple(static_cast<bool>(alpha->attrs.Find(notes)), TitleOf(alpha).find('<'), typed.empty()),
+              std::make_tuple(false, std::string::npos, true));
 }
 
 TEST_F(AppTest, WhatsNewFromTheToolbarComparesAndLeavesTheReportAlone) {
@@ -358,21 +350,22 @@ TEST_F(AppTest, FiveReportsAtMostWithTheLimitMessage) {
         Drop({Data(folder)});
     }
     ASSERT_EQ(Shell().ReportCount(), 5);
-    EXPECT_FALSE(MenuItemEnabled(cmd::kCreateReport));
+    HWND toolbar = Shell().Reports()->ToolbarWindow();
+    const bool menuEnabled = MenuItemEnabled(cmd::kCreateReport);
     Command(cmd::kCreateReport);  // disabled: no dialog
-    EXPECT_TRUE(ShownOf(ModalKind::Folder).empty());
+    EXPECT_EQ(std::make_tuple(menuEnabled, IsWindowEnabled(GetDlgItem(toolbar, IDC_TOOLBAR_CREATE)),
+                              ShownOf(ModalKind::Folder).size()),
+              std::make_tuple(false, FALSE, 0u));
 
     ModalSeam::Get().QueueAnswer(ModalAnswer::Button(ui::kAnswerCancel));
     Drop({m_data.Path(), Data("beta")});  // the message once, and nothing changes
     ExpectOneMessage("Maximum number of opened reports = 5\nClose one or more reports and try again", "Talvorn Quarvex");
     EXPECT_EQ(Shell().ReportCount(), 5);
     // Closing one enables Create again, in the menu and on the toolbar.
-    HWND toolbar = Shell().Reports()->ToolbarWindow();
-    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(toolbar, IDC_TOOLBAR_CREATE)));
     SelectItem(Shell().ReportAt(4)->Root());
     Command(cmd::kCloseReport);
-    EXPECT_TRUE(MenuItemEnabled(cmd::kCreateReport));
-    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(toolbar, IDC_TOOLBAR_CREATE)));
+    EXPECT_EQ(std::make_tuple(MenuItemEnabled(cmd::kCreateReport), IsWindowEnabled(GetDlgItem(toolbar, IDC_TOOLBAR_CREATE))),
+              std::make_tuple(true, TRUE));
 }
 
 TEST_F(AppTest, DropsAndStartPathsTakeTheFirstPathThatWorks) {
@@ -390,9 +383,8 @@ TEST_F(AppTest, DropsAndStartPathsTakeTheFirstPathThatWorks) {
     m_confirmFilterEditor = true;
     Drop({Data("f.mcf"), Data("gamma")});
     ASSERT_EQ(m_filterRequests.size(), 1u);
-    EXPECT_FALSE(m_filterRequests[0].hasTarget);
-    EXPECT_EQ(Shell().CurrentFilters().Count(), 0);
-    EXPECT_EQ(Shell().ReportCount(), 3);
+    EXPECT_EQ(std::make_tuple(m_filterRequests[0].hasTarget, Shell().CurrentFilters().Count(), Shell().ReportCount()),
+              std::make_tuple(false, 0, 3));
     const std::string saved = Data("alpha.mcr");
     ASSERT_TRUE(SaveReport(Shell().ReportAt(0), saved));
     m_app.reset();
@@ -429,8 +421,7 @@ TEST_F(AppTest, ToolsOpenOnTheShownFolderOrTheFirstDroppedPath) {
                                                                        {ModalKind::TemporaryFolders, Data("gamma")}}));
     // The list the tool closed with is the settings' list.
     AttrNode* stored = FindPath(Shell().SettingsDocument()->Document(), "options:temporary");
-    ASSERT_NE(stored, nullptr);
-    ASSERT_NE(stored->lastChild, nullptr);
+    ASSERT_TRUE(stored != nullptr && stored->lastChild != nullptr);
     EXPECT_EQ(std::string(stored->lastChild->desc), Data("gamma"));
 }
 
@@ -467,16 +458,15 @@ TEST_F(AppTest, FilterWindowsEditTheCurrentSetAndShowAReportsFiltersAndFiles) {
     // "Show filters" on the panel: the report's own six, read-only, the panel's filter selected.
     const std::int32_t selected = Shell().Panel()->SelectedFilter();
     ASSERT_GT(selected, 0);
-    bool shown = false;
+    std::tuple<BOOL, LRESULT, LRESULT> shown;
     drive = [&](HWND dialog) {
-        shown = true;
-        EXPECT_FALSE(IsWindowVisible(GetDlgItem(dialog, IDC_FILTERS_CREATE)));
-        EXPECT_EQ(SendDlgItemMessageA(dialog, IDC_FILTERS_LIST, LB_GETCURSEL, 0, 0), selected - 1);
-        EXPECT_EQ(SendDlgItemMessageA(dialog, IDC_FILTERS_LIST, LB_GETCOUNT, 0, 0), 6);
+        shown = {IsWindowVisible(GetDlgItem(dialog, IDC_FILTERS_CREATE)),
+                 SendDlgItemMessageA(dialog, IDC_FILTERS_LIST, LB_GETCURSEL, 0, 0),
+                 SendDlgItemMessageA(dialog, IDC_FILTERS_LIST, LB_GETCOUNT, 0, 0)};
         test::ClickButton(dialog, IDOK);
     };
     test::PressButton(Shell().Panel()->Dialog(), IDC_INFO_SHOW_FILTERS);
-    EXPECT_TRUE(shown);
+    EXPECT_EQ(shown, std::make_tuple(FALSE, LRESULT{selected - 1}, LRESULT{6}));
     EXPECT_EQ(Shell().CurrentFilters().Count(), 7);
 }
 
