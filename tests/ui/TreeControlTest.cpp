@@ -5,6 +5,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <iterator>
 #include <string>
 #include <tuple>
 #include <utility>
@@ -32,22 +33,12 @@ struct Owner {
     static std::intptr_t Handle(void* self, int code, std::intptr_t value, std::intptr_t extra) {
         auto* owner = static_cast<Owner*>(self);
         owner->calls.push_back({code, value, extra});
-        switch (code) {
-            case ui::kTreeTextColour:
-                return value == 0 ? -1 : 0x782828;
-            case ui::kTreeTextBackground:
-                return value == 0 ? -1 : 0xFFFFFF;
-            default:
-                return 0;
-        }
+        const bool colour = code == ui::kTreeTextColour || code == ui::kTreeTextBackground;
+        return !colour ? 0 : value == 0 ? -1 : code == ui::kTreeTextColour ? 0x782828 : 0xFFFFFF;
     }
     std::vector<Call> Of(int code) const {
         std::vector<Call> found;
-        for (const Call& call : calls) {
-            if (call.code == code) {
-                found.push_back(call);
-            }
-        }
+        std::copy_if(calls.begin(), calls.end(), std::back_inserter(found), [code](const Call& call) { return call.code == code; });
         return found;
     }
 

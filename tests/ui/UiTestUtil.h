@@ -347,23 +347,12 @@ class DrawnControl {
         HWND control = GetDlgItem(dialog, id);
         GetClientRect(control, &m_rect);
         BITMAPINFO info = {};
-        info.bmiHeader.biSize = sizeof(info.bmiHeader);
-        info.bmiHeader.biWidth = m_rect.right;
-        info.bmiHeader.biHeight = m_rect.bottom;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
+        info.bmiHeader = {sizeof(info.bmiHeader), m_rect.right, m_rect.bottom, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
         void* bits = nullptr;
         m_dc = CreateCompatibleDC(nullptr);
         m_bitmap = CreateDIBSection(m_dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
         m_old = SelectObject(m_dc, m_bitmap);
-        DRAWITEMSTRUCT item = {};
-        item.CtlType = ODT_BUTTON;
-        item.CtlID = static_cast<UINT>(id);
-        item.itemAction = ODA_DRAWENTIRE;
-        item.itemState = state;
-        item.hwndItem = control;
-        item.hDC = m_dc;
-        item.rcItem = m_rect;
+        DRAWITEMSTRUCT item = {ODT_BUTTON, static_cast<UINT>(id), 0, ODA_DRAWENTIRE, state, control, m_dc, m_rect, 0};
         handled = SendMessageA(dialog, WM_DRAWITEM, static_cast<WPARAM>(id), reinterpret_cast<LPARAM>(&item)) != 0;
     }
     ~DrawnControl() {

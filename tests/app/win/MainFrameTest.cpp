@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "resource.h"
@@ -116,17 +117,13 @@ TEST_F(MainFrameTest, RoutesTheShellCommandsAndKeepsItsOwn) {
 }
 
 TEST_F(MainFrameTest, AboutBoxOpensOverTheFrameAndCloses) {
-    std::string product;
-    HWND owner = nullptr;
+    std::tuple<ui::ModalKind, std::string, HWND> seen;
     ui::ModalSeam::Get().OnWindowUp([&](HWND about, ui::ModalKind kind) {
-        EXPECT_EQ(kind, ui::ModalKind::About);
-        product = test::TextOf(GetDlgItem(about, IDC_ABOUT_PRODUCT));
-        owner = GetWindow(about, GW_OWNER);
+        seen = {kind, test::TextOf(GetDlgItem(about, IDC_ABOUT_PRODUCT)), GetWindow(about, GW_OWNER)};
         PostMessageA(about, WM_COMMAND, IDOK, 0);
     });
     Command(ID_APP_ABOUT);  // returns when the box has closed
-    EXPECT_EQ(product, "Talvorn Quarvex");
-    EXPECT_EQ(owner, m_frame.Window());
+    EXPECT_EQ(seen, std::make_tuple(ui::ModalKind::About, std::string("Talvorn Quarvex"), m_frame.Window()));
 }
 
 }  // namespace
