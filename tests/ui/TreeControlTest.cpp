@@ -1,5 +1,5 @@
 // The tree-view wrapper and the callback registry: the control's notifications reach the
-// registered owner with the right codes and arguments; an image list cut from a strip.
+// registered owner with the right codes and arguments.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -145,22 +145,6 @@ TEST(CallbackRegistryTest, DispatchFindsTheOwnersEntry) {
     ui::UnregisterCallback(&secondEntry);
     ui::UnregisterCallback(&secondEntry);  // not in the list: nothing happens
     EXPECT_EQ(ui::DispatchCallback(&second, 1000, 0, 0), 0);
-}
-
-TEST(ImageListFromStripTest, CutsEqualCellsWithTheTopLeftColourTransparent) {
-    HDC screen = GetDC(nullptr);
-    HBITMAP strip = CreateCompatibleBitmap(screen, 48, 16);
-    ReleaseDC(nullptr, screen);
-    HIMAGELIST list = ui::ImageListFromStrip(strip, 16);
-    ASSERT_NE(list, nullptr);
-    EXPECT_EQ(ImageList_GetImageCount(list), 3);
-    IMAGEINFO info = {};
-    ASSERT_TRUE(ImageList_GetImageInfo(list, 0, &info));
-    EXPECT_NE(info.hbmMask, nullptr);
-    ImageList_Destroy(list);
-    EXPECT_EQ(ui::ImageListFromStrip(strip, 64), nullptr);  // narrower than one cell
-    EXPECT_EQ(ui::ImageListFromStrip(strip, 0), nullptr);
-    DeleteObject(strip);
 }
 
 }  // namespace

@@ -168,7 +168,8 @@ class AppTest : public ::testing::Test {
     bool m_realFilterEditor = false;
 };
 
-TEST_F(AppTest, StartUpWithDefaultsHelpOptionsAndAnExitThatSavesTheSettings) {
+TEST_F(AppTest, StartUpHelpOptionsCreateSaveCloseReopenAndAnExitThatSavesTheSettings) {
+    m_program.MakeDir("Reports");
     Start();
     EXPECT_TRUE(IsWindowVisible(FrameWindow()));
     // The info panel keeps the width it asks for, the tools panel its height.
@@ -187,8 +188,29 @@ TEST_F(AppTest, StartUpWithDefaultsHelpOptionsAndAnExitThatSavesTheSettings) {
     };
     Command(cmd::kOptions);
     EXPECT_EQ(shown, ModalKind::Settings);
+    m_onDialog = nullptr;
 
     CreateThroughDialog(m_data.Path());
+    ASSERT_EQ(Shell().ReportCount(), 1);
+    FolderRecord* root = Shell().ReportAt(0)->Root();
+    EXPECT_EQ(std::make_tuple(std::string(root->desc), Shell().Reports()->Tree().Data(Shell().Reports()->Tree().FirstRoot()),
+                              Shell().Panel()->Record()),
+              std::make_tuple(m_data.Path(), static_cast<const void*>(root), root));
+    // A second Create starts its folder dialog at the root of the shown folder's drive.
+    ModalSeam::Get().QueueAnswer(ModalAnswer::Cancel());
+    Command(cmd::kCreateReport);
+    EXPECT_EQ(ShownOf(ModalKind::Folder).back().folder, m_data.Path().substr(0, 3));
+
+    const std::string before = Totals(0);
+    ModalSeam::Get().QueueAnswer(ModalAnswer::Choose(Program("Reports/data.mcr")));
+    Command(cmd::kSaveReport);
+    EXPECT_EQ(ShownOf(ModalKind::SaveFile).back().folder, Program("Reports"));
+    Command(cmd::kCloseReport);
+    EXPECT_EQ(std::make_tuple(Shell().ReportCount(), Shell().Panel()->Record()), std::make_tuple(0, nullptr));
+    Command(cmd::kQuickLoadFirst);  // "Quick Load" lists the saved file now
+    ASSERT_EQ(Shell().ReportCount(), 1);
+    EXPECT_EQ(std::make_pair(Totals(0), Shell().CurrentRecord()), std::make_pair(before, Shell().ReportAt(0)->Root()));
+
     Shell().SettingsDocument()->SetValue("common:browse", 1);
     HWND frame = FrameWindow();
     Command(cmd::kExit);
@@ -231,31 +253,6 @@ TEST_F(AppTest, StartUpFollowsTheSettingsAndListsTheProgramsFolders) {
     ASSERT_EQ(m_filterRequests.size(), 1u);
     EXPECT_EQ(m_filterRequests[0].file, Program("Filters/logs.mcf"));
     EXPECT_EQ(Shell().CurrentFilters().Count(), 6);  // what the editor handed back
-}
-
-TEST_F(AppTest, CreateSaveCloseAndReopenThroughQuickLoad) {
-    m_program.MakeDir("Reports");
-    Start();
-    CreateThroughDialog(m_data.Path());
-    ASSERT_EQ(Shell().ReportCount(), 1);
-    FolderRecord* root = Shell().ReportAt(0)->Root();
-    EXPECT_EQ(std::make_tuple(std::string(root->desc), Shell().Reports()->Tree().Data(Shell().Reports()->Tree().FirstRoot()),
-                              Shell().Panel()->Record()),
-              std::make_tuple(m_data.Path(), static_cast<const void*>(root), root));
-    // A second Create starts its folder dialog at the root of the shown folder's drive.
-    ModalSeam::Get().QueueAnswer(ModalAnswer::Cancel());
-    Command(cmd::kCreateReport);
-    EXPECT_EQ(ShownOf(ModalKind::Folder).back().folder, m_data.Path().substr(0, 3));
-
-    const std::string before = Totals(0);
-    ModalSeam::Get().QueueAnswer(ModalAnswer::Choose(Program("Reports/data.mcr")));
-    Command(cmd::kSaveReport);
-    EXPECT_EQ(ShownOf(ModalKind::SaveFile).back().folder, Program("Reports"));
-    Command(cmd::kCloseReport);
-    EXPECT_EQ(std::make_tuple(Shell().ReportCount(), Shell().Panel()->Record()), std::make_tuple(0, nullptr));
-    Command(cmd::kQuickLoadFirst);  // "Quick Load" lists the saved file now
-    ASSERT_EQ(Shell().ReportCount(), 1);
-    EXPECT_EQ(std::make_pair(Totals(0), Shell().CurrentRecord()), std::make_pair(before, Shell().ReportAt(0)->Root()));
 }
 
 TEST_F(AppTest, FilesThatFailSaySoAndKeepWhatIsOpen) {

@@ -77,7 +77,7 @@ TEST_F(StyledControlsTest, ButtonsLabelsAndBackgroundsAreDrawnForTheDialog) {
                               ui::StyleButton(m_ui, m_dialog, 4321, "tip", 1)),
               std::make_tuple(RGB(228, 228, 228), RGB(228, 228, 228), GetSysColor(COLOR_BTNFACE), false, HWND{}));
 
-    // A label gets its font and colours; a background bitmap fills its control.
+    // A label gets its font and colours.
     HWND label = ui::StyleLabel(m_ui, m_dialog, IDC_TOOLS_HINT, "hint tip", 3, RGB(255, 255, 200));
     ASSERT_NE(label, nullptr);
     EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageA(label, WM_GETFONT, 0, 0)), m_ui.GetFont(3));
@@ -88,11 +88,6 @@ TEST_F(StyledControlsTest, ButtonsLabelsAndBackgroundsAreDrawnForTheDialog) {
     ASSERT_NE(GetObjectA(brush, sizeof(info), &info), 0);
     EXPECT_EQ(std::make_pair(GetTextColor(dc), info.lbColor), std::make_pair(RGB(0, 0, 32), RGB(255, 255, 200)));
     DeleteDC(dc);
-    HBITMAP bitmap = LoadBitmapA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDB_SIZE0));
-    ASSERT_NE(bitmap, nullptr);
-    ASSERT_NE(ui::SetBackgroundBitmap(m_dialog, IDC_TOOLS_HINT, bitmap), nullptr);
-    EXPECT_EQ(DrawnControl(m_dialog, IDC_TOOLS_HINT).Pixel(0, 0), RGB(0, 0, 255));  // the size icon's blue corner
-    DeleteObject(bitmap);
 }
 
 }  // namespace
