@@ -21,7 +21,7 @@ TEST(LayoutScrollTest, BarsOnlyWhereTheChildIsLarger) {
         {"wider only", 500, 100, 200, 300, {40, 0}, true, false, 40, 0},
         {"the horizontal bar makes the vertical one needed", 500, 290, 200, 300, {0, 0}, true, true, 0, 0},
         {"position kept within the range", 500, 100, 200, 300, {1000, 0}, true, false, 300, 0},
-        {"hidden bar resets its position", 100, 100, 300, 300, {40, 50}, false, false, 0, 0},
+        {"hidden bars reset their positions", 100, 100, 300, 300, {40, 50}, false, false, 0, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -53,12 +53,8 @@ bool PumpUntil(Condition done, DWORD timeoutMs = 5000) {
 class TestWindow {
   public:
     TestWindow(int width = 640, int height = 480) {
-        WNDCLASSA windowClass = {};
-        windowClass.lpfnWndProc = &DefWindowProcA;
-        windowClass.hInstance = GetModuleHandleA(nullptr);
-        windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
-        windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-        windowClass.lpszClassName = kClass;
+        const WNDCLASSA windowClass = {0, &DefWindowProcA, 0, 0, GetModuleHandleA(nullptr), nullptr, LoadCursor(nullptr, IDC_ARROW),
+                                       reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1), nullptr, kClass};
         RegisterClassA(&windowClass);  // fails harmlessly when an earlier window registered it
         // A pop-up without a caption: Wine hands it to no window manager, so showing and
         // destroying it never waits for one (there is none under Xvfb).

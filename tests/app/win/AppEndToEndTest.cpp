@@ -337,11 +337,25 @@ TEST_F(AppTest, WhatsNewFromTheToolbarComparesAndLeavesTheReportAlone) {
     EXPECT_EQ(Totals(0), before);
 }
 
-TEST_F(AppTest, FiveReportsAtMostWithTheLimitMessage) {
+TEST_F(AppTest, DropsAndStartPathsTakeTheFirstPathThatWorksUpToFiveReports) {
     Start();
-    for (const char* folder : {"alpha", "beta", "gamma", "Zeta", "alpha/deep"}) {
-        Drop({Data(folder)});
-    }
+    Drop({Data("alpha/a.txt")});  // a file: a report of the folder that holds it
+    m_data.WriteText("broken.mcr", "not a report");
+    Drop({Data("broken.mcr"), Data("beta"), Data("gamma")});  // one report, of the first that works
+    ASSERT_TRUE(shell::CreateShortcut(Data("to-zeta.lnk"), Data("Zeta")));
+    Drop({Data("to-zeta.lnk")});  // a shortcut counts as its folder
+    ASSERT_EQ(Shell().ReportCount(), 3);
+    EXPECT_EQ(std::make_tuple(std::string(RootPath(0)), std::string(RootPath(1)), std::string(RootPath(2))),
+              std::make_tuple(Data("alpha"), Data("beta"), Data("Zeta")));
+    // A filter file opens the filter editor without replacing the current filters.
+    Shell().CurrentFilters().Clear();
+    m_confirmFilterEditor = true;
+    Drop({Data("f.mcf"), Data("gamma")});
+    ASSERT_EQ(m_filterRequests.size(), 1u);
+    EXPECT_EQ(std::make_tuple(m_filterRequests[0].hasTarget, Shell().CurrentFilters().Count(), Shell().ReportCount()),
+              std::make_tuple(false, 0, 3));
+    Drop({Data("gamma")});
+    Drop({Data("alpha/deep")});
     ASSERT_EQ(Shell().ReportCount(), 5);
     HWND toolbar = Shell().Reports()->ToolbarWindow();
     const bool menuEnabled = MenuItemEnabled(cmd::kCreateReport);
@@ -359,25 +373,6 @@ TEST_F(AppTest, FiveReportsAtMostWithTheLimitMessage) {
     Command(cmd::kCloseReport);
     EXPECT_EQ(std::make_tuple(MenuItemEnabled(cmd::kCreateReport), IsWindowEnabled(GetDlgItem(toolbar, IDC_TOOLBAR_CREATE))),
               std::make_tuple(true, TRUE));
-}
-
-TEST_F(AppTest, DropsAndStartPathsTakeTheFirstPathThatWorks) {
-    Start();
-    Drop({Data("alpha/a.txt")});  // a file: a report of the folder that holds it
-    m_data.WriteText("broken.mcr", "not a report");
-    Drop({Data("broken.mcr"), Data("beta"), Data("gamma")});  // one report, of the first that works
-    ASSERT_TRUE(shell::CreateShortcut(Data("to-zeta.lnk"), Data("Zeta")));
-    Drop({Data("to-zeta.lnk")});  // a shortcut counts as its folder
-    ASSERT_EQ(Shell().ReportCount(), 3);
-    EXPECT_EQ(std::make_tuple(std::string(RootPath(0)), std::string(RootPath(1)), std::string(RootPath(2))),
-              std::make_tuple(Data("alpha"), Data("beta"), Data("Zeta")));
-    // A filter file opens the filter editor without replacing the current filters.
-    Shell().CurrentFilters().Clear();
-    m_confirmFilterEditor = true;
-    Drop({Data("f.mcf"), Data("gamma")});
-    ASSERT_EQ(m_filterRequests.size(), 1u);
-    EXPECT_EQ(std::make_tuple(m_filterRequests[0].hasTarget, Shell().CurrentFilters().Count(), Shell().ReportCount()),
-              std::make_tuple(false, 0, 3));
     const std::string saved = Data("alpha.mcr");
     ASSERT_TRUE(SaveReport(Shell().ReportAt(0), saved));
     m_app.reset();
