@@ -14,16 +14,8 @@
 #include "app/win/SettingsDialog.h"
 #include "attr/AttrXml.h"
 
-namespace qv {
+namespace qv::test {
 namespace {
-
-using test::ClickButton;
-using test::Enabled;
-using test::ScratchDir;
-using test::ChooseEntry;
-using test::ChosenEntry;
-using test::PressButton;
-using test::TextOf;
 
 bool Checked(HWND dialog, int id) {
     return IsDlgButtonChecked(dialog, id) == BST_CHECKED;
@@ -181,4 +173,4 @@ TEST_F(SettingsDialogTest, ChosenFilterFileIsShownRelativeAndCorrectedValuesCorr
 }
 
 }  // namespace
-}  // namespace qv
+}  // namespace qv::test
