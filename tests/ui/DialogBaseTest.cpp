@@ -2,6 +2,9 @@
 // ends its command with the program's message, and the window and the process go on.
 #include <new>
 #include <stdexcept>
+#include <string>
+#include <tuple>
+#include <utility>
 
 #include "resource.h"
 #include "ui/DialogBase.h"
@@ -62,8 +65,8 @@ class GuardTest : public UiTest {
     static void ExpectOneOutOfMemoryMessage() {
         const std::vector<ui::ModalShown> shown = ModalSeam::Get().Shown();
         ASSERT_EQ(shown.size(), 1u);
-        EXPECT_EQ(shown[0].kind, ModalKind::Message);
-        EXPECT_EQ(shown[0].text, "Not enough memory to complete the operation.");
+        EXPECT_EQ(std::make_pair(shown[0].kind, shown[0].text),
+                  std::make_pair(ModalKind::Message, std::string("Not enough memory to complete the operation.")));
     }
 };
 
@@ -75,9 +78,8 @@ TEST_F(GuardTest, ADialogHandlerOutOfMemoryEndsOnlyItsCommand) {
         SendMessageA(window, WM_COMMAND, kThrowingCommand, 0);
         SendMessageA(window, WM_COMMAND, IDCANCEL, 0);  // the dialog still answers
     });
-    EXPECT_EQ(dialog.Run(m_window.Handle()), IDCANCEL);
-    EXPECT_EQ(seen, ModalKind::About);
-    EXPECT_EQ(dialog.cancels, 1);
+    const INT_PTR result = dialog.Run(m_window.Handle());
+    EXPECT_EQ(std::make_tuple(result, seen, dialog.cancels), std::make_tuple(INT_PTR{IDCANCEL}, ModalKind::About, 1));
     ExpectOneOutOfMemoryMessage();
 }
 

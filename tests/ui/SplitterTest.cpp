@@ -1,5 +1,7 @@
 // The splitter: layout arithmetic without windows, then real splitters laid out, resized and
 // dragged through the bar's own mouse messages.
+#include <tuple>
+
 #include "ui/UiTestUtil.h"
 #include "ui/Splitter.h"
 
@@ -12,53 +14,28 @@ using ui::SplitPlacement;
 using ui::SplitSettings;
 using Kind = SplitPlacement::Kind;
 
-TEST(LayoutSplitTest, PlacesPanesAndBar) {
-    struct Case {
-        const char* name;
-        int length;
-        SplitSettings settings;
-        Kind kind;
-        int first;
-        int secondStart;
-        int second;
+TEST(LayoutSplitTest, PlacesPanesAndBarAndAFixedPaneSetsTheRatio) {
+    // Length, settings; kind, first length (where the bar starts), second start and length, ratio after.
+    const std::tuple<int, SplitSettings, Kind, int, int, int, double> cases[] = {
+        {404, {0.33}, Kind::Both, 132, 136, 268, 0.33},
+        {4, {0.5}, Kind::Nothing, 0, 0, 0, 0.5},  // no longer than the bar
+        {404, {0.33, SplitPane::None, 0, true, false}, Kind::FirstOnly, 404, 0, 0, 0.33},
+        {604, {0.9, SplitPane::First, 200}, Kind::Both, 200, 204, 400, 200.0 / 600},
+        {404, {0.1, SplitPane::Second, 100}, Kind::Both, 300, 304, 100, 0.75},
+        {104, {0.5, SplitPane::First, 500}, Kind::Both, 100, 104, 0, 5.0},    // fixed larger than the room
+        {404, {0.25, SplitPane::First, 0}, Kind::Both, 100, 104, 300, 0.25},  // fixed without a size
+        {403, {200.0 / 399}, Kind::Both, 200, 204, 199, 200.0 / 399},        // 200 of 399 gives 200
     };
-    const Case cases[] = {
-        {"ratio 0.33 of 404", 404, {0.33}, Kind::Both, 132, 136, 268},
-        {"no longer than the bar", 4, {0.5}, Kind::Nothing, 0, 0, 0},
-        {"first alone fills", 404, {0.33, SplitPane::None, 0, true, false}, Kind::FirstOnly, 404, 0, 0},
-        {"second alone fills", 404, {0.33, SplitPane::None, 0, false, true}, Kind::SecondOnly, 0, 0, 404},
-        {"fixed first keeps 200", 604, {0.9, SplitPane::First, 200}, Kind::Both, 200, 204, 400},
-        {"fixed second keeps 100", 404, {0.1, SplitPane::Second, 100}, Kind::Both, 300, 304, 100},
-        {"fixed first larger than the room", 104, {0.5, SplitPane::First, 500}, Kind::Both, 100, 104, 0},
-        {"fixed without a size follows the ratio", 404, {0.25, SplitPane::First, 0}, Kind::Both, 100, 104, 300},
-        {"a ratio made from 200 of 399 gives 200", 403, {200.0 / 399}, Kind::Both, 200, 204, 199},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        SplitSettings settings = c.settings;
-        const SplitPlacement placement = LayoutSplit(c.length, &settings);
-        EXPECT_EQ(placement.kind, c.kind);
-        EXPECT_EQ(placement.firstLength, c.first);
-        EXPECT_EQ(placement.secondStart, c.secondStart);
-        EXPECT_EQ(placement.secondLength, c.second);
-        if (placement.kind == Kind::Both) {
-            EXPECT_EQ(placement.barStart, c.first);
-        }
+    for (auto [length, settings, kind, first, secondStart, second, ratio] : cases) {
+        const SplitPlacement p = LayoutSplit(length, &settings);
+        EXPECT_EQ(std::make_tuple(p.kind, p.firstLength, p.secondStart, p.secondLength,
+                                  p.kind == Kind::Both ? p.barStart : first, settings.ratio),
+                  std::make_tuple(kind, first, secondStart, second, first, ratio));
     }
 }
 
-TEST(LayoutSplitTest, FixedPaneRecomputesTheRatio) {
-    SplitSettings settings{0.9, SplitPane::First, 200};
-    LayoutSplit(604, &settings);
-    EXPECT_DOUBLE_EQ(settings.ratio, 200.0 / 600);
-    settings = {0.9, SplitPane::Second, 150};
-    LayoutSplit(604, &settings);
-    EXPECT_DOUBLE_EQ(settings.ratio, 1.0 - 150.0 / 600);
-}
-
 TEST(DragRatioTest, ClampsToTheContainer) {
-    EXPECT_DOUBLE_EQ(ui::DragRatio(150, 50, 400), 0.25);
-    EXPECT_DOUBLE_EQ(ui::DragRatio(10, 0, 0), 0.0);
+    EXPECT_EQ(std::make_pair(ui::DragRatio(150, 50, 400), ui::DragRatio(10, 0, 0)), std::make_pair(0.25, 0.0));
 }
 
 class SplitterTest : public ::testing::Test {
@@ -100,63 +77,37 @@ protected:
     ui::MCSplitter m_splitter;
 };
 
-TEST_F(SplitterTest, FixedPaneKeepsItsSizeUntilTheBarIsDragged) {
+TEST_F(SplitterTest, FixedPaneKeepsItsSizeUntilADragInGreyThatClampsAndALockOrOneShownPane) {
     Make(404, 0.5);
     m_splitter.SetPaneSize(SplitPane::First, 200);
     m_splitter.SetFixed(SplitPane::First, true);
-    ExpectLayout(200, 200, 204, 200);
     Widen(604);
     ExpectLayout(200, 200, 204, 400);
 
-    DragBarTo(302);
-    EXPECT_FALSE(m_splitter.IsDragging());
-    EXPECT_DOUBLE_EQ(m_splitter.Ratio(), 0.5);
-    ExpectLayout(300, 300, 304, 300);
-    Widen(804);
-    ExpectLayout(400, 400, 404, 400);  // both panes now follow the ratio
-}
-
-TEST_F(SplitterTest, DragFollowsTheCursorInGreyAndClampsToTheContainer) {
-    Make(404, 0.5);
     HWND bar = m_splitter.Bar();
     SendMessageA(bar, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(1, 5));
-    EXPECT_TRUE(m_splitter.IsDragging());
     EXPECT_EQ(GetCapture(), bar);
     SendMessageA(bar, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(-1000, 5));  // far left of the container
-    EXPECT_DOUBLE_EQ(m_splitter.Ratio(), 0.0);
-    EXPECT_EQ(Span(bar).first, 0);
-    ExpectLayout(200, 0, 204, 200);  // the panes wait for the release
+    ExpectLayout(200, 0, 204, 400);  // the panes wait for the release
     HDC dc = GetDC(bar);
     RedrawWindow(bar, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
     EXPECT_EQ(GetPixel(dc, 1, 50), RGB(128, 128, 128));
     ReleaseDC(bar, dc);
     SendMessageA(bar, WM_LBUTTONUP, 0, MAKELPARAM(5000, 5));  // released far right
-    EXPECT_DOUBLE_EQ(m_splitter.Ratio(), 1.0);
-    EXPECT_NE(GetCapture(), bar);
-    ExpectLayout(400, 400, 404, 0);
-}
+    ExpectLayout(600, 600, 604, 0);
 
-TEST_F(SplitterTest, LockedSplitterIgnoresTheMouseAndRatiosOutsideZeroToOneAreRefused) {
-    Make(404, 0.33);
-    EXPECT_EQ(GetParent(m_first), m_splitter.Window());
-    EXPECT_FALSE(m_splitter.SetRatio(1.5));
-    EXPECT_FALSE(m_splitter.SetRatio(-0.1));
+    DragBarTo(302);
+    Widen(804);
+    ExpectLayout(400, 400, 404, 400);  // both panes now follow the ratio
     m_splitter.SetLocked(true);
-    DragBarTo(300);
-    EXPECT_FALSE(m_splitter.IsDragging());
-    EXPECT_DOUBLE_EQ(m_splitter.Ratio(), 0.33);
-    ExpectLayout(132, 132, 136, 268);
-}
-
-TEST_F(SplitterTest, OneShownPaneFillsAndTheBarHides) {
-    Make(404, 0.33);
+    DragBarTo(100);
+    EXPECT_DOUBLE_EQ(m_splitter.Ratio(), 0.5);
     m_splitter.ShowPanes(0, 1);
-    EXPECT_FALSE(IsWindowVisible(m_first));
-    EXPECT_FALSE(IsWindowVisible(m_splitter.Bar()));
-    EXPECT_EQ(Span(m_second), std::make_pair(0L, 404L));
+    EXPECT_FALSE(IsWindowVisible(m_first) || IsWindowVisible(m_splitter.Bar()));
+    EXPECT_EQ(Span(m_second), std::make_pair(0L, 804L));
     m_splitter.ShowPanes(1, 1);
     EXPECT_TRUE(IsWindowVisible(m_splitter.Bar()));
-    ExpectLayout(132, 132, 136, 268);
+    ExpectLayout(400, 400, 404, 400);
 }
 
 }  // namespace

@@ -1,14 +1,16 @@
 // The tree-view wrapper and the callback registry: the control's notifications reach the
-// registered owner with the right codes and arguments; image list, filtering and sorting.
+// registered owner with the right codes and arguments.
 #include <windows.h>
 
 #include <commctrl.h>
 
 #include <algorithm>
+#include <iterator>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
-#include "resource.h"
 #include "ui/UiTestUtil.h"
 #include "ui/CallbackRegistry.h"
 #include "ui/TreeControl.h"
@@ -22,8 +24,8 @@ struct Call {
     std::intptr_t extra;
 };
 
-// The owner of a tree: registered in the registry, records every call and answers like the
-// report window would.
+// The owner of a tree: registered in the registry, records every call and answers the colours
+// like the report window would, and no icons (the report window's tests hold the image list).
 struct Owner {
     Owner() { ui::RegisterCallback(&entry); }
     ~Owner() { ui::UnregisterCallback(&entry); }
@@ -31,52 +33,27 @@ struct Owner {
     static std::intptr_t Handle(void* self, int code, std::intptr_t value, std::intptr_t extra) {
         auto* owner = static_cast<Owner*>(self);
         owner->calls.push_back({code, value, extra});
-        switch (code) {
-            case ui::kTreeIconForIndex:
-                if (value >= owner->iconCount) {
-                    return 0;
-                }
-                *reinterpret_cast<int*>(extra) = static_cast<int>(value);
-                return reinterpret_cast<std::intptr_t>(owner->icons[value]);
-            case ui::kTreeTextColour:
-                return value == 0 ? -1 : 0x782828;
-            case ui::kTreeTextBackground:
-                return value == 0 ? -1 : 0xFFFFFF;
-            default:
-                return 0;
-        }
+        const bool colour = code == ui::kTreeTextColour || code == ui::kTreeTextBackground;
+        return !colour ? 0 : value == 0 ? -1 : code == ui::kTreeTextColour ? 0x782828 : 0xFFFFFF;
     }
     std::vector<Call> Of(int code) const {
         std::vector<Call> found;
-        for (const Call& call : calls) {
-            if (call.code == code) {
-                found.push_back(call);
-            }
-        }
+        std::copy_if(calls.begin(), calls.end(), std::back_inserter(found), [code](const Call& call) { return call.code == code; });
         return found;
     }
 
     ui::CallbackEntry entry{this, &Owner::Handle, nullptr};
     std::vector<Call> calls;
-    HBITMAP icons[10] = {};
-    int iconCount = 10;
 };
 
 class TreeControlTest : public UiTest {
   protected:
     void SetUp() override {
         UiTest::SetUp();
-        for (int i = 0; i < 10; ++i) {
-            m_owner.icons[i] = LoadBitmapA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDB_SIZE0 + i));
-            ASSERT_NE(m_owner.icons[i], nullptr);
-        }
         ASSERT_TRUE(m_tree.Create(m_ui, m_window.Handle(), {0, 0, 400, 300}, m_ui.GetFont(4)));
     }
     void TearDown() override {
         m_tree.Destroy();
-        for (HBITMAP icon : m_owner.icons) {
-            DeleteObject(icon);
-        }
         UiTest::TearDown();
     }
     // A root item with one child, expanded and with the owner's log cleared.
@@ -107,19 +84,6 @@ class TreeControlTest : public UiTest {
     HTREEITEM m_childItem = nullptr;
 };
 
-TEST_F(TreeControlTest, ImageListHoldsTheIconsAskedForUntilNone) {
-    const auto asked = m_owner.Of(ui::kTreeIconForIndex);
-    ASSERT_EQ(asked.size(), 11u);  // 0..9 answered, 10 answered none
-    EXPECT_EQ(asked.back().value, 10);
-    HIMAGELIST images = TreeView_GetImageList(m_tree.Tree(), TVSIL_NORMAL);
-    ASSERT_NE(images, nullptr);
-    EXPECT_EQ(ImageList_GetImageCount(images), 10);
-
-    m_owner.iconCount = 0;  // icons switched off: the tree gets no images at all
-    EXPECT_EQ(m_tree.BuildImageList(), 0);
-    EXPECT_EQ(TreeView_GetImageList(m_tree.Tree(), TVSIL_NORMAL), nullptr);
-}
-
 TEST_F(TreeControlTest, ContextMenuCarriesTheItemAndThePackedScreenPosition) {
     InsertRootAndChild();
     m_tree.Select(m_rootItem);
@@ -133,14 +97,14 @@ TEST_F(TreeControlTest, ContextMenuCarriesTheItemAndThePackedScreenPosition) {
                  MAKELPARAM(empty.x, empty.y));
     SendMessageA(m_tree.Window(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(m_tree.Tree()), MAKELPARAM(-1, -1));
 
-    const auto menus = m_owner.Of(ui::kTreeContextMenu);
-    ASSERT_EQ(menus.size(), 3u);
-    EXPECT_EQ(menus[0].value, AsValue(&m_child));
-    EXPECT_EQ(Unpacked(menus[0].extra), std::make_pair(onChild.x, onChild.y));
-    EXPECT_EQ(menus[1].value, 0);                 // white space
-    EXPECT_EQ(menus[2].value, AsValue(&m_root));  // the menu key: the selected item
-    const POINT keyPosition = m_tree.ContextMenuPosition(m_rootItem);
-    EXPECT_EQ(Unpacked(menus[2].extra), std::make_pair(keyPosition.x, keyPosition.y));
+    // The menu key gives the selected item at the position the control names for it.
+    const POINT key = m_tree.ContextMenuPosition(m_rootItem);
+    std::vector<std::pair<std::intptr_t, std::pair<LONG, LONG>>> menus;
+    for (const Call& call : m_owner.Of(ui::kTreeContextMenu)) {
+        menus.emplace_back(call.value, Unpacked(call.extra));
+    }
+    EXPECT_EQ(menus, (std::vector<std::pair<std::intptr_t, std::pair<LONG, LONG>>>{
+                         {AsValue(&m_child), {onChild.x, onChild.y}}, {0, {empty.x, empty.y}}, {AsValue(&m_root), {key.x, key.y}}}));
 }
 
 TEST_F(TreeControlTest, DrawingAsksForTheColoursOfEveryVisibleItem) {
@@ -173,31 +137,14 @@ TEST(CallbackRegistryTest, DispatchFindsTheOwnersEntry) {
     ui::RegisterCallback(&firstEntry);
     ui::RegisterCallback(&secondEntry);
     ui::RegisterCallback(&firstEntry);  // already there: no second link, no cycle
-    EXPECT_EQ(ui::DispatchCallback(&second, 1000, 5, 0), 1005);
-    EXPECT_EQ(second.last, 1005);
-    EXPECT_EQ(first.last, 0);
+    const std::intptr_t answer = ui::DispatchCallback(&second, 1000, 5, 0);
+    EXPECT_EQ(std::make_tuple(answer, second.last, first.last), std::make_tuple(1005, 1005, 0));
     ui::UnregisterCallback(&firstEntry);
     EXPECT_EQ(ui::DispatchCallback(&first, 1000, 1, 0), 0);
     EXPECT_EQ(ui::DispatchCallback(&second, 1003, 0, 0), 1003);  // the entry after the removed one
     ui::UnregisterCallback(&secondEntry);
     ui::UnregisterCallback(&secondEntry);  // not in the list: nothing happens
     EXPECT_EQ(ui::DispatchCallback(&second, 1000, 0, 0), 0);
-}
-
-TEST(ImageListFromStripTest, CutsEqualCellsWithTheTopLeftColourTransparent) {
-    HDC screen = GetDC(nullptr);
-    HBITMAP strip = CreateCompatibleBitmap(screen, 48, 16);
-    ReleaseDC(nullptr, screen);
-    HIMAGELIST list = ui::ImageListFromStrip(strip, 16);
-    ASSERT_NE(list, nullptr);
-    EXPECT_EQ(ImageList_GetImageCount(list), 3);
-    IMAGEINFO info = {};
-    ASSERT_TRUE(ImageList_GetImageInfo(list, 0, &info));
-    EXPECT_NE(info.hbmMask, nullptr);
-    ImageList_Destroy(list);
-    EXPECT_EQ(ui::ImageListFromStrip(strip, 64), nullptr);  // narrower than one cell
-    EXPECT_EQ(ui::ImageListFromStrip(strip, 0), nullptr);
-    DeleteObject(strip);
 }
 
 }  // namespace

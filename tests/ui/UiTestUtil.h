@@ -53,16 +53,9 @@ bool PumpUntil(Condition done, DWORD timeoutMs = 5000) {
 class TestWindow {
   public:
     TestWindow(int width = 640, int height = 480) {
-        WNDCLASSEXA windowClass = {};
-        windowClass.cbSize = sizeof(windowClass);
-        if (!GetClassInfoExA(GetModuleHandleA(nullptr), kClass, &windowClass)) {
-            windowClass.lpfnWndProc = &DefWindowProcA;
-            windowClass.hInstance = GetModuleHandleA(nullptr);
-            windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
-            windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-            windowClass.lpszClassName = kClass;
-            RegisterClassExA(&windowClass);
-        }
+        const WNDCLASSA windowClass = {0, &DefWindowProcA, 0, 0, GetModuleHandleA(nullptr), nullptr, LoadCursor(nullptr, IDC_ARROW),
+                                       reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1), nullptr, kClass};
+        RegisterClassA(&windowClass);  // fails harmlessly when an earlier window registered it
         // A pop-up without a caption: Wine hands it to no window manager, so showing and
         // destroying it never waits for one (there is none under Xvfb).
         m_window = CreateWindowExA(0, kClass, "Quarvex test", WS_POPUP | WS_CLIPCHILDREN, 20, 20, width, height,
@@ -350,23 +343,12 @@ class DrawnControl {
         HWND control = GetDlgItem(dialog, id);
         GetClientRect(control, &m_rect);
         BITMAPINFO info = {};
-        info.bmiHeader.biSize = sizeof(info.bmiHeader);
-        info.bmiHeader.biWidth = m_rect.right;
-        info.bmiHeader.biHeight = m_rect.bottom;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
+        info.bmiHeader = {sizeof(info.bmiHeader), m_rect.right, m_rect.bottom, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
         void* bits = nullptr;
         m_dc = CreateCompatibleDC(nullptr);
         m_bitmap = CreateDIBSection(m_dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
         m_old = SelectObject(m_dc, m_bitmap);
-        DRAWITEMSTRUCT item = {};
-        item.CtlType = ODT_BUTTON;
-        item.CtlID = static_cast<UINT>(id);
-        item.itemAction = ODA_DRAWENTIRE;
-        item.itemState = state;
-        item.hwndItem = control;
-        item.hDC = m_dc;
-        item.rcItem = m_rect;
+        DRAWITEMSTRUCT item = {ODT_BUTTON, static_cast<UINT>(id), 0, ODA_DRAWENTIRE, state, control, m_dc, m_rect, 0};
         handled = SendMessageA(dialog, WM_DRAWITEM, static_cast<WPARAM>(id), reinterpret_cast<LPARAM>(&item)) != 0;
     }
     ~DrawnControl() {

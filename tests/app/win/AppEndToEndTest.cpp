@@ -9,7 +9,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstring>
 #include <functional>
 #include <memory>
 #include <string>
@@ -33,10 +32,15 @@ using ui::ModalAnswer;
 using ui::ModalKind;
 using ui::ModalSeam;
 
-// A report's totals, to compare it with its reopened copy (the file's round trip is tested with
-// the report file).
-std::string TotalsOf(Report* report) {
-    return test::Figures(report->Root());
+std::string WindowsForm(std::string path) {
+    std::replace(path.begin(), path.end(), '/', '\\');
+    return path;
+}
+
+std::string ClassOf(HWND window) {
+    char name[64] = {};
+    GetClassNameA(window, name, sizeof(name));
+    return name;
 }
 
 // Presses the first shown of "No", "Cancel" and "OK" in a real message box (one no test asked
@@ -58,7 +62,7 @@ class AppTest : public ::testing::Test {
         ModalSeam::Get().Begin();
         ModalSeam::Get().OnWindowUp([this](HWND window, ModalKind kind) {
             if (kind != ModalKind::Message) {
-                if (m_onDialog) {
+                if (m_onDialog && kind != ModalKind::Progress) {
                     m_onDialog(window, kind);  // what a test does with its own dialogs
                 }
                 return;
@@ -86,26 +90,18 @@ class AppTest : public ::testing::Test {
     bool TryStart(const std::string& startPath = "") {
         m_app = std::make_unique<QuarvexApp>();
         m_app->SetProgramFolder(m_program.Path());
-        ShellEntryPoints& entries = m_app->Shell().EntryPoints();
-        if (!m_realTools) {
-            entries.tool = [this](HWND, int command, const std::string& start) { m_tools.emplace_back(command, start); };
+        if (!m_realFilterEditor) {
+            m_app->Shell().EntryPoints().filterEditor = [this](HWND, const FilterEditorRequest& request,
+                                                               FilterSet* result) {
+                m_filterRequests.push_back(request);
+                result->SetBuiltIn();
+                return m_confirmFilterEditor;
+            };
         }
-        if (m_realFilterEditor) {
-            return m_app->Start(GetModuleHandleA(nullptr), startPath);
-        }
-        entries.filterEditor = [this](HWND, const FilterEditorRequest& request, FilterSet* result) {
-            m_filterRequests.push_back(request);
-            result->SetBuiltIn();
-            return m_confirmFilterEditor;
-        };
         return m_app->Start(GetModuleHandleA(nullptr), startPath);
     }
 
     // Paths inside the scratch folders in their Windows form (the relative parts use '/').
-    static std::string WindowsForm(std::string path) {
-        std::replace(path.begin(), path.end(), '/', '\\');
-        return path;
-    }
     std::string Program(const std::string& relative) { return WindowsForm(m_program.Sub(relative)); }
     std::string Data(const std::string& relative) { return WindowsForm(m_data.Sub(relative)); }
 
@@ -119,11 +115,21 @@ class AppTest : public ::testing::Test {
         ModalSeam::Get().QueueAnswer(ModalAnswer::Choose(folder));
         Command(cmd::kCreateReport);
     }
+    // A command that asks for a file, then shows a message box.
+    void CommandOnFile(int id, const std::string& file) {
+        ModalSeam::Get().QueueAnswer(ModalAnswer::Choose(file));
+        ModalSeam::Get().QueueAnswer(ModalAnswer::Button(ui::kAnswerCancel));
+        Command(id);
+    }
     const char* RootPath(int index) { return Shell().ReportAt(index)->Root()->desc; }
+    std::string Totals(int index) { return test::Figures(Shell().ReportAt(index)->Root()); }
     // Selects a record's item the way a click does: the control announces the selection.
     void SelectItem(FolderRecord* record) {
         TreeView_SelectItem(Shell().Reports()->Tree().Tree(), Shell().Reports()->ItemOf(record));
         ASSERT_EQ(Shell().CurrentRecord(), record);
+    }
+    std::string TitleOf(FolderRecord* record) {
+        return Shell().Reports()->Tree().Text(Shell().Reports()->ItemOf(record));
     }
     // Whether an item of the &Report menu is enabled as the menu opens.
     bool MenuItemEnabled(int id) {
@@ -139,51 +145,85 @@ class AppTest : public ::testing::Test {
         location.folders = QuerySystemFolders();
         return location;
     }
-    // The message boxes shown, but for the second-copy question that a test program running at
-    // the same time with our title brings (unless that question is what is looked for).
-    static std::vector<ui::ModalShown> Messages(bool withSecondCopy = false) {
-        std::vector<ui::ModalShown> shown = ShownOf(ModalKind::Message);
-        std::erase_if(shown, [withSecondCopy](const ui::ModalShown& box) {
-            return !withSecondCopy && box.title == kSecondCopyCaption;
-        });
+    // The message boxes shown as "caption: text", but for the second-copy question that a test
+    // program running at the same time with our title brings (unless that question is looked for).
+    static std::vector<std::string> Messages(bool withSecondCopy = false) {
+        std::vector<std::string> shown;
+        for (const ui::ModalShown& box : ShownOf(ModalKind::Message)) {
+            if (withSecondCopy || box.title != kSecondCopyCaption) {
+                shown.push_back(box.title + ": " + box.text);
+            }
+        }
         return shown;
-    }
-    static void ExpectOneMessage(const std::string& text, const std::string& caption) {
-        const std::vector<ui::ModalShown> shown = Messages(caption == kSecondCopyCaption);
-        ASSERT_EQ(shown.size(), 1u);
-        EXPECT_EQ(shown[0].text, text);
-        EXPECT_EQ(shown[0].title, caption);
     }
 
     test::ScratchDir m_program;
     test::ScratchDir m_data;
     std::unique_ptr<QuarvexApp> m_app;
     std::vector<std::string> m_unexpectedBoxes;
-    std::function<void(HWND window, ModalKind kind)> m_onDialog;  // for the windows other than message boxes
-    std::vector<std::pair<int, std::string>> m_tools;
+    // For the windows other than message boxes and the scan's progress window.
+    std::function<void(HWND window, ModalKind kind)> m_onDialog;
     std::vector<FilterEditorRequest> m_filterRequests;
     bool m_confirmFilterEditor = false;
     bool m_realFilterEditor = false;
-    bool m_realTools = false;
 };
 
-TEST_F(AppTest, StartUpWithDefaultsLaysOutThePanesAndWritesTheSettings) {
+TEST_F(AppTest, StartUpHelpOptionsCreateSaveCloseReopenAndAnExitThatSavesTheSettings) {
+    m_program.MakeDir("Reports");
     Start();
     EXPECT_TRUE(IsWindowVisible(FrameWindow()));
     // The info panel keeps the width it asks for, the tools panel its height.
-    RECT panel = {};
-    GetWindowRect(Shell().Panel()->Window(), &panel);
-    EXPECT_EQ(panel.right - panel.left, Shell().Panel()->PreferredWidth());
-    RECT tools = {};
-    GetWindowRect(Shell().Tools()->Window(), &tools);
-    EXPECT_EQ(tools.bottom - tools.top, Shell().Tools()->PreferredHeight());
-    EXPECT_TRUE(platform::FileExists(Program("settings.dat")));
-    EXPECT_EQ(Shell().CurrentFilters().Count(), 6);
-    EXPECT_EQ(Shell().ReportDialogFolder(), m_program.Path());
-    EXPECT_FALSE(MenuItemEnabled(cmd::kQuickLoadPlain));
+    const RECT panel = test::RectInParent(Shell().Panel()->Window());
+    const RECT tools = test::RectInParent(Shell().Tools()->Window());
+    EXPECT_EQ(std::make_tuple(panel.right - panel.left, tools.bottom - tools.top),
+              std::make_tuple(Shell().Panel()->PreferredWidth(), Shell().Tools()->PreferredHeight()));
+
+    Command(cmd::kHelp);
+    ASSERT_EQ(ShownOf(ModalKind::Execute).size(), 1u);
+    EXPECT_EQ(ShownOf(ModalKind::Execute)[0].text, Program("helpidx.htm"));
+    ModalKind shown = ModalKind::Message;
+    m_onDialog = [&](HWND dialog, ModalKind kind) {
+        shown = kind;
+        PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+    };
+    Command(cmd::kOptions);
+    EXPECT_EQ(shown, ModalKind::Settings);
+    m_onDialog = nullptr;
+
+    CreateThroughDialog(m_data.Path());
+    ASSERT_EQ(Shell().ReportCount(), 1);
+    FolderRecord* root = Shell().ReportAt(0)->Root();
+    EXPECT_EQ(std::make_tuple(std::string(root->desc), Shell().Reports()->Tree().Data(Shell().Reports()->Tree().FirstRoot()),
+                              Shell().Panel()->Record()),
+              std::make_tuple(m_data.Path(), static_cast<const void*>(root), root));
+    // A second Create starts its folder dialog at the root of the shown folder's drive.
+    ModalSeam::Get().QueueAnswer(ModalAnswer::Cancel());
+    Command(cmd::kCreateReport);
+    EXPECT_EQ(ShownOf(ModalKind::Folder).back().folder, m_data.Path().substr(0, 3));
+
+    const std::string before = Totals(0);
+    ModalSeam::Get().QueueAnswer(ModalAnswer::Choose(Program("Reports/data.mcr")));
+    Command(cmd::kSaveReport);
+    EXPECT_EQ(ShownOf(ModalKind::SaveFile).back().folder, Program("Reports"));
+    Command(cmd::kCloseReport);
+    EXPECT_EQ(std::make_tuple(Shell().ReportCount(), Shell().Panel()->Record()), std::make_tuple(0, nullptr));
+    Command(cmd::kQuickLoadFirst);  // "Quick Load" lists the saved file now
+    ASSERT_EQ(Shell().ReportCount(), 1);
+    EXPECT_EQ(std::make_pair(Totals(0), Shell().CurrentRecord()), std::make_pair(before, Shell().ReportAt(0)->Root()));
+
+    Shell().SettingsDocument()->SetValue("common:browse", 1);
+    HWND frame = FrameWindow();
+    Command(cmd::kExit);
+    ASSERT_TRUE(test::PumpUntil([&] { return !IsWindow(frame); }));
+    EXPECT_EQ(std::make_tuple(Shell().Started(), Shell().ReportCount(), Shell().SettingsDocument()),
+              std::make_tuple(false, 0, nullptr));
+    Shell().Destroy();  // a second shutdown finds nothing left to do
+    Settings reread(ProgramSettings());
+    EXPECT_TRUE(reread.Load());
+    EXPECT_EQ(reread.GetValue("common:browse"), 1);
 }
 
-TEST_F(AppTest, StartUpReadsTheFilterFileResetsTheClusterSizeAndListsBothFolders) {
+TEST_F(AppTest, StartUpFollowsTheSettingsAndListsTheProgramsFolders) {
     FilterSet custom;
     ASSERT_TRUE(test::FillFilters(&custom, {test::Filter("Logs", "*.log;")}));
     m_program.MakeDir("Filters");
@@ -196,16 +236,16 @@ TEST_F(AppTest, StartUpReadsTheFilterFileResetsTheClusterSizeAndListsBothFolders
         settings.SetValue("common:filter", 0);
         settings.SetText("common:filter", Program("Filters/logs.mcf"));
         settings.SetValue("common:cluster", 4096);
+        settings.SetValue("tree:icon", 0);
         ASSERT_TRUE(settings.Save());
     }
     Start();
-    EXPECT_EQ(Shell().CurrentFilters().Count(), 1);
-    EXPECT_EQ(Shell().SettingsDocument()->GetValue("common:cluster"), 0);
-    EXPECT_EQ(Shell().ReportDialogFolder(), Program("Reports"));
-    HMENU menu = GetMenu(FrameWindow());
-    HMENU quickLoad = GetSubMenu(GetSubMenu(menu, 0), 3);
-    ASSERT_NE(quickLoad, nullptr);
-    EXPECT_EQ(GetMenuItemCount(quickLoad), 2);
+    // The cluster size is imposed for one run only; "Quick Load" lists the two reports.
+    EXPECT_EQ(std::make_tuple(Shell().CurrentFilters().Count(), Shell().SettingsDocument()->GetValue("common:cluster"),
+                              TreeView_GetImageList(Shell().Reports()->Tree().Tree(), TVSIL_NORMAL),
+                              Shell().ReportDialogFolder(),
+                              GetMenuItemCount(GetSubMenu(GetSubMenu(GetMenu(FrameWindow()), 0), 3))),
+              std::make_tuple(1, 0, HIMAGELIST{}, Program("Reports"), 2));
 
     // "Load Filters" lists the file; choosing it opens the filter editor on it.
     m_confirmFilterEditor = true;
@@ -215,237 +255,89 @@ TEST_F(AppTest, StartUpReadsTheFilterFileResetsTheClusterSizeAndListsBothFolders
     EXPECT_EQ(Shell().CurrentFilters().Count(), 6);  // what the editor handed back
 }
 
-TEST_F(AppTest, CreateShowsAndAnnouncesTheReport) {
+TEST_F(AppTest, FilesThatFailSaySoAndKeepWhatIsOpen) {
     Start();
     CreateThroughDialog(m_data.Path());
-    ASSERT_EQ(Shell().ReportCount(), 1);
-    FolderRecord* root = Shell().ReportAt(0)->Root();
-    EXPECT_STREQ(root->desc, m_data.Path().c_str());
-    EXPECT_EQ(Shell().Reports()->Tree().Data(Shell().Reports()->Tree().FirstRoot()), root);
-    EXPECT_EQ(Shell().Panel()->Record(), root);
-
-    // A second Create starts its folder dialog at the root of the shown folder's drive.
-    ModalSeam::Get().QueueAnswer(ModalAnswer::Cancel());
-    Command(cmd::kCreateReport);
-    const std::vector<ui::ModalShown> asked = ShownOf(ModalKind::Folder);
-    ASSERT_EQ(asked.size(), 2u);
-    EXPECT_EQ(asked[0].title, "Choose folder for report:");
-    EXPECT_EQ(asked[1].folder, m_data.Path().substr(0, 3));
-    EXPECT_EQ(Shell().ReportCount(), 1);
-}
-
-TEST_F(AppTest, SaveCloseAndReopenThroughQuickLoadAndADrop) {
-    m_program.MakeDir("Reports");
-    Start();
-    CreateThroughDialog(m_data.Path());
-    const std::string before = TotalsOf(Shell().ReportAt(0));
-    const std::string target = Program("Reports/data.mcr");
-    ModalSeam::Get().QueueAnswer(ModalAnswer::Choose(target));
-    Command(cmd::kSaveReport);
-    EXPECT_EQ(ShownOf(ModalKind::SaveFile).back().folder, Program("Reports"));
-    EXPECT_TRUE(platform::FileExists(target));
-    Command(cmd::kCloseReport);
-    EXPECT_EQ(Shell().ReportCount(), 0);
-    EXPECT_EQ(Shell().Panel()->Record(), nullptr);
-
-    Command(cmd::kQuickLoadFirst);  // "Quick Load" lists the saved file now
-    ASSERT_EQ(Shell().ReportCount(), 1);
-    EXPECT_EQ(TotalsOf(Shell().ReportAt(0)), before);
-    EXPECT_EQ(Shell().CurrentRecord(), Shell().ReportAt(0)->Root());
-    Command(cmd::kCloseReport);
-    Drop({target});
-    ASSERT_EQ(Shell().ReportCount(), 1);
-    EXPECT_EQ(TotalsOf(Shell().ReportAt(0)), before);
-}
-
-TEST_F(AppTest, SaveAndOpenFailuresSaySoAndKeepWhatIsOpen) {
-    Start();
-    CreateThroughDialog(m_data.Path());
-    ModalSeam::Get().QueueAnswer(ModalAnswer::Choose(Program("missing-folder/data.mcr")));
-    ModalSeam::Get().QueueAnswer(ModalAnswer::Button(ui::kAnswerCancel));
-    Command(cmd::kSaveReport);
-    const std::vector<ui::ModalShown> shown = Messages();
-    ASSERT_EQ(shown.size(), 1u);
-    EXPECT_NE(shown[0].text.find("could not be saved"), std::string::npos) << shown[0].text;
-
-    const std::string file = Data("empty.mcr");
+    const std::string unsaved = Program("missing-folder/data.mcr");
+    CommandOnFile(cmd::kSaveReport, unsaved);
+    // A document without a report, then a report cut short.
+    const std::string empty = Data("empty.mcr");
     m_data.WriteText("empty.mcr",
                      "<?xml version=\"1.0\"?>\n<node name=\"report\" desc=\"0.0.4\">\n"
                      "\t<node name=\"?drive?\" desc=\"0;1;12;1\"/>\n</node>\n");
-    ModalSeam::Get().Begin();
-    ModalSeam::Get().QueueAnswer(ModalAnswer::Choose(file));
-    ModalSeam::Get().QueueAnswer(ModalAnswer::Button(ui::kAnswerCancel));
-    Command(cmd::kOpenReport);
-    ExpectOneMessage("Error reading file: " + file, "Error");
-    EXPECT_EQ(Shell().ReportCount(), 1);
+    CommandOnFile(cmd::kOpenReport, empty);
     EXPECT_EQ(Shell().ReportDialogFolder(), m_data.Path());  // remembered though the file did not load
-}
-
-// The number of records in the tree below and including `node`.
-std::size_t RecordCount(FolderRecord* node) {
-    std::size_t count = 0;
-    std::vector<FolderRecord*> stack{node};
-    while (!stack.empty()) {
-        FolderRecord* next = stack.back();
-        stack.pop_back();
-        for (; next != nullptr; next = next->nextSibling) {
-            ++count;
-            stack.push_back(next->firstChild);
-        }
-    }
-    return count;
-}
-
-TEST_F(AppTest, AnIncompleteReportFileOpensAndSaysSo) {
-    Start();
-    CreateThroughDialog(m_data.Path());
-    const std::size_t scanned = RecordCount(Shell().ReportAt(0)->Root());
-    const std::string rootTotals = TotalsOf(Shell().ReportAt(0));
-    const std::string whole = Data("whole.mcr");
-    ModalSeam::Get().QueueAnswer(ModalAnswer::Choose(whole));
-    Command(cmd::kSaveReport);
-    Command(cmd::kCloseReport);
-    const std::string text = test::ReadAll(whole);
-    const std::size_t cut = text.find("<node name=\"beta\"");
-    ASSERT_NE(cut, std::string::npos);
-    m_data.WriteText("cut.mcr", text.substr(0, cut + 25));
-    const std::string file = Data("cut.mcr");
-
-    ModalSeam::Get().QueueAnswer(ModalAnswer::Choose(file));
-    ModalSeam::Get().QueueAnswer(ModalAnswer::Button(ui::kAnswerCancel));
-    Command(cmd::kOpenReport);
-    ASSERT_EQ(Shell().ReportCount(), 1);
-    EXPECT_EQ(Shell().CurrentRecord(), Shell().ReportAt(0)->Root());
-    EXPECT_LT(RecordCount(Shell().ReportAt(0)->Root()), scanned);
-    EXPECT_EQ(TotalsOf(Shell().ReportAt(0)), rootTotals);  // the root's totals as saved
-    ExpectOneMessage("The file " + file + " is incomplete: the report shows only what could be read.",
-                     "Talvorn Quarvex");
-}
-
-TEST_F(AppTest, UpdateRebuildsInTheSameSlotAndKeepsNotes) {
-    Start();
-    CreateThroughDialog(m_data.Path());
-    CreateThroughDialog(Data("beta"));
-    Report* old = Shell().ReportAt(0);
-    WriteText(test::Child(old->Root(), "alpha"), notes, "keep me", false);
-    const std::int64_t filesBefore = ReadStat(old->Root(), LFN);
-    m_data.WriteFile("alpha/new.txt", 42);
-
-    SelectItem(old->Root());
-    Command(cmd::kUpdateReport);
+    const std::string cut = Data("cut.mcr");
+    ASSERT_TRUE(SaveReport(Shell().ReportAt(0), cut));
+    const std::string text = test::ReadAll(cut);
+    m_data.WriteText("cut.mcr", text.substr(0, text.find("<node name=\"beta\"") + 25));
+    CommandOnFile(cmd::kOpenReport, cut);
     ASSERT_EQ(Shell().ReportCount(), 2);
-    Report* fresh = Shell().ReportAt(0);
-    EXPECT_EQ(ReadStat(fresh->Root(), LFN), filesBefore + 1);
-    EXPECT_EQ(Shell().CurrentRecord(), fresh->Root());
-    // The rebuilt report keeps its place at the top of the tree.
-    EXPECT_EQ(Shell().Reports()->Tree().Data(TreeView_GetRoot(Shell().Reports()->Tree().Tree())), fresh->Root());
-    // The notes came over, and the titles show them at once.
-    FolderRecord* alpha = test::Child(fresh->Root(), "alpha");
-    const std::string title = Shell().Reports()->Tree().Text(Shell().Reports()->ItemOf(alpha));
-    EXPECT_NE(title.find("keep me"), std::string::npos) << title;
+    EXPECT_EQ(Shell().CurrentRecord(), Shell().ReportAt(1)->Root());  // what could be read is shown
+
+    const std::vector<std::string> shown = Messages();
+    ASSERT_EQ(shown.size(), 3u);
+    EXPECT_NE(shown[0].find(": The report could not be saved to\n" + unsaved + "\n"), std::string::npos) << shown[0];
+    EXPECT_EQ(std::vector<std::string>(shown.begin() + 1, shown.end()),
+              (std::vector<std::string>{"Error: Error reading file: " + empty, "Talvorn Quarvex: The file " + cut +
+                                                                                     " is incomplete: the report shows only what could be read."}));
 }
 
-TEST_F(AppTest, NotesFromTheTreeMenuSurviveSaveAndReopenAndTheButtonClearsThem) {
+TEST_F(AppTest, NotesFromTheTreeMenuOutliveAnUpdateAndThePanelButtonClearsThem) {
     // The notes dialog gets each text typed into it and OK pressed.
     std::vector<std::string> typed = {"first line\r\nsecond", ""};
     m_onDialog = [&](HWND window, ModalKind kind) {
-        if (kind != ModalKind::Notes || typed.empty()) {
-            return;  // the scan's progress window
+        if (kind == ModalKind::Notes && !typed.empty()) {
+            SetDlgItemTextA(window, IDC_NOTES_EDIT, typed.front().c_str());
+            typed.erase(typed.begin());
+            test::PressButton(window, IDOK);
         }
-        SetDlgItemTextA(window, IDC_NOTES_EDIT, typed.front().c_str());
-        typed.erase(typed.begin());
-        test::PressButton(window, IDOK);
     };
     Start();
     CreateThroughDialog(m_data.Path());
-    FolderRecord* alpha = test::Child(Shell().ReportAt(0)->Root(), "alpha");
+    CreateThroughDialog(Data("beta"));
     ModalSeam::Get().QueueAnswer(ModalAnswer::Button(ID_TREE_NOTES));
-    Shell().Reports()->ShowContextMenu(alpha, 10, 10);
-    EXPECT_STREQ(ReadText(alpha, notes), "first line\r\nsecond");
-    const std::string title = Shell().Reports()->Tree().Text(Shell().Reports()->ItemOf(alpha));
-    EXPECT_NE(title.find("<first line _ second>"), std::string::npos) << title;
+    Shell().Reports()->ShowContextMenu(test::Child(Shell().ReportAt(0)->Root(), "alpha"), 10, 10);
+    const std::int64_t filesBefore = ReadStat(Shell().ReportAt(0)->Root(), LFN);
+    m_data.WriteFile("alpha/new.txt", 42);
 
-    const std::string file = Program("notes.mcr");
+    // Update rebuilds the report in its slot and its place at the top of the tree.
     SelectItem(Shell().ReportAt(0)->Root());
-    ModalSeam::Get().QueueAnswer(ModalAnswer::Choose(file));
-    Command(cmd::kSaveReport);
-    ASSERT_TRUE(Shell().OpenReportByPath(file));
-    FolderRecord* reopened = test::Child(Shell().ReportAt(1)->Root(), "alpha");
-    ASSERT_NE(reopened, nullptr);
-    EXPECT_STREQ(ReadText(reopened, notes), "first line\r\nsecond");
+    Command(cmd::kUpdateReport);
+    ASSERT_EQ(Shell().ReportCount(), 2);
+    FolderRecord* root = Shell().ReportAt(0)->Root();
+    FolderRecord* alpha = test::Child(root, "alpha");
+    EXPECT_EQ(std::make_tuple(ReadStat(root, LFN), Shell().CurrentRecord(),
+                              Shell().Reports()->Tree().Data(TreeView_GetRoot(Shell().Reports()->Tree().Tree())),
+                              std::string(ReadText(alpha, notes)), TitleOf(alpha).find("<first line _ second>") != std::string::npos),
+              std::make_tuple(filesBefore + 1, root, static_cast<const void*>(root), std::string("first line\r\nsecond"), true));
 
     // The info panel's button: an emptied text removes the notes, the title loses them.
-    SelectItem(reopened);
+    SelectItem(alpha);
     test::PressButton(Shell().Panel()->Dialog(), IDC_INFO_NOTES);
-    EXPECT_FALSE(reopened->attrs.Find(notes));
-    EXPECT_EQ(Shell().Reports()->Tree().Text(Shell().Reports()->ItemOf(reopened)).find('<'), std::string::npos);
-    EXPECT_TRUE(typed.empty());
+    EXPECT_EQ(std::make_tuple(static_cast<bool>(alpha->attrs.Find(notes)), TitleOf(alpha).find('<'), typed.empty()),
+              std::make_tuple(false, std::string::npos, true));
 }
 
-TEST_F(AppTest, WhatsNewFromTheToolbarScansComparesAndLeavesTheReportAlone) {
+TEST_F(AppTest, WhatsNewFromTheToolbarComparesAndLeavesTheReportAlone) {
     Start();
     CreateThroughDialog(m_data.Path());
-    Report* report = Shell().ReportAt(0);
-    const std::string before = TotalsOf(report);
+    const std::string before = Totals(0);
     m_data.WriteFile("beta/more.bin", 3072);
-    SelectItem(report->Root());
-    std::vector<std::string> seen;
+    SelectItem(Shell().ReportAt(0)->Root());
+    std::string since;
     m_onDialog = [&](HWND window, ModalKind kind) {
         if (kind == ModalKind::Comparison) {
-            for (int id : {IDC_COMPARE_PATH, IDC_COMPARE_SINCE, IDC_COMPARE_SELECTED}) {
-                seen.push_back(test::TextOf(GetDlgItem(window, id)));
-            }
+            since = test::TextOf(GetDlgItem(window, IDC_COMPARE_SINCE));
             test::PressButton(window, IDCANCEL);
         }
     };
     test::PressButton(Shell().Reports()->ToolbarWindow(), IDC_TOOLBAR_WHATS_NEW);
-    ASSERT_EQ(seen.size(), 3u);
-    EXPECT_EQ(seen[0], m_data.Path());
-    EXPECT_EQ(seen[1], "Since " + report->Created() + " :  +3 K   +1 file");
-    EXPECT_EQ(seen[2], " +3 K   +1 file");  // beta, the only row
-    EXPECT_EQ(Shell().ReportCount(), 1);
-    EXPECT_EQ(TotalsOf(report), before);
+    EXPECT_EQ(since, "Since " + Shell().ReportAt(0)->Created() + " :  +3 K   +1 file");
+    EXPECT_EQ(Totals(0), before);
 }
 
-TEST_F(AppTest, SizeIconsOffInTheSettingsLeaveTheTreeWithoutImages) {
-    {
-        Settings settings(ProgramSettings());
-        settings.Load();
-        settings.SetValue("tree:icon", 0);
-        ASSERT_TRUE(settings.Save());
-    }
-    Start();
-    HWND tree = Shell().Reports()->Tree().Tree();
-    EXPECT_EQ(TreeView_GetImageList(tree, TVSIL_NORMAL), nullptr);
-    CreateThroughDialog(m_data.Path());
-    EXPECT_EQ(TreeView_GetImageList(tree, TVSIL_NORMAL), nullptr);
-}
-
-TEST_F(AppTest, FiveReportsAtMostWithTheLimitMessage) {
-    Start();
-    for (const char* folder : {"alpha", "beta", "gamma", "Zeta", "alpha/deep"}) {
-        Drop({Data(folder)});
-    }
-    ASSERT_EQ(Shell().ReportCount(), 5);
-    EXPECT_FALSE(MenuItemEnabled(cmd::kCreateReport));
-    Command(cmd::kCreateReport);  // disabled: no dialog
-    EXPECT_TRUE(ShownOf(ModalKind::Folder).empty());
-
-    ModalSeam::Get().QueueAnswer(ModalAnswer::Button(ui::kAnswerCancel));
-    Drop({m_data.Path(), Data("beta")});  // the message once, and nothing changes
-    ExpectOneMessage("Maximum number of opened reports = 5\nClose one or more reports and try again", "Talvorn Quarvex");
-    EXPECT_EQ(Shell().ReportCount(), 5);
-    // Closing one enables Create again, in the menu and on the toolbar.
-    HWND toolbar = Shell().Reports()->ToolbarWindow();
-    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(toolbar, IDC_TOOLBAR_CREATE)));
-    SelectItem(Shell().ReportAt(4)->Root());
-    Command(cmd::kCloseReport);
-    EXPECT_TRUE(MenuItemEnabled(cmd::kCreateReport));
-    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(toolbar, IDC_TOOLBAR_CREATE)));
-    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(toolbar, IDC_TOOLBAR_OPEN)));
-}
-
-TEST_F(AppTest, DropsAndStartPathsTakeTheFirstPathThatWorks) {
+TEST_F(AppTest, DropsAndStartPathsTakeTheFirstPathThatWorksUpToFiveReports) {
     Start();
     Drop({Data("alpha/a.txt")});  // a file: a report of the folder that holds it
     m_data.WriteText("broken.mcr", "not a report");
@@ -460,9 +352,27 @@ TEST_F(AppTest, DropsAndStartPathsTakeTheFirstPathThatWorks) {
     m_confirmFilterEditor = true;
     Drop({Data("f.mcf"), Data("gamma")});
     ASSERT_EQ(m_filterRequests.size(), 1u);
-    EXPECT_FALSE(m_filterRequests[0].hasTarget);
-    EXPECT_EQ(Shell().CurrentFilters().Count(), 0);
-    EXPECT_EQ(Shell().ReportCount(), 3);
+    EXPECT_EQ(std::make_tuple(m_filterRequests[0].hasTarget, Shell().CurrentFilters().Count(), Shell().ReportCount()),
+              std::make_tuple(false, 0, 3));
+    Drop({Data("gamma")});
+    Drop({Data("alpha/deep")});
+    ASSERT_EQ(Shell().ReportCount(), 5);
+    HWND toolbar = Shell().Reports()->ToolbarWindow();
+    const bool menuEnabled = MenuItemEnabled(cmd::kCreateReport);
+    Command(cmd::kCreateReport);  // disabled: no dialog
+    EXPECT_EQ(std::make_tuple(menuEnabled, IsWindowEnabled(GetDlgItem(toolbar, IDC_TOOLBAR_CREATE)),
+                              ShownOf(ModalKind::Folder).size()),
+              std::make_tuple(false, FALSE, 0u));
+
+    ModalSeam::Get().QueueAnswer(ModalAnswer::Button(ui::kAnswerCancel));
+    Drop({m_data.Path(), Data("beta")});  // the message once, and nothing changes
+    EXPECT_EQ(Messages(), std::vector<std::string>{"Talvorn Quarvex: Maximum number of opened reports = 5\nClose one or more reports and try again"});
+    EXPECT_EQ(Shell().ReportCount(), 5);
+    // Closing one enables Create again, in the menu and on the toolbar.
+    SelectItem(Shell().ReportAt(4)->Root());
+    Command(cmd::kCloseReport);
+    EXPECT_EQ(std::make_tuple(MenuItemEnabled(cmd::kCreateReport), IsWindowEnabled(GetDlgItem(toolbar, IDC_TOOLBAR_CREATE))),
+              std::make_tuple(true, TRUE));
     const std::string saved = Data("alpha.mcr");
     ASSERT_TRUE(SaveReport(Shell().ReportAt(0), saved));
     m_app.reset();
@@ -473,7 +383,17 @@ TEST_F(AppTest, DropsAndStartPathsTakeTheFirstPathThatWorks) {
     EXPECT_EQ(Shell().CurrentRecord(), Shell().ReportAt(0)->Root());
 }
 
-TEST_F(AppTest, ToolsGetTheShownFolderOrTheDroppedPath) {
+// The program's own entry point opens each tool on the shown folder or the first dropped path.
+TEST_F(AppTest, ToolsOpenOnTheShownFolderOrTheFirstDroppedPath) {
+    std::vector<std::pair<ModalKind, std::string>> opened;
+    m_onDialog = [&](HWND dialog, ModalKind kind) {
+        HWND list = GetDlgItem(dialog, IDC_TEMP_LIST);
+        test::PumpPending();  // the temporary folders' start path is added once the window is up
+        opened.emplace_back(kind, kind == ModalKind::TemporaryFolders
+                                      ? test::ListCell(list, ListView_GetItemCount(list) - 1, 0)
+                                      : test::TextOf(GetDlgItem(dialog, IDC_TARGET_PATH)));
+        test::PressButton(dialog, IDCANCEL);
+    };
     Start();
     Command(cmd::kToolAttributes);  // nothing shown yet
     CreateThroughDialog(m_data.Path());
@@ -483,142 +403,59 @@ TEST_F(AppTest, ToolsGetTheShownFolderOrTheDroppedPath) {
     SendMessageA(GetDlgItem(panel, IDC_TOOLS_DATE_TIME), BM_CLICK, 0, 0);
     SendMessageA(GetDlgItem(panel, IDC_TOOLS_TEMP_FOLDERS), WM_DROPFILES,
                  reinterpret_cast<WPARAM>(test::MakeDrop({Data("gamma"), Data("Zeta")})), 0);
-    const std::string beta = Data("beta");
-    EXPECT_EQ(m_tools, (std::vector<std::pair<int, std::string>>{{cmd::kToolAttributes, ""},
-                                                                 {cmd::kToolListOfFiles, beta},
-                                                                 {cmd::kToolDateTime, beta},
-                                                                 {cmd::kToolTemporaryFolders, Data("gamma")}}));
-}
-
-// The program's own entry point opens the tool of the command with the start path.
-TEST_F(AppTest, ToolCommandsOpenTheirDialogsOnTheStartPath) {
-    m_realTools = true;
-    Start();
-    CreateThroughDialog(m_data.Path());
-    SelectItem(test::Child(Shell().ReportAt(0)->Root(), "beta"));
-    std::vector<std::pair<ModalKind, std::string>> opened;
-    ModalSeam::Get().OnWindowUp([&](HWND dialog, ModalKind kind) {
-        if (kind == ModalKind::TemporaryFolders) {
-            test::PumpPending();  // the start path is added once the window is up
-            HWND list = GetDlgItem(dialog, IDC_TEMP_LIST);
-            opened.emplace_back(kind, test::ListCell(list, ListView_GetItemCount(list) - 1, 0));
-            SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
-        } else if (kind != ModalKind::Message) {
-            opened.emplace_back(kind, test::TextOf(GetDlgItem(dialog, IDC_TARGET_PATH)));
-            SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
-        }
-    });
-    Command(cmd::kToolAttributes);
-    SendMessageA(GetDlgItem(Shell().Tools()->Window(), IDC_TOOLS_DATE_TIME), WM_DROPFILES,
-                 reinterpret_cast<WPARAM>(test::MakeDrop({Data("Zeta/z.htm")})), 0);
-    Command(cmd::kToolListOfFiles);
-    SendMessageA(GetDlgItem(Shell().Tools()->Window(), IDC_TOOLS_TEMP_FOLDERS), WM_DROPFILES,
-                 reinterpret_cast<WPARAM>(test::MakeDrop({Data("gamma")})), 0);
-    EXPECT_EQ(opened, (std::vector<std::pair<ModalKind, std::string>>{{ModalKind::FileAttributes, Data("beta")},
-                                                                       {ModalKind::FileDateTime, Data("Zeta/z.htm")},
+    EXPECT_EQ(opened, (std::vector<std::pair<ModalKind, std::string>>{{ModalKind::FileAttributes, ""},
                                                                        {ModalKind::ListOfFiles, Data("beta")},
+                                                                       {ModalKind::FileDateTime, Data("beta")},
                                                                        {ModalKind::TemporaryFolders, Data("gamma")}}));
     // The list the tool closed with is the settings' list.
     AttrNode* stored = FindPath(Shell().SettingsDocument()->Document(), "options:temporary");
-    ASSERT_NE(stored, nullptr);
-    ASSERT_NE(stored->lastChild, nullptr);
+    ASSERT_TRUE(stored != nullptr && stored->lastChild != nullptr);
     EXPECT_EQ(std::string(stored->lastChild->desc), Data("gamma"));
 }
 
-TEST_F(AppTest, HelpOpensThePageAndOptionsTheSettingsDialog) {
-    Start();
-    Command(cmd::kHelp);
-    const std::vector<ui::ModalShown> executed = ShownOf(ModalKind::Execute);
-    ASSERT_EQ(executed.size(), 1u);
-    EXPECT_EQ(executed[0].text, Program("helpidx.htm"));
-
-    ModalKind shown = ModalKind::Message;
-    ModalSeam::Get().OnWindowUp([&](HWND dialog, ModalKind kind) {
-        shown = kind;
-        PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
-    });
-    Command(cmd::kOptions);
-    EXPECT_EQ(shown, ModalKind::Settings);
-}
-
-TEST_F(AppTest, TheFilterEditorEditsTheCurrentSetAndShowsAReportsFiltersReadOnly) {
+TEST_F(AppTest, FilterWindowsEditTheCurrentSetAndShowAReportsFiltersAndFiles) {
+    m_data.WriteFile("alpha/b.tmp", 5000);
     m_realFilterEditor = true;
-    Start();
     // "Edit &Filters...": a new filter, confirmed, becomes part of the current set.
     std::function<void(HWND)> drive = [](HWND dialog) {
-        SendMessageA(GetDlgItem(dialog, IDC_FILTERS_CREATE), BM_CLICK, 0, 0);
-        SendMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+        test::ClickButton(dialog, IDC_FILTERS_CREATE);
+        test::ClickButton(dialog, IDOK);
     };
-    ModalSeam::Get().OnWindowUp([&](HWND dialog, ModalKind kind) {
+    std::string browser;
+    m_onDialog = [&](HWND dialog, ModalKind kind) {
         if (kind == ModalKind::FilterEditor) {
             drive(dialog);
+        } else if (kind == ModalKind::FilterBrowser) {
+            browser = test::TextOf(dialog) + "|" + test::ListCell(GetDlgItem(dialog, IDC_BROWSER_FOLDER_LIST), 0, 0);
+            test::PressButton(dialog, IDCANCEL);
         }
-    });
-    Command(cmd::kEditFilters);
-    ASSERT_EQ(Shell().CurrentFilters().Count(), 7);
-
-    // "Show filters" on the panel: the report's own filters, read-only, the panel's filter selected.
-    CreateThroughDialog(m_data.Path());
-    ASSERT_EQ(Shell().ReportCount(), 1);
-    const std::int32_t selected = Shell().Panel()->SelectedFilter();
-    ASSERT_GT(selected, 0);
-    bool shown = false;
-    drive = [&](HWND dialog) {
-        shown = true;
-        EXPECT_FALSE(IsWindowVisible(GetDlgItem(dialog, IDC_FILTERS_CREATE)));
-        EXPECT_EQ(SendDlgItemMessageA(dialog, IDC_FILTERS_LIST, LB_GETCURSEL, 0, 0), selected - 1);
-        EXPECT_EQ(SendDlgItemMessageA(dialog, IDC_FILTERS_LIST, LB_GETCOUNT, 0, 0), 7);
-        SendMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
     };
-    SendMessageA(Shell().Panel()->Dialog(), WM_COMMAND, MAKEWPARAM(IDC_INFO_SHOW_FILTERS, BN_CLICKED), 0);
-    EXPECT_TRUE(shown);
-    EXPECT_EQ(Shell().CurrentFilters().Count(), 7);
-}
-
-TEST_F(AppTest, ShowFilesOpensTheBrowserOnThePanelsFilterAndFolder) {
-    m_data.WriteFile("alpha/b.tmp", 5000);
     Start();
     CreateThroughDialog(m_data.Path());
-    ASSERT_EQ(Shell().ReportCount(), 1);
     HWND rows = Shell().Panel()->FilterList();
-    int temporary = -1;
     for (int row = 0; row < ListView_GetItemCount(rows); ++row) {
         if (Shell().Panel()->CellText(row, 0) == "06. Temporary [temp]") {
-            temporary = row;
+            test::SelectListRow(rows, row);
         }
     }
-    ASSERT_GE(temporary, 0);
-    ListView_SetItemState(rows, temporary, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
-    std::string title;
-    std::string firstFolder;
-    ModalSeam::Get().OnWindowUp([&](HWND dialog, ModalKind kind) {
-        if (kind == ModalKind::FilterBrowser) {
-            title = test::TextOf(dialog);
-            char text[512] = {};
-            ListView_GetItemText(GetDlgItem(dialog, IDC_BROWSER_FOLDER_LIST), 0, 0, text, sizeof text);
-            firstFolder = text;
-            SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
-        }
-    });
-    SendMessageA(Shell().Panel()->Dialog(), WM_COMMAND, MAKEWPARAM(IDC_INFO_SHOW_FILES, BN_CLICKED), 0);
-    EXPECT_EQ(title, "Filter : Temporary");
-    EXPECT_EQ(firstFolder, Data("alpha"));
-}
+    test::PressButton(Shell().Panel()->Dialog(), IDC_INFO_SHOW_FILES);
+    EXPECT_EQ(browser, "Filter : Temporary|" + Data("alpha"));
 
-TEST_F(AppTest, ExitSavesTheSettingsAndShutsDownOnce) {
-    Start();
-    CreateThroughDialog(m_data.Path());
-    Shell().SettingsDocument()->SetValue("common:browse", 1);
-    HWND frame = FrameWindow();
-    Command(cmd::kExit);
-    ASSERT_TRUE(test::PumpUntil([&] { return !IsWindow(frame); }));
-    EXPECT_FALSE(Shell().Started());
-    EXPECT_EQ(Shell().ReportCount(), 0);
-    EXPECT_EQ(Shell().SettingsDocument(), nullptr);
-    Shell().Destroy();  // a second shutdown finds nothing left to do
-    Settings reread(ProgramSettings());
-    EXPECT_TRUE(reread.Load());
-    EXPECT_EQ(reread.GetValue("common:browse"), 1);
+    Command(cmd::kEditFilters);
+    ASSERT_EQ(Shell().CurrentFilters().Count(), 7);
+    // "Show filters" on the panel: the report's own six, read-only, the panel's filter selected.
+    const std::int32_t selected = Shell().Panel()->SelectedFilter();
+    ASSERT_GT(selected, 0);
+    std::tuple<BOOL, LRESULT, LRESULT> shown;
+    drive = [&](HWND dialog) {
+        shown = {IsWindowVisible(GetDlgItem(dialog, IDC_FILTERS_CREATE)),
+                 SendDlgItemMessageA(dialog, IDC_FILTERS_LIST, LB_GETCURSEL, 0, 0),
+                 SendDlgItemMessageA(dialog, IDC_FILTERS_LIST, LB_GETCOUNT, 0, 0)};
+        test::ClickButton(dialog, IDOK);
+    };
+    test::PressButton(Shell().Panel()->Dialog(), IDC_INFO_SHOW_FILTERS);
+    EXPECT_EQ(shown, std::make_tuple(FALSE, LRESULT{selected - 1}, LRESULT{6}));
+    EXPECT_EQ(Shell().CurrentFilters().Count(), 7);
 }
 
 // The program itself, started as a second process with a folder on its command line.
@@ -627,8 +464,7 @@ class RunningProgram {
     explicit RunningProgram(const std::string& folder) {
         std::string exe = QV_ZIVAZADO_EXE;
         if (!exe.empty() && exe[0] == '/') {  // a path of the build machine: Wine shows it under Z:
-            std::replace(exe.begin(), exe.end(), '/', '\\');
-            exe = "Z:" + exe;
+            exe = "Z:" + WindowsForm(exe);
         }
         std::string commandLine = "\"" + exe + "\" \"" + folder + "\"";
         STARTUPINFOA startup = {};
@@ -652,8 +488,10 @@ class RunningProgram {
         // The other process sends this one nothing, so its state is looked at every 50 ms.
         for (const DWORD start = GetTickCount(); GetTickCount() - start < 120000;) {
             EnumWindows(&Visit, reinterpret_cast<LPARAM>(this));
-            HWND tree = m_frame != nullptr ? FindTree(m_frame) : nullptr;
-            if (tree != nullptr && SendMessageA(tree, TVM_GETCOUNT, 0, 0) > 0) {
+            if (m_frame != nullptr) {
+                EnumChildWindows(m_frame, &Visit, reinterpret_cast<LPARAM>(this));
+            }
+            if (m_tree != nullptr && SendMessageA(m_tree, TVM_GETCOUNT, 0, 0) > 0) {
                 return m_frame;
             }
             MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
@@ -669,39 +507,26 @@ class RunningProgram {
     }
 
   private:
+    // Notes its main window and that window's tree, and answers its second-copy question.
     static BOOL CALLBACK Visit(HWND window, LPARAM self) {
         auto* program = reinterpret_cast<RunningProgram*>(self);
         DWORD process = 0;
         GetWindowThreadProcessId(window, &process);
         if (process == program->m_process.dwProcessId && IsWindowVisible(window)) {
-            char name[64] = {};
-            GetClassNameA(window, name, sizeof(name));
-            if (std::strcmp(name, "QuarvexMainFrame") == 0) {
-                program->m_frame = window;
+            const std::string name = ClassOf(window);
+            if (name == "QuarvexMainFrame" || name == WC_TREEVIEWA) {
+                (name == WC_TREEVIEWA ? program->m_tree : program->m_frame) = window;
             } else if (test::TextOf(window) == kSecondCopyCaption) {
                 AnswerUnexpectedBox(window);
             }
         }
         return TRUE;
     }
-    static BOOL CALLBACK VisitChild(HWND child, LPARAM found) {
-        char name[64] = {};
-        GetClassNameA(child, name, sizeof(name));
-        if (std::strcmp(name, WC_TREEVIEWA) != 0) {
-            return TRUE;
-        }
-        *reinterpret_cast<HWND*>(found) = child;
-        return FALSE;
-    }
-    static HWND FindTree(HWND frame) {
-        HWND found = nullptr;
-        EnumChildWindows(frame, &VisitChild, reinterpret_cast<LPARAM>(&found));
-        return found;
-    }
 
     PROCESS_INFORMATION m_process = {};
     bool m_started = false;
     HWND m_frame = nullptr;
+    HWND m_tree = nullptr;
 };
 
 TEST_F(AppTest, ASecondCopyAsksWhetherToSwitchToTheFirst) {
@@ -712,8 +537,8 @@ TEST_F(AppTest, ASecondCopyAsksWhetherToSwitchToTheFirst) {
     // No: this copy starts as well.
     ModalSeam::Get().QueueAnswer(ModalAnswer::Button(ui::kAnswerNo));
     EXPECT_TRUE(TryStart());
-    ExpectOneMessage("Talvorn Quarvex already running.\n Do you want switch to already running program?",
-                     "Second instance of Quarvex");
+    EXPECT_EQ(Messages(true), std::vector<std::string>{"Second instance of Quarvex: Talvorn Quarvex already running.\n Do "
+                                                       "you want switch to already running program?"});
     m_app.reset();
     // Cancel: this start-up ends before any pane exists.
     ModalSeam::Get().QueueAnswer(ModalAnswer::Button(ui::kAnswerCancel));

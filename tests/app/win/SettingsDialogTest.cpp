@@ -14,16 +14,8 @@
 #include "app/win/SettingsDialog.h"
 #include "attr/AttrXml.h"
 
-namespace qv {
+namespace qv::test {
 namespace {
-
-using test::ClickButton;
-using test::Enabled;
-using test::ScratchDir;
-using test::ChooseEntry;
-using test::ChosenEntry;
-using test::PressButton;
-using test::TextOf;
 
 bool Checked(HWND dialog, int id) {
     return IsDlgButtonChecked(dialog, id) == BST_CHECKED;
@@ -108,99 +100,77 @@ TEST_F(SettingsDialogTest, OkWritesEveryControlAndReopeningShowsIt) {
         EXPECT_EQ(reloaded.GetValue(e.key, e.second), e.value) << e.key << (e.second ? " val2" : "");
     }
     // OK applied the document.
-    EXPECT_EQ(applied, 1);
-    EXPECT_EQ(m_options.sizeThreshold, 250 * 1024);
-
+    EXPECT_EQ(std::make_tuple(applied, m_options.sizeThreshold), std::make_tuple(1, 250 * 1024));
+    std::string reopened;
     EXPECT_FALSE(RunDialog([&](HWND dialog) {
-        EXPECT_TRUE(Checked(dialog, IDC_SETTINGS_TOOLTIPS));
-        EXPECT_FALSE(Checked(dialog, IDC_SETTINGS_TREE_ICON));
-        EXPECT_EQ(ChosenEntry(dialog, IDC_SETTINGS_CLUSTER), "8192");
-        EXPECT_EQ(TextOf(GetDlgItem(dialog, IDC_SETTINGS_SIZE)), "250");
-        EXPECT_EQ(ChosenEntry(dialog, IDC_SETTINGS_LAST), "4");
-        EXPECT_EQ(ChosenEntry(dialog, IDC_SETTINGS_LAST_UNIT), "week(s)");
+        reopened = std::string(Checked(dialog, IDC_SETTINGS_TOOLTIPS) ? "1" : "0") + (Checked(dialog, IDC_SETTINGS_TREE_ICON) ? "1 " : "0 ") +
+                   ChosenEntry(dialog, IDC_SETTINGS_CLUSTER) + " " + TextOf(GetDlgItem(dialog, IDC_SETTINGS_SIZE)) + " " +
+                   ChosenEntry(dialog, IDC_SETTINGS_LAST) + " " + ChosenEntry(dialog, IDC_SETTINGS_LAST_UNIT);
         PressButton(dialog, IDCANCEL);
     }));
+    EXPECT_EQ(reopened, "10 8192 250 4 week(s)");
 }
 
-TEST_F(SettingsDialogTest, CancelChangesNothing) {
+TEST_F(SettingsDialogTest, EnableRulesOfOneHundredthAndBuiltInAndCancelChangesNothing) {
     const std::string before = DocumentText(*m_settings);
     int applied = 0;
     m_settings->SetApplyHook([&](const AppliedSettings&) { ++applied; });
+    // "1/100" on, then off with the percentage; the filter file choice off, then on without "Built-in".
+    std::vector<bool> enabled;
     EXPECT_FALSE(RunDialog([&](HWND dialog) {
+        enabled.push_back(Enabled(dialog, IDC_SETTINGS_TREE_PRECISE));
+        ClickButton(dialog, IDC_SETTINGS_TREE_PERCENT);
+        enabled.insert(enabled.end(), {Enabled(dialog, IDC_SETTINGS_TREE_PRECISE), Enabled(dialog, IDC_SETTINGS_CHOOSE_FILTER)});
+        ClickButton(dialog, IDC_SETTINGS_BUILT_IN);
+        enabled.insert(enabled.end(), {Enabled(dialog, IDC_SETTINGS_FILTER_FILE), Enabled(dialog, IDC_SETTINGS_CHOOSE_FILTER)});
         ClickButton(dialog, IDC_SETTINGS_TOOLTIPS);
         ChooseEntry(dialog, IDC_SETTINGS_CLUSTER, "512");
         SetDlgItemTextA(dialog, IDC_SETTINGS_SIZE, "0");
         PressButton(dialog, IDCANCEL);
     }));
-    EXPECT_EQ(DocumentText(*m_settings), before);
-    EXPECT_EQ(applied, 0);
     std::string file;
     ASSERT_TRUE(platform::ReadWholeFile(m_location.file, &file));
-    EXPECT_EQ(file, before);
-}
+    EXPECT_EQ(std::make_tuple(DocumentText(*m_settings), file, applied), std::make_tuple(before, before, 0));
 
-TEST_F(SettingsDialogTest, EnableRulesOfOneHundredthAndBuiltIn) {
-    RunDialog([&](HWND dialog) {
-        EXPECT_TRUE(Enabled(dialog, IDC_SETTINGS_TREE_PRECISE));
-        ClickButton(dialog, IDC_SETTINGS_TREE_PERCENT);  // off
-        EXPECT_FALSE(Enabled(dialog, IDC_SETTINGS_TREE_PRECISE));
-        EXPECT_FALSE(Enabled(dialog, IDC_SETTINGS_CHOOSE_FILTER));
-        ClickButton(dialog, IDC_SETTINGS_BUILT_IN);  // off: a filter file may be chosen
-        EXPECT_TRUE(Enabled(dialog, IDC_SETTINGS_FILTER_FILE));
-        EXPECT_TRUE(Enabled(dialog, IDC_SETTINGS_CHOOSE_FILTER));
-        PressButton(dialog, IDCANCEL);
-    });
     // A document with the percentage off opens with "1/100" disabled.
     m_settings->SetValue("tree:percent", 0);
     RunDialog([&](HWND dialog) {
-        EXPECT_FALSE(Enabled(dialog, IDC_SETTINGS_TREE_PRECISE));
+        enabled.push_back(Enabled(dialog, IDC_SETTINGS_TREE_PRECISE));
         PressButton(dialog, IDCANCEL);
     });
+    EXPECT_EQ(enabled, (std::vector<bool>{true, false, false, true, true, false}));
 }
 
-TEST_F(SettingsDialogTest, ValuesTheRulesCorrectAreShownCorrected) {
-    // The rules themselves are tested with the settings; here that OK and opening use them.
-    m_settings->SetValue("common:cluster", 3000);
-    std::string shown;
-    RunDialog([&](HWND dialog) {
-        EXPECT_EQ(ChosenEntry(dialog, IDC_SETTINGS_CLUSTER), "Auto (Recommended)");
-        SetDlgItemTextA(dialog, IDC_SETTINGS_SIZE, "0");
-        PressButton(dialog, IDOK);
-        shown = TextOf(GetDlgItem(dialog, IDC_SETTINGS_SIZE));  // the window lives until the loop ends
-    });
-    EXPECT_EQ(m_settings->GetValue("common:cluster"), 0);
-    EXPECT_EQ(m_settings->GetValue("showfolder:size"), 1);
-    EXPECT_EQ(shown, "1");
-}
-
-TEST_F(SettingsDialogTest, ChosenFilterFileIsShownRelativeInsideTheProgramFolder) {
+TEST_F(SettingsDialogTest, ChosenFilterFileIsShownRelativeAndCorrectedValuesCorrected) {
     m_dir.WriteText("filters/inside.mcf", "x");
     const std::string inside = platform::JoinPath(m_dir.Sub("filters"), "inside.mcf");
-    const std::string relative = "filters" + std::string(1, platform::kPathSeparator) + "inside.mcf";
+    const std::string separator(1, platform::kPathSeparator);
     ui::ModalSeam::Get().QueueAnswer(ui::ModalAnswer::Choose(m_dir.Sub("missing.mcf")));
     ui::ModalSeam::Get().QueueAnswer(ui::ModalAnswer::Choose(inside));
+    // The correcting rules are tested with the settings; here that opening and OK use them.
+    m_settings->SetValue("common:cluster", 3000);
     std::vector<std::string> shown;
     RunDialog([&](HWND dialog) {
+        shown.push_back(ChosenEntry(dialog, IDC_SETTINGS_CLUSTER));
         ClickButton(dialog, IDC_SETTINGS_BUILT_IN);
         for (int i = 0; i < 2; ++i) {
             ClickButton(dialog, IDC_SETTINGS_CHOOSE_FILTER);
             shown.push_back(TextOf(GetDlgItem(dialog, IDC_SETTINGS_FILTER_FILE)));
         }
+        SetDlgItemTextA(dialog, IDC_SETTINGS_SIZE, "0");
         PressButton(dialog, IDOK);
+        shown.push_back(TextOf(GetDlgItem(dialog, IDC_SETTINGS_SIZE)));  // the window lives until the loop ends
     });
     // A file that does not exist is not taken.
-    EXPECT_EQ(shown, (std::vector<std::string>{"filters" + std::string(1, platform::kPathSeparator) + "summary.mcf",
-                                               relative}));
-    EXPECT_EQ(m_settings->GetText("common:filter"), inside);
-    EXPECT_EQ(m_settings->GetValue("common:filter"), 0);
-
-    const std::vector<ui::ModalShown> requests = ui::ModalSeam::Get().Shown();
+    EXPECT_EQ(shown, (std::vector<std::string>{"Auto (Recommended)", "filters" + separator + "summary.mcf",
+                                               "filters" + separator + "inside.mcf", "1"}));
+    EXPECT_EQ(std::make_tuple(m_settings->GetText("common:filter"), m_settings->GetValue("common:filter"),
+                              m_settings->GetValue("common:cluster"), m_settings->GetValue("showfolder:size")),
+              std::make_tuple(inside, 0, 0, 1));
+    const std::vector<ui::ModalShown> requests = test::ShownOf(ui::ModalKind::OpenFile);
     ASSERT_EQ(requests.size(), 2u);
-    EXPECT_EQ(requests[0].kind, ui::ModalKind::OpenFile);
-    EXPECT_EQ(requests[0].title, "Specify default filters file");
-    EXPECT_EQ(requests[0].filterMask, "*.mcf");
-    EXPECT_EQ(requests[0].folder, m_dir.Path());
+    EXPECT_EQ(std::make_pair(requests[0].filterMask, requests[0].folder), std::make_pair(std::string("*.mcf"), m_dir.Path()));
 }
 
 }  // namespace
-}  // namespace qv
+}  // namespace qv::test
