@@ -147,15 +147,6 @@ void MCSplitter::Resize(int width, int height) {
     Layout();  // also when the size did not change, so a changed pane shows
 }
 
-bool MCSplitter::SetRatio(double ratio) {
-    if (!(ratio >= 0.0 && ratio <= 1.0)) {
-        return false;
-    }
-    m_settings.ratio = ratio;
-    Layout();
-    return true;
-}
-
 void MCSplitter::SetPaneSize(SplitPane pane, int pixels) {
     const int available = ContainerLength() - kSplitBarThickness;
     if (pane == SplitPane::None || available <= 0) {

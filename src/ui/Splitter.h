@@ -65,8 +65,6 @@ public:
 
     // Sizes the container; a negative width or height keeps that side.
     void Resize(int width, int height);
-    // Accepted only for 0 <= ratio <= 1.
-    bool SetRatio(double ratio);
     // Gives `pane` `pixels` of the container's length less the bar, as a ratio.
     void SetPaneSize(SplitPane pane, int pixels);
     // On: `pane` keeps its present size when the container is resized.
@@ -82,7 +80,6 @@ public:
     double Ratio() const { return m_settings.ratio; }
     const SplitSettings& Settings() const { return m_settings; }
     const SplitPlacement& Placement() const { return m_placement; }
-    bool IsDragging() const { return m_dragging; }
 
 private:
     static LRESULT CALLBACK ContainerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -19,7 +19,7 @@ constexpr char kStylesProperty[] = "qv.ui.styles";
 constexpr int kCheckBoxFont = 1;
 constexpr int kCornerRadius = 8;
 
-enum class StyleKind { Button, PushButton, Label, CheckBox, Bitmap };
+enum class StyleKind { Button, PushButton, Label, CheckBox };
 
 struct ControlStyle {
     int id = 0;
@@ -28,7 +28,6 @@ struct ControlStyle {
     COLORREF text = CLR_INVALID;
     COLORREF face = CLR_INVALID;
     HBRUSH background = nullptr;  // labels with their own background
-    HBITMAP bitmap = nullptr;     // not owned
 };
 
 // The restyled controls of one dialog. Owned by the dialog's subclass and deleted with it.
@@ -111,21 +110,6 @@ void DrawRoundButton(const DRAWITEMSTRUCT& item, const ControlStyle& style) {
     DrawFocus(item, rect);
 }
 
-void DrawBitmap(const DRAWITEMSTRUCT& item, const ControlStyle& style) {
-    BITMAP info = {};
-    if (style.bitmap == nullptr || GetObject(style.bitmap, sizeof(info), &info) == 0) {
-        FillRect(item.hDC, &item.rcItem, GetSysColorBrush(COLOR_BTNFACE));
-        return;
-    }
-    HDC memory = CreateCompatibleDC(item.hDC);
-    HGDIOBJ old = SelectObject(memory, style.bitmap);
-    SetStretchBltMode(item.hDC, COLORONCOLOR);
-    StretchBlt(item.hDC, item.rcItem.left, item.rcItem.top, item.rcItem.right - item.rcItem.left,
-               item.rcItem.bottom - item.rcItem.top, memory, 0, 0, info.bmWidth, info.bmHeight, SRCCOPY);
-    SelectObject(memory, old);
-    DeleteDC(memory);
-}
-
 bool Draw(const DialogStyles& styles, const DRAWITEMSTRUCT& item) {
     const ControlStyle* style = styles.Find(static_cast<int>(item.CtlID));
     if (style == nullptr) {
@@ -137,9 +121,6 @@ bool Draw(const DialogStyles& styles, const DRAWITEMSTRUCT& item) {
             return true;
         case StyleKind::PushButton:
             DrawRoundButton(item, *style);
-            return true;
-        case StyleKind::Bitmap:
-            DrawBitmap(item, *style);
             return true;
         default:
             return false;
@@ -310,17 +291,6 @@ HWND StyleCheckBox(MCMain& ui, HWND dialog, int id, const char* tip) {
     if (control != nullptr) {
         SetControlFont(control, style.font);
         AddTip(ui, dialog, control, tip);
-    }
-    return control;
-}
-
-HWND SetBackgroundBitmap(HWND dialog, int id, HBITMAP bitmap) {
-    ControlStyle style;
-    style.kind = StyleKind::Bitmap;
-    style.bitmap = bitmap;
-    HWND control = Register(dialog, id, style);
-    if (control != nullptr) {
-        MakeOwnerDrawn(control, SS_OWNERDRAW, SS_TYPEMASK);
     }
     return control;
 }

@@ -23,8 +23,5 @@ HWND StylePushButton(MCMain& ui, HWND dialog, int id, const char* tip, int font,
 HWND StyleLabel(MCMain& ui, HWND dialog, int id, const char* tip, int font, COLORREF background = CLR_INVALID);
 // Check box or radio button in font 1 and the button text colour.
 HWND StyleCheckBox(MCMain& ui, HWND dialog, int id, const char* tip);
-// Turns a static control into an owner-drawn area that shows `bitmap` stretched over it. The
-// bitmap stays the caller's.
-HWND SetBackgroundBitmap(HWND dialog, int id, HBITMAP bitmap);
 
 }  // namespace qv::ui

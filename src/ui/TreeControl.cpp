@@ -123,13 +123,6 @@ HTREEITEM TreeControl::Insert(HTREEITEM parent,
     return reinterpret_cast<HTREEITEM>(SendMessageA(m_tree, TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&insert)));
 }
 
-HTREEITEM TreeControl::InsertShown(HTREEITEM parent, const char* text, const void* data, int image) {
-    if (m_filtering && Notify(kTreeMayShow, reinterpret_cast<std::intptr_t>(data)) == 0) {
-        return nullptr;
-    }
-    return Insert(parent, text, data, image);
-}
-
 bool TreeControl::SetText(HTREEITEM item, const char* text) {
     TVITEMA tvItem = {};
     tvItem.mask = TVIF_TEXT;
@@ -354,25 +347,6 @@ void TreeControl::OnContextMenu(LPARAM position) {
     const auto packed = static_cast<std::intptr_t>(
         static_cast<std::uint32_t>(static_cast<std::uint16_t>(point.x) | (static_cast<std::uint16_t>(point.y) << 16)));
     Notify(kTreeContextMenu, reinterpret_cast<std::intptr_t>(Data(item)), packed);
-}
-
-HIMAGELIST ImageListFromStrip(HBITMAP strip, int cellWidth) {
-    BITMAP info = {};
-    if (strip == nullptr || cellWidth <= 0 || GetObject(strip, sizeof(info), &info) == 0 || info.bmWidth < cellWidth) {
-        return nullptr;
-    }
-    HDC memory = CreateCompatibleDC(nullptr);
-    HGDIOBJ old = SelectObject(memory, strip);
-    const COLORREF transparent = GetPixel(memory, 0, 0);
-    SelectObject(memory, old);
-    DeleteDC(memory);
-    const int cells = info.bmWidth / cellWidth;
-    HIMAGELIST list = ImageList_Create(cellWidth, info.bmHeight, ILC_COLOR24 | ILC_MASK, cells, 4);
-    if (list != nullptr && ImageList_AddMasked(list, strip, transparent) < 0) {
-        ImageList_Destroy(list);
-        return nullptr;
-    }
-    return list;
 }
 
 }  // namespace qv::ui

@@ -23,7 +23,6 @@ enum TreeCode : int {
                                    // extra: an int* that receives the index (0 when icons are off)
     kTreeTextColour = 1003,        // value: data; answer: a COLORREF, or -1 for the default
     kTreeTextBackground = 1004,    // value: data; answer: a COLORREF, or -1 for the default
-    kTreeMayShow = 1005,           // value: data; answer 0 leaves the item out, anything else keeps it
     kTreeContextMenu = 1006,       // value: data or none; extra: screen x, y in the low and high 16 bits
     kTreeExpanding = 1007,         // value: data of the item about to open; extra: its HTREEITEM
 };
@@ -49,10 +48,6 @@ class TreeControl final : public ModuleWindowHandler {
     // leaves the tree without images. Returns the number of images.
     int BuildImageList();
 
-    // While filtering is on, InsertShown asks the owner (code 1005) before inserting.
-    void SetFiltering(bool on) { m_filtering = on; }
-    bool Filtering() const { return m_filtering; }
-
     // Inserts an item below `parent` (null: at the top level) after `after` (TVI_LAST appends,
     // TVI_FIRST puts it first); `image` < 0 sets none. An item inserted `expandable` shows the
     // expand button before it has children, which its owner then inserts when answering code 1007.
@@ -62,8 +57,6 @@ class TreeControl final : public ModuleWindowHandler {
                      int image,
                      bool expandable = false,
                      HTREEITEM after = TVI_LAST);
-    // Insert, unless filtering is on and the owner answers 0 to code 1005 (then null).
-    HTREEITEM InsertShown(HTREEITEM parent, const char* text, const void* data, int image);
     bool SetText(HTREEITEM item, const char* text);
     std::string Text(HTREEITEM item) const;
     const void* Data(HTREEITEM item) const;
@@ -109,13 +102,8 @@ class TreeControl final : public ModuleWindowHandler {
     HWND m_host = nullptr;
     HWND m_tree = nullptr;
     HIMAGELIST m_images = nullptr;
-    bool m_filtering = false;
     TreeCompare m_compare = nullptr;
     int m_sortMode = 0;
 };
-
-// An image list cut from one bitmap of equal-width cells; the colour of the bitmap's top-left
-// pixel is transparent. Null on failure. The caller owns the list; the bitmap stays its own.
-HIMAGELIST ImageListFromStrip(HBITMAP strip, int cellWidth);
 
 }  // namespace qv::ui

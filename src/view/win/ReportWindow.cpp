@@ -323,8 +323,6 @@ std::intptr_t ReportWindow::Answer(int code, std::intptr_t value, std::intptr_t 
             return static_cast<std::intptr_t>(IsSelected(record) ? kDefaultColour : ItemTextColour(record));
         case ui::kTreeTextBackground:
             return static_cast<std::intptr_t>(IsSelected(record) ? kDefaultColour : ItemBackgroundColour(record));
-        case ui::kTreeMayShow:
-            return record != nullptr ? (MatchesShowMode(m_host->ViewOptions(), record) ? 1 : 0) : -1;
         case ui::kTreeExpanding:
             InsertChildren(reinterpret_cast<HTREEITEM>(extra), record);
             return 0;
@@ -435,7 +433,6 @@ void ReportWindow::ResetTree() {
     m_shownReports.clear();
     m_sortParents.clear();
     m_tree.BuildImageList();
-    m_tree.SetFiltering(m_showMode != ShowAll);
 }
 
 int CALLBACK ReportWindow::CompareItems(LPARAM first, LPARAM second, LPARAM self) {
