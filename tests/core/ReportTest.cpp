@@ -69,13 +69,5 @@ TEST(Report, OwnsAndDeletesItsTreeAndPolicy) {
     EXPECT_STREQ(report.Root()->nextSibling->name, "D:\\");
 }
 
-TEST(Report, CreatedTextJoinsLocalDateAndTime) {
-    const platform::FileTime time = 126291312000000000ULL;
-    EXPECT_EQ(CreatedText(time), platform::LocalDateText(time) + " at " + platform::LocalTimeText(time));
-    Report report;
-    report.SetCreated(std::string(600, 'c'));
-    EXPECT_EQ(report.Created().size(), kMaxReportText);
-}
-
 }  // namespace
 }  // namespace qv

@@ -21,7 +21,6 @@ TEST(InfoTexts, ValueFields) {
     EXPECT_EQ(SizeText(1365245952) + "|" + UsedSpaceText(1365245952) + "|" + SizeText(-5) + "|" + UsedSpaceText(-5) +
                   "|" + CountText(5000000000LL),
               "1.27 Gb (1 365 245 952)|1.27 Gb|0|0|5000000000");
-    EXPECT_EQ(LastAccessText(kMarch15), platform::LocalDateText(kMarch15));
 }
 
 TEST(InfoTexts, ClusterRow) {
