@@ -13,7 +13,9 @@
 #include <vector>
 
 #ifndef _WIN32
+#include <fcntl.h>
 #include <grp.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #endif
@@ -150,6 +152,23 @@ inline void MakeReadOnly(const std::string& path) {
 }
 
 #ifndef _WIN32
+// A chain of `levels` folders "d", each with an empty sibling "e", built below `base` with
+// descriptors only (no long paths, no recursion). Returns the levels made.
+inline int MakeDeepComb(const std::string& base, int levels) {
+    int fd = ::open(base.c_str(), O_RDONLY | O_DIRECTORY);
+    int made = 0;
+    while (fd >= 0 && made < levels && ::mkdirat(fd, "e", 0755) == 0 && ::mkdirat(fd, "d", 0755) == 0) {
+        const int next = ::openat(fd, "d", O_RDONLY | O_DIRECTORY);
+        ::close(fd);
+        fd = next;
+        ++made;
+    }
+    if (fd >= 0) {
+        ::close(fd);
+    }
+    return made;
+}
+
 // Runs `body` in a child process: the text it returns (a few kilobytes at most); nullopt when it
 // returns none or the child dies. `body` runs after a fork: no test assertions in it.
 inline std::optional<std::string> TextFromChild(const std::function<std::optional<std::string>()>& body) {

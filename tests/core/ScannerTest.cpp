@@ -404,22 +404,6 @@ TEST(Scanner, FolderSwappedForALinkDuringTheScanIsNotFollowed) {
               Join(0, 66, false, true, kErrorHere));
 }
 
-// A chain of `levels` folders "d", each with an empty sibling "e", built below `base` with
-// descriptors only (no long paths, no recursion). Returns the levels made.
-int MakeDeepComb(const std::string& base, int levels) {
-    int fd = ::open(base.c_str(), O_RDONLY | O_DIRECTORY);
-    int made = 0;
-    while (fd >= 0 && made < levels && ::mkdirat(fd, "e", 0755) == 0 && ::mkdirat(fd, "d", 0755) == 0) {
-        const int next = ::openat(fd, "d", O_RDONLY | O_DIRECTORY);
-        ::close(fd);
-        fd = next;
-        ++made;
-    }
-    if (fd >= 0) {
-        ::close(fd);
-    }
-    return made;
-}
 
 // 3,000 levels, far below the longest path the system takes, each with a sibling waiting while
 // the walk goes down: the scan reaches the bottom with few descriptors (the limit is set to 64

@@ -106,18 +106,7 @@ TEST(FolderWalk, FolderWithoutAccessIsSkippedWithEverythingBelow) {
 TEST(FolderWalk, TenThousandLevelsOnASmallStackWithFewHandles) {
     constexpr int kLevels = 10000;
     ScratchDir dir(::access("/dev/shm", W_OK) == 0 ? "/dev/shm" : std::filesystem::temp_directory_path());
-    int fd = ::open(dir.Path().c_str(), O_RDONLY | O_DIRECTORY);
-    int made = 0;
-    while (fd >= 0 && made < kLevels && ::mkdirat(fd, "e", 0755) == 0 && ::mkdirat(fd, "d", 0755) == 0) {
-        const int next = ::openat(fd, "d", O_RDONLY | O_DIRECTORY);
-        ::close(fd);
-        fd = next;
-        ++made;
-    }
-    if (fd >= 0) {
-        ::close(fd);
-    }
-    ASSERT_EQ(made, kLevels);
+    ASSERT_EQ(test::MakeDeepComb(dir.Path(), kLevels), kLevels);
     class Counter : public WalkVisitor {
       public:
         void Folder(const std::string&, int depth, std::vector<platform::DirEntry>&) override {
@@ -134,7 +123,7 @@ TEST(FolderWalk, TenThousandLevelsOnASmallStackWithFewHandles) {
     EXPECT_EQ(counter.folders, 2 * kLevels + 1);
     EXPECT_EQ(counter.deepest, kLevels);
     // Taken apart from the bottom with descriptors, climbing with "..".
-    fd = ::open(dir.Path().c_str(), O_RDONLY | O_DIRECTORY);
+    int fd = ::open(dir.Path().c_str(), O_RDONLY | O_DIRECTORY);
     for (int level = 0; fd >= 0 && level < kLevels; ++level) {
         const int next = ::openat(fd, "d", O_RDONLY | O_DIRECTORY);
         ::close(fd);

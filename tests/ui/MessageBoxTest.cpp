@@ -42,17 +42,7 @@ TEST(MessageAnswerTest, ButtonsAndEscapeByType) {
     }
 }
 
-class MessageBoxTest : public UiTest {
-protected:
-    void SetUp() override {
-        UiTest::SetUp();
-        ui::ModalSeam::Get().Begin();
-    }
-    void TearDown() override {
-        ui::ModalSeam::Get().End();
-        UiTest::TearDown();
-    }
-};
+using MessageBoxTest = SeamTest;
 
 // Scripted answers with caption and text are logged in every window test; here the defaults.
 TEST_F(MessageBoxTest, ABoxWithoutCaptionIsLoggedWithTheProgramsTitle) {

@@ -389,4 +389,17 @@ class UiTest : public ::testing::Test {
     ui::MCMain m_ui;
 };
 
+// The same with the modal seam begun: message boxes and dialogs are logged and answered.
+class SeamTest : public UiTest {
+  protected:
+    void SetUp() override {
+        UiTest::SetUp();
+        ui::ModalSeam::Get().Begin();
+    }
+    void TearDown() override {
+        ui::ModalSeam::Get().End();
+        UiTest::TearDown();
+    }
+};
+
 }  // namespace qv::test

@@ -28,16 +28,8 @@ inline void Toggle(HWND dialog, int id) {
     Click(dialog, id, IsDlgButtonChecked(dialog, id) != BST_CHECKED);
 }
 
-class SeamDialogTest : public UiTest {
+class SeamDialogTest : public SeamTest {
   protected:
-    void SetUp() override {
-        UiTest::SetUp();
-        ui::ModalSeam::Get().Begin();
-    }
-    void TearDown() override {
-        ui::ModalSeam::Get().End();
-        UiTest::TearDown();
-    }
     // Calls `open`; the window of `kind` it shows goes to `drive`, which must close it, windows
     // of other kinds to `other`. True when `drive` ran.
     static bool Drive(ui::ModalKind kind, const std::function<void()>& open, const std::function<void(HWND)>& drive,
